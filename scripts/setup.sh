@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine for Quillmark, builds it, and then either runs the
+# program or runs every test.
+#
+#   scripts/setup.sh run     install what is missing, build, start Quillmark
+#   scripts/setup.sh test    install what is missing, build, run all tests
+#
+# Missing Debian packages are installed with apt-get when run as root;
+# otherwise the apt-get command to run is printed and the script stops.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=${QM_BUILD_DIR:-$ROOT/build}
+JOBS=${QM_JOBS:-2}
+
+PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools
+    libgtest-dev libgmock-dev libbenchmark-dev
+    llvm mingw-w64-common
+    clang libclang-rt-14-dev
+    xvfb xauth fonts-dejavu-core
+)
+
+install_missing() {
+    local missing=()
+    for pkg in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    else
+        echo "These Debian packages are missing. Install them with:"
+        echo "    sudo apt-get install ${missing[*]}"
+        exit 1
+    fi
+}
+
+build() {
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja "$@"
+    cmake --build "$BUILD" -j"$JOBS"
+}
+
+run_program() {
+    if [ -x "$BUILD/bin/quillmark" ]; then
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "No display found: running Quillmark under xvfb-run."
+            echo "On a desktop, start it with: $BUILD/bin/quillmark"
+            exec xvfb-run -a "$BUILD/bin/quillmark" "$@"
+        fi
+        exec "$BUILD/bin/quillmark" "$@"
+    fi
+    # Until the window exists, the main job is stamping a version script.
+    local out="$BUILD/example.rc"
+    "$BUILD/bin/quillmark-rc" new "$out" --file-version "1, 2, 0, 0" \
+        --string "FileVersion=1.2.0.0" --string "ProductName=Quillmark example"
+    "$BUILD/bin/quillmark-rc" show "$out"
+}
+
+run_tests() {
+    ctest --test-dir "$BUILD" --output-on-failure -j"$JOBS"
+}
+
+case "${1:-}" in
+run)
+    shift
+    install_missing
+    build
+    run_program "$@"
+    ;;
+test)
+    install_missing
+    build
+    run_tests
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

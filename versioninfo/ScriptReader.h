@@ -1,0 +1,35 @@
+//===- ScriptReader.h - Resource script text to VersionRecord -----*- C++ -*-===//
+//
+// A line scanner, not a parser of the resource language: it looks for a fixed
+// sequence of landmarks (the VERSIONINFO header, BEGIN, the StringFileInfo
+// block, the language block, END) and takes a closed set of keyword lines in
+// between. It is a pure function of the file's bytes and the defaults.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "VersionRecord.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+struct ReadResult {
+    /// The record as read (new-document values where the script is silent).
+    VersionRecord Record;
+    /// The file's lines, as the File Image page lists them.
+    Lines ImageLines;
+    /// The "Parsing" reports, in the order they are shown.
+    std::vector<std::string> Reports;
+    /// Set when a piece of the block name failed to convert: the read
+    /// stopped there, Record holds what was read so far and Reports is empty.
+    std::optional<std::string> ConversionError;
+};
+
+/// Reads a script from its bytes. Never throws.
+ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults);
+
+} // namespace qm

@@ -1,0 +1,45 @@
+//===- Tables.h - The fixed vocabulary of a version resource ------*- C++ -*-===//
+//
+// One table per constant set. The writer, the reader, the window's lists and
+// the settings all read these, so a display string exists exactly once.
+// Language and code-page rows carry their number in the display string
+// itself; LanguageValue/CodePageValue read it back from there.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Text.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+using TextList = std::vector<std::string>;
+
+constexpr int StringKeyCount = 12;
+
+/// The twelve string-table keys in the script's fixed order.
+const std::array<std::string_view, StringKeyCount>& StringKeys();
+
+const TextList& FileOSTable();   ///< 14 names, "VOS_UNKNOWN" first.
+const TextList& FileTypeTable(); ///< 7 names, "VFT_UNKNOWN" first.
+const TextList& LanguageTable(); ///< 45 display strings, " 401  Arabic" first.
+const TextList& CodePageTable(); ///< 12 display strings, "   0  7-bit ASCII" first.
+
+/// The subtype list of a file type, held as one comma-separated text:
+/// "VFT_DRV" and "VFT_FONT" have their own lists (compared case-sensitively);
+/// any other name, and the empty one, get "VFT2_UNKNOWN" alone.
+std::string_view SubTypeListText(std::string_view fileType);
+/// The same list split at each comma, blanks around each name dropped.
+TextList SubTypeLists(std::string_view fileType);
+
+/// The language ID in the first four characters of a LanguageTable row,
+/// leading blanks skipped, read as hexadecimal.
+int LanguageValue(std::string_view row);
+/// The code page in the first four characters of a CodePageTable row,
+/// leading blanks skipped, read as decimal.
+int CodePageValue(std::string_view row);
+
+} // namespace qm

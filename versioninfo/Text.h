@@ -1,0 +1,35 @@
+//===- Text.h - Byte-text helpers shared by the core --------------*- C++ -*-===//
+//
+// Script text is 8-bit and never re-encoded. A "blank" is any byte whose
+// code is 32 or less; bytes 0x80..0xFF are ordinary characters, which is why
+// every test here goes through unsigned char.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+using Lines = std::vector<std::string>;
+
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view TrimLeft(std::string_view text);
+std::string_view TrimRight(std::string_view text);
+std::string_view Trim(std::string_view text);
+
+/// Splits file bytes into lines: a line ends at CR, LF or CR LF; a last line
+/// without an end is a line; a NUL ends the text; an empty text has no lines.
+Lines SplitLines(std::string_view bytes);
+
+/// Joins lines, each followed by CR LF (the last one too).
+std::string JoinCrLf(const Lines& lines);
+
+/// Uppercase hexadecimal without leading zeros (at least one digit). A
+/// negative number is shown as its 32-bit two's complement.
+std::string HexText(long long value);
+
+} // namespace qm
