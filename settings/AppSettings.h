@@ -1,0 +1,102 @@
+//===- AppSettings.h - The user's settings and their store ---------*- C++ -*-===//
+//
+// Eleven settings live for the whole run in one process-wide AppSettings
+// record. LoadSettings fills it once at start-up; StoreSettings writes the
+// options dialog's entries back to the per-user store, row by row in the
+// fixed order below. StoreSettings never touches AppSettings itself: the
+// dialog copies its entries in only after a complete store.
+//
+// The store is QSettings (organisation "Harrowgate", application
+// "Quillmark", native format, group "Settings"): the registry key
+// HKEY_CURRENT_USER\Software\Harrowgate\Quillmark\Settings on Windows, the
+// file $XDG_CONFIG_HOME/Harrowgate/Quillmark.conf elsewhere. Every value is
+// a string; numbers are decimal text, flags "0" or "1".
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/Status.h"
+#include "versioninfo/VersionRecord.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace qm {
+
+/// One field per setting, named as its stored value, in load/store order.
+/// Before LoadSettings runs, texts are empty, integers 0 and flags off.
+struct AppSettings {
+    QString FontName;                   ///< default "FixedSys"
+    std::int32_t FontSize = 0;          ///< default 9
+    bool UseInitialRC = false;          ///< default off
+    QString DefaultFILEOS;              ///< default "VOS_DOS_WINDOWS32"
+    std::int32_t DefaultLanguageID = 0; ///< default 1041 (0x411)
+    std::int32_t DefaultCodePage = 0;   ///< default 1200
+    bool MinimizeWindow = false;        ///< default off
+    bool UseBatchFile = false;          ///< default on
+    QString CompilerPath;               ///< default "C:\Program Files\Borland\Delphi 2.0\Bin"
+    QString CompilerCmdLine32;          ///< default "Brcc32 -v -32"
+    QString CompilerCmdLine16;          ///< default "Brcc32 -v -16"
+
+    bool operator==(const AppSettings& other) const;
+    bool operator!=(const AppSettings& other) const { return !(*this == other); }
+};
+
+/// The process-wide record. Only LoadSettings() and the options dialog
+/// write it.
+AppSettings& TheAppSettings();
+
+/// The options dialog's entries as plain values, so a store can run (and be
+/// tested) without the dialog.
+struct OptionEntries {
+    QString FontName; ///< the font list's text; "" when nothing is selected
+    QString FontSize; ///< the size box's text, read as a whole number
+    bool UseInitialRC = false;
+    QString DefaultFILEOS;   ///< the FILEOS list's text; "" when nothing is selected
+    int LanguageRow = NoRow; ///< selected row of LanguageTable(), or NoRow
+    int CodePageRow = NoRow; ///< selected row of CodePageTable(), or NoRow
+    bool MinimizeWindow = false;
+    bool UseBatchFile = false;
+    QString CompilerPath;      ///< taken exactly as typed, blanks included
+    QString CompilerCmdLine32; ///< likewise
+    QString CompilerCmdLine16; ///< likewise
+};
+
+/// Fills every field of `into` from the store, or with the row's default
+/// where the value is missing (an integer text that is not a number also
+/// gives the default). A value that is not a string stops the load at its
+/// row with an error naming the value; that row and the later ones keep
+/// what `into` held.
+Status LoadSettings(AppSettings& into);
+/// LoadSettings(TheAppSettings()).
+Status LoadSettings();
+
+/// Converts and writes the entries in row order, each just before it is
+/// written. A conversion error (a size text that is not a whole number, no
+/// language or code page row) names the offending text and ends the store at
+/// that row: earlier rows stay written, later rows keep their stored values.
+/// A write error names the settings file or key. A failed write never leaves
+/// the settings file empty or cut short. AppSettings is never changed.
+Status StoreSettings(const OptionEntries& entries);
+
+/// The entries converted as StoreSettings converts them, or the first
+/// conversion error (the same message StoreSettings gives). Lets the dialog
+/// copy its entries into AppSettings after a complete store.
+Expected<AppSettings> ConvertEntries(const OptionEntries& entries);
+
+/// The three new-document defaults a set of settings asks for. A default that
+/// matches no table row is passed on as it is; NewDocument() then leaves that
+/// field without a row.
+NewDocumentDefaults NewDocumentDefaultsFrom(const AppSettings& settings);
+
+/// Points the store at a settings file of its own (INI format, same group
+/// and value names) instead of the per-user store; an empty path goes back
+/// to the per-user store. For tests and tools; not thread-safe.
+void SetSettingsStoreFile(const QString& path);
+
+/// Where the store currently lives: a file path, or on Windows with the
+/// per-user store the registry key. Used in error messages.
+QString SettingsStoreLocation();
+
+} // namespace qm
