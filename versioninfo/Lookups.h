@@ -35,6 +35,8 @@ bool StartsWithText(std::string_view text, std::string_view prefix);
 /// When `text` begins with `prefix`, replaces it by the rest, trimmed of
 /// blanks at both ends, and returns true; otherwise leaves it alone.
 bool StripPrefix(std::string& text, std::string_view prefix);
+/// The same on a view, for scanning without copying.
+bool StripPrefix(std::string_view& text, std::string_view prefix);
 
 /// The row text at `index` of `list`, or "" when `index` is outside it.
 std::string RowText(const TextList& list, int index);
