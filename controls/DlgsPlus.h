@@ -1,0 +1,190 @@
+//===- DlgsPlus.h - File dialogs that centre over their window --*- C++ -*-===//
+//
+// TOpenDlgPlus and TSaveDlgPlus are the toolkit's file dialogs with one
+// difference: each run stands centred over the window that was active when
+// it was called (horizontally in the middle, vertically at one third of the
+// free height) instead of where the toolkit puts it. They use Qt's widget
+// dialog, because a native one cannot be placed.
+//
+// The module also places forms by a placement code (PlaceForm,
+// ShowModalPlaced) and picks one of two texts (PickStr).
+//
+// Test seam: DialogScript lets a test answer the next runs of either dialog
+// class without showing anything, and records every run with its settings.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <QFileDialog>
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QCheckBox;
+class QDialog;
+
+namespace qm {
+
+/// Common part of the two dialogs: the toolkit-style settings, the run and the
+/// centring. Use TOpenDlgPlus or TSaveDlgPlus.
+class TFileDlgPlus : public QFileDialog {
+    Q_OBJECT
+
+public:
+    /// Runs the dialog modally, centred over CenterForm(); true when the user
+    /// confirmed a file name, which FileName() then returns (the default
+    /// extension appended by the dialog's own rule). A cancelled run leaves
+    /// FileName() and ReadOnlyChecked() as they were.
+    bool Execute();
+
+    /// The file name proposed at the next run, or chosen by the last one. A
+    /// full path also opens its folder; a name with wildcards ("*.rc") is not
+    /// proposed as a name, since the filter already shows such files.
+    QString FileName() const { return FileNameValue; }
+    void SetFileName(const QString& name) { FileNameValue = name; }
+
+    /// The folder the next run starts in; empty leaves the choice to Qt.
+    QString InitialDir() const { return InitialDirValue; }
+    void SetInitialDir(const QString& dir) { InitialDirValue = dir; }
+
+    /// A filter in the toolkit's form, description and patterns separated by
+    /// "|": "Resource Files (*.rc)| *.rc|All Files (*.*)|*.*". Patterns are
+    /// separated by ";" and blanks around them are dropped.
+    QString Filter() const { return FilterValue; }
+    void SetFilter(const QString& filter);
+
+    /// Appended, after a ".", to a chosen name that has no extension.
+    QString DefaultExt() const { return defaultSuffix(); }
+    void SetDefaultExt(const QString& ext) { setDefaultSuffix(ext); }
+
+    /// The "Open as read-only" check box: whether it is shown, and its state
+    /// (set before a run, read after a confirmed one). Shown by default in
+    /// the open dialog, hidden in the save dialog.
+    bool ReadOnlyBoxShown() const { return ReadOnlyBoxShownValue; }
+    void SetReadOnlyBoxShown(bool shown);
+    bool ReadOnlyChecked() const { return ReadOnlyCheckedValue; }
+    void SetReadOnlyChecked(bool checked) { ReadOnlyCheckedValue = checked; }
+
+protected:
+    TFileDlgPlus(QWidget* owner, AcceptMode mode);
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ApplySettings();
+    bool RunScripted();
+    bool RunShown();
+
+    QString FileNameValue;
+    QString InitialDirValue;
+    QString FilterValue;
+    bool ReadOnlyBoxShownValue = true;
+    bool ReadOnlyCheckedValue = false;
+    QCheckBox* ReadOnlyBox = nullptr;
+};
+
+/// Qt's defaults otherwise: the file need not exist (FileMode AnyFile).
+class TOpenDlgPlus : public TFileDlgPlus {
+    Q_OBJECT
+public:
+    explicit TOpenDlgPlus(QWidget* owner = nullptr);
+};
+
+/// Qt's defaults otherwise: it asks before overwriting an existing file
+/// (clear with setOption(DontConfirmOverwrite)).
+class TSaveDlgPlus : public TFileDlgPlus {
+    Q_OBJECT
+public:
+    explicit TSaveDlgPlus(QWidget* owner = nullptr);
+};
+
+/// The window the dialog now running (or last run) is centred over: at each
+/// run the active window, else the dialog's owner when that is a window,
+/// else none. A window destroyed since reads as none.
+QWidget* CenterForm();
+
+/// Top-left corner for a dialog of outer size `dialog` centred over a form
+/// whose outer bounds are `form`: middle horizontally, one third of the free
+/// height vertically, truncating toward zero. A dialog larger than the form
+/// gets a negative share; nothing keeps it on the screen.
+QPoint CentredOver(const QRect& form, const QSize& dialog);
+
+/// Top-left corner for a form of outer size `size` placed by `code` (0..9)
+/// within `reference`, plus the shifts. Returns nothing for a code outside
+/// 0..9.
+///   code:       0     1      2      3      4      5      6    7     8      9
+///   across:   left  centre right centre centre centre  left right left  right
+///   down:   middle  top  middle bottom middle third   top  top  bottom bottom
+std::optional<QPoint> PlacementPosition(const QRect& reference, const QSize& size, int code,
+                                        int shiftX = 0, int shiftY = 0);
+
+/// Moves `form` (outer bounds) by PlacementPosition within the reference
+/// form's outer bounds, or within the primary screen without one. A code
+/// outside 0..9 leaves the form where it is.
+void PlaceForm(QWidget* form, QWidget* reference, int code, int shiftX, int shiftY);
+
+/// PlaceForm without shift, then runs `form` modally; returns its result
+/// (1, QDialog::Accepted, is OK).
+int ShowModalPlaced(QDialog* form, QWidget* reference, int code);
+
+/// `first` when `flag` is true, `second` otherwise.
+inline QString PickStr(bool flag, const QString& first, const QString& second) {
+    return flag ? first : second;
+}
+
+/// Converts a toolkit filter ("Text|patterns|Text|patterns") into Qt name
+/// filters ("Text (patterns)"); a description that already ends with its
+/// patterns in parentheses is kept as it is.
+QStringList NameFiltersFromFilter(const QString& filter);
+
+/// One recorded run of a TOpenDlgPlus or TSaveDlgPlus, with the settings it
+/// ran with.
+struct DialogRun {
+    QString DialogClass; ///< "TOpenDlgPlus" or "TSaveDlgPlus"
+    QString ObjectName;
+    QString Title;
+    QString InitialDir;
+    QString FileName; ///< as proposed, before the run
+    QString Filter;   ///< in the toolkit's form, as set
+    QString DefaultExt;
+    bool ReadOnlyBoxShown = false;
+    bool ReadOnlyChecked = false; ///< before the run
+    bool OverwritePrompt = false;
+    bool FileMustExist = false;
+    QPointer<QWidget> Centre; ///< CenterForm() of the run
+    bool Scripted = false;    ///< answered from the script, nothing shown
+};
+
+/// A scripted answer for one run.
+struct DialogAnswer {
+    bool Accepted = false;
+    QString FileName;
+    bool ReadOnly = false; ///< the read-only box ticked
+
+    static DialogAnswer Choose(const QString& fileName, bool readOnly = false) {
+        return {true, fileName, readOnly};
+    }
+    static DialogAnswer Cancel() { return {}; }
+};
+
+/// Test seam shared by both dialog classes. While scripting is on, each run
+/// takes the next answer from the queue (a cancel when the queue is empty)
+/// and shows nothing. Every run, scripted or shown, is recorded.
+class DialogScript {
+public:
+    /// Queues an answer and turns scripting on.
+    static void AnswerNext(const DialogAnswer& answer);
+    static void SetScripted(bool on);
+    static bool Scripted();
+    static int PendingAnswers();
+    static const QList<DialogRun>& Runs();
+    /// Scripting off, no answers, no runs.
+    static void Reset();
+};
+
+} // namespace qm
