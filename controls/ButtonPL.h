@@ -15,7 +15,8 @@
 //   dark   (button shadow)      QPalette::Dark
 //   face   (button face)        QPalette::Button
 //   caption text                QPalette::ButtonText
-// All of them are read from the current colour group of the widget.
+// All of them are read from the Active colour group: the system colours do
+// not change with the button's own state.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

@@ -85,6 +85,7 @@ private:
     QString FilterValue;
     bool ReadOnlyBoxShownValue = true;
     bool ReadOnlyCheckedValue = false;
+    bool Centring = false; // inside Execute's shown run
     QCheckBox* ReadOnlyBox = nullptr;
 };
 
