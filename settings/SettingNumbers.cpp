@@ -1,0 +1,83 @@
+//===- SettingNumbers.cpp - How stored texts become numbers and flags ----===//
+//
+// Hexadecimal numbers may use all 32 bits ("$FFFFFFFF" is -1), matching how
+// the core shows a negative number in hexadecimal; decimal numbers must fit
+// a signed 32-bit integer. Anything outside is not a number.
+//
+//===----------------------------------------------------------------------===//
+#include "settings/SettingNumbers.h"
+
+namespace qm {
+namespace {
+
+bool IsBlankChar(QChar c) {
+    return c.unicode() <= 32;
+}
+
+int DigitValue(QChar c, int base) {
+    const char16_t u = c.unicode();
+    int value = 99;
+    if (u >= '0' && u <= '9')
+        value = u - '0';
+    else if (u >= 'a' && u <= 'f')
+        value = u - 'a' + 10;
+    else if (u >= 'A' && u <= 'F')
+        value = u - 'A' + 10;
+    return value < base ? value : -1;
+}
+
+/// Reads one or more digits from `pos` to the end of `text`; fails on any
+/// other character or when the value exceeds `limit`.
+std::optional<std::uint64_t> ReadDigitsToEnd(const QString& text, int pos, int base,
+                                             std::uint64_t limit) {
+    if (pos >= text.size())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        const int digit = DigitValue(text[pos], base);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > limit)
+            return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<std::int32_t> ReadWholeNumber(const QString& text) {
+    int pos = 0;
+    while (pos < text.size() && IsBlankChar(text[pos]))
+        ++pos;
+    if (pos < text.size() && text[pos] == QLatin1Char('$')) {
+        const auto value = ReadDigitsToEnd(text, pos + 1, 16, 0xFFFFFFFFu);
+        if (!value)
+            return std::nullopt;
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-'))) {
+        negative = text[pos] == QLatin1Char('-');
+        ++pos;
+    }
+    const std::uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
+    const auto value = ReadDigitsToEnd(text, pos, 10, limit);
+    if (!value)
+        return std::nullopt;
+    const std::int64_t signedValue =
+        negative ? -static_cast<std::int64_t>(*value) : static_cast<std::int64_t>(*value);
+    return static_cast<std::int32_t>(signedValue);
+}
+
+std::int32_t ReadIntegerSetting(const QString& stored, std::int32_t fallback) {
+    QString text = stored;
+    // Only a "0x" at the very start counts: a blank before it, or "0x" with
+    // nothing after, leaves a text that is not a number.
+    if (text.size() > 2 && text[0] == QLatin1Char('0') &&
+        (text[1] == QLatin1Char('x') || text[1] == QLatin1Char('X')))
+        text.replace(0, 2, QStringLiteral("$"));
+    return ReadWholeNumber(text).value_or(fallback);
+}
+
+} // namespace qm

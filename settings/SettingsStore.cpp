@@ -1,0 +1,251 @@
+//===- SettingsStore.cpp - Where the settings are kept --------------------===//
+//
+// A file store is never written in place. QSettings reports success and
+// leaves a file cut short when the disk fills during its save, so a store
+// goes through a staging file in the same folder:
+//   1. the current file's values are read (a file that exists but cannot be
+//      read is an error: replacing it would lose what it holds);
+//   2. QSettings writes those values plus the new ones to a fresh staging
+//      file;
+//   3. the staging file is moved to a second name that QSettings has never
+//      seen (it caches files by name) and read back; every value must come
+//      back as written;
+//   4. only then is it renamed over the settings file.
+// Any failure removes the staging files and leaves the settings file alone.
+//
+//===----------------------------------------------------------------------===//
+#include "settings/SettingsStore.h"
+#include "settings/AppSettings.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
+#include <QTemporaryFile>
+#include <QVariant>
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace qm {
+namespace {
+
+const QString Organisation = QStringLiteral("Harrowgate");
+const QString Application = QStringLiteral("Quillmark");
+/// How long a store waits for another program's lock on the settings file.
+constexpr int LockWaitMs = 2000;
+
+QString& StoreFileOverride() {
+    static QString path;
+    return path;
+}
+
+#ifdef _WIN32
+bool UsesRegistry() {
+    return StoreFileOverride().isEmpty();
+}
+const QString RegistryKey =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Harrowgate\\Quillmark\\Settings");
+#else
+bool UsesRegistry() {
+    return false;
+}
+#endif
+
+QString SettingsFilePath() {
+    if (!StoreFileOverride().isEmpty())
+        return StoreFileOverride();
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application)
+        .fileName();
+}
+
+Status Fail(const QString& message) {
+    return Status::Fail(message.toStdString());
+}
+
+Status WriteFailure(const QString& path, const QString& reason) {
+    return Fail(QStringLiteral("Cannot write the settings file '%1': %2").arg(path, reason));
+}
+
+using ValueMap = QMap<QString, QVariant>;
+
+ValueMap AllValues(QSettings& settings) {
+    ValueMap values;
+    for (const QString& key : settings.allKeys())
+        values.insert(key, settings.value(key));
+    return values;
+}
+
+/// Moves `from` over `to`, replacing it in one step.
+bool ReplaceFile(const QString& from, const QString& to) {
+#ifdef _WIN32
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+/// Removes the staging files of a store that did not finish.
+struct StagingFiles {
+    QString Written;
+    QString Checked;
+    ~StagingFiles() {
+        if (!Written.isEmpty())
+            QFile::remove(Written);
+        if (!Checked.isEmpty())
+            QFile::remove(Checked);
+    }
+};
+
+Expected<ValueMap> ReadCurrentValues(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ValueMap();
+    if (!info.isFile())
+        return Fail(QStringLiteral("The settings file '%1' is not a file").arg(path));
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("Cannot read the settings file '%1': %2")
+                        .arg(path, probe.errorString()));
+    probe.close();
+    QSettings current(path, QSettings::IniFormat);
+    return AllValues(current);
+}
+
+/// Writes `values` to a fresh staging file through QSettings and returns
+/// everything that file should now hold.
+Expected<ValueMap> WriteStaging(const QString& stagingPath, const ValueMap& previous,
+                                const SettingTexts& values) {
+    QSettings staging(stagingPath, QSettings::IniFormat);
+    for (auto it = previous.begin(); it != previous.end(); ++it)
+        staging.setValue(it.key(), it.value());
+    staging.beginGroup(SettingsGroup);
+    for (const auto& [name, text] : values)
+        staging.setValue(name, text);
+    staging.endGroup();
+    staging.sync();
+    if (staging.status() != QSettings::NoError)
+        return Status::Fail("");
+    return AllValues(staging);
+}
+
+/// Reads the staging file back under a name QSettings has not cached.
+bool ReadsBackAs(const QString& path, const ValueMap& expected) {
+    QSettings check(path, QSettings::IniFormat);
+    return check.status() == QSettings::NoError && AllValues(check) == expected;
+}
+
+/// A cached copy of the old file is trusted while size and modification time
+/// are unchanged; make sure the new file differs from the old in one of them.
+void DistinguishFromOld(const QString& stagingPath, const QFileInfo& old) {
+    if (!old.exists())
+        return;
+    const QFileInfo fresh(stagingPath);
+    if (fresh.size() != old.size() || fresh.lastModified() != old.lastModified())
+        return;
+    QFile file(stagingPath);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(old.lastModified().addMSecs(1), QFileDevice::FileModificationTime);
+}
+
+Status WriteSettingsFile(const QString& path, const SettingTexts& values) {
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QDir().mkpath(folder))
+        return WriteFailure(path, QStringLiteral("cannot create the folder '%1'").arg(folder));
+
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(LockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return WriteFailure(path, QStringLiteral("it is locked by another program"));
+        return WriteFailure(path,
+                            QStringLiteral("cannot create a lock in the folder '%1'").arg(folder));
+    }
+
+    const Expected<ValueMap> previous = ReadCurrentValues(path);
+    if (!previous)
+        return Status::Fail(previous.message());
+
+    StagingFiles staging;
+    {
+        QTemporaryFile reserve(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+        reserve.setAutoRemove(false);
+        if (!reserve.open())
+            return WriteFailure(path, reserve.errorString());
+        staging.Written = reserve.fileName();
+    }
+    QFile::setPermissions(staging.Written, target.exists()
+                                               ? QFile::permissions(path)
+                                               : QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ReadGroup | QFile::ReadOther);
+
+    const Expected<ValueMap> expected = WriteStaging(staging.Written, *previous, values);
+    if (!expected)
+        return WriteFailure(path, QStringLiteral("the new contents could not be saved"));
+
+    staging.Checked = staging.Written + QStringLiteral(".check");
+    if (!ReplaceFile(staging.Written, staging.Checked))
+        return WriteFailure(path, QStringLiteral("the new contents could not be checked"));
+    staging.Written.clear();
+    if (!ReadsBackAs(staging.Checked, *expected))
+        return WriteFailure(path, QStringLiteral("the new contents came out incomplete "
+                                                 "(is the disk full?)"));
+
+    DistinguishFromOld(staging.Checked, target);
+    if (!ReplaceFile(staging.Checked, path))
+        return WriteFailure(path, QStringLiteral("cannot replace the file"));
+    staging.Checked.clear();
+    return Status::Ok();
+}
+
+#ifdef _WIN32
+Status WriteRegistry(const SettingTexts& values) {
+    QSettings registry(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application);
+    registry.beginGroup(SettingsGroup);
+    for (const auto& [name, text] : values)
+        registry.setValue(name, text);
+    registry.endGroup();
+    registry.sync();
+    if (registry.status() != QSettings::NoError)
+        return Fail(QStringLiteral("Cannot write the registry key '%1'").arg(RegistryKey));
+    return Status::Ok();
+}
+#endif
+
+} // namespace
+
+void SetSettingsStoreFile(const QString& path) {
+    StoreFileOverride() = path;
+}
+
+QString SettingsStoreLocation() {
+#ifdef _WIN32
+    if (UsesRegistry())
+        return RegistryKey;
+#endif
+    return SettingsFilePath();
+}
+
+std::unique_ptr<QSettings> OpenSettingsForReading() {
+    if (UsesRegistry())
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           Organisation, Application);
+    return std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
+}
+
+Status WriteSettingTexts(const SettingTexts& values) {
+#ifdef _WIN32
+    if (UsesRegistry())
+        return WriteRegistry(values);
+#endif
+    return WriteSettingsFile(SettingsFilePath(), values);
+}
+
+} // namespace qm
