@@ -20,7 +20,9 @@ namespace qm {
 struct ReadResult {
     /// The record as read (new-document values where the script is silent).
     VersionRecord Record;
-    /// The file's lines, as the File Image page lists them.
+    /// The file's lines, as the File Image page lists them. Filled even when
+    /// a conversion error stopped the read; the window then leaves the File
+    /// Image page empty instead of listing them.
     Lines ImageLines;
     /// The "Parsing" reports, in the order they are shown.
     std::vector<std::string> Reports;
