@@ -1,0 +1,177 @@
+//===- BatchFile.cpp - The batch file's first line, its log, time stamps --===//
+
+#include "app/BatchFile.h"
+
+#include "versioninfo/SafeSave.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qm {
+
+const char* BatchFileName() {
+#ifdef _WIN32
+    return "QuillmarkEX.bat";
+#else
+    return "QuillmarkEX.sh";
+#endif
+}
+
+std::string ShortPath(const std::string& path) {
+#ifdef _WIN32
+    // The buffer of 255 bytes caps the short form at 254 characters; a
+    // longer one counts as not available rather than being cut.
+    char buffer[255];
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return std::string();
+    return std::string(buffer, length);
+#else
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_directory(path, error))
+        return std::string();
+    return path;
+#endif
+}
+
+namespace {
+
+/// Bytes the shell keeps literally in the value of an assignment. A "~" is
+/// not among them: it is expanded at the start and after every ":".
+bool IsLiteralShellChar(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::string_view("/._+-,:@%=").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+std::string ShellLiteral(std::string_view text) {
+    bool plain = true;
+    for (char c : text)
+        plain = plain && IsLiteralShellChar(static_cast<unsigned char>(c));
+    if (plain)
+        return std::string(text);
+    // Inside single quotes nothing is special but the quote itself, which is
+    // closed, escaped and reopened.
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+/// Characters that make cmd.exe split, redirect or expand a line. Brackets
+/// are left out: outside a block they are plain, and "Program Files (x86)"
+/// must stay usable.
+bool IsCmdSpecial(char c) {
+    return std::string_view("&|<>^%!\"\r\n", 10).find(c) != std::string_view::npos || c == '\0';
+}
+
+} // namespace
+
+Expected<std::string> BatchFirstLine(std::string_view folder, PathStyle style) {
+    if (style == PathStyle::Posix)
+        return "path=" + ShellLiteral(folder);
+    for (char c : folder)
+        if (IsCmdSpecial(c))
+            return Status::Fail("The compiler folder \"" + std::string(folder) +
+                                "\" can't be written into the batch file: it holds a line break "
+                                "or one of the characters & | < > ^ % ! \" that cmd.exe would "
+                                "act on.");
+    return "path=" + std::string(folder);
+}
+
+Status UpdateBatchFile(const std::string& batchPath, const std::string& compilerPath,
+                       Lines& imageLines) {
+    Expected<std::string> bytes = LoadFile(batchPath);
+    if (!bytes)
+        return Status::Fail(bytes.message());
+    imageLines = SplitLines(*bytes);
+    if (imageLines.empty())
+        return Status::Fail("The batch file " + batchPath +
+                            " is empty: its first line must hold the compiler folder.");
+
+    Expected<std::string> firstLine = BatchFirstLine(ShortPath(compilerPath), NativePathStyle());
+    if (!firstLine)
+        return Status::Fail(firstLine.message());
+    if (*firstLine == imageLines.front())
+        return Status::Ok();
+
+    std::size_t lineEnd = bytes->find_first_of(std::string_view("\r\n\0", 3));
+    std::string rest = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd);
+    imageLines.front() = *firstLine;
+    return SaveFileSafely(batchPath, *firstLine + rest);
+}
+
+std::optional<std::string> LoadFinishedLog(const std::string& logPath) {
+#ifdef _WIN32
+    // No sharing: the open fails as long as the run still has the log open.
+    HANDLE file = CreateFileA(logPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string content;
+    char buffer[65536];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
+        content.append(buffer, got);
+    CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    return content;
+#else
+    // A plain open succeeds while the run still writes, so completion is the
+    // run's lock on the log being gone. O_NONBLOCK keeps a FIFO put there from
+    // hanging the window.
+    int fd = ::open(logPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    std::optional<std::string> content;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        std::string text;
+        char buffer[65536];
+        ssize_t got;
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+            text.append(buffer, static_cast<std::size_t>(got));
+        if (got == 0)
+            content = std::move(text);
+    }
+    ::close(fd);
+    return content;
+#endif
+}
+
+QString FormatFileStamp(const QDateTime& when, const QLocale& locale) {
+    QTime time = when.time();
+    QTime stepped(time.hour(), time.minute(), time.second() & ~1);
+    QString text = locale.toString(when.date(), QLocale::ShortFormat);
+    if (stepped != QTime(0, 0))
+        text += ' ' + locale.toString(stepped, QLocale::LongFormat);
+    return text;
+}
+
+QString FileStampText(const std::string& path, const QLocale& locale) {
+    QFileInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!info.exists() || !info.isFile())
+        return QString::fromLatin1(NotFoundStamp);
+    return FormatFileStamp(info.lastModified(), locale);
+}
+
+} // namespace qm

@@ -1,0 +1,207 @@
+//===- CompileCommand.cpp - The compiler's command line, formed as data ---===//
+
+#include "app/CompileCommand.h"
+
+#include "versioninfo/Text.h"
+
+namespace qm {
+
+namespace {
+
+bool IsSeparator(char c, PathStyle style) {
+    // Windows takes "/" too, and Qt hands out its paths that way.
+    if (style == PathStyle::Windows)
+        return c == '\\' || c == ':' || c == '/';
+    return c == '/';
+}
+
+/// Index just past the last separator; 0 when there is none.
+std::size_t NameStart(std::string_view path, PathStyle style) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (IsSeparator(path[i - 1], style))
+            return i;
+    return 0;
+}
+
+Status EmptyCommandError() {
+    return Status::Fail("The compiler command is empty: set the compiler's program and options "
+                        "in the options first.");
+}
+
+void Append(std::vector<std::string>& to, const std::vector<std::string>& words) {
+    to.insert(to.end(), words.begin(), words.end());
+}
+
+} // namespace
+
+PathStyle NativePathStyle() {
+#ifdef _WIN32
+    return PathStyle::Windows;
+#else
+    return PathStyle::Posix;
+#endif
+}
+
+char FolderSeparator(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
+
+std::string FolderPart(std::string_view path, PathStyle style) {
+    return std::string(path.substr(0, NameStart(path, style)));
+}
+
+std::string NamePart(std::string_view path, PathStyle style) {
+    return std::string(path.substr(NameStart(path, style)));
+}
+
+std::string RunFolder(std::string_view scriptPath, PathStyle style) {
+    std::string folder = FolderPart(scriptPath, style);
+    if (folder.empty() || folder.back() == ':')
+        return folder;
+    // A root keeps its separator: "/" and "C:\" name folders, "" and "C:" don't.
+    bool isRoot = folder.size() == 1 ||
+                  (style == PathStyle::Windows && folder.size() == 3 && folder[1] == ':');
+    if (!isRoot)
+        folder.pop_back();
+    return folder;
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension, PathStyle style) {
+    std::size_t nameStart = NameStart(path, style);
+    std::size_t dot = path.rfind('.');
+    std::size_t cut = (dot != std::string_view::npos && dot >= nameStart) ? dot : path.size();
+    std::string result(path.substr(0, cut));
+    result += extension;
+    return result;
+}
+
+std::vector<std::string> SplitCommandWords(std::string_view commandText) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < commandText.size()) {
+        while (i < commandText.size() && IsBlank(commandText[i]))
+            ++i;
+        std::size_t start = i;
+        while (i < commandText.size() && !IsBlank(commandText[i]))
+            ++i;
+        if (i > start)
+            words.emplace_back(commandText.substr(start, i - start));
+    }
+    return words;
+}
+
+Expected<CompileCommand> FormBatchCommand(const CompileInputs& inputs, PathStyle style) {
+    std::vector<std::string> words = SplitCommandWords(inputs.CommandText);
+    if (words.empty())
+        return EmptyCommandError();
+    std::string scriptName = NamePart(inputs.ScriptPath, style);
+
+    CompileCommand command;
+    command.Text =
+        inputs.BatchPath + " " + inputs.ProgramDir + " " + inputs.CommandText + " " + scriptName;
+    command.WorkingDir = RunFolder(inputs.ScriptPath, style);
+    if (style == PathStyle::Posix) {
+        command.Program = "/bin/sh";
+        command.Arguments.push_back(inputs.BatchPath);
+    } else {
+        command.Program = inputs.BatchPath;
+    }
+    command.Arguments.push_back(inputs.ProgramDir);
+    Append(command.Arguments, words);
+    command.Arguments.push_back(scriptName);
+    return command;
+}
+
+Expected<CompileCommand> FormDirectCommand(const CompileInputs& inputs, PathStyle style) {
+    std::vector<std::string> words = SplitCommandWords(inputs.CommandText);
+    if (words.empty())
+        return EmptyCommandError();
+    std::string folder = inputs.CompilerPath + FolderSeparator(style);
+
+    CompileCommand command;
+    command.Text = folder + inputs.CommandText + " " + inputs.ScriptPath;
+    command.WorkingDir = RunFolder(inputs.ScriptPath, style);
+    command.Program = folder + words.front();
+    command.Arguments.assign(words.begin() + 1, words.end());
+    command.Arguments.push_back(inputs.ScriptPath);
+    return command;
+}
+
+namespace {
+
+bool IsPlainWindowsChar(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::string_view("#$*+-./:?@\\_").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+Status CheckWindowsArgument(const std::string& argument) {
+    auto refuse = [&](const char* why) {
+        return Status::Fail("Can't pass \"" + argument + "\" to the compiler safely: " + why + ".");
+    };
+    for (char c : argument) {
+        switch (c) {
+        case '%':
+        case '!':
+            return refuse("cmd.exe would expand its '%' or '!'");
+        case '"':
+            return refuse("it holds a double quote");
+        case '\r':
+        case '\n':
+        case '\0':
+            return refuse("it holds a line break or a NUL character");
+        default:
+            break;
+        }
+    }
+    if (!argument.empty() && (argument.back() == '.' || argument.back() == ' '))
+        return refuse("Windows drops a dot or a blank at the end of a file name");
+    return Status::Ok();
+}
+
+bool NeedsQuotes(const std::string& argument) {
+    if (argument.empty())
+        return true;
+    for (char c : argument)
+        if (!IsPlainWindowsChar(static_cast<unsigned char>(c)))
+            return true;
+    return false;
+}
+
+/// Quotes one argument. Inside quotes backslashes are literal except in front
+/// of a quote, so only a trailing run must be doubled to keep it from
+/// escaping the closing quote. The program name is parsed differently (up to
+/// the next quote, no escapes), so its backslashes are never doubled.
+std::string QuoteWindowsArgument(const std::string& argument, bool isProgram) {
+    if (!NeedsQuotes(argument))
+        return argument;
+    std::string quoted = "\"" + argument;
+    if (!isProgram) {
+        std::size_t trailing = 0;
+        while (trailing < argument.size() && argument[argument.size() - 1 - trailing] == '\\')
+            ++trailing;
+        quoted.append(trailing, '\\');
+    }
+    quoted += '"';
+    return quoted;
+}
+
+} // namespace
+
+Expected<std::string> FormWindowsCommandLine(const std::vector<std::string>& argv) {
+    std::string line;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        if (Status checked = CheckWindowsArgument(argv[i]); !checked)
+            return checked;
+        if (i > 0)
+            line += ' ';
+        line += QuoteWindowsArgument(argv[i], i == 0);
+    }
+    if (line.size() > WindowsCommandLineLimit)
+        return Status::Fail("The compiler's command line is " + std::to_string(line.size()) +
+                            " characters long; Windows takes at most " +
+                            std::to_string(WindowsCommandLineLimit) + ".");
+    return line;
+}
+
+} // namespace qm

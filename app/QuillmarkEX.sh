@@ -1,0 +1,37 @@
+path=
+# QuillmarkEX.sh: runs the resource compiler for Quillmark's Save & Compile.
+#
+# The first line belongs to Quillmark: it sets the compiler folder and is
+# rewritten whenever that folder changes in the options. Every other line
+# belongs to this file, and the program never touches it. Quillmark runs
+#
+#     /bin/sh QuillmarkEX.sh PROGRAMDIR WORD... SCRIPTNAME
+#
+# in the folder of the script. WORD... SCRIPTNAME is run with the compiler
+# folder first on the search path, and everything it prints goes to
+# PROGRAMDIR/Quillmark.log (PROGRAMDIR ends in a slash).
+#
+# Quillmark shows the log only once the run is over, which it tells by being
+# able to lock the log. So the log is created under a temporary name, locked,
+# and only then moved into place: it is never seen unlocked before the last
+# process that holds it ends. Without flock(1) it is moved into place at the
+# end instead.
+
+if [ -n "$path" ]; then
+    PATH=$path:$PATH
+    export PATH
+fi
+
+log=${1}Quillmark.log
+shift
+part=$log.$$
+exec 9>"$part" || exit 1
+
+placed=
+if command -v flock >/dev/null 2>&1 && flock -x 9; then
+    mv -f -- "$part" "$log" && placed=1
+fi
+"$@" >&9 2>&9
+status=$?
+[ -n "$placed" ] || mv -f -- "$part" "$log"
+exit $status

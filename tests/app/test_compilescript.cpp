@@ -1,0 +1,147 @@
+//===- test_compilescript.cpp - The shipped QuillmarkEX.sh keeps its contract -===//
+//
+// Runs the script that ships in the program folder the way Save & Compile
+// starts it, with fake compilers, and checks what reaches the compiler and
+// when the log may be picked up.
+//
+//===----------------------------------------------------------------------===//
+
+#include "app/BatchFile.h"
+#include "app/CompileCommand.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace qm;
+
+namespace {
+
+std::string Bytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes, bool executable = false) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// A fake compiler that records, NUL-separated, its working folder and its
+/// arguments beside itself, and says hello on both output streams.
+const QByteArray Recorder = "#!/bin/sh\n"
+                            "here=$(dirname \"$0\")\n"
+                            "pwd > \"$here/cwd.txt\"\n"
+                            "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$here/argv.bin\"\n"
+                            "echo compiling \"$#\"\n"
+                            "echo warning >&2\n";
+
+} // namespace
+
+class CompileScriptTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir Temp;
+    QString ProgramDir, CompilerDir, WorkDir;
+
+    /// Starts the shipped script as Save & Compile would, for `commandText`
+    /// on the script `scriptName` in WorkDir.
+    void Start(QProcess& run, const QString& commandText, const QString& scriptName) {
+        CompileInputs inputs;
+        inputs.ProgramDir = Bytes(ProgramDir);
+        inputs.BatchPath = Bytes(ProgramDir + BatchFileName());
+        inputs.CompilerPath = Bytes(CompilerDir);
+        inputs.CommandText = Bytes(commandText);
+        inputs.ScriptPath = Bytes(WorkDir + scriptName);
+        auto command = FormBatchCommand(inputs, PathStyle::Posix);
+        QVERIFY(command);
+        QStringList arguments;
+        for (const std::string& a : command->Arguments)
+            arguments << QFile::decodeName(QByteArray::fromStdString(a));
+        run.setWorkingDirectory(QString::fromStdString(command->WorkingDir));
+        run.start(QString::fromStdString(command->Program), arguments);
+        QVERIFY(run.waitForStarted());
+    }
+
+private slots:
+    void init() {
+        QVERIFY(Temp.isValid());
+        for (const char* sub : {"/prog dir/", "/compiler; dir/", "/work dir/"})
+            QVERIFY(QDir().mkpath(Temp.path() + sub));
+        ProgramDir = Temp.path() + "/prog dir/";
+        CompilerDir = Temp.path() + "/compiler; dir";
+        WorkDir = Temp.path() + "/work dir/";
+        const QString shipped = QStringLiteral(QM_BIN_DIR "/") + BatchFileName();
+        QVERIFY2(QFileInfo(shipped).isExecutable(), "the script does not ship executable");
+        QFile::remove(ProgramDir + BatchFileName());
+        QVERIFY(QFile::copy(shipped, ProgramDir + BatchFileName()));
+        // The program sets the first line for the compiler folder, which is
+        // not on the search path otherwise.
+        Lines image;
+        Status updated =
+            UpdateBatchFile(Bytes(ProgramDir + BatchFileName()), Bytes(CompilerDir), image);
+        QVERIFY2(updated, updated.message().c_str());
+        WriteFile(CompilerDir + "/fakerc", Recorder, true);
+    }
+
+    void cleanup() { QVERIFY(Temp.remove()); }
+
+    void aHostileScriptNameArrivesAsOneArgumentInItsFolder() {
+        const QString name = QStringLiteral("my script; rm -rf ~ & $(x) 'q'.rc");
+        QProcess run;
+        Start(run, "fakerc -v   -32", name);
+        QVERIFY(run.waitForFinished());
+        QCOMPARE(run.exitCode(), 0);
+
+        QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
+                 QByteArray("-v\0-32\0", 7) + QFile::encodeName(name) + '\0');
+        QCOMPARE(ReadFile(CompilerDir + "/cwd.txt").trimmed(),
+                 QFile::encodeName(WorkDir.chopped(1)));
+        auto log = LoadFinishedLog(Bytes(ProgramDir + LogFileName));
+        QVERIFY(log);
+        QCOMPARE(QByteArray::fromStdString(*log), QByteArray("compiling 3\nwarning\n"));
+        // Only the log is left in the program folder: no temporary name.
+        QCOMPARE(QDir(ProgramDir).entryList(QDir::Files).size(), 2);
+    }
+
+    void theLogIsHeldUntilTheCompilerEnds() {
+        // This compiler waits for a line on its input, which the test holds.
+        WriteFile(CompilerDir + "/waitrc", "#!/bin/sh\necho started\nread x\necho \"got $x\"\n",
+                  true);
+        const QString log = ProgramDir + LogFileName;
+        QProcess run;
+        Start(run, "waitrc", "App.rc");
+        QTRY_VERIFY(QFile::exists(log));
+        QVERIFY(!LoadFinishedLog(Bytes(log)));
+
+        run.write("go\n");
+        run.closeWriteChannel();
+        QVERIFY(run.waitForFinished());
+        auto loaded = LoadFinishedLog(Bytes(log));
+        QVERIFY(loaded);
+        QCOMPARE(QByteArray::fromStdString(*loaded), QByteArray("started\ngot go\n"));
+    }
+
+    void aMissingCompilerIsReportedInTheLog() {
+        QProcess run;
+        Start(run, "no-such-rc -v", "App.rc");
+        QVERIFY(run.waitForFinished());
+        QVERIFY(run.exitCode() != 0);
+        auto log = LoadFinishedLog(Bytes(ProgramDir + LogFileName));
+        QVERIFY(log);
+        QVERIFY2(QByteArray::fromStdString(*log).contains("no-such-rc"), log->c_str());
+    }
+};
+
+QTEST_GUILESS_MAIN(CompileScriptTest)
+#include "test_compilescript.moc"
