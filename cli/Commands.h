@@ -1,0 +1,41 @@
+//===- Commands.h - The four commands of quillmark-rc ---------------------===//
+//
+// Each command runs on already-parsed arguments and reports through the
+// given streams; the return value is the process's exit code.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Edits.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace qm {
+
+enum ExitCode : int {
+    ExitSuccess = 0, ///< done (a read may still have reports)
+    ExitFailure = 1, ///< a conversion error stopped the read, or the write failed
+    ExitUsage = 2,   ///< bad arguments, an unknown name, or an input that cannot be opened
+};
+
+struct CliStreams {
+    std::istream& In;
+    std::ostream& Out;
+    std::ostream& Err;
+};
+
+/// Reads `path` as the window's Open does and prints the document as JSON.
+int ShowCommand(const std::string& path, CliStreams& io);
+
+/// Writes the JSON document read from `jsonPath` ("-": standard input).
+int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io);
+
+/// Writes a new document, after `edits`.
+int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io);
+
+/// Reads `path`, applies `edits` and writes to `outPath` (`path` when empty).
+int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath,
+               CliStreams& io);
+
+} // namespace qm

@@ -1,0 +1,40 @@
+//===- DocumentFields.cpp - Checks shared by JSON documents and edits -----===//
+
+#include "DocumentFields.h"
+
+namespace qm {
+
+Status CheckSingleLine(std::string_view text, std::string_view what) {
+    for (char c : text) {
+        if (c == '\r' || c == '\n')
+            return Status::Fail(std::string(what) + " holds a line break");
+        if (c == '\0')
+            return Status::Fail(std::string(what) + " holds a NUL character");
+    }
+    return Status::Ok();
+}
+
+int StringKeyIndex(std::string_view key) {
+    const auto& keys = StringKeys();
+    for (int i = 0; i < StringKeyCount; ++i) {
+        if (keys[static_cast<std::size_t>(i)] == key)
+            return i;
+    }
+    return -1;
+}
+
+std::string StringKeyNames() {
+    std::string names;
+    for (std::string_view key : StringKeys()) {
+        if (!names.empty())
+            names += ", ";
+        names += key;
+    }
+    return names;
+}
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace qm

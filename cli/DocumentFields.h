@@ -1,0 +1,32 @@
+//===- DocumentFields.h - Checks shared by JSON documents and edits -------===//
+//
+// `write` and the EDITS of `new`/`set` fill the same record fields from
+// outside text. These checks keep both to what the window could hold and
+// what the script can carry, with messages that name the field at fault.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/Status.h"
+#include "versioninfo/Tables.h"
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+/// Every script value occupies one line. A CR, LF or NUL inside a value
+/// would split the line (or end the text), so the script would no longer
+/// read back as the document it was written from; such text is refused.
+Status CheckSingleLine(std::string_view text, std::string_view what);
+
+/// The index of the string key spelled exactly `key`, or -1.
+int StringKeyIndex(std::string_view key);
+
+/// "FileVersion, FileDescription, ..." for error messages.
+std::string StringKeyNames();
+
+/// `text` in double quotes, for error messages.
+std::string Quoted(std::string_view text);
+
+} // namespace qm

@@ -1,0 +1,259 @@
+//===- Edits.cpp - The EDITS options of `new` and `set` -------------------===//
+
+#include "Edits.h"
+
+#include "ByteText.h"
+#include "DocumentFields.h"
+#include "versioninfo/Lookups.h"
+#include "versioninfo/Tables.h"
+
+#include <array>
+#include <cctype>
+
+namespace qm {
+
+namespace {
+
+struct EditOption {
+    const char* Name;
+    const char* ValueName;
+    const char* Description;
+};
+
+const std::array<EditOption, 12> EditOptions = {{
+    {"file-version", "T", "FILEVERSION text, written as given."},
+    {"product-version", "T", "PRODUCTVERSION text, written as given."},
+    {"debug", "on|off", "The VS_FF_DEBUG flag."},
+    {"prerelease", "on|off", "The VS_FF_PRERELEASE flag."},
+    {"patched", "on|off", "The VS_FF_PATCHED flag."},
+    {"file-os", "NAME", "FILEOS name, e.g. VOS__WINDOWS32."},
+    {"file-type", "NAME", "FILETYPE name; resets the subtype to the first of its list."},
+    {"file-subtype", "NAME", "FILESUBTYPE name of the file type's list (any text for VFT_VXD)."},
+    {"language", "HEX", "Language ID in hexadecimal, e.g. 409 or 0x409."},
+    {"code-page", "DEC", "Code page in decimal, e.g. 1252."},
+    {"string", "KEY=VALUE", "A string value in marker form (repeatable)."},
+    {"com-inc-line", "TEXT", "A comment/include line (repeatable; replaces them all)."},
+}};
+
+std::string Option(const char* name) {
+    return std::string("--") + name;
+}
+
+Expected<std::string> OptionBytes(const QString& value, const char* name) {
+    Expected<std::string> bytes = TextToBytes(value);
+    if (!bytes)
+        return Status::Fail(Option(name) + ": " + bytes.message());
+    return bytes;
+}
+
+/// The value of a single-valued option (the last one given wins).
+Expected<std::optional<std::string>> OptionalText(const QCommandLineParser& parser,
+                                                  const char* name) {
+    if (!parser.isSet(name))
+        return std::optional<std::string>();
+    Expected<std::string> bytes = OptionBytes(parser.value(name), name);
+    if (!bytes)
+        return Status::Fail(bytes.message());
+    if (Status single = CheckSingleLine(*bytes, Option(name)); !single)
+        return single;
+    return std::optional<std::string>(std::move(*bytes));
+}
+
+Expected<std::optional<bool>> OptionalSwitch(const QCommandLineParser& parser, const char* name) {
+    if (!parser.isSet(name))
+        return std::optional<bool>();
+    const QString value = parser.value(name);
+    if (value == "on")
+        return std::optional<bool>(true);
+    if (value == "off")
+        return std::optional<bool>(false);
+    return Status::Fail(Option(name) + " takes on or off, not " + Quoted(value.toStdString()));
+}
+
+/// A name of `table`, letter case ignored as the window's lists ignore it;
+/// the table's own spelling is kept.
+Expected<std::optional<std::string>> OptionalTableName(const QCommandLineParser& parser,
+                                                       const char* name, const TextList& table,
+                                                       const char* what) {
+    Expected<std::optional<std::string>> text = OptionalText(parser, name);
+    if (!text || !*text)
+        return text;
+    const int row = SelectExact(table, **text, NoRow);
+    if (row == NoRow)
+        return Status::Fail("Unknown " + std::string(what) + " name " + Quoted(**text));
+    return std::optional<std::string>(RowText(table, row));
+}
+
+bool AllDigits(std::string_view text, int base) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (base == 16 ? !std::isxdigit(u) : !std::isdigit(u))
+            return false;
+    }
+    return !text.empty();
+}
+
+/// --language: hexadecimal, with or without 0x; the row is the first one
+/// whose display string contains the number's uppercase hex text, the same
+/// choice as for the language default of a new document.
+Expected<std::optional<int>> OptionalLanguage(const QCommandLineParser& parser) {
+    Expected<std::optional<std::string>> text = OptionalText(parser, "language");
+    if (!text || !*text)
+        return std::optional<int>();
+    std::string_view digits = **text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits.remove_prefix(2);
+    if (!AllDigits(digits, 16) || digits.size() > 8)
+        return Status::Fail("--language takes a hexadecimal language ID, not " + Quoted(**text));
+    const long long id = std::stoll(std::string(digits), nullptr, 16);
+    const int row = FindContaining(LanguageTable(), LanguageIDText(id));
+    if (row == NoRow)
+        return Status::Fail("Unknown language " + Quoted(**text) + ": no row of the language " +
+                            "table holds " + LanguageIDText(id));
+    return std::optional<int>(row);
+}
+
+/// --code-page: decimal; the row is chosen as for the code page default.
+Expected<std::optional<int>> OptionalCodePage(const QCommandLineParser& parser) {
+    Expected<std::optional<std::string>> text = OptionalText(parser, "code-page");
+    if (!text || !*text)
+        return std::optional<int>();
+    if (!AllDigits(**text, 10) || (*text)->size() > 9)
+        return Status::Fail("--code-page takes a decimal code page, not " + Quoted(**text));
+    const long long codePage = std::stoll(**text);
+    const int row = FindContaining(CodePageTable(), CodePageText(codePage));
+    if (row == NoRow)
+        return Status::Fail("Unknown code page " + Quoted(**text) +
+                            ": no row of the code page table holds " + CodePageText(codePage));
+    return std::optional<int>(row);
+}
+
+Status ParseStrings(const QCommandLineParser& parser, Edits& edits) {
+    for (const QString& given : parser.values("string")) {
+        Expected<std::string> bytes = OptionBytes(given, "string");
+        if (!bytes)
+            return Status::Fail(bytes.message());
+        const std::size_t equals = bytes->find('=');
+        if (equals == std::string::npos)
+            return Status::Fail("--string takes KEY=VALUE, not " + Quoted(*bytes));
+        const std::string key = bytes->substr(0, equals);
+        const int index = StringKeyIndex(key);
+        if (index < 0)
+            return Status::Fail("Unknown string key " + Quoted(key) + " (the keys are " +
+                                StringKeyNames() + ")");
+        std::string value = bytes->substr(equals + 1);
+        if (Status single = CheckSingleLine(value, "--string " + key); !single)
+            return single;
+        edits.Strings.emplace_back(index, std::move(value));
+    }
+    return Status::Ok();
+}
+
+Status ParseComIncLines(const QCommandLineParser& parser, Edits& edits) {
+    if (!parser.isSet("com-inc-line"))
+        return Status::Ok();
+    Lines lines;
+    for (const QString& given : parser.values("com-inc-line")) {
+        Expected<std::string> line = OptionBytes(given, "com-inc-line");
+        if (!line)
+            return Status::Fail(line.message());
+        if (Status single = CheckSingleLine(*line, "--com-inc-line"); !single)
+            return single;
+        lines.push_back(std::move(*line));
+    }
+    edits.ComIncLines = std::move(lines);
+    return Status::Ok();
+}
+
+/// Moves a parsed option into its field, or keeps the first failure.
+template <typename T> void Take(Expected<T> parsed, T& field, Status& status) {
+    if (!status)
+        return;
+    if (parsed)
+        field = std::move(*parsed);
+    else
+        status = Status::Fail(parsed.message());
+}
+
+} // namespace
+
+void AddEditOptions(QCommandLineParser& parser) {
+    for (const EditOption& option : EditOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(option.Name),
+                                            QString::fromLatin1(option.Description),
+                                            QString::fromLatin1(option.ValueName)));
+}
+
+std::string FirstEditGiven(const QCommandLineParser& parser) {
+    for (const EditOption& option : EditOptions) {
+        if (parser.isSet(option.Name))
+            return Option(option.Name);
+    }
+    return "";
+}
+
+Expected<Edits> ParseEdits(const QCommandLineParser& parser) {
+    Edits edits;
+    Status status = Status::Ok();
+    Take(OptionalText(parser, "file-version"), edits.FileVersion, status);
+    Take(OptionalText(parser, "product-version"), edits.ProductVersion, status);
+    Take(OptionalSwitch(parser, "debug"), edits.Debug, status);
+    Take(OptionalSwitch(parser, "prerelease"), edits.PreRelease, status);
+    Take(OptionalSwitch(parser, "patched"), edits.Patched, status);
+    Take(OptionalTableName(parser, "file-os", FileOSTable(), "FILEOS"), edits.FileOS, status);
+    Take(OptionalTableName(parser, "file-type", FileTypeTable(), "FILETYPE"), edits.FileType,
+         status);
+    Take(OptionalText(parser, "file-subtype"), edits.FileSubType, status);
+    Take(OptionalLanguage(parser), edits.LanguageRow, status);
+    Take(OptionalCodePage(parser), edits.CodePageRow, status);
+    if (status)
+        status = ParseStrings(parser, edits);
+    if (status)
+        status = ParseComIncLines(parser, edits);
+    if (!status)
+        return status;
+    return edits;
+}
+
+Status ApplyEdits(const Edits& edits, VersionRecord& record) {
+    if (edits.ComIncLines)
+        record.ComIncLines = *edits.ComIncLines;
+    if (edits.FileVersion)
+        record.HFileVersion = *edits.FileVersion;
+    if (edits.ProductVersion)
+        record.HProductVersion = *edits.ProductVersion;
+    if (edits.Debug)
+        record.FFDebug = *edits.Debug;
+    if (edits.PreRelease)
+        record.FFPreRelease = *edits.PreRelease;
+    if (edits.Patched)
+        record.FFPatched = *edits.Patched;
+    if (edits.FileOS)
+        record.FileOS = *edits.FileOS;
+    if (edits.FileType) {
+        record.FileType = *edits.FileType;
+        record.FileSubType = SubTypeLists(record.FileType).front();
+    }
+    if (edits.FileSubType) {
+        if (record.FileType == "VFT_VXD") {
+            // A VXD's subtype is its device number, which no list names.
+            record.FileSubType = *edits.FileSubType;
+        } else {
+            const TextList subTypes = SubTypeLists(record.FileType);
+            const int row = SelectExact(subTypes, *edits.FileSubType, NoRow);
+            if (row == NoRow)
+                return Status::Fail("Unknown FILESUBTYPE name " + Quoted(*edits.FileSubType) +
+                                    " for FILETYPE " + Quoted(record.FileType));
+            record.FileSubType = RowText(subTypes, row);
+        }
+    }
+    if (edits.LanguageRow)
+        record.LanguageID = *edits.LanguageRow;
+    if (edits.CodePageRow)
+        record.CodePage = *edits.CodePageRow;
+    for (const auto& [index, value] : edits.Strings)
+        record.StringValues[static_cast<std::size_t>(index)] = value;
+    return Status::Ok();
+}
+
+} // namespace qm

@@ -1,0 +1,199 @@
+//===- QuillmarkRc.cpp - Command-line entry of quillmark-rc ---------------===//
+
+#include "QuillmarkRc.h"
+
+#include "ByteText.h"
+#include "DocumentFields.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <iostream>
+
+#ifndef QM_VERSION
+#error "QM_VERSION must give the program version"
+#endif
+
+namespace qm {
+
+namespace {
+
+const char* const ProgramName = "quillmark-rc";
+
+struct CommandShape {
+    const char* Name;
+    bool TakesEdits;
+    bool TakesFrom;
+    bool TakesOutput;
+};
+
+const CommandShape Commands[] = {
+    {"show", false, false, false},
+    {"write", false, true, false},
+    {"new", true, false, false},
+    {"set", true, false, true},
+};
+
+int UsageError(const std::string& message, CliStreams& io) {
+    io.Err << ProgramName << ": " << message << '\n' << "Try '" << ProgramName << " --help'.\n";
+    return ExitUsage;
+}
+
+/// Arguments arrive as bytes; the parser wants QStrings. The byte rule makes
+/// the trip lossless, so paths and values reach the files unchanged.
+QStringList ArgumentTexts(const std::vector<std::string>& args) {
+    QStringList texts{QString::fromLatin1(ProgramName)};
+    for (const std::string& arg : args)
+        texts << BytesToText(arg);
+    return texts;
+}
+
+std::string ArgumentBytes(const QString& text) {
+    Expected<std::string> bytes = TextToBytes(text);
+    return bytes ? *bytes : text.toStdString(); // cannot fail: the text came from bytes
+}
+
+Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
+    const std::string command = shape.Name;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 2)
+        return Status::Fail(command + " needs a file name");
+    if (positional.size() > 2)
+        return Status::Fail(command + " takes one file name; unexpected " +
+                            Quoted(ArgumentBytes(positional.at(2))));
+    const std::string edit = FirstEditGiven(parser);
+    if (!shape.TakesEdits && !edit.empty())
+        return Status::Fail(edit + " is not an option of " + command);
+    if (!shape.TakesFrom && parser.isSet("from"))
+        return Status::Fail("--from is not an option of " + command);
+    if (shape.TakesFrom && !parser.isSet("from"))
+        return Status::Fail(command + " needs --from JSON");
+    if (!shape.TakesOutput && parser.isSet("output"))
+        return Status::Fail("-o is not an option of " + command);
+    return Status::Ok();
+}
+
+int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliStreams& io) {
+    if (Status fits = CheckShape(shape, parser); !fits)
+        return UsageError(fits.message(), io);
+    const std::string command = shape.Name;
+    const std::string path = ArgumentBytes(parser.positionalArguments().at(1));
+    if (command == "show")
+        return ShowCommand(path, io);
+    if (command == "write")
+        return WriteCommand(path, ArgumentBytes(parser.value("from")), io);
+    Expected<Edits> edits = ParseEdits(parser);
+    if (!edits) {
+        io.Err << edits.message() << '\n';
+        return ExitUsage;
+    }
+    if (command == "new")
+        return NewCommand(path, *edits, io);
+    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), io);
+}
+
+} // namespace
+
+std::string QuillmarkRcHelp() {
+    return R"(Usage: quillmark-rc COMMAND FILE [OPTIONS]
+
+Reads and writes VERSIONINFO resource scripts (.rc) in Quillmark's layout,
+so build scripts can stamp versions without opening the window.
+
+Commands:
+  show FILE                    Print FILE's document as one JSON object.
+  write OUT --from JSON        Write the JSON document (- for standard input)
+                               to OUT as a script.
+  new OUT [EDITS]              Write a new document, after the edits, to OUT.
+  set FILE [EDITS] [-o OUT]    Read FILE (its reports go to standard error),
+                               apply the edits, write back to FILE or to OUT.
+
+Edits:
+  --file-version T             FILEVERSION text, written as given.
+  --product-version T          PRODUCTVERSION text, written as given.
+  --debug on|off               The VS_FF_DEBUG flag.
+  --prerelease on|off          The VS_FF_PRERELEASE flag.
+  --patched on|off             The VS_FF_PATCHED flag.
+  --file-os NAME               FILEOS name, e.g. VOS__WINDOWS32.
+  --file-type NAME             FILETYPE name; resets the subtype list, whose
+                               first row, VFT2_UNKNOWN, is then selected.
+  --file-subtype NAME          A FILESUBTYPE of the file type's list (any
+                               text for VFT_VXD).
+  --language HEX               Language ID, e.g. 409 or 0x409: the first row
+                               of the language list that holds it.
+  --code-page DEC              Code page, e.g. 1252: the first row of the
+                               code page list that holds it.
+  --string KEY=VALUE           A string value (repeatable). KEY is one of
+                               FileVersion, FileDescription, LegalCopyright,
+                               Comments, CompanyName, LegalTrademarks,
+                               OriginalFilename, ProductVersion, ProductName,
+                               InternalName, PrivateBuild, SpecialBuild.
+                               VALUE in marker form: empty for no entry,
+                               \0TEXT for TEXT (\0 alone: an empty entry),
+                               \#TEXT for TEXT written bare (e.g. a macro),
+                               \\TEXT for a TEXT that begins with "\".
+  --com-inc-line TEXT          A comment or include line (repeatable); the
+                               lines given replace all of them.
+
+Other options:
+  -o, --output OUT             set: write to OUT instead of FILE.
+  --from JSON                  write: the JSON document's file, or -.
+  -h, --help                   Show this help.
+  -v, --version                Show the program version.
+
+The JSON document (show prints it, write reads it):
+  comIncLines                  array of strings
+  fileVersion, productVersion  strings
+  debug, preRelease, patched   booleans
+  fileOS, fileType, fileSubType  strings, "" when there is no row
+  language, codePage           the row's text, e.g. " 409  U.S. English", or
+                               null
+  strings                      the twelve keys above, values in marker form
+  reports                      the reader's "Parsing" reports (show only)
+  error                        the conversion error, or null (show only)
+write takes the new-document value for every member left out.
+
+Bytes: scripts are bytes, JSON is UTF-8. Bytes that form valid UTF-8 stand
+for those characters; every other byte 0xXX is written as the escape \udcXX
+(a lone surrogate, U+DC80 to U+DCFF), and write turns each such escape back
+into its byte. So show followed by write gives back every value byte for
+byte, whatever the script's code page. Arguments are taken as the bytes given.
+
+Exit codes:
+  0  done; show: the read ran to its end, with or without reports
+  1  a conversion error in the block name stopped the read (show still
+     prints the JSON; set writes nothing), or the script could not be written
+     (no language or code page row, or a file error); the target is untouched
+  2  wrong arguments, an unknown name or key, or an input that can't be opened
+)";
+}
+
+int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
+    QCommandLineParser parser;
+    parser.addOption(QCommandLineOption({"h", "help"}, "Show this help."));
+    parser.addOption(QCommandLineOption({"v", "version"}, "Show the program version."));
+    parser.addOption(QCommandLineOption({"o", "output"}, "set: write to OUT.", "OUT"));
+    parser.addOption(QCommandLineOption("from", "write: the JSON document.", "JSON"));
+    AddEditOptions(parser);
+
+    if (!parser.parse(ArgumentTexts(args)))
+        return UsageError(ArgumentBytes(parser.errorText()), io);
+    if (parser.isSet("help")) {
+        io.Out << QuillmarkRcHelp();
+        return ExitSuccess;
+    }
+    if (parser.isSet("version")) {
+        io.Out << ProgramName << ' ' << QM_VERSION << '\n';
+        return ExitSuccess;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return UsageError("missing command (show, write, new or set)", io);
+    for (const CommandShape& shape : Commands) {
+        if (positional.front() == QLatin1String(shape.Name))
+            return RunCommand(shape, parser, io);
+    }
+    return UsageError("unknown command " + Quoted(ArgumentBytes(positional.front())), io);
+}
+
+} // namespace qm

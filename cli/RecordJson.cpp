@@ -1,0 +1,334 @@
+//===- RecordJson.cpp - The JSON form of a document -----------------------===//
+//
+// The writer is hand-made because QJsonObject sorts its members, and the
+// schema promises a fixed order (the twelve string keys in script order).
+// The reader is QJsonDocument, which keeps "\udcXX" escapes as lone
+// surrogates, so ByteText's rule survives the parse.
+//
+//===----------------------------------------------------------------------===//
+
+#include "RecordJson.h"
+
+#include "ByteText.h"
+#include "DocumentFields.h"
+#include "versioninfo/Lookups.h"
+#include "versioninfo/Tables.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+// ---------------------------------------------------------------- writing
+
+void AppendEscapedByte(std::string& out, const char* format, unsigned value) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    out += buffer;
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+    out += '"';
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t length = Utf8SequenceLength(bytes, at);
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (length == 0) {
+            AppendEscapedByte(out, "\\udc%02x", byte);
+            ++at;
+            continue;
+        }
+        if (length > 1) {
+            out.append(bytes.substr(at, length));
+        } else if (byte == '"' || byte == '\\') {
+            out += '\\';
+            out += static_cast<char>(byte);
+        } else if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\r') {
+            out += "\\r";
+        } else if (byte == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20) {
+            AppendEscapedByte(out, "\\u%04x", byte);
+        } else {
+            out += static_cast<char>(byte);
+        }
+        at += length;
+    }
+    out += '"';
+}
+
+class JsonObjectWriter {
+public:
+    explicit JsonObjectWriter(std::string& out) : Out(out) { Out += "{"; }
+    void finish() { Out += "\n}\n"; }
+
+    void member(std::string_view name) {
+        Out += First ? "\n  " : ",\n  ";
+        First = false;
+        AppendJsonString(Out, name);
+        Out += ": ";
+    }
+    void text(std::string_view name, std::string_view value) {
+        member(name);
+        AppendJsonString(Out, value);
+    }
+    void flag(std::string_view name, bool value) {
+        member(name);
+        Out += value ? "true" : "false";
+    }
+    void textOrNull(std::string_view name, const std::string* value) {
+        member(name);
+        if (value)
+            AppendJsonString(Out, *value);
+        else
+            Out += "null";
+    }
+    void textArray(std::string_view name, const std::vector<std::string>& values) {
+        member(name);
+        if (values.empty()) {
+            Out += "[]";
+            return;
+        }
+        Out += "[";
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            Out += i == 0 ? "\n    " : ",\n    ";
+            AppendJsonString(Out, values[i]);
+        }
+        Out += "\n  ]";
+    }
+    void stringsObject(std::string_view name, const VersionRecord& record) {
+        member(name);
+        Out += "{";
+        for (std::size_t i = 0; i < StringKeys().size(); ++i) {
+            Out += i == 0 ? "\n    " : ",\n    ";
+            AppendJsonString(Out, StringKeys()[i]);
+            Out += ": ";
+            AppendJsonString(Out, record.StringValues[i]);
+        }
+        Out += "\n  }";
+    }
+
+private:
+    std::string& Out;
+    bool First = true;
+};
+
+// ---------------------------------------------------------------- reading
+
+const std::array<const char*, 14> KnownMembers = {
+    "comIncLines", "fileVersion", "productVersion", "debug",    "preRelease", "patched", "fileOS",
+    "fileType",    "fileSubType", "language",       "codePage", "strings",    "reports", "error"};
+
+std::string MemberName(const QString& name) {
+    return Quoted(name.toStdString());
+}
+
+/// A JSON string as script bytes, checked to fit on one line.
+Expected<std::string> LineText(const QJsonValue& value, const std::string& what) {
+    if (!value.isString())
+        return Status::Fail(what + " must be a string");
+    Expected<std::string> bytes = TextToBytes(value.toString());
+    if (!bytes)
+        return Status::Fail(what + ": " + bytes.message());
+    if (Status single = CheckSingleLine(*bytes, what); !single)
+        return single;
+    return bytes;
+}
+
+class JsonRecordReader {
+public:
+    JsonRecordReader(const QJsonObject& object, VersionRecord& record)
+        : Object(object), Record(record) {}
+
+    Status read() {
+        for (auto it = Object.begin(); it != Object.end(); ++it) {
+            const std::string name = it.key().toStdString();
+            bool known = false;
+            for (const char* member : KnownMembers)
+                known = known || name == member;
+            if (!known)
+                return Status::Fail("Unknown member " + MemberName(it.key()));
+        }
+        Status status = comIncLines();
+        for (auto [name, field] : {std::pair{"fileVersion", &Record.HFileVersion},
+                                   std::pair{"productVersion", &Record.HProductVersion}}) {
+            if (status)
+                status = text(name, *field);
+        }
+        for (auto [name, field] :
+             {std::pair{"debug", &Record.FFDebug}, std::pair{"preRelease", &Record.FFPreRelease},
+              std::pair{"patched", &Record.FFPatched}}) {
+            if (status)
+                status = flag(name, *field);
+        }
+        if (status)
+            status = rowName("fileOS", FileOSTable(), Record.FileOS);
+        if (status)
+            status = rowName("fileType", FileTypeTable(), Record.FileType);
+        if (status)
+            status = fileSubType();
+        if (status)
+            status = row("language", LanguageTable(), Record.LanguageID);
+        if (status)
+            status = row("codePage", CodePageTable(), Record.CodePage);
+        if (status)
+            status = strings();
+        return status;
+    }
+
+private:
+    Status comIncLines() {
+        if (!Object.contains("comIncLines"))
+            return Status::Ok();
+        const QJsonValue value = Object.value("comIncLines");
+        if (!value.isArray())
+            return Status::Fail("\"comIncLines\" must be an array of strings");
+        Lines lines;
+        const QJsonArray array = value.toArray();
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            Expected<std::string> line =
+                LineText(array.at(i), "\"comIncLines\" item " + std::to_string(i + 1));
+            if (!line)
+                return Status::Fail(line.message());
+            lines.push_back(std::move(*line));
+        }
+        Record.ComIncLines = std::move(lines);
+        return Status::Ok();
+    }
+
+    Status text(const char* name, std::string& field) {
+        if (!Object.contains(name))
+            return Status::Ok();
+        Expected<std::string> value = LineText(Object.value(name), Quoted(name));
+        if (!value)
+            return Status::Fail(value.message());
+        field = std::move(*value);
+        return Status::Ok();
+    }
+
+    Status flag(const char* name, bool& field) {
+        if (!Object.contains(name))
+            return Status::Ok();
+        const QJsonValue value = Object.value(name);
+        if (!value.isBool())
+            return Status::Fail(Quoted(name) + " must be true or false");
+        field = value.toBool();
+        return Status::Ok();
+    }
+
+    /// "" (no row) or exactly one of the list's names.
+    Status rowName(const char* name, const TextList& list, std::string& field) {
+        std::string value = field;
+        if (Status read = text(name, value); !read)
+            return read;
+        if (!value.empty() && std::find(list.begin(), list.end(), value) == list.end())
+            return Status::Fail(Quoted(name) + " is not a name of its list: " + Quoted(value));
+        field = std::move(value);
+        return Status::Ok();
+    }
+
+    /// A row of the subtype list of the file type; any text for VFT_VXD,
+    /// whose subtype is a number the list cannot name.
+    Status fileSubType() {
+        if (Record.FileType == "VFT_VXD")
+            return text("fileSubType", Record.FileSubType);
+        return rowName("fileSubType", SubTypeLists(Record.FileType), Record.FileSubType);
+    }
+
+    /// null (no row) or exactly a row's display string.
+    Status row(const char* name, const TextList& table, int& field) {
+        if (!Object.contains(name))
+            return Status::Ok();
+        const QJsonValue value = Object.value(name);
+        if (value.isNull()) {
+            field = NoRow;
+            return Status::Ok();
+        }
+        Expected<std::string> display = LineText(value, Quoted(name));
+        if (!display)
+            return Status::Fail(Quoted(name) + " must be null or a row of its table");
+        const auto found = std::find(table.begin(), table.end(), *display);
+        if (found == table.end())
+            return Status::Fail(Quoted(name) + " is not a row of its table: " + Quoted(*display));
+        field = static_cast<int>(found - table.begin());
+        return Status::Ok();
+    }
+
+    Status strings() {
+        if (!Object.contains("strings"))
+            return Status::Ok();
+        const QJsonValue value = Object.value("strings");
+        if (!value.isObject())
+            return Status::Fail("\"strings\" must be an object");
+        const QJsonObject strings = value.toObject();
+        for (auto it = strings.begin(); it != strings.end(); ++it) {
+            const std::string key = it.key().toStdString();
+            const int index = StringKeyIndex(key);
+            if (index < 0)
+                return Status::Fail("Unknown string key " + Quoted(key) + " (the keys are " +
+                                    StringKeyNames() + ")");
+            Expected<std::string> text = LineText(it.value(), "\"strings\" " + Quoted(key));
+            if (!text)
+                return Status::Fail(text.message());
+            Record.StringValues[static_cast<std::size_t>(index)] = std::move(*text);
+        }
+        return Status::Ok();
+    }
+
+    const QJsonObject& Object;
+    VersionRecord& Record;
+};
+
+} // namespace
+
+std::string ShowJson(const ReadResult& result) {
+    const VersionRecord& record = result.Record;
+    std::string out;
+    JsonObjectWriter json(out);
+    json.textArray("comIncLines", record.ComIncLines);
+    json.text("fileVersion", record.HFileVersion);
+    json.text("productVersion", record.HProductVersion);
+    json.flag("debug", record.FFDebug);
+    json.flag("preRelease", record.FFPreRelease);
+    json.flag("patched", record.FFPatched);
+    json.text("fileOS", record.FileOS);
+    json.text("fileType", record.FileType);
+    json.text("fileSubType", record.FileSubType);
+    const std::string language = RowText(LanguageTable(), record.LanguageID);
+    const std::string codePage = RowText(CodePageTable(), record.CodePage);
+    json.textOrNull("language", language.empty() ? nullptr : &language);
+    json.textOrNull("codePage", codePage.empty() ? nullptr : &codePage);
+    json.stringsObject("strings", record);
+    json.textArray("reports", result.Reports);
+    json.textOrNull("error", result.ConversionError ? &*result.ConversionError : nullptr);
+    json.finish();
+    return out;
+}
+
+Expected<VersionRecord> RecordFromJson(std::string_view json, const NewDocumentDefaults& defaults) {
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return Status::Fail("Invalid JSON at offset " + std::to_string(parseError.offset) + ": " +
+                            parseError.errorString().toStdString());
+    if (!document.isObject())
+        return Status::Fail("The JSON document is not an object");
+    VersionRecord record = NewDocument(defaults);
+    const QJsonObject object = document.object();
+    if (Status status = JsonRecordReader(object, record).read(); !status)
+        return status;
+    return record;
+}
+
+} // namespace qm

@@ -1,0 +1,354 @@
+//===- QuillmarkRcTest.cpp - quillmark-rc driven as a program -------------===//
+//
+// Every test runs the built program in a fresh temporary folder that is
+// also its HOME and XDG_CONFIG_HOME, so no stored settings can change the
+// defaults it writes.
+//
+//===----------------------------------------------------------------------===//
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+
+    QJsonObject json() const { return QJsonDocument::fromJson(Out).object(); }
+};
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+QByteArray Example(const char* name) {
+    return ReadBytes(QString(QM_EXAMPLES_DIR "/") + name);
+}
+
+class QuillmarkRcTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return Dir.filePath(name); }
+
+    void writeBytes(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    RunResult run(const QStringList& args, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", Dir.path());
+        env.insert("XDG_CONFIG_HOME", Dir.filePath(".config"));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(Dir.path());
+        process.start(QM_RC_PROGRAM, args);
+        EXPECT_TRUE(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(-1));
+        RunResult result;
+        result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.Out = process.readAllStandardOutput();
+        result.Err = process.readAllStandardError();
+        return result;
+    }
+
+    QTemporaryDir Dir;
+};
+
+/// Example 2 with bytes that are not UTF-8 in a comment line and in values,
+/// and without the values the reader cannot give back unchanged.
+QByteArray ScriptWithAllHighBytes() {
+    QByteArray high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += static_cast<char>(b);
+    QByteArray script = "// " + high + "\r\n// caf\xC3\xA9 \xED\xA0\x80 \xC0\xAF\r\n";
+    script += Example("Example2.rc");
+    script.replace("\"Example\\0\"", "\"Caf\xE9 \xA9 \xE2\x82\\0\"");
+    script.replace("\"\\#1 build\\0\"", "\"" + high + "\\0\"");
+    return script;
+}
+
+TEST_F(QuillmarkRcTest, HelpAndVersionExitZero) {
+    const RunResult version = run({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_TRUE(version.Out.startsWith("quillmark-rc 1.")) << version.Out.constData();
+    const RunResult help = run({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.contains("set FILE [EDITS] [-o OUT]"));
+    EXPECT_TRUE(help.Out.contains("\\udcXX")) << "the byte rule is documented";
+}
+
+TEST_F(QuillmarkRcTest, WrongArgumentsExitTwoAndWriteNothing) {
+    const QList<QStringList> wrong = {
+        {},
+        {"stamp", "x.rc"},
+        {"show"},
+        {"show", "a.rc", "b.rc"},
+        {"new", "x.rc", "--bogus"},
+        {"new", "x.rc", "--from", "doc.json"},
+        {"show", "x.rc", "--debug", "on"},
+        {"write", "x.rc"},
+        {"write", "x.rc", "--from", "doc.json", "--file-os", "VOS_NT"},
+        {"new", "x.rc", "-o", "y.rc"},
+    };
+    for (const QStringList& args : wrong) {
+        const RunResult result = run(args);
+        EXPECT_EQ(result.ExitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(result.Err.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(path("x.rc")) || QFile::exists(path("y.rc")));
+    }
+}
+
+TEST_F(QuillmarkRcTest, NewWritesExampleOneWithBuiltInDefaults) {
+    const RunResult result = run({"new", "x.rc"});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.constData();
+    EXPECT_EQ(ReadBytes(path("x.rc")), Example("Example1.rc"));
+}
+
+TEST_F(QuillmarkRcTest, WriteTurnsExampleTwoDocumentIntoExampleTwo) {
+    const QString document = QM_EXAMPLES_DIR "/Example2.json";
+    EXPECT_EQ(run({"write", "a.rc", "--from", document}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("a.rc")), Example("Example2.rc"));
+    EXPECT_EQ(run({"write", "b.rc", "--from", "-"}, ReadBytes(document)).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("b.rc")), Example("Example2.rc"));
+    // Every member left out takes its new-document value.
+    EXPECT_EQ(run({"write", "c.rc", "--from", "-"}, "{}").ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("c.rc")), Example("Example1.rc"));
+}
+
+TEST_F(QuillmarkRcTest, ShowReadsBothExamplesWithoutReports) {
+    const RunResult one = run({"show", QM_EXAMPLES_DIR "/Example1.rc"});
+    ASSERT_EQ(one.ExitCode, 0);
+    EXPECT_EQ(one.json()["language"].toString(), " 411  Japanese");
+    EXPECT_EQ(one.json()["codePage"].toString(), "1200  Unicode");
+    EXPECT_EQ(one.json()["reports"].toArray().size(), 0);
+    EXPECT_TRUE(one.json()["error"].isNull());
+
+    const RunResult two = run({"show", QM_EXAMPLES_DIR "/Example2.rc"});
+    ASSERT_EQ(two.ExitCode, 0);
+    const QJsonObject json = two.json();
+    EXPECT_EQ(json["reports"].toArray().size(), 0);
+    EXPECT_EQ(json["comIncLines"].toArray().size(), 2);
+    EXPECT_EQ(json["fileVersion"].toString(), "2, 1, 0, 15");
+    EXPECT_TRUE(json["preRelease"].toBool());
+    EXPECT_FALSE(json["debug"].toBool());
+    EXPECT_EQ(json["fileOS"].toString(), "VOS__WINDOWS32");
+    EXPECT_EQ(json["language"].toString(), " 409  U.S. English");
+    EXPECT_EQ(json["codePage"].toString(), "1252  Windows, Multilingual");
+    EXPECT_EQ(json["strings"]["Comments"].toString(), "\\0");
+    EXPECT_EQ(json["strings"]["ProductVersion"].toString(), "\\#PRODUCT_VERSION_STR");
+    // The twelve keys come in script order, not sorted.
+    EXPECT_LT(two.Out.indexOf("\"FileVersion\""), two.Out.indexOf("\"Comments\""));
+    EXPECT_LT(two.Out.indexOf("\"PrivateBuild\""), two.Out.indexOf("\"SpecialBuild\""));
+}
+
+TEST_F(QuillmarkRcTest, ShowOfAFileThatCannotBeOpenedExitsTwo) {
+    for (const QString& missing : {path("none.rc"), Dir.path()}) {
+        const RunResult result = run({"show", missing});
+        EXPECT_EQ(result.ExitCode, 2);
+        EXPECT_EQ(result.Err, "Can't open " + missing.toUtf8() + "\n");
+        EXPECT_TRUE(result.Out.isEmpty());
+    }
+}
+
+TEST_F(QuillmarkRcTest, ShowListsReportsAndStillSucceeds) {
+    writeBytes("short.rc", "1 VERSIONINFO\r\n  FILEFLAGSMASK 0x3fL\r\nBEGIN\r\n"
+                           "  BLOCK \"StringFileInfo\"\r\n  BEGIN\r\n    BLOCK \"04090352\"\r\n");
+    const RunResult result = run({"show", "short.rc"});
+    EXPECT_EQ(result.ExitCode, 0);
+    const QJsonArray reports = result.json()["reports"].toArray();
+    ASSERT_EQ(reports.size(), 3);
+    EXPECT_EQ(reports[0].toString(), "FILEFLAGSMASK must be VS_FFI_FILEFLAGSMASK");
+    EXPECT_EQ(reports[1].toString(), "Unknown CodePage 850");
+    EXPECT_EQ(reports[2].toString(), "Can't find END");
+    EXPECT_TRUE(result.json()["codePage"].isNull());
+    EXPECT_EQ(result.json()["language"].toString(), " 409  U.S. English");
+}
+
+TEST_F(QuillmarkRcTest, ConversionErrorExitsOneButShowStillPrintsTheRecord) {
+    QByteArray script = Example("Example2.rc");
+    script.replace("040904E4", "04Z904E4");
+    writeBytes("bad.rc", script);
+    const RunResult result = run({"show", "bad.rc"});
+    EXPECT_EQ(result.ExitCode, 1);
+    const QJsonObject json = result.json();
+    EXPECT_FALSE(json["error"].toString().isEmpty());
+    EXPECT_EQ(json["fileVersion"].toString(), "2, 1, 0, 15") << "read so far is kept";
+    EXPECT_EQ(json["language"].toString(), " 411  Japanese") << "left at its reset value";
+    EXPECT_EQ(json["reports"].toArray().size(), 0);
+
+    // set must not write a record that holds only part of the script.
+    const RunResult set = run({"set", "bad.rc", "--debug", "on", "-o", "out.rc"});
+    EXPECT_EQ(set.ExitCode, 1);
+    EXPECT_FALSE(QFile::exists(path("out.rc")));
+    EXPECT_EQ(run({"set", "bad.rc", "--debug", "on"}).ExitCode, 1);
+    EXPECT_EQ(ReadBytes(path("bad.rc")), script);
+}
+
+TEST_F(QuillmarkRcTest, ShowThenWriteGivesBackEveryByte) {
+    const QByteArray script = ScriptWithAllHighBytes();
+    writeBytes("bytes.rc", script);
+    const RunResult shown = run({"show", "bytes.rc"});
+    ASSERT_EQ(shown.ExitCode, 0);
+    EXPECT_TRUE(shown.Out.contains("caf\xC3\xA9 \\udced\\udca0\\udc80")) << "UTF-8 stays as is";
+    const RunResult written = run({"write", "copy.rc", "--from", "-"}, shown.Out);
+    ASSERT_EQ(written.ExitCode, 0) << written.Err.constData();
+    EXPECT_EQ(ReadBytes(path("copy.rc")), script);
+}
+
+TEST_F(QuillmarkRcTest, WriteWithoutLanguageOrCodePageRowKeepsTheTarget) {
+    for (const char* document : {"{\"language\": null}", "{\"codePage\": null}"}) {
+        writeBytes("keep.rc", "previous contents");
+        const RunResult result = run({"write", "keep.rc", "--from", "-"}, document);
+        EXPECT_EQ(result.ExitCode, 1) << document;
+        EXPECT_FALSE(result.Err.isEmpty());
+        EXPECT_EQ(ReadBytes(path("keep.rc")), "previous contents");
+    }
+}
+
+TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
+    const char* documents[] = {
+        "not json",
+        "[]",
+        "{\"language\": \" 409 U.S. English\"}",
+        "{\"language\": \"409\"}",
+        "{\"codePage\": 1252}",
+        "{\"fileOS\": \"VOS_BOGUS\"}",
+        "{\"fileType\": \"VFT_DRV\", \"fileSubType\": \"VFT2_FONT_RASTER\"}",
+        "{\"strings\": {\"Company\": \"x\"}}",
+        "{\"fileVerison\": \"1\"}",
+        "{\"debug\": \"yes\"}",
+        "{\"comIncLines\": [\"a\\nVS_VERSION_INFO VERSIONINFO\"]}",
+        "{\"strings\": {\"Comments\": \"a\\r\\nb\"}}",
+        "{\"fileVersion\": \"\\ud800\"}",
+    };
+    for (const char* document : documents) {
+        const RunResult result = run({"write", "out.rc", "--from", "-"}, document);
+        EXPECT_EQ(result.ExitCode, 2) << document;
+        EXPECT_FALSE(result.Err.isEmpty()) << document;
+        EXPECT_FALSE(QFile::exists(path("out.rc"))) << document;
+    }
+    EXPECT_EQ(run({"write", "out.rc", "--from", "none.json"}).Err, "Can't open none.json\n");
+}
+
+TEST_F(QuillmarkRcTest, SetAppliesEditsAndWritesToOutput) {
+    writeBytes("in.rc", Example("Example2.rc"));
+    const RunResult result = run({"set",
+                                  "in.rc",
+                                  "-o",
+                                  "out.rc",
+                                  "--file-version",
+                                  "3, 0, 0, 7",
+                                  "--debug",
+                                  "on",
+                                  "--prerelease",
+                                  "off",
+                                  "--file-os",
+                                  "vos_nt_windows32",
+                                  "--file-type",
+                                  "VFT_DRV",
+                                  "--file-subtype",
+                                  "VFT2_DRV_SOUND",
+                                  "--language",
+                                  "0x40c",
+                                  "--code-page",
+                                  "1250",
+                                  "--string",
+                                  "FileVersion=3.0.0.7",
+                                  "--string",
+                                  "LegalCopyright=\\0",
+                                  "--string",
+                                  "ProductVersion=",
+                                  "--com-inc-line",
+                                  "#include <winver.h>"});
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.constData();
+    EXPECT_EQ(ReadBytes(path("in.rc")), Example("Example2.rc"));
+    const QJsonObject json = run({"show", "out.rc"}).json();
+    EXPECT_EQ(json["comIncLines"].toArray(), QJsonArray{"#include <winver.h>"});
+    EXPECT_EQ(json["fileVersion"].toString(), "3, 0, 0, 7");
+    EXPECT_TRUE(json["debug"].toBool());
+    EXPECT_FALSE(json["preRelease"].toBool());
+    EXPECT_EQ(json["fileOS"].toString(), "VOS_NT_WINDOWS32");
+    EXPECT_EQ(json["fileType"].toString(), "VFT_DRV");
+    EXPECT_EQ(json["fileSubType"].toString(), "VFT2_DRV_SOUND");
+    EXPECT_EQ(json["language"].toString(), " 40C  French");
+    EXPECT_EQ(json["codePage"].toString(), "1250  Windows, Latin-2 (Eastern European)");
+    const QJsonObject strings = json["strings"].toObject();
+    EXPECT_EQ(strings["FileVersion"].toString(), "3.0.0.7");
+    EXPECT_EQ(strings["LegalCopyright"].toString(), "\\0");
+    EXPECT_EQ(strings["ProductVersion"].toString(), "");
+    EXPECT_EQ(strings["CompanyName"].toString(), "Example") << "untouched values stay";
+}
+
+TEST_F(QuillmarkRcTest, SetEditsInPlaceAndFileTypeResetsTheSubtype) {
+    ASSERT_EQ(run({"new", "x.rc", "--file-type", "VFT_FONT", "--file-subtype", "VFT2_FONT_TRUETYPE",
+                   "--language", "409"})
+                  .ExitCode,
+              0);
+    EXPECT_EQ(run({"show", "x.rc"}).json()["fileSubType"].toString(), "VFT2_FONT_TRUETYPE");
+    EXPECT_EQ(run({"show", "x.rc"}).json()["language"].toString(), " 409  U.S. English");
+    ASSERT_EQ(run({"set", "x.rc", "--file-type", "VFT_DRV"}).ExitCode, 0);
+    EXPECT_EQ(run({"show", "x.rc"}).json()["fileSubType"].toString(), "VFT2_UNKNOWN");
+
+    // A VXD's subtype is a number no list names: any text is taken.
+    ASSERT_EQ(run({"set", "x.rc", "--file-type", "VFT_VXD", "--file-subtype", "0x1234"}).ExitCode,
+              0);
+    EXPECT_TRUE(ReadBytes(path("x.rc")).contains("\r\n  FILESUBTYPE       0x1234\r\n"));
+}
+
+TEST_F(QuillmarkRcTest, SetReportsOnStderrAndNeedsACodePageRowToWrite) {
+    QByteArray script = Example("Example1.rc");
+    script.replace("041104B0", "04110352"); // code page 850 is in no row
+    writeBytes("cp.rc", script);
+    const RunResult refused = run({"set", "cp.rc", "--debug", "on"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.startsWith("Unknown CodePage 850\n")) << refused.Err.constData();
+    EXPECT_EQ(ReadBytes(path("cp.rc")), script);
+
+    const RunResult mended = run({"set", "cp.rc", "--code-page", "1200"});
+    EXPECT_EQ(mended.ExitCode, 0);
+    EXPECT_EQ(mended.Err, "Unknown CodePage 850\n");
+    EXPECT_EQ(ReadBytes(path("cp.rc")), Example("Example1.rc"));
+}
+
+TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
+    writeBytes("keep.rc", Example("Example2.rc"));
+    const QList<QStringList> edits = {
+        {"--file-os", "VOS_BOGUS"},
+        {"--file-type", "VFT_EXE"},
+        {"--file-subtype", "VFT2_DRV_SOUND"}, // not in VFT_DLL's list
+        {"--language", "999"},
+        {"--language", "zz"},
+        {"--code-page", "437"},
+        {"--code-page", "12a"},
+        {"--debug", "yes"},
+        {"--string", "Company=x"},
+        {"--string", "Comments"},
+        {"--string", "Comments=a\nb"},
+    };
+    for (const QStringList& edit : edits) {
+        const RunResult created = run(QStringList{"new", "new.rc"} + edit);
+        EXPECT_EQ(created.ExitCode, 2) << edit.join(' ').toStdString();
+        EXPECT_FALSE(created.Err.isEmpty());
+        EXPECT_FALSE(QFile::exists(path("new.rc"))) << edit.join(' ').toStdString();
+        const RunResult set = run(QStringList{"set", "keep.rc"} + edit);
+        EXPECT_EQ(set.ExitCode, 2) << edit.join(' ').toStdString();
+        EXPECT_EQ(ReadBytes(path("keep.rc")), Example("Example2.rc"));
+    }
+    EXPECT_EQ(run({"set", "none.rc", "--debug", "on"}).Err, "Can't open none.rc\n");
+}
+
+} // namespace
