@@ -1,0 +1,479 @@
+//===- Main.cpp - The main window's state and document commands -----------===//
+
+#include "app/Main.h"
+
+#include "app/PathRules.h"
+#include "app/Prompts.h"
+#include "controls/ButtonPL.h"
+#include "controls/DlgsPlus.h"
+#include "settings/AppSettings.h"
+#include "versioninfo/Lookups.h"
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptReader.h"
+#include "versioninfo/ScriptWriter.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+const QString AppTitle = QStringLiteral("Quillmark");
+
+#ifdef _WIN32
+const QString BatchFileName = QStringLiteral("QuillmarkEX.bat");
+#else
+const QString BatchFileName = QStringLiteral("QuillmarkEX.sh");
+#endif
+
+std::string FileSystemPath(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::string(encoded.constData(), static_cast<size_t>(encoded.size()));
+}
+
+QString FromLocalBytes(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString TableText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// Shows a busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+TFormMain::TFormMain(FormMainSetup setup, QWidget* parent)
+    : QWidget(parent), PromptsImpl(setup.UserPrompts ? setup.UserPrompts : MakeScreenPrompts()) {
+    BuildLayout();
+    ConnectHandlers();
+    ProgramDir = setup.ProgramDir.isEmpty()
+                     ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                     : setup.ProgramDir;
+    FormCreate(setup.Arguments);
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::ConnectHandlers() {
+    auto guarded = [this](void (TFormMain::*handler)()) {
+        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(cbtnNew, &QPushButton::clicked, this, guarded(&TFormMain::NewClick));
+    connect(cbtnOpen, &QPushButton::clicked, this, guarded(&TFormMain::OpenClick));
+    connect(cbtnSaveAs, &QPushButton::clicked, this, guarded(&TFormMain::SaveAsClick));
+    connect(cbtnCompile, &QPushButton::clicked, this, guarded(&TFormMain::CompileClick));
+    connect(cbtnOptions, &QPushButton::clicked, this, guarded(&TFormMain::OptionsClick));
+    connect(cbtnExit, &QPushButton::clicked, this, guarded(&TFormMain::ExitClick));
+    // Only a pick by the user rebuilds the subtype list; selecting from code
+    // does not.
+    connect(ccbFileType, &QComboBox::activated, this, guarded(&TFormMain::FileTypeClick));
+    connect(tabMain, &QTabBar::currentChanged, this, [this](int index) {
+        RunGuarded([this, index] {
+            TabMainChange(index);
+            TabMainClick();
+        });
+    });
+    connect(noteMain, &QStackedWidget::currentChanged, this,
+            [this](int page) { RunGuarded([this, page] { NoteMainPageChanged(page); }); });
+}
+
+// Every step runs even when an earlier one failed: the window must come up
+// with its paths, its remembered focus, its idle hook and a new document.
+void TFormMain::FormCreate(const QStringList& arguments) {
+    ImageLines.clear();
+    const Status loaded = LoadSettings();
+    if (!loaded)
+        ShowErrorBox(FromLocalBytes(loaded.message()));
+    ApplyPageFont();
+    FixedInfoFocus = cmmComInc;
+    StringInfoFocus = StringEdits[0];
+    LogPath = ProgramDir + QStringLiteral("Quillmark.log");
+    BatchPath = ProgramDir + BatchFileName;
+    TemplatePath = ProgramDir + QStringLiteral("Initial.rc");
+    CompilePending = false;
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);
+    RunGuarded([this] { NewClick(); });
+    RunGuarded([this, &arguments] { ReadCommandLine(arguments); });
+}
+
+// The first argument gives the folder (and, alone, the name) of the script;
+// a second one gives its name. The name always takes the extension ".rc".
+void TFormMain::ReadCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty() || arguments.first().isEmpty())
+        return;
+    const QString& first = arguments.first();
+    const QString nameSource =
+        arguments.size() > 1 && !arguments.at(1).isEmpty() ? arguments.at(1) : first;
+    TargetDir = PathFolder(first);
+    TargetName = PathWithRcExtension(PathName(nameSource));
+    const QString entry = TargetDir + TargetName;
+    if (QFileInfo::exists(entry))
+        ReadNamedFile(entry);
+    else
+        SetFileName(CurrentFile);
+}
+
+void TFormMain::setVisible(bool visible) {
+    // The show hook runs before the window appears, so a dialog it opens
+    // comes up alone; the window is centred afterwards.
+    if (visible && !FirstShowDone) {
+        FirstShowDone = true;
+        RunGuarded([this] { FormShow(); });
+        CentreOnScreen();
+    }
+    QWidget::setVisible(visible);
+}
+
+void TFormMain::FormShow() {
+    // Still the default font: the user has not been through the options yet.
+    if (TheAppSettings().FontName == QLatin1String("FixedSys"))
+        OptionsClick();
+}
+
+void TFormMain::CentreOnScreen() {
+    const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shownOn)
+        return;
+    const QRect area = shownOn->geometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void TFormMain::ApplyPageFont() {
+    const AppSettings& settings = TheAppSettings();
+    QFont font = noteMain->font();
+    if (!settings.FontName.isEmpty())
+        font.setFamily(settings.FontName);
+    if (settings.FontSize > 0)
+        font.setPointSize(settings.FontSize);
+    noteMain->setFont(font);
+}
+
+void TFormMain::SetFileName(const QString& name) {
+    CurrentFile = name;
+    QString caption = AppTitle + QStringLiteral(" - ") + CurrentFile;
+    const bool named = CurrentFile != NewDocumentName;
+    if (!named && !TargetDir.isEmpty())
+        caption += QStringLiteral(" (") + TargetDir + TargetName + QLatin1Char(')');
+    setWindowTitle(caption);
+    cbtnCompile->setEnabled(named);
+    cbtnCompile32->setEnabled(named);
+    cbtnCompile->repaint();
+    cbtnCompile32->repaint();
+}
+
+void TFormMain::ClearDocument() {
+    ApplyRecord(NewDocument(NewDocumentDefaultsFrom(TheAppSettings())));
+    Encoding = EncodingForNewDocument();
+    cmmImage->clear();
+    cmmResult->clear();
+}
+
+void TFormMain::NewClick() {
+    ClearDocument();
+    Status stopped = Status::Ok();
+    if (TheAppSettings().UseInitialRC && QFileInfo(TemplatePath).isFile()) {
+        SetFileName(TemplatePath);
+        stopped = ReadScript().Stop;
+    }
+    // The template only lends its values: never its listing, target or name.
+    cmmImage->clear();
+    TargetDir.clear();
+    TargetName.clear();
+    SetFileName(NewDocumentName);
+    if (!stopped)
+        ShowErrorBox(DecodeBytes(stopped.message()));
+}
+
+void TFormMain::OpenClick() {
+    dlgOpen->SetFileName(QStringLiteral("*.rc"));
+    dlgOpen->SetReadOnlyChecked(false);
+    if (!UserPrompts().RunFileDialog(*dlgOpen))
+        return;
+    const QString chosen = dlgOpen->FileName();
+    if (!dlgOpen->ReadOnlyChecked()) {
+        ReadNamedFile(chosen);
+        return;
+    }
+    // Read-only: the file becomes the template of a new document that
+    // proposes the file itself as its target.
+    TargetDir = PathFolder(chosen);
+    TargetName = PathName(chosen);
+    SetFileName(NewDocumentName);
+    CurrentFile = chosen;
+    const ScriptReadResult read = ReadScript();
+    CurrentFile = NewDocumentName;
+    if (!read.Stop)
+        ShowErrorBox(DecodeBytes(read.Stop.message()));
+}
+
+// A file that cannot be loaded leaves the window exactly as it was, name
+// included: otherwise Save & Compile would write the previous document's
+// values over the file that failed to load.
+void TFormMain::ReadNamedFile(const QString& path) {
+    const QString previous = CurrentFile;
+    SetFileName(path);
+    const ScriptReadResult read = ReadScript();
+    if (!read.Opened)
+        SetFileName(previous);
+    if (!read.Stop)
+        ShowErrorBox(DecodeBytes(read.Stop.message()));
+}
+
+void TFormMain::SaveAsClick() {
+    const QString folder = PathFolder(CurrentFile);
+    dlgSave->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
+    if (CurrentFile != NewDocumentName)
+        dlgSave->SetFileName(CurrentFile);
+    else if (!TargetName.isEmpty())
+        dlgSave->SetFileName(TargetName);
+    else
+        dlgSave->SetFileName(QStringLiteral("*.rc"));
+    if (!UserPrompts().RunFileDialog(*dlgSave))
+        return;
+    SetFileName(dlgSave->FileName());
+    WriteScript();
+}
+
+void TFormMain::ExitClick() {
+    close();
+}
+
+ScriptReadResult TFormMain::ReadScript() {
+    ScriptReadResult result;
+    Expected<std::string> bytes = [this] {
+        BusyCursor busy;
+        return LoadFile(FileSystemPath(CurrentFile));
+    }();
+    if (!bytes) {
+        UserPrompts().ShowMessage(this, QStringLiteral("Open"),
+                                  QStringLiteral("Can't open ") + CurrentFile,
+                                  MessageIcon::Information);
+        return result;
+    }
+    result.Opened = true;
+
+    ClearDocument();
+    Encoding = EncodingForFile(*bytes);
+    ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+    ImageLines = std::move(read.ImageLines);
+    ApplyRecord(read.Record);
+    if (read.ConversionError) {
+        result.Stop = Status::Fail(*read.ConversionError);
+        return result;
+    }
+    for (const std::string& report : read.Reports)
+        UserPrompts().ShowMessage(this, QStringLiteral("Parsing"), DecodeBytes(report),
+                                  MessageIcon::Information);
+    ShowFileImage();
+    return result;
+}
+
+bool TFormMain::WriteScript() {
+    const VersionRecord record = DocumentRecord();
+    Status written = Status::Ok();
+    {
+        BusyCursor busy;
+        written = qm::WriteScript(record, FileSystemPath(CurrentFile), ImageLines);
+    }
+    if (!written) {
+        ShowErrorBox(FromLocalBytes(written.message()));
+        return false;
+    }
+    ShowFileImage();
+    return true;
+}
+
+void TFormMain::ShowFileImage() {
+    QStringList listing;
+    for (const std::string& line : NumberedListing(ImageLines))
+        listing.append(DecodeBytes(line));
+    // One update for the whole listing, not one per line.
+    cmmImage->setUpdatesEnabled(false);
+    cmmImage->setPlainText(listing.join(QLatin1Char('\n')));
+    cmmImage->setUpdatesEnabled(true);
+}
+
+// A memo holds its lines each followed by a line break, as the file does;
+// reading back, one final line break closes the last line rather than
+// opening an empty one. So an empty line of its own survives the round trip.
+void TFormMain::SetMemoLines(QPlainTextEdit* memo, const Lines& lines) {
+    QString text;
+    for (const std::string& line : lines) {
+        text += DecodeBytes(line);
+        text += QLatin1Char('\n');
+    }
+    memo->setPlainText(text);
+}
+
+QStringList TFormMain::MemoLines(QPlainTextEdit* memo) const {
+    QStringList lines;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void TFormMain::ApplyRecord(const VersionRecord& record) {
+    SetMemoLines(cmmComInc, record.ComIncLines);
+    cedHFileVersion->setText(DecodeBytes(record.HFileVersion));
+    cedHProductVersion->setText(DecodeBytes(record.HProductVersion));
+    cckFFDebug->setChecked(record.FFDebug);
+    cckFFPreRelease->setChecked(record.FFPreRelease);
+    cckFFPatched->setChecked(record.FFPatched);
+    ccbFileOS->setCurrentIndex(SelectExact(FileOSTable(), record.FileOS, NoRow));
+    ccbFileType->setCurrentIndex(SelectExact(FileTypeTable(), record.FileType, NoRow));
+    FillSubTypeList(ccbFileType->currentText());
+    const int subTypeRow = SelectExact(SubTypeLists(record.FileType), record.FileSubType, NoRow);
+    if (subTypeRow == NoRow && ccbFileSubType->isEditable())
+        ccbFileSubType->setEditText(DecodeBytes(record.FileSubType));
+    else
+        ccbFileSubType->setCurrentIndex(subTypeRow);
+    auto selectRow = [](QComboBox* list, int row) {
+        list->setCurrentIndex(row >= 0 && row < list->count() ? row : NoRow);
+    };
+    selectRow(ccbLanguageID, record.LanguageID);
+    selectRow(ccbCodePage, record.CodePage);
+    for (int k = 0; k < StringKeyCount; ++k)
+        StringEdits[k]->setText(DecodeBytes(record.StringValues[k]));
+}
+
+VersionRecord TFormMain::DocumentRecord() {
+    const QStringList comIncLines = MemoLines(cmmComInc);
+    QStringList texts = comIncLines;
+    texts << cedHFileVersion->text() << cedHProductVersion->text() << ccbFileSubType->currentText();
+    for (QLineEdit* edit : StringEdits)
+        texts << edit->text();
+    // A character the document's encoding cannot hold moves the document to
+    // UTF-8 rather than being written as something else.
+    if (!CanEncode(texts, Encoding))
+        Encoding = TextEncoding::Utf8;
+
+    auto bytes = [this](const QString& text) { return EncodeText(text, Encoding); };
+    VersionRecord record;
+    record.ComIncLines.clear();
+    for (const QString& line : comIncLines)
+        record.ComIncLines.push_back(bytes(line));
+    record.HFileVersion = bytes(cedHFileVersion->text());
+    record.HProductVersion = bytes(cedHProductVersion->text());
+    record.FFDebug = cckFFDebug->isChecked();
+    record.FFPreRelease = cckFFPreRelease->isChecked();
+    record.FFPatched = cckFFPatched->isChecked();
+    record.FileOS = RowText(FileOSTable(), ccbFileOS->currentIndex());
+    record.FileType = RowText(FileTypeTable(), ccbFileType->currentIndex());
+    record.FileSubType = bytes(ccbFileSubType->currentText());
+    record.LanguageID = ccbLanguageID->currentIndex();
+    record.CodePage = ccbCodePage->currentIndex();
+    for (int k = 0; k < StringKeyCount; ++k)
+        record.StringValues[k] = bytes(StringEdits[k]->text());
+    return record;
+}
+
+void TFormMain::FileTypeClick() {
+    FillSubTypeList(ccbFileType->currentText());
+}
+
+// Only a VxD takes a typed subtype (a device identifier); every other type
+// offers its fixed list. The previous subtype choice is always dropped.
+void TFormMain::FillSubTypeList(const QString& fileType) {
+    const bool typed = fileType == QLatin1String("VFT_VXD");
+    ccbFileSubType->setEditable(typed);
+    if (typed)
+        ccbFileSubType->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    ccbFileSubType->clear();
+    for (const std::string& row : SubTypeLists(fileType.toStdString()))
+        ccbFileSubType->addItem(TableText(row));
+    ccbFileSubType->setCurrentIndex(0);
+}
+
+// Remembers where the focus was on the page being left. The tab strip never
+// takes the focus, so the focused control is still the one on that page.
+void TFormMain::TabMainChange(int newIndex) {
+    if (ShownTab == 0)
+        FixedInfoFocus = FocusedControlOnPage(0, cmmComInc);
+    else if (ShownTab == 1)
+        StringInfoFocus = FocusedControlOnPage(1, StringEdits[0]);
+    ShownTab = newIndex;
+}
+
+void TFormMain::TabMainClick() {
+    noteMain->setCurrentIndex(tabMain->currentIndex());
+}
+
+void TFormMain::NoteMainPageChanged(int page) {
+    QWidget* target = nullptr;
+    if (page == 0)
+        target = FixedInfoFocus ? FixedInfoFocus.data() : cmmComInc;
+    else if (page == 1)
+        target = StringInfoFocus ? StringInfoFocus.data() : StringEdits[0];
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+// The control that holds the focus, when it sits on `page`: a combo box's
+// inner line edit counts as the combo box, so the remembered control
+// survives the list being rebuilt.
+QWidget* TFormMain::FocusedControlOnPage(int page, QWidget* fallback) const {
+    QWidget* pageWidget = noteMain->widget(page);
+    QWidget* focused = focusWidget();
+    if (!focused || !pageWidget->isAncestorOf(focused))
+        return fallback;
+    while (focused->parentWidget() != pageWidget && focused->parentWidget() != panFileFlags)
+        focused = focused->parentWidget();
+    return focused;
+}
+
+void TFormMain::IdleCheck() {
+    if (CompilePending)
+        CheckCompileDone();
+}
+
+void TFormMain::ShowErrorBox(const QString& message) {
+    UserPrompts().ShowMessage(this, AppTitle, message, MessageIcon::Critical);
+}
+
+void TFormMain::RunGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowErrorBox(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowErrorBox(QStringLiteral("An unknown error ended the command."));
+    }
+}
+
+// ---- Commands that belong to the compile runner and the options dialog ----
+// They are bound to their buttons here; their bodies arrive with those units.
+
+void TFormMain::CompileClick() {}
+
+void TFormMain::CheckCompileDone() {}
+
+void TFormMain::OptionsClick() {}
+
+} // namespace qm

@@ -1,0 +1,200 @@
+//===- Main.h - The main window and its document commands ---------*- C++ -*-===//
+//
+// TFormMain holds the document in its controls, one control per value of the
+// VersionRecord; the record itself exists only while a script is read into
+// the controls or written from them. The window names the document's file in
+// its caption, switches its pages, keeps the FILESUBTYPE list in step with
+// the FILETYPE and runs New, Open..., Save As... and Exit. Scripts are read
+// and written through the core; the window never parses script text itself.
+//
+// Every control's objectName is its field name, so tests and automation can
+// find it. Message boxes and file dialogs go through Prompts, so that tests
+// can answer them.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "app/DocumentText.h"
+#include "versioninfo/Status.h"
+#include "versioninfo/Tables.h"
+#include "versioninfo/VersionRecord.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+
+namespace qm {
+
+class Prompts;
+class TSpeedBtnPlus;
+class TOpenDlgPlus;
+class TSaveDlgPlus;
+
+/// The text of CurrentFile for a document without a file.
+inline const QString NewDocumentName = QStringLiteral("<New>");
+
+/// What the window is created with. The defaults are those of a real run.
+struct FormMainSetup {
+    /// Folder of the program, ending in a separator; empty: the executable's.
+    QString ProgramDir;
+    /// The command-line arguments, without the program's own name.
+    QStringList Arguments;
+    /// Where boxes and dialogs go; null: the real ones.
+    std::shared_ptr<Prompts> UserPrompts;
+};
+
+/// What ReadScript did.
+struct ScriptReadResult {
+    /// False when the file could not be loaded; the box "Open" was shown and
+    /// nothing in the window changed.
+    bool Opened = false;
+    /// The conversion error that stopped the read part-way. The window holds
+    /// what was read up to there; the caller shows the error.
+    Status Stop = Status::Ok();
+};
+
+class TFormMain : public QWidget {
+    Q_OBJECT
+
+public:
+    /// Runs FormCreate: settings, page font, paths, idle hook, a new
+    /// document and the command line, in that order.
+    explicit TFormMain(FormMainSetup setup = {}, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Window state.
+    QString CurrentFile = NewDocumentName;
+    QString TargetDir;  ///< suggested folder of a new document, with its separator
+    QString TargetName; ///< suggested file name of a new document
+    QString ProgramDir; ///< with its trailing separator
+    QString LogPath;
+    QString BatchPath;
+    QString TemplatePath;
+    bool CompilePending = false;
+    Lines ImageLines; ///< the script text last read or written
+    QPointer<QWidget> FixedInfoFocus;
+    QPointer<QWidget> StringInfoFocus;
+
+    // Controls.
+    QFrame* panMain = nullptr;
+    QStackedWidget* noteMain = nullptr;
+    QTabBar* tabMain = nullptr;
+    QPlainTextEdit* cmmComInc = nullptr;
+    QLineEdit* cedHFileVersion = nullptr;
+    QLineEdit* cedHProductVersion = nullptr;
+    QLineEdit* cedFileFlagsMask = nullptr;
+    QFrame* panFileFlags = nullptr;
+    QCheckBox* cckFFDebug = nullptr;
+    QCheckBox* cckFFPreRelease = nullptr;
+    QCheckBox* cckFFPatched = nullptr;
+    QComboBox* ccbFileOS = nullptr;
+    QComboBox* ccbFileType = nullptr;
+    QComboBox* ccbFileSubType = nullptr;
+    QComboBox* ccbLanguageID = nullptr;
+    QComboBox* ccbCodePage = nullptr;
+    /// cedFileVersion ... cedSpecialBuild, in StringKeys order.
+    std::array<QLineEdit*, StringKeyCount> StringEdits{};
+    QPlainTextEdit* cmmImage = nullptr;
+    QPlainTextEdit* cmmResult = nullptr;
+    QPushButton* cbtnNew = nullptr;
+    QPushButton* cbtnOpen = nullptr;
+    QPushButton* cbtnSaveAs = nullptr;
+    QPushButton* cbtnCompile = nullptr;
+    TSpeedBtnPlus* cbtnCompile32 = nullptr;
+    QPushButton* cbtnOptions = nullptr;
+    QPushButton* cbtnExit = nullptr;
+    TOpenDlgPlus* dlgOpen = nullptr;
+    TSaveDlgPlus* dlgSave = nullptr;
+
+    /// CurrentFile := `name`; the caption names it (and the target of a new
+    /// document); Save & Compile and "32" are usable only for a named file.
+    void SetFileName(const QString& name);
+    /// The new-document values in every control; empties File Image and
+    /// Compiler. Leaves CurrentFile, the target and ImageLines alone.
+    void ClearDocument();
+    /// Reads the file named by CurrentFile into the controls, ImageLines and
+    /// File Image, showing the reader's reports. Changes neither CurrentFile
+    /// nor the caption.
+    ScriptReadResult ReadScript();
+    /// Writes the controls to CurrentFile and lists the script on File Image.
+    /// A failure is shown in the error box and gives false.
+    bool WriteScript();
+    /// Lists ImageLines, numbered, on File Image.
+    void ShowFileImage();
+
+    /// The document as the controls hold it, in the document's encoding.
+    VersionRecord DocumentRecord();
+    /// Puts `record` into the controls, the subtype list rebuilt for its type.
+    void ApplyRecord(const VersionRecord& record);
+    /// The notebook's font from the settings; an empty name keeps the
+    /// designed one.
+    void ApplyPageFont();
+    /// The encoding the document's bytes are shown in.
+    TextEncoding DocumentEncoding() const { return Encoding; }
+
+    /// The application-wide error box.
+    void ShowErrorBox(const QString& message);
+    /// Runs `handler`; an exception escaping it is shown in the error box.
+    void RunGuarded(const std::function<void()>& handler);
+
+    Prompts& UserPrompts() { return *PromptsImpl; }
+
+public slots:
+    void NewClick();
+    void OpenClick();
+    void SaveAsClick();
+    void CompileClick();
+    void OptionsClick();
+    void ExitClick();
+    void FileTypeClick();
+    void IdleCheck();
+    void CheckCompileDone();
+
+protected:
+    void setVisible(bool visible) override;
+
+private:
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void ReadCommandLine(const QStringList& arguments);
+    void ReadNamedFile(const QString& path);
+    void BuildLayout();
+    void BuildFixedInfoPage(QWidget* page);
+    void BuildStringInfoPage(QWidget* page);
+    void BuildButtonRow();
+    void BuildDialogs();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void CentreOnScreen();
+
+    void FillSubTypeList(const QString& fileType);
+    void TabMainChange(int newIndex);
+    void TabMainClick();
+    void NoteMainPageChanged(int page);
+    QWidget* FocusedControlOnPage(int page, QWidget* fallback) const;
+
+    QString DecodeBytes(std::string_view bytes) const { return DecodeText(bytes, Encoding); }
+    void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
+    QStringList MemoLines(QPlainTextEdit* memo) const;
+
+    std::shared_ptr<Prompts> PromptsImpl;
+    TextEncoding Encoding = EncodingForNewDocument();
+    int ShownTab = 0;
+    bool FirstShowDone = false;
+};
+
+} // namespace qm

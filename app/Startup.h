@@ -1,0 +1,15 @@
+//===- Startup.h - Program start-up, in its fixed order -----------*- C++ -*-===//
+//
+// The toolkit and the application (title "Quillmark"), then the main window,
+// whose creation loads the settings and starts a document, then the options
+// dialog, hidden, then the event loop, which shows the main window.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+namespace qm {
+
+/// Runs the program; returns the exit code of the event loop.
+int RunQuillmark(int argc, char** argv);
+
+} // namespace qm
