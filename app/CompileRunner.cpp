@@ -1,0 +1,206 @@
+//===- CompileRunner.cpp - Save & Compile and the pick-up of its log ------===//
+
+#include "app/CompileRunner.h"
+
+#include "app/BatchFile.h"
+#include "app/Main.h"
+#include "app/Prompts.h"
+#include "controls/ButtonPL.h"
+#include "controls/DlgsPlus.h"
+#include "settings/AppSettings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QTabBar>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace qm {
+
+namespace {
+
+constexpr int CompilerPage = 3;
+
+std::string Bytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromBytes(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+QString StampLine(const std::string& path) {
+    return FileStampText(path) + QStringLiteral(" : ") + FromBytes(path);
+}
+
+class DetachedStarter : public ProcessStarter {
+public:
+    Status Start(const CompileCommand& command, bool minimized) override {
+        QProcess process;
+        process.setWorkingDirectory(FromBytes(command.WorkingDir));
+#ifdef Q_OS_WIN
+        // cmd.exe runs a batch file from the whole command line, so the line
+        // is formed here, quoted for it, rather than by Qt.
+        std::vector<std::string> argv{command.Program};
+        argv.insert(argv.end(), command.Arguments.begin(), command.Arguments.end());
+        Expected<std::string> line = FormWindowsCommandLine(argv);
+        if (!line)
+            return Status::Fail(line.message());
+        constexpr std::size_t WinExecLimit = 255;
+        if (line->size() > WinExecLimit)
+            return Status::Fail("The command line is " + std::to_string(line->size()) +
+                                " characters long; at most " + std::to_string(WinExecLimit) +
+                                " can be started.");
+        std::wstring wide = QString::fromLocal8Bit(QByteArray::fromStdString(*line)).toStdWString();
+        process.setProgram(QString::fromLocal8Bit(QByteArray::fromStdString(command.Program)));
+        process.setCreateProcessArgumentsModifier(
+            [wide, minimized](QProcess::CreateProcessArguments* args) {
+                args->arguments = QString::fromStdWString(wide);
+                args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+                args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
+            });
+#else
+        // No window of its own to minimise here; the flag has no meaning.
+        (void)minimized;
+        process.setProgram(FromBytes(command.Program));
+        QStringList arguments;
+        for (const std::string& argument : command.Arguments)
+            arguments << FromBytes(argument);
+        process.setArguments(arguments);
+#endif
+        if (!process.startDetached())
+            return Status::Fail(process.errorString().toStdString());
+        return Status::Ok();
+    }
+};
+
+} // namespace
+
+std::shared_ptr<ProcessStarter> MakeDetachedStarter() {
+    return std::make_shared<DetachedStarter>();
+}
+
+CompileRunner::CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> starter)
+    : QObject(&window), Window(window),
+      StarterImpl(starter ? std::move(starter) : MakeDetachedStarter()) {
+    PendingCheck.setObjectName(QStringLiteral("PendingCheck"));
+    PendingCheck.setParent(this);
+    PendingCheck.setInterval(PendingCheckMs);
+    connect(&PendingCheck, &QTimer::timeout, this, [this] {
+        if (Window.CompilePending)
+            Window.IdleCheck();
+        else
+            PendingCheck.stop();
+    });
+}
+
+void CompileRunner::CompileClick() {
+    if (!Window.WriteScript())
+        return;
+    Window.cmmResult->clear();
+    Window.tabMain->setCurrentIndex(CompilerPage);
+
+    const AppSettings& settings = TheAppSettings();
+    CompileInputs inputs;
+    inputs.ProgramDir = Bytes(Window.ProgramDir);
+    inputs.BatchPath = Bytes(Window.BatchPath);
+    inputs.CompilerPath = Bytes(settings.CompilerPath);
+    inputs.CommandText = Bytes(PickStr(Window.cbtnCompile32->Down(), settings.CompilerCmdLine32,
+                                       settings.CompilerCmdLine16));
+    inputs.ScriptPath = Bytes(Window.CurrentFile);
+
+    const PathStyle style = NativePathStyle();
+    std::string folder = RunFolder(inputs.ScriptPath, style);
+    std::error_code error;
+    if (!folder.empty())
+        std::filesystem::current_path(folder, error);
+    if (error) {
+        Window.ShowErrorBox(QStringLiteral("Can't make %1 the current folder: %2")
+                                .arg(FromBytes(folder), QString::fromStdString(error.message())));
+        return;
+    }
+
+    if (settings.UseBatchFile) {
+        QFile::remove(Window.LogPath);
+        StartCommand(FormBatchCommand(inputs, style), true);
+    } else {
+        StartCommand(FormDirectCommand(inputs, style), false);
+    }
+}
+
+void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool batchMode) {
+    if (!command) {
+        ShowCannotStart(QString(), QString::fromStdString(command.message()));
+        Window.CompilePending = false;
+        return;
+    }
+    const QString text = FromBytes(command->Text);
+    if (batchMode && !QFileInfo(Window.BatchPath).isFile()) {
+        Window.CompilePending = false;
+        ShowCannotStart(text,
+                        QStringLiteral("The batch file %1 is missing.").arg(Window.BatchPath));
+        return;
+    }
+    Status started = StarterImpl->Start(*command, TheAppSettings().MinimizeWindow);
+    if (!started) {
+        // Nothing will ever write the log, so nothing is left pending.
+        Window.CompilePending = false;
+        ShowCannotStart(text, QString::fromStdString(started.message()));
+        return;
+    }
+    if (batchMode) {
+        Window.CompilePending = true;
+        PendingCheck.start();
+    }
+}
+
+void CompileRunner::ShowCannotStart(const QString& commandText, const QString& reason) {
+    QString message =
+        commandText.isEmpty()
+            ? QStringLiteral("The compiler can't be started.\n\n%1").arg(reason)
+            : QStringLiteral("Can't start the command\n\n%1\n\n%2").arg(commandText, reason);
+    Window.UserPrompts().ShowMessage(&Window, QStringLiteral("Compile"), message,
+                                     MessageIcon::Critical);
+}
+
+void CompileRunner::CheckCompileDone() {
+    if (Window.noteMain->currentIndex() == CompilerPage)
+        Window.cmmResult->setFocus();
+    std::optional<std::string> log = LoadFinishedLog(Bytes(Window.LogPath));
+    if (!log)
+        return;
+    ShowLog(*log);
+    Window.CompilePending = false;
+    PendingCheck.stop();
+    Window.raise();
+    Window.activateWindow();
+}
+
+void CompileRunner::ShowLog(const std::string& logBytes) {
+    const TextEncoding encoding = EncodingForFile(logBytes);
+    QStringList lines;
+    for (const std::string& line : SplitLines(logBytes))
+        lines << DecodeText(line, encoding);
+    lines << QString();
+    const std::string script = Bytes(Window.CurrentFile);
+    lines << StampLine(script);
+    lines << StampLine(ReplaceExtension(script, ".res", NativePathStyle()));
+    Window.cmmResult->setPlainText(lines.join('\n'));
+}
+
+void CompileRunner::UpdateBatchFile() {
+    Status updated = qm::UpdateBatchFile(Bytes(Window.BatchPath),
+                                         Bytes(TheAppSettings().CompilerPath), Window.ImageLines);
+    if (!updated)
+        Window.ShowErrorBox(QString::fromStdString(updated.message()));
+}
+
+} // namespace qm

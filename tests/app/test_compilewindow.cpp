@@ -1,0 +1,260 @@
+//===- test_compilewindow.cpp - Save & Compile in the offscreen window ----===//
+//
+// Drives the real window: the script is saved, the shipped shell script runs
+// the compiler (the real llvm-rc, or a fake one that records what it got),
+// and the Compiler page fills by itself once the run is over.
+//
+//===----------------------------------------------------------------------===//
+
+#include "app/BatchFile.h"
+#include "app/CompileRunner.h"
+#include "app/Main.h"
+#include "app/Prompts.h"
+#include "controls/ButtonPL.h"
+#include "settings/AppSettings.h"
+
+#include <QAbstractEventDispatcher>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace qm;
+
+namespace {
+
+struct ShownMessage {
+    QString Caption, Text;
+};
+
+class RecordingPrompts : public Prompts {
+public:
+    QList<ShownMessage> Shown;
+    void ShowMessage(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
+        Shown.append({caption, text});
+    }
+    bool RunFileDialog(TFileDlgPlus&) override { return false; }
+};
+
+/// Records what would be started and starts nothing.
+class RecordingStarter : public ProcessStarter {
+public:
+    QList<CompileCommand> Started;
+    Status Start(const CompileCommand& command, bool) override {
+        Started.append(command);
+        return Status::Ok();
+    }
+};
+
+const QByteArray Recorder =
+    "#!/bin/sh\n"
+    "here=$(dirname \"$0\")\n"
+    "pwd > \"$here/cwd.txt\"\n"
+    "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$here/argv.part\"\n"
+    "mv \"$here/argv.part\" \"$here/argv.bin\"\n"
+    "echo fake compiler ran\n";
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray Nul(const char* text) {
+    return QByteArray(text) + '\0';
+}
+
+} // namespace
+
+class CompileWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir Temp;
+    QString ProgramDir, CompilerDir, WorkDir;
+    std::shared_ptr<RecordingPrompts> Boxes;
+    std::unique_ptr<TFormMain> Window;
+
+    void MakeWindow(std::shared_ptr<ProcessStarter> starter = nullptr) {
+        FormMainSetup setup;
+        setup.ProgramDir = ProgramDir;
+        setup.UserPrompts = Boxes;
+        setup.Starter = std::move(starter);
+        Window = std::make_unique<TFormMain>(setup);
+        AppSettings& settings = TheAppSettings();
+        settings.UseBatchFile = true;
+        settings.CompilerPath = "/usr/bin";
+        settings.CompilerCmdLine32 = "llvm-rc /V /C 65001 /I /usr/share/mingw-w64/include --";
+        settings.CompilerCmdLine16 = "llvm-rc /V /C 65001 --";
+    }
+
+    /// A named document that compiles: it includes the header that defines
+    /// the VS_ and VOS_ names.
+    void NameDocument(const QString& name) {
+        Window->SetFileName(WorkDir + name);
+        Window->cmmComInc->setPlainText("#include <winver.h>");
+    }
+
+    void UseFakeCompiler(const QString& commandText) {
+        TheAppSettings().CompilerPath = CompilerDir;
+        TheAppSettings().CompilerCmdLine32 = commandText + " -32";
+        TheAppSettings().CompilerCmdLine16 = commandText + " -16";
+        Window->UpdateBatchFile(); // as after the options dialog's OK
+    }
+
+    QStringList ResultLines() const { return Window->cmmResult->toPlainText().split('\n'); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Temp.isValid());
+        SetSettingsStoreFile(Temp.path() + "/settings.ini");
+    }
+
+    void init() {
+        const QString root = Temp.path() + "/" + QTest::currentTestFunction();
+        ProgramDir = root + "/prog/";
+        CompilerDir = root + "/rc bin";
+        WorkDir = root + "/work; dir/";
+        for (const QString& dir : {ProgramDir, CompilerDir, WorkDir})
+            QVERIFY(QDir().mkpath(dir));
+        QVERIFY(QFile::copy(QStringLiteral(QM_BIN_DIR "/") + BatchFileName(),
+                            ProgramDir + BatchFileName()));
+        QFile recorder(CompilerDir + "/fakerc");
+        QVERIFY(recorder.open(QIODevice::WriteOnly));
+        recorder.write(Recorder);
+        recorder.close();
+        recorder.setPermissions(recorder.permissions() | QFileDevice::ExeOwner);
+        Boxes = std::make_shared<RecordingPrompts>();
+    }
+
+    void cleanup() {
+        Window.reset();
+        QDir::setCurrent(Temp.path());
+    }
+
+    void llvmRcThroughTheShippedScriptFillsTheCompilerPage() {
+        MakeWindow();
+        NameDocument("App.rc");
+        QVERIFY(Window->cbtnCompile->isEnabled());
+        Window->cbtnCompile->click();
+
+        QCOMPARE(Window->tabMain->currentIndex(), 3);
+        QCOMPARE(Window->noteMain->currentIndex(), 3);
+        QVERIFY(Window->CompilePending);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 60000);
+        QVERIFY2(Boxes->Shown.isEmpty(), qPrintable(Boxes->Shown.value(0).Text));
+
+        const QString script = WorkDir + "App.rc";
+        const QString res = WorkDir + "App.res";
+        QVERIFY(QFileInfo(res).isFile());
+        const QStringList lines = ResultLines();
+        QVERIFY2(lines.size() > 10, qPrintable(lines.join('\n')));
+        // /V makes llvm-rc list what it read.
+        QVERIFY(lines.contains("Identifier: VERSIONINFO"));
+        QCOMPARE(lines.at(lines.size() - 3), QString());
+        QCOMPARE(lines.at(lines.size() - 2),
+                 FileStampText(QFile::encodeName(script).toStdString()) + " : " + script);
+        QCOMPARE(lines.last(), FileStampText(QFile::encodeName(res).toStdString()) + " : " + res);
+        QVERIFY(!lines.last().startsWith(NotFoundStamp));
+    }
+
+    void aFakeCompilerGetsTheHostileNameWholeAndBothToggleStatesWork() {
+        MakeWindow();
+        UseFakeCompiler("fakerc -v");
+        const QString name = "my script; rm -rf ~ & $(touch x).rc";
+        NameDocument(name);
+
+        for (bool down : {true, false}) {
+            QFile::remove(CompilerDir + "/argv.bin");
+            Window->cbtnCompile32->SetDown(down);
+            Window->cbtnCompile->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+            QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
+                     Nul("-v") + Nul(down ? "-32" : "-16") + QFile::encodeName(name) + '\0');
+        }
+        QCOMPARE(ReadFile(CompilerDir + "/cwd.txt").trimmed(),
+                 QFile::encodeName(WorkDir.chopped(1)));
+        const QStringList lines = ResultLines();
+        QCOMPARE(lines.first(), "fake compiler ran");
+        const QString res = WorkDir + "my script; rm -rf ~ & $(touch x).res";
+        QCOMPARE(lines.last(), QString(NotFoundStamp) + " : " + res);
+        QVERIFY(!QFile::exists(WorkDir + "x"));
+    }
+
+    void directModeStartsTheCompilerAndLeavesThePageEmpty() {
+        MakeWindow();
+        UseFakeCompiler("fakerc -v");
+        TheAppSettings().UseBatchFile = false;
+        NameDocument("Direct App.rc");
+        Window->cmmResult->setPlainText("old output");
+        Window->cbtnCompile->click();
+
+        QVERIFY(!Window->CompilePending);
+        QTRY_VERIFY(QFile::exists(CompilerDir + "/argv.bin"));
+        QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
+                 Nul("-v") + Nul("-32") + QFile::encodeName(WorkDir + "Direct App.rc") + '\0');
+        QCOMPARE(Window->noteMain->currentIndex(), 3);
+        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+        QVERIFY(!QFile::exists(ProgramDir + LogFileName));
+        QVERIFY(Boxes->Shown.isEmpty());
+    }
+
+    void aCommandThatCantStartIsReportedAndNothingIsPending() {
+        MakeWindow();
+        TheAppSettings().UseBatchFile = false;
+        TheAppSettings().CompilerPath = WorkDir + "no such folder";
+        NameDocument("App.rc");
+        Window->cbtnCompile->click();
+        QVERIFY(!Window->CompilePending);
+        QCOMPARE(Boxes->Shown.size(), 1);
+        QVERIFY2(Boxes->Shown[0].Text.contains(WorkDir + "no such folder/llvm-rc /V"),
+                 qPrintable(Boxes->Shown[0].Text));
+
+        // Batch mode without the batch file.
+        TheAppSettings().UseBatchFile = true;
+        QVERIFY(QFile::remove(ProgramDir + BatchFileName()));
+        Window->cbtnCompile->click();
+        QVERIFY(!Window->CompilePending);
+        QCOMPARE(Boxes->Shown.size(), 2);
+        QVERIFY2(Boxes->Shown[1].Text.contains(ProgramDir + BatchFileName()),
+                 qPrintable(Boxes->Shown[1].Text));
+    }
+
+    void aHeldLogIsShownOnlyOnceReleasedWithoutIdleEvents() {
+        auto starter = std::make_shared<RecordingStarter>();
+        MakeWindow(starter);
+        NameDocument("App.rc");
+        // Only the runner's own wake-up may pick the log up: the loop's idle
+        // signal, which in a real run waits for the next user input, is cut.
+        QObject::disconnect(QAbstractEventDispatcher::instance(), nullptr, Window.get(), nullptr);
+        Window->cbtnCompile->click();
+        QCOMPARE(starter->Started.size(), 1);
+        QVERIFY(Window->CompilePending);
+
+        const QByteArray log = QFile::encodeName(ProgramDir + LogFileName);
+        int run = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(run >= 0);
+        QCOMPARE(::flock(run, LOCK_EX), 0);
+        QCOMPARE(::write(run, "still compiling\n", 16), 16);
+        // Let the runner's check go by a few times while the log is held.
+        auto* pendingCheck = Window->findChild<QTimer*>("PendingCheck");
+        QVERIFY(pendingCheck && pendingCheck->isActive());
+        QSignalSpy checks(pendingCheck, &QTimer::timeout);
+        QTRY_VERIFY(checks.count() >= 3);
+        QVERIFY(Window->CompilePending);
+        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+
+        QCOMPARE(::write(run, "done\n", 5), 5);
+        ::close(run);
+        QTRY_VERIFY(!Window->CompilePending);
+        QCOMPARE(ResultLines().mid(0, 3), QStringList({"still compiling", "done", ""}));
+    }
+};
+
+QTEST_MAIN(CompileWindowTest)
+#include "test_compilewindow.moc"
