@@ -1,0 +1,482 @@
+//===- Options.cpp - The options dialog -----------------------------------===//
+//
+// Layout, the live font preview, and moving the settings between
+// AppSettings, the controls and the store. Controls sit at fixed positions
+// in a fixed-size dialog; only the size box (and its arrows) changes height,
+// following its font.
+//
+//===----------------------------------------------------------------------===//
+#include "settings/Options.h"
+#include "settings/OptionsUpDown.h"
+#include "settings/SettingNumbers.h"
+
+#include "controls/DlgsPlus.h"
+#include "versioninfo/Lookups.h"
+#include "versioninfo/Tables.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QToolButton>
+
+#include <algorithm>
+
+#ifndef QM_VERSION_TEXT
+#define QM_VERSION_TEXT "1.0.0"
+#endif
+
+namespace qm {
+
+namespace {
+
+constexpr int ClientWidth = 464;
+constexpr int ClientHeight = 324;
+constexpr int ListHeight = 22;
+constexpr int EditHeight = 20;
+constexpr int CheckHeight = 17;
+constexpr int ButtonHeight = 25;
+constexpr int FontSizeMin = 4;
+constexpr int FontSizeMax = 16;
+
+const char* const FindFilter = "Resource Compiler (*.exe)|*.exe|All Files (*.*)|*.*";
+
+/// The font of every box and list as designed.
+QFont BoxFont() {
+    QFont font(QStringLiteral("FixedSys"));
+    font.setPixelSize(12);
+    return font;
+}
+
+/// The font of captions and labels.
+QFont CaptionFont() {
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setBold(true);
+    return font;
+}
+
+/// The toolkit's plain open dialog, placed where the toolkit puts it: only
+/// the main window's file dialogs centre themselves over their window. It
+/// still runs through TOpenDlgPlus so that tests can answer it.
+class FindPathDialog : public TOpenDlgPlus {
+public:
+    explicit FindPathDialog(QWidget* owner) : TOpenDlgPlus(owner) {}
+
+protected:
+    void showEvent(QShowEvent* event) override { QFileDialog::showEvent(event); }
+};
+
+TextList ToTextList(const QComboBox* list) {
+    TextList rows;
+    rows.reserve(static_cast<std::size_t>(list->count()));
+    for (int i = 0; i < list->count(); ++i)
+        rows.push_back(list->itemText(i).toStdString());
+    return rows;
+}
+
+void FillList(QComboBox* list, const TextList& rows) {
+    for (const std::string& row : rows)
+        list->addItem(QString::fromStdString(row));
+}
+
+/// The list's text as shown; empty when nothing is selected.
+QString ShownText(const QComboBox* list) {
+    return list->currentIndex() < 0 ? QString() : list->currentText();
+}
+
+void SetFontFamily(QWidget* widget, const QString& family) {
+    QFont font = widget->font();
+    font.setFamily(family);
+    widget->setFont(font);
+}
+
+} // namespace
+
+QStringList ScreenFontNames() {
+    QStringList names = QFontDatabase::families();
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+QString CompilerFolderOf(const QString& filePath, bool windowsPaths) {
+    const auto isSeparator = [windowsPaths](QChar c) {
+        return c == QLatin1Char('/') ||
+               (windowsPaths && (c == QLatin1Char('\\') || c == QLatin1Char(':')));
+    };
+    int last = static_cast<int>(filePath.size()) - 1;
+    while (last >= 0 && !isSeparator(filePath[last]))
+        --last;
+    if (last < 0)
+        return QString();
+    const QString folder = filePath.left(last);
+    // A root ("C:\", "\", "/") keeps its separator: without it, it would name
+    // the drive's current folder, or nothing at all.
+    if (filePath[last] == QLatin1Char(':') || folder.isEmpty() || isSeparator(folder.back()))
+        return filePath.left(last + 1);
+    return folder;
+}
+
+// --- creation ----------------------------------------------------------------
+
+TFormOpt::TFormOpt(QWidget* parent) : QDialog(parent) {
+    FormCreate();
+}
+
+TFormOpt::~TFormOpt() = default;
+
+void TFormOpt::FormCreate() {
+    setObjectName(QStringLiteral("FormOpt"));
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(CaptionFont());
+    setFixedSize(ClientWidth, ClientHeight);
+
+    BuildControls();
+    BuildLabels();
+    BuildAboutPanel();
+    BuildFindDialog();
+    SetTabOrder();
+    ConnectHandlers();
+
+    // The screen's fonts are listed once; fonts installed later are not seen.
+    ccbFontName->addItems(ScreenFontNames());
+    ccbFontName->setCurrentIndex(-1);
+    FitFontSizeHeight();
+}
+
+void TFormOpt::BuildControls() {
+    const auto place = [this](QWidget* w, const char* name, int left, int top, int width,
+                              int height) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(left, top, width, height);
+    };
+    const auto box = [&](QWidget* w, const char* name, int left, int top, int width, int height) {
+        place(w, name, left, top, width, height);
+        w->setFont(BoxFont());
+    };
+
+    ccbFontName = new QComboBox(this);
+    box(ccbFontName, "ccbFontName", 8, 24, 373, ListHeight);
+    cedFontSize = new QLineEdit(QStringLiteral("9"), this);
+    box(cedFontSize, "cedFontSize", 400, 24, 33, EditHeight);
+    cudFontSize = new TUpDown(this);
+    place(cudFontSize, "cudFontSize", 433, 24, 12, EditHeight);
+    cudFontSize->SetRange(FontSizeMin, FontSizeMax);
+    cudFontSize->SetPosition(9);
+    cudFontSize->SetBuddy(cedFontSize);
+
+    cckUseIni = new QCheckBox(QStringLiteral("Use Initial.rc"), this);
+    place(cckUseIni, "cckUseIni", 352, 67, 97, CheckHeight);
+    ccbFileOS = new QComboBox(this);
+    box(ccbFileOS, "ccbFileOS", 8, 72, 175, ListHeight);
+    FillList(ccbFileOS, FileOSTable());
+    ccbLanguageID = new QComboBox(this);
+    box(ccbLanguageID, "ccbLanguageID", 8, 120, 448, ListHeight);
+    FillList(ccbLanguageID, LanguageTable());
+    ccbCodePage = new QComboBox(this);
+    box(ccbCodePage, "ccbCodePage", 8, 168, 448, ListHeight);
+    FillList(ccbCodePage, CodePageTable());
+
+    cckMinWin = new QCheckBox(QStringLiteral("Minimize Window"), this);
+    place(cckMinWin, "cckMinWin", 216, 199, 121, CheckHeight);
+    cckUseBat = new QCheckBox(QStringLiteral("Use Batch-File"), this);
+    place(cckUseBat, "cckUseBat", 352, 199, 105, CheckHeight);
+    cckUseBat->setChecked(true);
+
+    cedCompilerPath = new QLineEdit(this);
+    box(cedCompilerPath, "cedCompilerPath", 40, 216, 373, EditHeight);
+    cedCompiler32 = new QLineEdit(this);
+    box(cedCompiler32, "cedCompiler32", 40, 236, 189, EditHeight);
+    cedCompiler16 = new QLineEdit(this);
+    box(cedCompiler16, "cedCompiler16", 268, 236, 189, EditHeight);
+
+    cbtnOK = new QPushButton(QStringLiteral("OK"), this);
+    place(cbtnOK, "cbtnOK", 296, 286, 75, ButtonHeight);
+    cbtnOK->setDefault(true);
+    cbtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    place(cbtnCancel, "cbtnCancel", 380, 286, 75, ButtonHeight);
+
+    cbtnFind = new QToolButton(this);
+    place(cbtnFind, "cbtnFind", 416, 216, 41, EditHeight);
+    cbtnFind->setText(QStringLiteral("Find..."));
+    cbtnFind->setAutoRaise(true);
+    cbtnFind->setFocusPolicy(Qt::NoFocus);
+}
+
+void TFormOpt::BuildLabels() {
+    const auto label = [this](const QString& text, const char* name, int left, int top) {
+        auto* lab = new QLabel(text, this);
+        if (name)
+            lab->setObjectName(QLatin1String(name));
+        lab->move(left, top);
+        lab->adjustSize();
+        return lab;
+    };
+    label(QStringLiteral("Font Name  (Fixed-Pitch recommended)"), nullptr, 8, 8);
+    label(QStringLiteral("Font Size"), nullptr, 400, 8);
+    labFileOS = label(QStringLiteral("Default FILEOS"), "labFileOS", 8, 56);
+    labLanguageID = label(QStringLiteral("Default LanguageID"), "labLanguageID", 8, 104);
+    labCodePage = label(QStringLiteral("Default CodePage"), "labCodePage", 8, 152);
+    // A label without a buddy shows "&" as it is: one ampersand.
+    label(QStringLiteral("Compiler Path & Command-line"), nullptr, 8, 200);
+    label(QStringLiteral("Path"), nullptr, 8, 219);
+    label(QStringLiteral("32"), nullptr, 20, 239);
+    label(QStringLiteral("16"), nullptr, 248, 239);
+}
+
+void TFormOpt::BuildAboutPanel() {
+    panAbout = new QFrame(this);
+    panAbout->setObjectName(QStringLiteral("panAbout"));
+    panAbout->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panAbout->setGeometry(8, 278, 40, 40);
+
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    auto* picture = new QLabel(panAbout);
+    picture->setObjectName(QStringLiteral("imgIcon"));
+    picture->setPixmap(icon.pixmap(32, 32));
+    picture->setGeometry(4, 4, 32, 32);
+
+    auto* name = new QLabel(QStringLiteral("Quillmark"), this);
+    name->setObjectName(QStringLiteral("labProgramName"));
+    name->move(56, 282);
+    name->adjustSize();
+    auto* version = new QLabel(QStringLiteral("Version ") + QLatin1String(QM_VERSION_TEXT), this);
+    version->setObjectName(QStringLiteral("labVersion"));
+    version->move(56, 300);
+    version->adjustSize();
+}
+
+void TFormOpt::BuildFindDialog() {
+    dlgFindPath = new FindPathDialog(this);
+    dlgFindPath->setObjectName(QStringLiteral("dlgFindPath"));
+    dlgFindPath->SetDefaultExt(QStringLiteral("exe"));
+    dlgFindPath->SetFileName(QStringLiteral("Brcc32.exe"));
+    dlgFindPath->SetFilter(QLatin1String(FindFilter));
+    dlgFindPath->SetReadOnlyBoxShown(false);
+    // An existing file implies an existing folder.
+    dlgFindPath->setFileMode(QFileDialog::ExistingFile);
+}
+
+void TFormOpt::SetTabOrder() {
+    QWidget* const order[] = {ccbFontName,   cedFontSize,   cudFontSize, cckUseIni, ccbFileOS,
+                              ccbLanguageID, ccbCodePage,   cckMinWin,   cckUseBat, cedCompilerPath,
+                              cedCompiler32, cedCompiler16, cbtnOK,      cbtnCancel};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TFormOpt::ConnectHandlers() {
+    connect(ccbFontName, &QComboBox::currentIndexChanged, this, &TFormOpt::FontNameChange);
+    connect(cedFontSize, &QLineEdit::textChanged, this, &TFormOpt::FontSizeChange);
+    connect(cckUseIni, &QCheckBox::toggled, this, &TFormOpt::UseIniClick);
+    connect(cbtnFind, &QToolButton::clicked, this, &TFormOpt::FindClick);
+    connect(cbtnOK, &QPushButton::clicked, this, &TFormOpt::OKClick);
+    connect(cbtnCancel, &QPushButton::clicked, this, &TFormOpt::CancelClick);
+    ccbFontName->installEventFilter(this);
+}
+
+// --- showing -----------------------------------------------------------------
+
+void TFormOpt::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFormOpt::FormShow() {
+    SettingsToControls();
+    // Run even where nothing changed, so the preview and the enabled states
+    // match what is shown.
+    FontNameChange();
+    FontSizeChange();
+    UseIniClick();
+    ccbFontName->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormOpt::SettingsToControls() {
+    const AppSettings& s = TheAppSettings();
+    ccbFontName->setCurrentIndex(
+        SelectExact(ToTextList(ccbFontName), s.FontName.toStdString(), NoRow));
+    cedFontSize->setText(QString::number(s.FontSize));
+    cckUseIni->setChecked(s.UseInitialRC);
+    cckMinWin->setChecked(s.MinimizeWindow);
+    cckUseBat->setChecked(s.UseBatchFile);
+    ccbFileOS->setCurrentIndex(SelectExact(FileOSTable(), s.DefaultFILEOS.toStdString(), NoRow));
+    // The language is looked up by its ID in hexadecimal, as the rows show it.
+    const QString languageHex =
+        QString::number(static_cast<quint32>(s.DefaultLanguageID), 16).toUpper();
+    ccbLanguageID->setCurrentIndex(
+        SelectContaining(LanguageTable(), languageHex.toStdString(), NoRow));
+    ccbCodePage->setCurrentIndex(
+        SelectContaining(CodePageTable(), QString::number(s.DefaultCodePage).toStdString(), NoRow));
+    cedCompilerPath->setText(s.CompilerPath);
+    cedCompiler32->setText(s.CompilerCmdLine32);
+    cedCompiler16->setText(s.CompilerCmdLine16);
+}
+
+OptionEntries TFormOpt::Entries() const {
+    OptionEntries e;
+    e.FontName = ShownText(ccbFontName);
+    e.FontSize = cedFontSize->text();
+    e.UseInitialRC = cckUseIni->isChecked();
+    e.DefaultFILEOS = ShownText(ccbFileOS);
+    e.LanguageRow = ccbLanguageID->currentIndex() < 0 ? NoRow : ccbLanguageID->currentIndex();
+    e.CodePageRow = ccbCodePage->currentIndex() < 0 ? NoRow : ccbCodePage->currentIndex();
+    e.MinimizeWindow = cckMinWin->isChecked();
+    e.UseBatchFile = cckUseBat->isChecked();
+    e.CompilerPath = cedCompilerPath->text();
+    e.CompilerCmdLine32 = cedCompiler32->text();
+    e.CompilerCmdLine16 = cedCompiler16->text();
+    return e;
+}
+
+void TFormOpt::ControlsToSettings() {
+    Expected<AppSettings> converted = ConvertEntries(Entries());
+    if (converted)
+        TheAppSettings() = *converted;
+}
+
+// --- font preview ------------------------------------------------------------
+
+QList<QWidget*> TFormOpt::PreviewControls() const {
+    return {cedFontSize,     ccbFileOS,     ccbLanguageID, ccbCodePage,
+            cedCompilerPath, cedCompiler32, cedCompiler16};
+}
+
+void TFormOpt::FontNameChange() {
+    const QString family = ShownText(ccbFontName);
+    if (!family.isEmpty()) {
+        for (QWidget* w : PreviewControls())
+            SetFontFamily(w, family);
+    }
+    FitFontSizeHeight();
+}
+
+void TFormOpt::FontSizeChange() {
+    const QString text = cedFontSize->text();
+    const std::optional<std::int32_t> size = ReadWholeNumber(text);
+    if (!size) {
+        ShowError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return;
+    }
+    // A size the toolkit cannot draw (zero or less) is still a valid entry;
+    // the preview just keeps the size it has.
+    if (*size > 0) {
+        for (QWidget* w : PreviewControls()) {
+            QFont font = w->font();
+            font.setPointSize(*size);
+            w->setFont(font);
+        }
+    }
+    FitFontSizeHeight();
+}
+
+void TFormOpt::FitFontSizeHeight() {
+    const QRect at = cedFontSize->geometry();
+    cedFontSize->setGeometry(at.left(), at.top(), at.width(), cedFontSize->sizeHint().height());
+    const QRect arrows = cudFontSize->geometry();
+    cudFontSize->setGeometry(arrows.left(), arrows.top(), arrows.width(), cedFontSize->height());
+}
+
+void TFormOpt::FontNameEnter() {
+    SetFontFamily(ccbFontName, QStringLiteral("FixedSys"));
+}
+
+void TFormOpt::FontNameExit() {
+    SetFontFamily(ccbFontName, cedFontSize->font().family());
+}
+
+bool TFormOpt::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ccbFontName &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // The list's own popup and a switch to another window take the focus
+        // only for a while; the list has not been left.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (event->type() == QEvent::FocusIn)
+                FontNameEnter();
+            else
+                FontNameExit();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// --- the other handlers ------------------------------------------------------
+
+void TFormOpt::UseIniClick() {
+    // With the template in use its own values stand, so the defaults are
+    // greyed; they keep their selections and are stored all the same.
+    const bool enabled = !cckUseIni->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(ccbFileOS), static_cast<QWidget*>(ccbLanguageID),
+                       static_cast<QWidget*>(ccbCodePage), static_cast<QWidget*>(labFileOS),
+                       static_cast<QWidget*>(labLanguageID), static_cast<QWidget*>(labCodePage)})
+        w->setEnabled(enabled);
+}
+
+void TFormOpt::FindClick() {
+    if (!dlgFindPath->Execute())
+        return;
+    const bool windowsPaths = QDir::separator() == QLatin1Char('\\');
+    cedCompilerPath->setText(
+        CompilerFolderOf(QDir::toNativeSeparators(dlgFindPath->FileName()), windowsPaths));
+}
+
+void TFormOpt::OKClick() {
+    // The result is OK from here on, whatever the store does.
+    setResult(Accepted);
+    const Status stored = StoreSettings(Entries());
+    if (stored)
+        ControlsToSettings();
+    else
+        ShowError(QString::fromStdString(stored.message()));
+    accept();
+}
+
+void TFormOpt::CancelClick() {
+    SettingsToControls();
+    reject();
+}
+
+void TFormOpt::keyPressEvent(QKeyEvent* event) {
+    // Esc is the Cancel button's key; closing by the window's close box
+    // rejects without it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cbtnCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// --- error boxes -------------------------------------------------------------
+
+void TFormOpt::SetErrorBox(ErrorBoxHook hook) {
+    ErrorBox = std::move(hook);
+}
+
+void TFormOpt::ShowError(const QString& message) {
+    if (ErrorBox) {
+        ErrorBox(this, message);
+        return;
+    }
+    QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), message);
+}
+
+} // namespace qm

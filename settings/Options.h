@@ -1,0 +1,128 @@
+//===- Options.h - The options dialog -----------------------------*- C++ -*-===//
+//
+// TFormOpt edits all eleven settings: the page font (previewed live in the
+// dialog's own boxes), the defaults of a new document and the "Use
+// Initial.rc" switch, and how the resource compiler is run. One instance is
+// created at start-up and shown modally again and again; every showing
+// starts from AppSettings, so cancelled edits never come back. OK writes the
+// store first and copies the entries into AppSettings only after a complete
+// store; the dialog closes with OK either way.
+//
+// Error boxes go through a hook that tests (and the main window, to share its
+// own boxes) can replace. The compiler-folder chooser runs through the file
+// dialogs' test seam (DialogScript).
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "settings/AppSettings.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace qm {
+
+class TOpenDlgPlus;
+class TUpDown;
+
+/// Shows an error message over `parent` and returns once it is dismissed.
+using ErrorBoxHook = std::function<void(QWidget* parent, const QString& message)>;
+
+class TFormOpt : public QDialog {
+    Q_OBJECT
+
+public:
+    /// Runs FormCreate. The dialog edits TheAppSettings().
+    explicit TFormOpt(QWidget* parent = nullptr);
+    ~TFormOpt() override;
+
+    // Controls, in tab order; cbtnFind takes no focus.
+    QComboBox* ccbFontName = nullptr;
+    QLineEdit* cedFontSize = nullptr;
+    TUpDown* cudFontSize = nullptr;
+    QCheckBox* cckUseIni = nullptr;
+    QComboBox* ccbFileOS = nullptr;
+    QComboBox* ccbLanguageID = nullptr;
+    QComboBox* ccbCodePage = nullptr;
+    QCheckBox* cckMinWin = nullptr;
+    QCheckBox* cckUseBat = nullptr;
+    QLineEdit* cedCompilerPath = nullptr;
+    QLineEdit* cedCompiler32 = nullptr;
+    QLineEdit* cedCompiler16 = nullptr;
+    QPushButton* cbtnOK = nullptr;
+    QPushButton* cbtnCancel = nullptr;
+    QToolButton* cbtnFind = nullptr;
+    QLabel* labFileOS = nullptr;
+    QLabel* labLanguageID = nullptr;
+    QLabel* labCodePage = nullptr;
+    QFrame* panAbout = nullptr;
+    TOpenDlgPlus* dlgFindPath = nullptr;
+
+    /// Shows AppSettings in the controls.
+    void SettingsToControls();
+    /// Copies the controls into AppSettings. Does nothing when an entry can't
+    /// be converted (OKClick has reported that already).
+    void ControlsToSettings();
+    /// The controls' contents as StoreSettings takes them.
+    OptionEntries Entries() const;
+
+    /// Replaces how error boxes are shown; an empty hook restores the real
+    /// message box.
+    void SetErrorBox(ErrorBoxHook hook);
+
+    /// The seven boxes that preview the chosen font.
+    QList<QWidget*> PreviewControls() const;
+
+public slots:
+    void FontNameChange();
+    void FontSizeChange();
+    void UseIniClick();
+    void FindClick();
+    void OKClick();
+    void CancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FontNameEnter();
+    void FontNameExit();
+
+    void BuildControls();
+    void BuildLabels();
+    void BuildAboutPanel();
+    void BuildFindDialog();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void FitFontSizeHeight();
+    void ShowError(const QString& message);
+
+    ErrorBoxHook ErrorBox;
+};
+
+/// The screen's font families, sorted by name (letter case ignored), each
+/// once.
+QStringList ScreenFontNames();
+
+/// The folder of `filePath` as the compiler path takes it: without a
+/// trailing separator, except that a root keeps its own ("C:\", "/").
+/// `windowsPaths` chooses the separators: "\", "/" and the drive colon, or
+/// "/" alone.
+QString CompilerFolderOf(const QString& filePath, bool windowsPaths);
+
+} // namespace qm
