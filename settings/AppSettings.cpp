@@ -149,6 +149,13 @@ bool AppSettings::operator==(const AppSettings& o) const {
            CompilerCmdLine32 == o.CompilerCmdLine32 && CompilerCmdLine16 == o.CompilerCmdLine16;
 }
 
+AppSettings BuiltInAppSettings() {
+    AppSettings settings;
+    for (const Row& row : Rows)
+        ApplyDefault(row, settings);
+    return settings;
+}
+
 AppSettings& TheAppSettings() {
     static AppSettings settings;
     return settings;

@@ -43,6 +43,9 @@ struct AppSettings {
     bool operator!=(const AppSettings& other) const { return !(*this == other); }
 };
 
+/// Every row at the default it takes when no value is stored.
+AppSettings BuiltInAppSettings();
+
 /// The process-wide record. Only LoadSettings() and the options dialog
 /// write it.
 AppSettings& TheAppSettings();

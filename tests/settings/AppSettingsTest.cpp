@@ -53,6 +53,7 @@ TEST(AppSettingsLocation, DefaultStoreIsTheUserConfigFile) {
 
 TEST_F(SettingsFileTest, MissingStoreGivesDefaultsAndCreatesNothing) {
     EXPECT_EQ(Loaded(), BuiltInDefaults());
+    EXPECT_EQ(BuiltInAppSettings(), BuiltInDefaults());
     EXPECT_FALSE(QFileInfo::exists(Path()));
 }
 
