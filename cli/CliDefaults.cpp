@@ -1,11 +1,25 @@
 //===- CliDefaults.cpp - Where quillmark-rc takes new-document defaults ---===//
+//
+// The defaults are the user's stored settings, as the window uses them. A
+// setting of the wrong type is reported on stderr and does not stop the
+// command: the rows read before it keep their stored values, the rest fall
+// back to the built-in defaults.
+//
+//===----------------------------------------------------------------------===//
 
 #include "CliDefaults.h"
+
+#include "settings/AppSettings.h"
+
+#include <iostream>
 
 namespace qm {
 
 NewDocumentDefaults CliNewDocumentDefaults() {
-    return NewDocumentDefaults();
+    AppSettings settings = BuiltInAppSettings();
+    if (Status loaded = LoadSettings(settings); !loaded)
+        std::cerr << "quillmark-rc: " << loaded.message() << '\n';
+    return NewDocumentDefaultsFrom(settings);
 }
 
 } // namespace qm
