@@ -155,11 +155,24 @@ void DistinguishFromOld(const QString& stagingPath, const QFileInfo& old) {
         file.setFileTime(old.lastModified().addMSecs(1), QFileDevice::FileModificationTime);
 }
 
-Status WriteSettingsFile(const QString& path, const SettingTexts& values) {
+/// A settings file kept as a link (say, into a dotfiles folder) is written
+/// where the link points, so the link survives the replacement.
+QString ResolveLink(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+}
+
+Status WriteSettingsFile(const QString& requestedPath, const SettingTexts& values) {
+    const QString path = ResolveLink(requestedPath);
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
     if (!QDir().mkpath(folder))
         return WriteFailure(path, QStringLiteral("cannot create the folder '%1'").arg(folder));
+    // Renaming would replace even a read-only file; QSettings refuses those too.
+    if (target.isFile() && !target.isWritable())
+        return WriteFailure(path, QStringLiteral("the file is read-only"));
 
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(LockWaitMs)) {

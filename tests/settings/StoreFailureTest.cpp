@@ -88,3 +88,16 @@ TEST_F(SettingsFileTest, SettingsPathThatIsAFolderIsNotReplaced) {
     EXPECT_NE(status.message().find(Path().toStdString()), std::string::npos);
     EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
+
+TEST_F(SettingsFileTest, LinkedSettingsFileIsWrittenThroughTheLink) {
+    const QString real = Dir.filePath(QStringLiteral("dotfiles/Quillmark.conf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(real).absolutePath()));
+    ASSERT_TRUE(QFile::link(real, Path()));
+    ASSERT_TRUE(StoreSettings(SampleEntries()).ok());
+    EXPECT_TRUE(QFileInfo(Path()).isSymLink());
+    ASSERT_TRUE(StoreSettings(SampleEntries()).ok());
+    EXPECT_TRUE(QFileInfo(Path()).isSymLink());
+    AppSettings loaded;
+    ASSERT_TRUE(LoadSettings(loaded).ok());
+    EXPECT_EQ(loaded.FontName, QStringLiteral("Courier New"));
+}
