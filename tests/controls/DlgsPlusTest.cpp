@@ -8,8 +8,12 @@
 #include "TestSuites.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qm;
@@ -32,7 +36,10 @@ template <typename Check> void WhileShown(QDialog& dialog, Check check) {
         [&dialog, check] {
             struct Closer {
                 QDialog& D;
-                ~Closer() { D.reject(); }
+                ~Closer() {
+                    if (D.isVisible())
+                        D.reject();
+                }
             } closer{dialog};
             check();
         },
@@ -229,6 +236,33 @@ private slots:
         QCOMPARE(CenterForm(), &window);
         QCOMPARE(seen.topLeft(), CentredOver(window.frameGeometry(), seen.size()));
         QVERIFY(!DialogScript::Runs().last().Scripted);
+    }
+
+    void shownOpenDialogReportsNameAndReadOnlyBox() {
+        const QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TOpenDlgPlus dialog;
+        dialog.SetDefaultExt("rc");
+        dialog.SetFilter("Resource Files (*.rc)| *.rc|All Files (*.*)|*.*");
+        dialog.SetInitialDir(dir.path());
+        dialog.SetFileName("*.rc");
+        bool boxShown = false;
+        WhileShown(dialog, [&] {
+            QTRY_VERIFY(dialog.isVisible());
+            auto* box = dialog.findChild<QCheckBox*>("ReadOnlyBox");
+            QVERIFY(box);
+            boxShown = box->isVisible() && dialog.rect().contains(box->geometry());
+            box->setChecked(true);
+            // A name that does not exist yet is accepted: the file need not exist.
+            dialog.selectFile(dir.filePath("fresh"));
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            QVERIFY(buttons && buttons->button(QDialogButtonBox::Open));
+            buttons->button(QDialogButtonBox::Open)->click();
+        });
+        QVERIFY(dialog.Execute());
+        QVERIFY(boxShown);
+        QCOMPARE(dialog.FileName(), dir.filePath("fresh.rc"));
+        QVERIFY(dialog.ReadOnlyChecked());
     }
 };
 
