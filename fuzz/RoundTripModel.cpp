@@ -1,0 +1,112 @@
+//===- RoundTripModel.cpp - What a written record reads back as ------------===//
+//
+// The losses of a write followed by a read, and why each one is unavoidable:
+//
+//  1. String values lose their trailing blanks (any byte <= 32): the writer
+//     drops them, so a value of blanks only becomes no entry at all.
+//  2. "\0" followed by text comes back as the text alone: both are written
+//     as the same quoted line. The text keeps its own first two characters,
+//     so "\0\#x" comes back as the bare marker form "\#x".
+//  3. A leading "\\" comes back as one backslash: the writer writes one.
+//  4. A bare value ("\#" and text) loses the blanks at the start of its text:
+//     the reader trims what follows the comma.
+//  5. A bare value whose text begins and ends with a double quote reads back
+//     as a quoted value: the script cannot tell the two apart.
+//  6. FILEVERSION and PRODUCTVERSION texts lose blanks at both ends: the
+//     reader trims what follows the keyword.
+//  7. A FILEOS, FILETYPE or FILESUBTYPE text that is not a row of its list
+//     reads back as the longest row it contains, else the list's first row
+//     (so an empty FILEOS comes back as "VOS_UNKNOWN", and a subtype typed
+//     for a VxD as "VFT2_UNKNOWN").
+//  8. A comment line holding CR or LF comes back as several lines: both end
+//     a line. A line ending in one of them gains an empty line after it.
+//  9. A comment line that, left-trimmed, does not begin with "//" but holds
+//     "VERSIONINFO" is taken for the header: it and everything after it
+//     leave ComIncLines, and the fixed part is read from there.
+//
+// A NUL ends the text on reading, so records holding one are not modelled;
+// nor are CR or LF outside the comment lines, which would break the layout.
+//
+//===----------------------------------------------------------------------===//
+#include "fuzz/RoundTripModel.h"
+
+#include "versioninfo/Lookups.h"
+
+namespace qm::fuzz {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// What a quoted entry written as "text\0" reads back as.
+std::string QuotedEntry(std::string_view text) {
+    return text.empty() ? "\\0" : std::string(text);
+}
+
+// What a bare entry reads back as (losses 4 and 5).
+std::string BareEntry(std::string_view text) {
+    std::string_view bare = TrimLeft(text);
+    if (bare.empty() || bare.front() != '"' || bare.back() != '"')
+        return "\\#" + std::string(bare);
+    std::string_view inner = bare.size() >= 2 ? bare.substr(1, bare.size() - 2) : "";
+    if (inner != "\\0" && EndsWith(inner, "\\0"))
+        inner.remove_suffix(2);
+    return std::string(inner);
+}
+
+std::string ExpectedRow(const TextList& list, std::string_view text) {
+    return RowText(list, SelectLongestContained(list, Trim(text), 0));
+}
+
+bool IsHeaderLine(std::string_view line) {
+    std::string_view trimmed = TrimLeft(line);
+    return !StartsWith(trimmed, "//") && trimmed.find("VERSIONINFO") != std::string_view::npos;
+}
+
+} // namespace
+
+std::string ExpectedValue(std::string_view written) {
+    std::string_view t = TrimRight(written);
+    if (t.empty())
+        return "";
+    if (StartsWith(t, "\\0"))
+        return QuotedEntry(t.substr(2));
+    if (StartsWith(t, "\\#"))
+        return BareEntry(t.substr(2));
+    if (StartsWith(t, "\\\\"))
+        return QuotedEntry(t.substr(1));
+    return QuotedEntry(t);
+}
+
+ExpectedRead ExpectedAfterRoundTrip(const VersionRecord& written) {
+    ExpectedRead expected;
+    VersionRecord& r = expected.Record;
+    r = written;
+
+    r.ComIncLines.clear();
+    for (const std::string& line : written.ComIncLines) {
+        for (std::string& piece : SplitLines(line + "\r\n")) {
+            if (IsHeaderLine(piece)) {
+                expected.WholeRecordKnown = false;
+                return expected;
+            }
+            r.ComIncLines.push_back(std::move(piece));
+        }
+    }
+
+    r.HFileVersion = std::string(Trim(written.HFileVersion));
+    r.HProductVersion = std::string(Trim(written.HProductVersion));
+    r.FileOS = ExpectedRow(FileOSTable(), written.FileOS);
+    r.FileType = ExpectedRow(FileTypeTable(), written.FileType);
+    r.FileSubType = ExpectedRow(SubTypeLists(r.FileType), written.FileSubType);
+    for (std::string& value : r.StringValues)
+        value = ExpectedValue(value);
+    return expected;
+}
+
+} // namespace qm::fuzz

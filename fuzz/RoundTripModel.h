@@ -1,0 +1,31 @@
+//===- RoundTripModel.h - What a written record reads back as -----*- C++ -*-===//
+//
+// A script is lossy in a few known ways: the layout cannot carry every text
+// a record can hold. This models exactly those losses, so a fuzzer can demand
+// that writing a record and reading it back gives the modelled record and
+// nothing else. Each loss is listed, with its reason, in RoundTripModel.cpp.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/VersionRecord.h"
+
+namespace qm::fuzz {
+
+struct ExpectedRead {
+    /// The record the reader must give for the written script.
+    VersionRecord Record;
+    /// False when a comment line turns into the header: the read then starts
+    /// the fixed part early and only ComIncLines (up to that line) is known.
+    bool WholeRecordKnown = true;
+};
+
+/// The record that reading the script of `written` gives back. `written`
+/// must hold no NUL byte and no CR or LF outside ComIncLines; its language
+/// and code page must be rows.
+ExpectedRead ExpectedAfterRoundTrip(const VersionRecord& written);
+
+/// One string value after the round trip (marker form in, marker form out).
+std::string ExpectedValue(std::string_view written);
+
+} // namespace qm::fuzz
