@@ -9,19 +9,6 @@ namespace {
 
 using test::RowOf;
 
-TEST(Tables, SizesAndFirstRows) {
-    EXPECT_EQ(FileOSTable().size(), 14u);
-    EXPECT_EQ(FileTypeTable().size(), 7u);
-    EXPECT_EQ(LanguageTable().size(), 45u);
-    EXPECT_EQ(CodePageTable().size(), 12u);
-    EXPECT_EQ(FileOSTable().front(), "VOS_UNKNOWN");
-    EXPECT_EQ(FileOSTable().back(), "VOS__PM32");
-    EXPECT_EQ(FileTypeTable().front(), "VFT_UNKNOWN");
-    EXPECT_EQ(LanguageTable()[19], " 414  Norwegian - Bokml");
-    EXPECT_EQ(StringKeys()[3], "Comments");
-    EXPECT_EQ(StringKeys()[11], "SpecialBuild");
-}
-
 TEST(Tables, SubTypeListsFollowTheFileTypeCaseSensitively) {
     EXPECT_EQ(SubTypeLists("VFT_DRV").size(), 12u);
     EXPECT_EQ(SubTypeLists("VFT_DRV")[9], "VFT2_DRV_SOUND");
@@ -99,12 +86,6 @@ TEST(Lookups, StartsWithTextAndStripPrefix) {
     std::string high = "VALUE\xA0x\xA0";
     EXPECT_TRUE(StripPrefix(high, "VALUE"));
     EXPECT_EQ(high, "\xA0x\xA0");
-}
-
-TEST(Lookups, RowTextOutsideTheListIsEmpty) {
-    EXPECT_EQ(RowText(FileOSTable(), 9), "VOS_NT");
-    EXPECT_EQ(RowText(FileOSTable(), -1), "");
-    EXPECT_EQ(RowText(FileOSTable(), 14), "");
 }
 
 TEST(Text, SplitLinesHandlesEveryBreakAndStopsAtNul) {

@@ -44,16 +44,6 @@ TEST(ScriptWriter, FilledDocumentIsExample2ByteForByte) {
     EXPECT_EQ(Formed(test::Example2Record()), ReadExample("Example2.rc"));
 }
 
-TEST(ScriptWriter, KeyFieldsAreTwentyColumnsWide) {
-    for (int i = 0; i < StringKeyCount; ++i) {
-        EXPECT_EQ(StringKeyField(i).size(), 20u);
-        EXPECT_EQ(StringKeyField(i).substr(1, StringKeys()[i].size()), StringKeys()[i]);
-    }
-    EXPECT_EQ(StringKeyField(3), "\"Comments\",         ");
-    EXPECT_EQ(StringKeyField(6), "\"OriginalFilename\", ");
-    EXPECT_TRUE(StringKeyField(12).empty());
-}
-
 TEST(ScriptWriter, FormatValueLineMarkers) {
     const std::string lead = "           VALUE \"Comments\",         ";
     EXPECT_EQ(CommentsLine(""), "//         VALUE \"Comments\",         \"\\0\"");
