@@ -68,6 +68,7 @@ void BM_LoadAndSplitBaseline(benchmark::State& state) {
         benchmark::DoNotOptimize(lines.data());
     }
     SetBytes(state, path);
+    std::filesystem::remove(path);
 }
 
 void BM_ReadScript(benchmark::State& state) {
@@ -78,6 +79,7 @@ void BM_ReadScript(benchmark::State& state) {
         benchmark::DoNotOptimize(result.Record.ComIncLines.data());
     }
     SetBytes(state, path);
+    std::filesystem::remove(path);
 }
 
 void BM_WriteScript(benchmark::State& state) {
