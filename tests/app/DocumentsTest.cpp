@@ -1,0 +1,259 @@
+//===- DocumentsTest.cpp - Open, Save As and the bytes they keep ----------===//
+
+#include "AppTestSupport.h"
+
+#include "versioninfo/ScriptReader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+QString ImageText(TFormMain& window) {
+    return window.cmmImage->toPlainText();
+}
+
+/// Everything a cancelled or failed command must leave as it was.
+struct WindowSnapshot {
+    explicit WindowSnapshot(TFormMain& window)
+        : Caption(window.windowTitle()), CurrentFile(window.CurrentFile),
+          TargetDir(window.TargetDir), TargetName(window.TargetName),
+          FileVersion(window.StringEdits[0]->text()), Image(ImageText(window)),
+          Compile(window.cbtnCompile->isEnabled()) {}
+    bool operator==(const WindowSnapshot& other) const {
+        return Caption == other.Caption && CurrentFile == other.CurrentFile &&
+               TargetDir == other.TargetDir && TargetName == other.TargetName &&
+               FileVersion == other.FileVersion && Image == other.Image && Compile == other.Compile;
+    }
+    QString Caption, CurrentFile, TargetDir, TargetName, FileVersion, Image;
+    bool Compile;
+};
+
+} // namespace
+
+class DocumentsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openReadsTheChosenFileUnderItsName() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnOpen->click();
+
+        const DialogSeen& run = sandbox.Prompts->Dialogs.first();
+        QCOMPARE(run.ObjectName, QStringLiteral("dlgOpen"));
+        QCOMPARE(run.FileName, QStringLiteral("*.rc"));
+        QVERIFY(!run.ReadOnlyChecked);
+        QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("a.rc"));
+        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
+        QVERIFY(window->cbtnCompile->isEnabled());
+        QVERIFY(ImageText(*window).contains(" 34: END"));
+    }
+
+    void aFailedOpenKeepsTheWindowAsItWas() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        const WindowSnapshot before(*window);
+
+        sandbox.Prompts->Choose(sandbox.Path("missing.rc"));
+        window->cbtnOpen->click();
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("Open"),
+                 QStringList{"Can't open " + sandbox.Path("missing.rc")});
+        QVERIFY(WindowSnapshot(*window) == before);
+    }
+
+    void cancellingEitherDialogChangesNothing() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        window->StringEdits[0]->setText("edited");
+        const WindowSnapshot before(*window);
+        const std::string fileBefore = ReadBytes(sandbox.Path("a.rc"));
+
+        sandbox.Prompts->Cancel();
+        window->cbtnOpen->click();
+        sandbox.Prompts->Cancel();
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->Dialogs.size(), 2);
+        QVERIFY(WindowSnapshot(*window) == before);
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), fileBefore);
+        QVERIFY(sandbox.Prompts->Messages.isEmpty());
+    }
+
+    // Read-only: the file is a template for a new document that proposes
+    // the file itself as its target.
+    void aReadOnlyOpenMakesANewDocumentTargetingTheFile() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"), true);
+        window->cbtnOpen->click();
+
+        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
+        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(window->windowTitle(), "Quillmark - <New> (" + sandbox.Path("a.rc") + ")");
+        QVERIFY(!window->cbtnCompile->isEnabled());
+
+        window->cbtnSaveAs->click();
+        const DialogSeen& save = sandbox.Prompts->Dialogs.last();
+        QCOMPARE(save.ObjectName, QStringLiteral("dlgSave"));
+        QCOMPARE(save.InitialDir, sandbox.Path(QString()));
+        QCOMPARE(save.FileName, QStringLiteral("a.rc"));
+    }
+
+    void aReadOnlyOpenThatFailsToConvertStaysNew() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("bad.rc"), ScriptBytes("5.0", "04Z904E4"));
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("bad.rc"), true);
+        window->cbtnOpen->click();
+
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("Quillmark").size(), 1);
+        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QVERIFY(!window->cbtnCompile->isEnabled());
+        QVERIFY(ImageText(*window).isEmpty());
+    }
+
+    void saveAsStartsFromTheDocumentsOwnName() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, QStringLiteral("*.rc"));
+        QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, QString());
+
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes());
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnOpen->click();
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->Dialogs[2].FileName, sandbox.Path("a.rc"));
+        QCOMPARE(sandbox.Prompts->Dialogs[2].InitialDir, sandbox.Path(QString()));
+    }
+
+    void openEditSaveAsAndReadBack() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnOpen->click();
+
+        window->StringEdits[0]->setText("6.0");
+        window->cckFFPatched->setChecked(true);
+        window->ccbFileOS->setCurrentText("VOS_NT_WINDOWS32");
+        window->cmmComInc->setPlainText("// edited\n#include <winver.h>\n");
+        sandbox.Prompts->Choose(sandbox.Path("b.rc"));
+        window->cbtnSaveAs->click();
+
+        QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc"));
+        QVERIFY(window->cbtnCompile->isEnabled());
+        QVERIFY(ImageText(*window).startsWith("  1: // edited\n  2: #include <winver.h>\n"));
+        QVERIFY(sandbox.Prompts->Messages.isEmpty());
+
+        const ReadResult back = ReadScriptText(ReadBytes(sandbox.Path("b.rc")), {});
+        QVERIFY(back.Reports.empty());
+        QCOMPARE(back.Record.StringValues[0], std::string("6.0"));
+        QVERIFY(back.Record.FFDebug && back.Record.FFPatched);
+        QCOMPARE(back.Record.FileOS, std::string("VOS_NT_WINDOWS32"));
+        QCOMPARE(back.Record.FileSubType, std::string("VFT2_DRV_SOUND"));
+        QCOMPARE(back.Record.ComIncLines, (Lines{"// edited", "#include <winver.h>"}));
+        // The file opened first is left alone.
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), ScriptBytes("5.0"));
+    }
+
+    // Opening and saving without an edit gives the file back byte for byte,
+    // whether its text is UTF-8 or not.
+    void openAndSaveKeepEveryByte_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QByteArray>("comment");
+        QTest::newRow("utf-8") << QByteArray("caf\xC3\xA9 \xE2\x82\xAC")
+                               << QByteArray("\xEF\xBB\xBF// \xC3\xA9");
+        QTest::newRow("latin-1") << QByteArray("caf\xE9\xA0\xFF") << QByteArray("// \xE9\t\xA0");
+    }
+    void openAndSaveKeepEveryByte() {
+        QFETCH(QByteArray, value);
+        QFETCH(QByteArray, comment);
+        Sandbox sandbox;
+        // Empty lines, lines of blanks and a tab among the comment lines too.
+        const std::string original = comment.toStdString() + "\r\n\r\n   \r\n\t\r\n" +
+                                     ScriptBytes(value.toStdString()).substr(16);
+        WriteBytes(sandbox.Path("a.rc"), original);
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnOpen->click();
+        sandbox.Prompts->Choose(sandbox.Path("b.rc"));
+        window->cbtnSaveAs->click();
+        QVERIFY(sandbox.Prompts->Messages.isEmpty());
+        QCOMPARE(ReadBytes(sandbox.Path("b.rc")), original);
+    }
+
+    // A character Latin-1 cannot hold is not lost: the document is saved
+    // as UTF-8 instead, all of it.
+    void aLatin1DocumentTakesUtf8WhenItMust() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("caf\xE9"));
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnOpen->click();
+        QCOMPARE(window->DocumentEncoding(), TextEncoding::Latin1);
+        window->StringEdits[1]->setText(QStringLiteral("\u20AC driver"));
+        sandbox.Prompts->Choose(sandbox.Path("b.rc"));
+        window->cbtnSaveAs->click();
+
+        const std::string saved = ReadBytes(sandbox.Path("b.rc"));
+        QVERIFY(saved.find("\"caf\xC3\xA9\\0\"") != std::string::npos);
+        QVERIFY(saved.find("\"\xE2\x82\xAC driver\\0\"") != std::string::npos);
+    }
+
+    // Without a code page row the script cannot be formed: the error box,
+    // and neither the file nor the listing changes. The name is taken all
+    // the same.
+    void aSaveThatCannotFormTheScriptWritesNothing() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->ccbCodePage->setCurrentIndex(-1);
+        sandbox.Prompts->Choose(sandbox.Path("b.rc"));
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("Quillmark").size(), 1);
+        QCOMPARE(sandbox.Prompts->Messages.first().Icon, MessageIcon::Critical);
+        QVERIFY(!QFile::exists(sandbox.Path("b.rc")));
+        QVERIFY(ImageText(*window).isEmpty());
+        QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc"));
+        QVERIFY(window->cbtnCompile->isEnabled());
+    }
+
+    void aSaveIntoAMissingFolderIsReported() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        sandbox.Prompts->Choose(sandbox.Path("nowhere/b.rc"));
+        window->cbtnSaveAs->click();
+        const QStringList errors = sandbox.Prompts->TextsCaptioned("Quillmark");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains("b.rc"), qPrintable(errors.first()));
+    }
+
+    void exitClosesWithoutWritingAnything() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        window->show();
+        window->StringEdits[0]->setText("edited");
+        window->cbtnExit->click();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), ScriptBytes("5.0"));
+        QVERIFY(sandbox.Prompts->Messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(DocumentsTest)
+#include "DocumentsTest.moc"

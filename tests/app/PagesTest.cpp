@@ -1,0 +1,211 @@
+//===- PagesTest.cpp - Layout, pages, focus, subtype list and error box ---===//
+
+#include "AppTestSupport.h"
+
+#include "controls/ButtonPL.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+QStringList Items(QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->itemText(i));
+    return items;
+}
+
+void PickFileType(TFormMain& window, const QString& type) {
+    const int row = window.ccbFileType->findText(type);
+    window.ccbFileType->setCurrentIndex(row);
+    emit window.ccbFileType->activated(row);
+}
+
+/// Where `name` sits in window coordinates, with its size.
+QRect PlaceOf(TFormMain& window, const char* name) {
+    auto* control = window.findChild<QWidget*>(QString::fromLatin1(name));
+    if (!control)
+        return {};
+    return QRect(control->mapTo(&window, QPoint(0, 0)), control->size());
+}
+
+/// The next control the tab key reaches from `from` on the current page.
+QWidget* NextTabStop(TFormMain& window, QWidget* from) {
+    for (QWidget* next = from->nextInFocusChain(); next != from; next = next->nextInFocusChain())
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(&window))
+            return next;
+    return nullptr;
+}
+
+} // namespace
+
+class PagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theSubtypeListFollowsThePickedFileType() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        QComboBox* subType = window->ccbFileSubType;
+        QCOMPARE(Items(subType), QStringList{"VFT2_UNKNOWN"});
+
+        PickFileType(*window, "VFT_DRV");
+        QVERIFY(Items(subType).size() > 5);
+        QVERIFY(Items(subType).contains("VFT2_DRV_SOUND"));
+        QCOMPARE(subType->currentText(), QStringLiteral("VFT2_UNKNOWN"));
+        QVERIFY(!subType->isEditable());
+
+        subType->setCurrentText("VFT2_DRV_SOUND");
+        PickFileType(*window, "VFT_VXD");
+        QCOMPARE(Items(subType), QStringList{"VFT2_UNKNOWN"});
+        QVERIFY(subType->isEditable());
+        subType->setEditText("0x1234");
+        QCOMPARE(window->DocumentRecord().FileSubType, std::string("0x1234"));
+
+        PickFileType(*window, "VFT_FONT");
+        QVERIFY(!subType->isEditable());
+        QVERIFY(Items(subType).contains("VFT2_FONT_TRUETYPE"));
+        PickFileType(*window, "VFT_APP");
+        QCOMPARE(Items(subType), QStringList{"VFT2_UNKNOWN"});
+    }
+
+    // Selecting a type from code does not rebuild the list; a new document
+    // does, so a VxD's typed subtype never outlives its document.
+    void onlyAPickOrANewDocumentRebuildsTheList() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->ccbFileType->setCurrentText("VFT_DRV");
+        QCOMPARE(Items(window->ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
+
+        PickFileType(*window, "VFT_VXD");
+        window->cbtnNew->click();
+        QCOMPARE(window->ccbFileType->currentText(), QStringLiteral("VFT_APP"));
+        QCOMPARE(Items(window->ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
+        QVERIFY(!window->ccbFileSubType->isEditable());
+    }
+
+    void eachInfoPageGivesTheFocusBackWhereItWas() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+        window->cedHProductVersion->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), window->cedHProductVersion);
+        window->tabMain->setCurrentIndex(2);
+        QCOMPARE(window->noteMain->currentIndex(), 2);
+        window->tabMain->setCurrentIndex(0);
+        QCOMPARE(window->noteMain->currentIndex(), 0);
+        QTRY_COMPARE(QApplication::focusWidget(), window->cedHProductVersion);
+
+        // A bottom button holds the focus when the page is left: the page's
+        // own first control takes it back.
+        window->cbtnNew->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), window->cbtnNew);
+        window->tabMain->setCurrentIndex(1);
+        QTRY_COMPARE(QApplication::focusWidget(), window->StringEdits[0]);
+        window->StringEdits[4]->setFocus();
+        window->tabMain->setCurrentIndex(0);
+        QTRY_COMPARE(QApplication::focusWidget(), window->cmmComInc);
+        window->tabMain->setCurrentIndex(1);
+        QTRY_COMPARE(QApplication::focusWidget(), window->StringEdits[4]);
+    }
+
+    void theFocusInAnEditableSubtypeIsRememberedAsTheList() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        PickFileType(*window, "VFT_VXD");
+        window->ccbFileSubType->setFocus();
+        window->tabMain->setCurrentIndex(3);
+        QCOMPARE(window->FixedInfoFocus.data(), window->ccbFileSubType);
+        // The list loses its line edit; the remembered control is still there.
+        PickFileType(*window, "VFT_APP");
+        window->tabMain->setCurrentIndex(0);
+        QTRY_COMPARE(QApplication::focusWidget(), window->ccbFileSubType);
+    }
+
+    void theWindowIsLaidOutAsDesigned() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QPixmap shot = window->grab();
+        QCOMPARE(shot.size(), QSize(592, 373));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+
+        QCOMPARE(PlaceOf(*window, "panMain"), QRect(4, 4, 584, 325));
+        QCOMPARE(PlaceOf(*window, "cmmComInc"), QRect(18, 30, 556, 169));
+        QCOMPARE(PlaceOf(*window, "cedHFileVersion"), QRect(126, 210, 167, 20));
+        QCOMPARE(PlaceOf(*window, "ccbFileSubType").topLeft(), QPoint(393, 250));
+        QCOMPARE(PlaceOf(*window, "cckFFPatched").topLeft().x(), 6 + 120 + 300);
+        QCOMPARE(PlaceOf(*window, "cbtnCompile"), QRect(257, 340, 147, 25));
+        QCOMPARE(PlaceOf(*window, "cbtnCompile32"), QRect(405, 340, 25, 25));
+        QCOMPARE(PlaceOf(*window, "cbtnExit"), QRect(542, 340, 45, 25));
+
+        window->tabMain->setCurrentIndex(1);
+        QCOMPARE(PlaceOf(*window, "cedSpecialBuild"), QRect(126, 6 + 8 + 20 * 13, 448, 20));
+        window->tabMain->setCurrentIndex(2);
+        QCOMPARE(PlaceOf(*window, "cmmImage"), QRect(18, 18, 556, 277));
+
+        QCOMPARE(window->tabMain->count(), 4);
+        QCOMPARE(window->tabMain->tabText(2), QStringLiteral("File Image"));
+        QCOMPARE(window->cbtnCompile->text(), QStringLiteral("Save && &Compile"));
+        QVERIFY(window->cbtnCompile32->Down());
+        QCOMPARE(window->cbtnCompile32->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(window->cedFileFlagsMask->text(), QStringLiteral("VS_FFI_FILEFLAGSMASK"));
+        QVERIFY(window->cedFileFlagsMask->isReadOnly());
+        QVERIFY(window->cmmImage->isReadOnly() && window->cmmResult->isReadOnly());
+        auto* label = window->findChild<QLabel*>("labCommentsIncludes");
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Comments & Includes"));
+        QCOMPARE(label->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(window->cedHFileVersion->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    }
+
+    // The tab key walks the form in its designed order.
+    void theTabOrderFollowsTheForm() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        QCOMPARE(NextTabStop(*window, window->cmmComInc), window->cedHFileVersion);
+        QCOMPARE(NextTabStop(*window, window->cedFileFlagsMask), window->cckFFDebug);
+        QCOMPARE(NextTabStop(*window, window->cckFFPatched), window->ccbFileOS);
+        QCOMPARE(NextTabStop(*window, window->ccbFileSubType), window->cbtnNew);
+        QCOMPARE(NextTabStop(*window, window->cbtnCompile), window->cbtnOptions);
+        window->tabMain->setCurrentIndex(1);
+        QCOMPARE(NextTabStop(*window, window->ccbCodePage), window->StringEdits[0]);
+    }
+
+    void anEscapingErrorIsShownAndTheWindowCarriesOn() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->RunGuarded([] { throw std::runtime_error("'$Z9' is not a valid integer value"); });
+        QCOMPARE(sandbox.Prompts->Messages.size(), 1);
+        QCOMPARE(sandbox.Prompts->Messages[0].Caption, QStringLiteral("Quillmark"));
+        QCOMPARE(sandbox.Prompts->Messages[0].Text,
+                 QStringLiteral("'$Z9' is not a valid integer value"));
+        QCOMPARE(sandbox.Prompts->Messages[0].Icon, MessageIcon::Critical);
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->Dialogs.size(), 1);
+    }
+};
+
+QTEST_MAIN(PagesTest)
+#include "PagesTest.moc"

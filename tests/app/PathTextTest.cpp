@@ -1,0 +1,114 @@
+//===- PathTextTest.cpp - Path splitting and the bytes<->text rule --------===//
+
+#include "app/DocumentText.h"
+#include "app/PathRules.h"
+
+#include <QTest>
+
+using namespace qm;
+
+class PathTextTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void splitsFolderAndName_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("full") << "/proj/sub/Project1.dpr"
+                              << "/proj/sub/"
+                              << "Project1.dpr";
+        QTest::newRow("no folder") << "Project1.dpr"
+                                   << ""
+                                   << "Project1.dpr";
+        QTest::newRow("root") << "/a.rc"
+                              << "/"
+                              << "a.rc";
+        QTest::newRow("folder only") << "/proj/"
+                                     << "/proj/"
+                                     << "";
+        QTest::newRow("new document") << "<New>"
+                                      << ""
+                                      << "<New>";
+    }
+    void splitsFolderAndName() {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QCOMPARE(PathFolder(path), folder);
+        QCOMPARE(PathName(path), name);
+        QCOMPARE(PathFolder(path) + PathName(path), path);
+    }
+
+    void replacesTheExtensionOfTheNameOnly_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("dpr") << "Project1.dpr"
+                             << "Project1.rc";
+        QTest::newRow("none") << "Project1"
+                              << "Project1.rc";
+        QTest::newRow("last dot") << "a.b.c"
+                                  << "a.b.rc";
+        QTest::newRow("dot in folder") << "/my.proj/Project1"
+                                       << "/my.proj/Project1.rc";
+        QTest::newRow("already rc") << "/p/x.rc"
+                                    << "/p/x.rc";
+    }
+    void replacesTheExtensionOfTheNameOnly() {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(PathWithRcExtension(path), expected);
+    }
+
+    void tellsValidUtf8_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ascii") << QByteArray("VALUE") << true;
+        QTest::newRow("two-byte") << QByteArray("caf\xC3\xA9") << true;
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBFx") << true;
+        QTest::newRow("four-byte") << QByteArray("\xF0\x9F\x98\x80") << true;
+        QTest::newRow("latin-1 e acute") << QByteArray("caf\xE9") << false;
+        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << false;
+        QTest::newRow("overlong three") << QByteArray("\xE0\x80\xAF") << false;
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+        QTest::newRow("cut short") << QByteArray("\xE2\x82") << false;
+        QTest::newRow("lone continuation") << QByteArray("\x80") << false;
+    }
+    void tellsValidUtf8() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, valid);
+        QCOMPARE(IsValidUtf8(std::string_view(bytes.constData(), bytes.size())), valid);
+    }
+
+    // Whatever encoding a file is shown in, its bytes come back unchanged.
+    void decodedTextEncodesToTheSameBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBF// caf\xC3\xA9");
+        QTest::newRow("latin-1 with nbsp") << QByteArray("caf\xE9\xA0\x80\xFF\t end");
+        QTest::newRow("control bytes") << QByteArray("a\x01\x1F\x7F");
+    }
+    void decodedTextEncodesToTheSameBytes() {
+        QFETCH(QByteArray, bytes);
+        const std::string_view view(bytes.constData(), bytes.size());
+        const TextEncoding encoding = EncodingForFile(view);
+        QCOMPARE(EncodeText(DecodeText(view, encoding), encoding), std::string(view));
+    }
+
+    void showsInvalidUtf8AsLatin1() {
+        QCOMPARE(EncodingForFile("caf\xE9"), TextEncoding::Latin1);
+        QCOMPARE(DecodeText("caf\xE9", TextEncoding::Latin1), QStringLiteral("caf\u00E9"));
+        QCOMPARE(EncodingForFile("caf\xC3\xA9"), TextEncoding::Utf8);
+        QCOMPARE(DecodeText("caf\xC3\xA9", TextEncoding::Utf8), QStringLiteral("caf\u00E9"));
+    }
+
+    void latin1HoldsOnlyItsOwnCharacters() {
+        QVERIFY(CanEncode({QStringLiteral("caf\u00E9"), QStringLiteral("\u00FF")},
+                          TextEncoding::Latin1));
+        QVERIFY(!CanEncode({QStringLiteral("ok"), QStringLiteral("\u20AC")}, TextEncoding::Latin1));
+        QVERIFY(CanEncode({QStringLiteral("\u20AC")}, TextEncoding::Utf8));
+    }
+};
+
+QTEST_APPLESS_MAIN(PathTextTest)
+#include "PathTextTest.moc"
