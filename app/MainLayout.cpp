@@ -112,6 +112,7 @@ void TFormMain::BuildLayout() {
     noteMain = Place(new QStackedWidget(panMain), "noteMain", 2, 2, 580, 303);
     QFont pageFont(QStringLiteral("Courier New"));
     pageFont.setPointSize(9);
+    pageFont.setBold(false);
     noteMain->setFont(pageFont);
 
     const char* pageNames[] = {"FixedInfo", "StringInfo", "FileImage", "Compiler"};
