@@ -2,32 +2,37 @@
 
 #include "app/Application.h"
 
-#include <QMessageBox>
+#include "app/Prompts.h"
 
 #include <exception>
 
 namespace qm {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv), ErrorPrompts(MakeScreenPrompts()) {
     setApplicationName(QStringLiteral("Quillmark"));
 }
+
+TApplication::~TApplication() = default;
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowApplicationError(QString::fromLocal8Bit(error.what()));
+        ShowError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        ShowApplicationError(QStringLiteral("An unknown error ended the command."));
+        ShowError(QStringLiteral("An unknown error ended the command."));
     }
     return false;
 }
 
-void ShowApplicationError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillmark"), message, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+void TApplication::ShowError(const QString& message) {
+    ErrorPrompts->ShowMessage(activeWindow(), QStringLiteral("Quillmark"), message,
+                              MessageIcon::Critical);
+}
+
+void TApplication::SetPrompts(std::shared_ptr<Prompts> prompts) {
+    ErrorPrompts = prompts ? std::move(prompts) : MakeScreenPrompts();
 }
 
 } // namespace qm

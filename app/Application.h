@@ -10,19 +10,32 @@
 
 #include <QApplication>
 
+#include <memory>
+
 namespace qm {
+
+class Prompts;
 
 class TApplication : public QApplication {
     Q_OBJECT
 
 public:
+    /// Sets the application name "Quillmark"; the error box goes to the
+    /// screen until SetPrompts says otherwise.
     TApplication(int& argc, char** argv);
+    ~TApplication() override;
 
+    /// Delivers the event; an exception escaping the receiver is shown in
+    /// the error box and the event counts as not handled.
     bool notify(QObject* receiver, QEvent* event) override;
-};
 
-/// The application-wide error box: caption "Quillmark", the error icon, the
-/// message as plain text, over the active window.
-void ShowApplicationError(const QString& message);
+    /// The error box: caption "Quillmark", the error icon, the message.
+    void ShowError(const QString& message);
+
+    void SetPrompts(std::shared_ptr<Prompts> prompts);
+
+private:
+    std::shared_ptr<Prompts> ErrorPrompts;
+};
 
 } // namespace qm

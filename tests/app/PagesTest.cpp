@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
@@ -150,6 +151,9 @@ private slots:
         const QPixmap shot = window->grab();
         QCOMPARE(shot.size(), QSize(592, 373));
         QCOMPARE(window->minimumSize(), window->maximumSize());
+        const QRect screen = window->screen()->geometry();
+        QCOMPARE(window->pos(), QPoint(screen.left() + (screen.width() - window->width()) / 2,
+                                       screen.top() + (screen.height() - window->height()) / 2));
 
         QCOMPARE(PlaceOf(*window, "panMain"), QRect(4, 4, 584, 325));
         QCOMPARE(PlaceOf(*window, "cmmComInc"), QRect(18, 30, 556, 169));
