@@ -81,14 +81,6 @@ TEST_F(SettingsFileTest, FolderThatCannotBeMadeIsReportedByName) {
     EXPECT_EQ(file.readAll(), QByteArray("keep me"));
 }
 
-TEST_F(SettingsFileTest, SettingsPathThatIsAFolderIsNotReplaced) {
-    ASSERT_TRUE(QDir().mkpath(Path()));
-    const Status status = StoreSettings(SampleEntries());
-    ASSERT_FALSE(status.ok());
-    EXPECT_NE(status.message().find(Path().toStdString()), std::string::npos);
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
-}
-
 TEST_F(SettingsFileTest, LinkedSettingsFileIsWrittenThroughTheLink) {
     const QString real = Dir.filePath(QStringLiteral("dotfiles/Quillmark.conf"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(real).absolutePath()));
