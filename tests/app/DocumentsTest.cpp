@@ -232,16 +232,6 @@ private slots:
         QVERIFY(window->cbtnCompile->isEnabled());
     }
 
-    void aSaveIntoAMissingFolderIsReported() {
-        Sandbox sandbox;
-        auto window = sandbox.MakeWindow();
-        sandbox.Prompts->Choose(sandbox.Path("nowhere/b.rc"));
-        window->cbtnSaveAs->click();
-        const QStringList errors = sandbox.Prompts->TextsCaptioned("Quillmark");
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().contains("b.rc"), qPrintable(errors.first()));
-    }
-
     void exitClosesWithoutWritingAnything() {
         Sandbox sandbox;
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));

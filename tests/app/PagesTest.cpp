@@ -44,14 +44,6 @@ QRect PlaceOf(TFormMain& window, const char* name) {
     return QRect(control->mapTo(&window, QPoint(0, 0)), control->size());
 }
 
-/// The next control the tab key reaches from `from` on the current page.
-QWidget* NextTabStop(TFormMain& window, QWidget* from) {
-    for (QWidget* next = from->nextInFocusChain(); next != from; next = next->nextInFocusChain())
-        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(&window))
-            return next;
-    return nullptr;
-}
-
 } // namespace
 
 class PagesTest : public QObject {
@@ -182,19 +174,6 @@ private slots:
         QCOMPARE(label->text(), QStringLiteral("Comments & Includes"));
         QCOMPARE(label->font().family(), QStringLiteral("Arial"));
         QCOMPARE(window->cedHFileVersion->font().family(), QStringLiteral("DejaVu Sans Mono"));
-    }
-
-    // The tab key walks the form in its designed order.
-    void theTabOrderFollowsTheForm() {
-        Sandbox sandbox;
-        auto window = sandbox.MakeWindow();
-        QCOMPARE(NextTabStop(*window, window->cmmComInc), window->cedHFileVersion);
-        QCOMPARE(NextTabStop(*window, window->cedFileFlagsMask), window->cckFFDebug);
-        QCOMPARE(NextTabStop(*window, window->cckFFPatched), window->ccbFileOS);
-        QCOMPARE(NextTabStop(*window, window->ccbFileSubType), window->cbtnNew);
-        QCOMPARE(NextTabStop(*window, window->cbtnCompile), window->cbtnOptions);
-        window->tabMain->setCurrentIndex(1);
-        QCOMPARE(NextTabStop(*window, window->ccbCodePage), window->StringEdits[0]);
     }
 
     void anEscapingErrorIsShownAndTheWindowCarriesOn() {
