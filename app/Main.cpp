@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 
+#include "app/CompileRunner.h"
 #include "app/PathRules.h"
 #include "app/Prompts.h"
 #include "controls/ButtonPL.h"
@@ -70,6 +71,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent)
     : QWidget(parent), PromptsImpl(setup.UserPrompts ? setup.UserPrompts : MakeScreenPrompts()) {
     BuildLayout();
     ConnectHandlers();
+    Runner = new CompileRunner(*this, setup.Starter);
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
                      : setup.ProgramDir;
@@ -470,9 +472,11 @@ void TFormMain::RunGuarded(const std::function<void()>& handler) {
 // ---- Commands that belong to the compile runner and the options dialog ----
 // They are bound to their buttons here; their bodies arrive with those units.
 
-void TFormMain::CompileClick() {}
+void TFormMain::CompileClick() { Runner->CompileClick(); }
 
-void TFormMain::CheckCompileDone() {}
+void TFormMain::CheckCompileDone() { Runner->CheckCompileDone(); }
+
+void TFormMain::UpdateBatchFile() { Runner->UpdateBatchFile(); }
 
 void TFormMain::OptionsClick() {}
 

@@ -39,6 +39,8 @@ class QTabBar;
 
 namespace qm {
 
+class CompileRunner;
+class ProcessStarter;
 class Prompts;
 class TSpeedBtnPlus;
 class TOpenDlgPlus;
@@ -55,6 +57,8 @@ struct FormMainSetup {
     QStringList Arguments;
     /// Where boxes and dialogs go; null: the real ones.
     std::shared_ptr<Prompts> UserPrompts;
+    /// What starts the compiler; null: the real, detached start.
+    std::shared_ptr<ProcessStarter> Starter;
 };
 
 /// What ReadScript did.
@@ -148,6 +152,9 @@ public:
 
     /// The application-wide error box.
     void ShowErrorBox(const QString& message);
+    /// Sets the batch file's first line for the compiler folder of the
+    /// settings (after the options dialog's OK); failures go to the error box.
+    void UpdateBatchFile();
     /// Runs `handler`; an exception escaping it is shown in the error box.
     void RunGuarded(const std::function<void()>& handler);
 
@@ -193,6 +200,7 @@ private:
 
     std::shared_ptr<Prompts> PromptsImpl;
     TextEncoding Encoding = EncodingForNewDocument();
+    CompileRunner* Runner = nullptr; ///< Save & Compile; a child of the window
     int ShownTab = 0;
     bool FirstShowDone = false;
 };
