@@ -59,11 +59,11 @@ public:
             return Status::Fail("The command line is " + std::to_string(line->size()) +
                                 " characters long; at most " + std::to_string(WinExecLimit) +
                                 " can be started.");
-        std::wstring wide = QString::fromLocal8Bit(QByteArray::fromStdString(*line)).toStdWString();
+        const QString wholeLine = QString::fromLocal8Bit(QByteArray::fromStdString(*line));
         process.setProgram(QString::fromLocal8Bit(QByteArray::fromStdString(command.Program)));
         process.setCreateProcessArgumentsModifier(
-            [wide, minimized](QProcess::CreateProcessArguments* args) {
-                args->arguments = QString::fromStdWString(wide);
+            [wholeLine, minimized](QProcess::CreateProcessArguments* args) {
+                args->arguments = wholeLine;
                 args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
                 args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
             });
@@ -103,7 +103,9 @@ CompileRunner::CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> 
 }
 
 void CompileRunner::CompileClick() {
-    if (!Window.WriteScript())
+    // The button is disabled then; a call from code must not save a file
+    // literally named "<New>".
+    if (Window.CurrentFile == NewDocumentName || !Window.WriteScript())
         return;
     Window.cmmResult->clear();
     Window.tabMain->setCurrentIndex(CompilerPage);
