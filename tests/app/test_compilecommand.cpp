@@ -140,17 +140,6 @@ TEST(app_compile_command, TheExampleWithThisSystemsPaths) {
                      "--", "/home/ann/work/App.rc"}));
 }
 
-TEST(app_compile_command, TheSixteenBitCommandTextIsUsedAsGiven) {
-    CompileInputs in = WindowsExample();
-    in.CommandText = "Brcc32 -v -16";
-    auto batch = FormBatchCommand(in, PathStyle::Windows);
-    ASSERT_TRUE(batch);
-    EXPECT_EQ(batch->Text, "C:\\Tools\\QuillmarkEX.bat C:\\Tools\\ Brcc32 -v -16 App.rc");
-    auto direct = FormDirectCommand(in, PathStyle::Windows);
-    ASSERT_TRUE(direct);
-    EXPECT_EQ(direct->Text, "C:\\RC\\Bin\\Brcc32 -v -16 D:\\Work\\App.rc");
-}
-
 TEST(app_compile_command, AHostileScriptNameStaysOneArgumentAndUnquotedInTheText) {
     CompileInputs in = LinuxSetup();
     in.ScriptPath = "/home/ann/my work/a b;rm -rf ~ $(x) `y` & 'q'.rc";
