@@ -68,6 +68,20 @@ run_tests() {
     ctest --test-dir "$BUILD" --output-on-failure -j"$JOBS"
 }
 
+# The core and quillmark-rc again under AddressSanitizer and UBSan, then a
+# short libFuzzer run of each fuzz target (about a minute in all).
+run_hardening_tests() {
+    local asan=${QM_ASAN_BUILD_DIR:-$ROOT/build-asan}
+    local fuzz=${QM_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
+    cmake -S "$ROOT" -B "$asan" -G Ninja -DQM_CORE_ONLY=ON -DQM_SANITIZE=ON -DQM_BENCH=OFF
+    cmake --build "$asan" -j"$JOBS"
+    ctest --test-dir "$asan" --output-on-failure -j"$JOBS"
+    cmake -S "$ROOT" -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+        -DQM_CORE_ONLY=ON -DQM_FUZZ=ON -DQM_BENCH=OFF
+    cmake --build "$fuzz" -j"$JOBS"
+    ctest --test-dir "$fuzz" --output-on-failure -j"$JOBS"
+}
+
 case "${1:-}" in
 run)
     shift
@@ -79,6 +93,7 @@ test)
     install_missing
     build
     run_tests
+    run_hardening_tests
     ;;
 *)
     echo "usage: $0 run|test" >&2
