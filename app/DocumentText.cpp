@@ -63,12 +63,25 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+#ifndef _WIN32
+// The memo's text document takes U+2029 and the frame marks U+FDD0/U+FDD1 for
+// line breaks, so a comment line holding one would come back split on saving.
+// In valid UTF-8 these bytes can only be those characters.
+static bool HoldsCharacterTheMemoBreaksAt(std::string_view bytes) {
+    for (std::string_view mark : {"\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"})
+        if (bytes.find(mark) != std::string_view::npos)
+            return true;
+    return false;
+}
+#endif
+
 TextEncoding EncodingForFile(std::string_view bytes) {
 #ifdef _WIN32
     (void)bytes;
     return TextEncoding::Ansi;
 #else
-    return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Latin1;
+    return IsValidUtf8(bytes) && !HoldsCharacterTheMemoBreaksAt(bytes) ? TextEncoding::Utf8
+                                                                       : TextEncoding::Latin1;
 #endif
 }
 

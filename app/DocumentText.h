@@ -2,8 +2,9 @@
 //
 // The record holds the script's bytes; the controls hold QString. On Windows
 // the bytes are ANSI-code-page text. Elsewhere a file is shown as UTF-8 when
-// every byte of it is valid UTF-8, and as Latin-1 otherwise; the choice is
-// kept per document so that saving writes the very bytes that were read.
+// every byte of it is valid UTF-8 (and it holds no character the comment memo
+// would take for a line break), and as Latin-1 otherwise; the choice is kept
+// per document so that saving writes the very bytes that were read.
 //
 // The only way a document changes its encoding on saving is when the user
 // types a character that Latin-1 cannot hold into a Latin-1 document: the
