@@ -39,7 +39,7 @@ void CheckWellFormed(const ReadResult& read, std::string_view bytes,
     FUZZ_CHECK(IsRowOf(FileTypeTable(), r.FileType));
     FUZZ_CHECK(IsRowOf(SubTypeLists(r.FileType), r.FileSubType));
     FUZZ_CHECK(IsRowOf(FileOSTable(), r.FileOS) || r.FileOS == defaultFileOS);
-    FUZZ_CHECK(read.ImageLines == SplitLines(bytes));
+    FUZZ_CHECK(read.ImageLines == ReferenceLines(bytes));
     FUZZ_CHECK(r.ComIncLines.size() <= read.ImageLines.size());
     FUZZ_CHECK(NumberedListing(read.ImageLines).size() == read.ImageLines.size());
 }

@@ -28,4 +28,9 @@ ExpectedRead ExpectedAfterRoundTrip(const VersionRecord& written);
 /// One string value after the round trip (marker form in, marker form out).
 std::string ExpectedValue(std::string_view written);
 
+/// The lines of a file's bytes, split independently of the program's own
+/// splitter: CR, LF and CR LF each end a line, a NUL ends the text, and a
+/// last line without an end counts.
+Lines ReferenceLines(std::string_view bytes);
+
 } // namespace qm::fuzz
