@@ -8,6 +8,7 @@
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
 #include "settings/AppSettings.h"
+#include "settings/Options.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
@@ -470,7 +471,7 @@ void TFormMain::RunGuarded(const std::function<void()>& handler) {
 }
 
 // ---- Commands that belong to the compile runner and the options dialog ----
-// They are bound to their buttons here; their bodies arrive with those units.
+// They are bound to their buttons here; the work is done by those units.
 
 void TFormMain::CompileClick() { Runner->CompileClick(); }
 
@@ -478,6 +479,25 @@ void TFormMain::CheckCompileDone() { Runner->CheckCompileDone(); }
 
 void TFormMain::UpdateBatchFile() { Runner->UpdateBatchFile(); }
 
-void TFormMain::OptionsClick() {}
+TFormOpt* TFormMain::CreateFormOpt() {
+    if (!FormOpt) {
+        FormOpt = new TFormOpt(this);
+        FormOpt->SetErrorBox([this](QWidget* parent, const QString& message) {
+            UserPrompts().ShowMessage(parent, AppTitle, message, MessageIcon::Critical);
+        });
+    }
+    return FormOpt;
+}
+
+void TFormMain::OptionsClick() {
+    if (!FormOpt)
+        return;
+    if (ShowModalPlaced(FormOpt, this, 4) != QDialog::Accepted)
+        return;
+    // After OK, even when the store failed: the settings in force are then
+    // the old ones, and applying them again changes nothing.
+    ApplyPageFont();
+    UpdateBatchFile();
+}
 
 } // namespace qm

@@ -43,6 +43,7 @@ class CompileRunner;
 class ProcessStarter;
 class Prompts;
 class TSpeedBtnPlus;
+class TFormOpt;
 class TOpenDlgPlus;
 class TSaveDlgPlus;
 
@@ -123,6 +124,13 @@ public:
     QPushButton* cbtnExit = nullptr;
     TOpenDlgPlus* dlgOpen = nullptr;
     TSaveDlgPlus* dlgSave = nullptr;
+    /// The options dialog; none until CreateFormOpt() has run.
+    QPointer<TFormOpt> FormOpt;
+
+    /// Creates the options dialog, hidden, as a child of the window; its
+    /// error boxes are the window's own. Start-up calls it right after the
+    /// window is created.
+    TFormOpt* CreateFormOpt();
 
     /// CurrentFile := `name`; the caption names it (and the target of a new
     /// document); Save & Compile and "32" are usable only for a named file.

@@ -14,8 +14,8 @@ int RunQuillmark(int argc, char** argv) {
     setup.Arguments = QApplication::arguments().mid(1);
     TFormMain formMain(setup);
 
-    // The options dialog is created here, hidden, once it exists; it then
-    // lives as long as the main window.
+    // Hidden until the main window asks for it; it lives as long as the window.
+    formMain.CreateFormOpt();
 
     formMain.show();
     return application.exec();
