@@ -473,11 +473,17 @@ void TFormMain::RunGuarded(const std::function<void()>& handler) {
 // ---- Commands that belong to the compile runner and the options dialog ----
 // They are bound to their buttons here; the work is done by those units.
 
-void TFormMain::CompileClick() { Runner->CompileClick(); }
+void TFormMain::CompileClick() {
+    Runner->CompileClick();
+}
 
-void TFormMain::CheckCompileDone() { Runner->CheckCompileDone(); }
+void TFormMain::CheckCompileDone() {
+    Runner->CheckCompileDone();
+}
 
-void TFormMain::UpdateBatchFile() { Runner->UpdateBatchFile(); }
+void TFormMain::UpdateBatchFile() {
+    Runner->UpdateBatchFile();
+}
 
 TFormOpt* TFormMain::CreateFormOpt() {
     if (!FormOpt) {

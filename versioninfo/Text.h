@@ -15,7 +15,9 @@ namespace qm {
 
 using Lines = std::vector<std::string>;
 
-inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+inline bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);

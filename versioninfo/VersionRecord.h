@@ -31,11 +31,12 @@ struct VersionRecord {
     bool FFDebug = false;
     bool FFPreRelease = false;
     bool FFPatched = false;
-    std::string FileOS;                      ///< a FileOSTable name, or "" for no row
-    std::string FileType = "VFT_APP";        ///< a FileTypeTable name, or ""
-    std::string FileSubType = "VFT2_UNKNOWN"; ///< a row of SubTypeLists(FileType); any text for VFT_VXD
-    int LanguageID = NoRow;                  ///< row of LanguageTable, or NoRow
-    int CodePage = NoRow;                    ///< row of CodePageTable, or NoRow
+    std::string FileOS;               ///< a FileOSTable name, or "" for no row
+    std::string FileType = "VFT_APP"; ///< a FileTypeTable name, or ""
+    std::string FileSubType =
+        "VFT2_UNKNOWN";     ///< a row of SubTypeLists(FileType); any text for VFT_VXD
+    int LanguageID = NoRow; ///< row of LanguageTable, or NoRow
+    int CodePage = NoRow;   ///< row of CodePageTable, or NoRow
     std::array<std::string, StringKeyCount> StringValues; ///< in StringKeys order
 
     bool operator==(const VersionRecord& other) const;
