@@ -35,7 +35,7 @@ install_missing() {
         echo "Installing: ${missing[*]}"
         export DEBIAN_FRONTEND=noninteractive
         apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        apt-get install -y -qq "${missing[@]}"
     else
         echo "These Debian packages are missing. Install them with:"
         echo "    sudo apt-get install ${missing[*]}"
