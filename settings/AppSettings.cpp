@@ -6,6 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 #include "settings/AppSettings.h"
+#include "settings/CompilerProbe.h"
 #include "settings/SettingNumbers.h"
 #include "settings/SettingsStore.h"
 
@@ -103,7 +104,7 @@ const std::array<Row, 11> Rows = {{
 }};
 // clang-format on
 
-void ApplyDefault(const Row& row, AppSettings& settings) {
+void ApplyTableDefault(const Row& row, AppSettings& settings) {
     switch (row.RowKind) {
     case Kind::Text:
         settings.*row.TextField = QString::fromLatin1(row.TextDefault);
@@ -115,6 +116,16 @@ void ApplyDefault(const Row& row, AppSettings& settings) {
         settings.*row.FlagField = FlagFromNumber(row.NumberDefault);
         break;
     }
+}
+
+/// The row's field as `defaults` hold it.
+void ApplyDefault(const Row& row, const AppSettings& defaults, AppSettings& settings) {
+    if (row.TextField)
+        settings.*row.TextField = defaults.*row.TextField;
+    else if (row.IntegerField)
+        settings.*row.IntegerField = defaults.*row.IntegerField;
+    else
+        settings.*row.FlagField = defaults.*row.FlagField;
 }
 
 /// A stored text taken into its field: texts unchanged, numbers and flags by
@@ -152,7 +163,8 @@ bool AppSettings::operator==(const AppSettings& o) const {
 AppSettings BuiltInAppSettings() {
     AppSettings settings;
     for (const Row& row : Rows)
-        ApplyDefault(row, settings);
+        ApplyTableDefault(row, settings);
+    ApplyCompilerProbe(CurrentCompilerProbe(), settings);
     return settings;
 }
 
@@ -164,10 +176,11 @@ AppSettings& TheAppSettings() {
 Status LoadSettings(AppSettings& into) {
     const std::unique_ptr<QSettings> store = OpenSettingsForReading();
     store->beginGroup(SettingsGroup);
+    const AppSettings defaults = BuiltInAppSettings();
     for (const Row& row : Rows) {
         const QString name = QLatin1String(row.Name);
         if (!store->contains(name)) {
-            ApplyDefault(row, into);
+            ApplyDefault(row, defaults, into);
             continue;
         }
         const QVariant value = store->value(name);

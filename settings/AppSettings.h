@@ -43,7 +43,9 @@ struct AppSettings {
     bool operator!=(const AppSettings& other) const { return !(*this == other); }
 };
 
-/// Every row at the default it takes when no value is stored.
+/// Every row at the default it takes when no value is stored. On Linux
+/// with llvm-rc on PATH the compiler folder and 32-bit command name llvm-rc
+/// (CompilerProbe.h); elsewhere the table's defaults hold.
 AppSettings BuiltInAppSettings();
 
 /// The process-wide record. Only LoadSettings() and the options dialog

@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 
@@ -51,10 +52,12 @@ constexpr int FontSizeMax = 16;
 
 const char* const FindFilter = "Resource Compiler (*.exe)|*.exe|All Files (*.*)|*.*";
 
-/// The font of every box and list as designed.
+/// The font of every box and list as designed. Its weight is set outright:
+/// a weight left unset would be taken from the dialog's bold caption font.
 QFont BoxFont() {
     QFont font(QStringLiteral("FixedSys"));
     font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
     return font;
 }
 
@@ -154,8 +157,13 @@ void TFormOpt::FormCreate() {
     ConnectHandlers();
 
     // The screen's fonts are listed once; fonts installed later are not seen.
-    ccbFontName->addItems(ScreenFontNames());
-    ccbFontName->setCurrentIndex(-1);
+    // Filling the list selects its first row for a moment; the preview must
+    // not take that font, so the change handler does not hear of it.
+    {
+        const QSignalBlocker quiet(ccbFontName);
+        ccbFontName->addItems(ScreenFontNames());
+        ccbFontName->setCurrentIndex(-1);
+    }
     FitFontSizeHeight();
 }
 

@@ -57,6 +57,26 @@ TEST_F(SettingsFileTest, MissingStoreGivesDefaultsAndCreatesNothing) {
     EXPECT_FALSE(QFileInfo::exists(Path()));
 }
 
+TEST_F(SettingsFileTest, LlvmRcOnThePathGivesTheCompilerDefaults) {
+    SetCompilerProbe([] {
+        return CompilerProbe{QStringLiteral("/opt/llvm/bin/llvm-rc"),
+                             QStringLiteral("/usr/share/mingw-w64/include")};
+    });
+    AppSettings expected = BuiltInDefaults();
+    expected.CompilerPath = QStringLiteral("/opt/llvm/bin");
+    expected.CompilerCmdLine32 =
+        QStringLiteral("llvm-rc /V /C 65001 /I /usr/share/mingw-w64/include --");
+    EXPECT_EQ(Loaded(), expected);
+
+    // Without the headers the command goes without its include folder; a
+    // stored value always wins over the probe.
+    SetCompilerProbe([] { return CompilerProbe{QStringLiteral("/usr/bin/llvm-rc"), QString()}; });
+    WriteRaw("[Settings]\nCompilerPath=/tools\n");
+    expected.CompilerPath = QStringLiteral("/tools");
+    expected.CompilerCmdLine32 = QStringLiteral("llvm-rc /V /C 65001 --");
+    EXPECT_EQ(Loaded(), expected);
+}
+
 TEST_F(SettingsFileTest, StoredTextsAreReadByTheirRowKind) {
     WriteRaw(
         "[Settings]\nFontName=\nFontSize=0X10\nUseInitialRC=2\nDefaultLanguageID=12abc\n"

@@ -5,6 +5,7 @@
 //
 //===----------------------------------------------------------------------===//
 #include "settings/AppSettings.h"
+#include "settings/CompilerProbe.h"
 #include "settings/Options.h"
 #include "settings/OptionsUpDown.h"
 
@@ -74,6 +75,7 @@ private slots:
         QVERIFY(Dir.isValid());
         QFile::remove(StorePath());
         SetSettingsStoreFile(StorePath());
+        SetCompilerProbe([] { return CompilerProbe{}; }); // the table's defaults
         TheAppSettings() = AppSettings();
         QVERIFY(LoadSettings().ok());
         DialogScript::Reset();
@@ -238,6 +240,22 @@ private slots:
         QCOMPARE(Stored("FontName").toString(), QString());
         QVERIFY(Stored("FontName").isValid());
         QCOMPARE(TheAppSettings().FontName, QString());
+    }
+
+    void unknownFontKeepsTheDesignedPreviewAndOnlyCaptionsAreBold() {
+        // Filling the font list must not leak its first row into the preview.
+        TheAppSettings().FontName = QStringLiteral("No Such Font Family 4711");
+        ShowForm();
+        QList<QWidget*> boxes = Form->PreviewControls();
+        boxes << Form->ccbFontName;
+        for (QWidget* box : boxes) {
+            QCOMPARE(box->font().family(), QStringLiteral("FixedSys"));
+            QVERIFY2(!box->font().bold(), qPrintable(box->objectName()));
+        }
+        for (QWidget* caption :
+             {static_cast<QWidget*>(Form->cckUseIni), static_cast<QWidget*>(Form->labFileOS),
+              static_cast<QWidget*>(Form->cbtnOK)})
+            QVERIFY2(caption->font().bold(), qPrintable(caption->objectName()));
     }
 
     void languageInNoRowFailsAfterFourRowsAndStillClosesWithOk() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/AppSettings.h"
+#include "settings/CompilerProbe.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,14 +28,19 @@ inline OptionEntries SampleEntries() {
     return e;
 }
 
-/// Points the store at Quillmark.conf in a fresh temporary folder.
+/// Points the store at Quillmark.conf in a fresh temporary folder. The
+/// machine's compiler is not looked at: the defaults are the table's.
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
         SetSettingsStoreFile(Path());
+        SetCompilerProbe([] { return CompilerProbe{}; });
     }
-    void TearDown() override { SetSettingsStoreFile(QString()); }
+    void TearDown() override {
+        SetSettingsStoreFile(QString());
+        SetCompilerProbe(nullptr);
+    }
 
     QString Path() const { return Dir.filePath(QStringLiteral("Quillmark.conf")); }
 

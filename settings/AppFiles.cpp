@@ -1,0 +1,102 @@
+//===- AppFiles.cpp - Where the log, the batch script and the template live ===//
+
+#include "settings/AppFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace qm {
+
+namespace {
+
+const QString LogFileName = QStringLiteral("Quillmark.log");
+const QString UserFolderName = QStringLiteral("quillmark");
+
+QString WithSeparator(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString UserDataDir() {
+    return WithSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+           UserFolderName + QLatin1Char('/');
+}
+
+// The XDG state folder holds what a program leaves behind between runs that
+// is neither configuration nor data worth keeping: logs among them.
+QString UserStateDir() {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
+#else
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+#endif
+    return WithSeparator(base) + UserFolderName + QLatin1Char('/');
+}
+
+/// Copies `from` to `to` unless something is at `to` already or there is
+/// nothing to copy. The copy is the user's, so it is writable by them.
+void CopyDefault(const QString& from, const QString& to, QString* problem) {
+    if (QFileInfo::exists(to) || !QFileInfo(from).isFile())
+        return;
+    if (!QFile::copy(from, to)) {
+        if (problem)
+            *problem = QStringLiteral("Can't copy %1 to %2").arg(from, to);
+        return;
+    }
+    QFile::setPermissions(to, QFile::permissions(to) | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+} // namespace
+
+const char* BatchScriptName() {
+#ifdef Q_OS_WIN
+    return "QuillmarkEX.bat";
+#else
+    return "QuillmarkEX.sh";
+#endif
+}
+
+AppFiles AppFilesIn(const QString& folder) {
+    return {folder + LogFileName, folder + QLatin1String(BatchScriptName()),
+            folder + QLatin1String(TemplateFileName)};
+}
+
+bool KeepsFilesBesideProgram(const QString& programDir) {
+#ifdef Q_OS_WIN
+    (void)programDir;
+    return true;
+#else
+    const AppFiles beside = AppFilesIn(WithSeparator(programDir));
+    return QFileInfo::exists(beside.TemplatePath) || QFileInfo::exists(beside.BatchPath);
+#endif
+}
+
+QString InstalledDefaultsDir(const QString& programDir) {
+    return QDir::cleanPath(programDir + QStringLiteral("/../share/quillmark")) + QLatin1Char('/');
+}
+
+AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem) {
+    const QString dataDir = UserDataDir();
+    AppFiles files = AppFilesIn(dataDir);
+    files.LogPath = UserStateDir() + LogFileName;
+    if (!QDir().mkpath(dataDir)) {
+        if (problem)
+            *problem = QStringLiteral("Can't create the folder %1").arg(dataDir);
+        return files;
+    }
+    const AppFiles defaults = AppFilesIn(WithSeparator(defaultsDir));
+    CopyDefault(defaults.TemplatePath, files.TemplatePath, problem);
+    CopyDefault(defaults.BatchPath, files.BatchPath, problem);
+    return files;
+}
+
+AppFiles LocateAppFiles(const QString& programDir, QString* problem) {
+    if (KeepsFilesBesideProgram(programDir))
+        return AppFilesIn(WithSeparator(programDir));
+    return PrepareUserFiles(InstalledDefaultsDir(programDir), problem);
+}
+
+} // namespace qm

@@ -1,0 +1,64 @@
+//===- AppFiles.h - Where the log, the batch script and the template live -*- C++ -*-===//
+//
+// Besides its settings the program uses three files: the template a new
+// document may start from ("Initial.rc"), the batch script that runs the
+// resource compiler and the log that script leaves behind ("Quillmark.log").
+//
+// A copy that keeps its files in its own folder uses them there: always on
+// Windows, and elsewhere when that folder holds the shipped template or
+// batch script, as a build tree's bin/ and a copy unpacked into one folder
+// do. An installed copy (say /usr/bin) can't write beside itself, so each
+// user gets files of their own:
+//   - template and batch script in $XDG_DATA_HOME/quillmark/
+//     (~/.local/share/quillmark/), each copied from the installed defaults
+//     in <prefix>/share/quillmark/ the first time it is missing;
+//   - the log in $XDG_STATE_HOME/quillmark/ (~/.local/state/quillmark/).
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+/// The template's file name.
+inline constexpr const char* TemplateFileName = "Initial.rc";
+
+/// The full paths of the three files.
+struct AppFiles {
+    QString LogPath;
+    QString BatchPath;
+    QString TemplatePath;
+
+    bool operator==(const AppFiles& other) const {
+        return LogPath == other.LogPath && BatchPath == other.BatchPath &&
+               TemplatePath == other.TemplatePath;
+    }
+};
+
+/// The batch script's file name: a cmd.exe batch file on Windows, a POSIX
+/// shell script elsewhere.
+const char* BatchScriptName();
+
+/// The three files in `folder`, which ends in a separator.
+AppFiles AppFilesIn(const QString& folder);
+
+/// True when the program in `programDir` keeps its files beside itself.
+bool KeepsFilesBesideProgram(const QString& programDir);
+
+/// Where an installed program in `programDir` finds the defaults it copies
+/// for each user: <prefix>/share/quillmark/, ending in a separator.
+QString InstalledDefaultsDir(const QString& programDir);
+
+/// The user's own files. The data folder is created, and the template and
+/// batch script are each copied from `defaultsDir` when the user has none
+/// and a default exists (a missing default is not an error: its use will
+/// report it). The log's folder is not created here. On failure `problem`
+/// receives a message naming the file or folder; the paths are given still.
+AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem = nullptr);
+
+/// The files of the program in `programDir`: beside it, or the user's own
+/// (prepared as above).
+AppFiles LocateAppFiles(const QString& programDir, QString* problem = nullptr);
+
+} // namespace qm

@@ -1,0 +1,63 @@
+//===- CompilerProbe.cpp - A resource compiler that works here, by default ===//
+
+#include "settings/CompilerProbe.h"
+
+#include "settings/AppSettings.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace qm {
+
+namespace {
+
+std::function<CompilerProbe()>& ProbeOverride() {
+    static std::function<CompilerProbe()> probe;
+    return probe;
+}
+
+/// Where Debian's mingw-w64 packages put the Windows headers, the shared
+/// copy first. None holds a blank, which would split the command's words.
+const char* const HeaderFolders[] = {
+    "/usr/share/mingw-w64/include",
+    "/usr/x86_64-w64-mingw32/include",
+    "/usr/i686-w64-mingw32/include",
+};
+
+} // namespace
+
+CompilerProbe ProbeThisMachine() {
+    CompilerProbe probe;
+#ifndef Q_OS_WIN
+    probe.LlvmRc = QStandardPaths::findExecutable(QStringLiteral("llvm-rc"));
+    for (const char* folder : HeaderFolders) {
+        if (QFileInfo(QLatin1String(folder) + QStringLiteral("/winver.h")).isFile()) {
+            probe.WinverFolder = QLatin1String(folder);
+            break;
+        }
+    }
+#endif
+    return probe;
+}
+
+CompilerProbe CurrentCompilerProbe() {
+    return ProbeOverride() ? ProbeOverride()() : ProbeThisMachine();
+}
+
+void SetCompilerProbe(std::function<CompilerProbe()> probe) {
+    ProbeOverride() = std::move(probe);
+}
+
+void ApplyCompilerProbe(const CompilerProbe& probe, AppSettings& settings) {
+    if (probe.LlvmRc.isEmpty())
+        return;
+    settings.CompilerPath = QFileInfo(probe.LlvmRc).absolutePath();
+    // /C 65001: the script is UTF-8 (llvm-rc takes only ASCII otherwise).
+    // "--" ends the options, so a script path such as /usr/... is no option.
+    QString command = QStringLiteral("llvm-rc /V /C 65001");
+    if (!probe.WinverFolder.isEmpty())
+        command += QStringLiteral(" /I ") + probe.WinverFolder;
+    settings.CompilerCmdLine32 = command + QStringLiteral(" --");
+}
+
+} // namespace qm

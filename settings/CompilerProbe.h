@@ -1,0 +1,42 @@
+//===- CompilerProbe.h - A resource compiler that works here, by default -*- C++ -*-===//
+//
+// The stored defaults name Borland's compiler in a Windows folder. On Linux
+// that can never run, so when nothing is stored the compiler folder and the
+// 32-bit command name llvm-rc instead, if it is on PATH, with the Windows
+// headers of mingw-w64 on its include path (a script includes <winver.h>).
+// On Windows the probe finds nothing and the defaults stay as they are.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace qm {
+
+struct AppSettings;
+
+/// What the machine offers for compiling with llvm-rc.
+struct CompilerProbe {
+    QString LlvmRc;       ///< llvm-rc found on PATH (full path); empty: none
+    QString WinverFolder; ///< a folder holding winver.h; empty: none found
+};
+
+/// Looks for llvm-rc on PATH and for winver.h among the mingw-w64 headers.
+/// Finds nothing on Windows.
+CompilerProbe ProbeThisMachine();
+
+/// The probe the defaults use: ProbeThisMachine unless replaced.
+CompilerProbe CurrentCompilerProbe();
+
+/// Replaces the probe (for tests); an empty function restores the real one.
+void SetCompilerProbe(std::function<CompilerProbe()> probe);
+
+/// With llvm-rc found: the compiler folder becomes llvm-rc's folder and the
+/// 32-bit command "llvm-rc /V /C 65001 /I <winver.h folder> --" (without the
+/// /I part when no headers were found). Otherwise `settings` stay as they
+/// are. The 16-bit command is left alone: llvm-rc has no 16-bit mode.
+void ApplyCompilerProbe(const CompilerProbe& probe, AppSettings& settings);
+
+} // namespace qm
