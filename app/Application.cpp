@@ -4,6 +4,8 @@
 
 #include "app/Prompts.h"
 
+#include <QIcon>
+
 #include <exception>
 
 namespace qm {
@@ -11,6 +13,11 @@ namespace qm {
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), ErrorPrompts(MakeScreenPrompts()) {
     setApplicationName(QStringLiteral("Quillmark"));
+    // The desktop entry and the icon share the program's id; the icon theme
+    // may hold a newer icon than the one built in.
+    setDesktopFileName(AppId);
+    setWindowIcon(QIcon::fromTheme(
+        AppId, QIcon(QStringLiteral(":/icons/") + AppId + QStringLiteral(".svg"))));
 }
 
 TApplication::~TApplication() = default;

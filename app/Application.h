@@ -16,12 +16,15 @@ namespace qm {
 
 class Prompts;
 
+/// The program's id: the name of its desktop entry, icon and metainfo.
+inline const QString AppId = QStringLiteral("org.harrowgate.Quillmark");
+
 class TApplication : public QApplication {
     Q_OBJECT
 
 public:
-    /// Sets the application name "Quillmark"; the error box goes to the
-    /// screen until SetPrompts says otherwise.
+    /// Sets the application name "Quillmark" and the program's icon; the
+    /// error box goes to the screen until SetPrompts says otherwise.
     TApplication(int& argc, char** argv);
     ~TApplication() override;
 

@@ -50,7 +50,9 @@ std::vector<std::string> SplitCommandWords(std::string_view commandText);
 
 /// What a compile is made of; all texts are bytes, as the settings hold them.
 struct CompileInputs {
-    std::string ProgramDir;   ///< The program's folder, ending in a separator.
+    /// The folder the batch file leaves its log in, ending in a separator:
+    /// the program's folder, or an installed copy's per-user log folder.
+    std::string ProgramDir;
     std::string BatchPath;    ///< The batch file (shell script on POSIX).
     std::string CompilerPath; ///< The compiler folder, without a trailing separator.
     std::string CommandText;  ///< The command words chosen by the "32" toggle.

@@ -4,6 +4,7 @@
 
 #include "app/BatchFile.h"
 #include "app/Main.h"
+#include "app/PathRules.h"
 #include "app/Prompts.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
@@ -112,7 +113,9 @@ void CompileRunner::CompileClick() {
 
     const AppSettings& settings = TheAppSettings();
     CompileInputs inputs;
-    inputs.ProgramDir = Bytes(Window.ProgramDir);
+    // The batch script leaves its log in the folder it is given: the
+    // program's own, or the user's log folder for an installed copy.
+    inputs.ProgramDir = Bytes(PathFolder(Window.LogPath));
     inputs.BatchPath = Bytes(Window.BatchPath);
     inputs.CompilerPath = Bytes(settings.CompilerPath);
     inputs.CommandText = Bytes(PickStr(Window.cbtnCompile32->Down(), settings.CompilerCmdLine32,

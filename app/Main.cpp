@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -37,12 +38,6 @@ namespace qm {
 namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
-
-#ifdef _WIN32
-const QString BatchFileName = QStringLiteral("QuillmarkEX.bat");
-#else
-const QString BatchFileName = QStringLiteral("QuillmarkEX.sh");
-#endif
 
 std::string FileSystemPath(const QString& path) {
     const QByteArray encoded = QFile::encodeName(path);
@@ -76,6 +71,9 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent)
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
                      : setup.ProgramDir;
+    GivenFiles = setup.Files;
+    if (!GivenFiles && !setup.ProgramDir.isEmpty())
+        GivenFiles = AppFilesIn(ProgramDir);
     FormCreate(setup.Arguments);
 }
 
@@ -114,9 +112,15 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     ApplyPageFont();
     FixedInfoFocus = cmmComInc;
     StringInfoFocus = StringEdits[0];
-    LogPath = ProgramDir + QStringLiteral("Quillmark.log");
-    BatchPath = ProgramDir + BatchFileName;
-    TemplatePath = ProgramDir + QStringLiteral("Initial.rc");
+    QString filesProblem;
+    const AppFiles files = GivenFiles ? *GivenFiles : LocateAppFiles(ProgramDir, &filesProblem);
+    if (!filesProblem.isEmpty())
+        ShowErrorBox(filesProblem);
+    LogPath = files.LogPath;
+    BatchPath = files.BatchPath;
+    TemplatePath = files.TemplatePath;
+    // The batch script writes the log but does not make its folder.
+    QDir().mkpath(QFileInfo(LogPath).absolutePath());
     CompilePending = false;
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);

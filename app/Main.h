@@ -15,6 +15,7 @@
 #pragma once
 
 #include "app/DocumentText.h"
+#include "settings/AppFiles.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/VersionRecord.h"
@@ -26,6 +27,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -54,6 +56,10 @@ inline const QString NewDocumentName = QStringLiteral("<New>");
 struct FormMainSetup {
     /// Folder of the program, ending in a separator; empty: the executable's.
     QString ProgramDir;
+    /// The log, batch script and template. Unset: for the executable's own
+    /// folder, where LocateAppFiles finds them; for a folder given above,
+    /// beside it.
+    std::optional<AppFiles> Files;
     /// The command-line arguments, without the program's own name.
     QStringList Arguments;
     /// Where boxes and dialogs go; null: the real ones.
@@ -207,6 +213,7 @@ private:
     QStringList MemoLines(QPlainTextEdit* memo) const;
 
     std::shared_ptr<Prompts> PromptsImpl;
+    std::optional<AppFiles> GivenFiles; ///< unset: LocateAppFiles at creation
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr; ///< Save & Compile; a child of the window
     int ShownTab = 0;

@@ -5,11 +5,12 @@ path=
 # rewritten whenever that folder changes in the options. Every other line
 # belongs to this file, and the program never touches it. Quillmark runs
 #
-#     /bin/sh QuillmarkEX.sh PROGRAMDIR WORD... SCRIPTNAME
+#     /bin/sh QuillmarkEX.sh LOGDIR WORD... SCRIPTNAME
 #
 # in the folder of the script. WORD... SCRIPTNAME is run with the compiler
 # folder first on the search path, and everything it prints goes to
-# PROGRAMDIR/Quillmark.log (PROGRAMDIR ends in a slash).
+# LOGDIR/Quillmark.log (LOGDIR ends in a slash): the program's folder, or
+# for an installed copy the user's ~/.local/state/quillmark/.
 #
 # Quillmark shows the log only once the run is over, which it tells by being
 # able to lock the log. So the log is created under a temporary name, locked,

@@ -9,7 +9,10 @@
 
 namespace qm {
 
-/// Runs the program; returns the exit code of the event loop.
+/// Runs the program; returns the exit code of the event loop. With the one
+/// argument "--self-check" it starts up without showing a window, prints
+/// the version and the paths of the template, the batch script and the log,
+/// and returns 0 when the files it needs were found and no error came up.
 int RunQuillmark(int argc, char** argv);
 
 } // namespace qm

@@ -9,7 +9,13 @@
 
 #include "CliDefaults.h"
 
+#include "settings/AppFiles.h"
 #include "settings/AppSettings.h"
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 #include <iostream>
 
@@ -20,6 +26,22 @@ NewDocumentDefaults CliNewDocumentDefaults() {
     if (Status loaded = LoadSettings(settings); !loaded)
         std::cerr << "quillmark-rc: " << loaded.message() << '\n';
     return NewDocumentDefaultsFrom(settings);
+}
+
+Lines CliTemplateComIncLines() {
+    if (!QCoreApplication::instance())
+        return {};
+    QString problem;
+    const AppFiles files = LocateAppFiles(QCoreApplication::applicationDirPath(), &problem);
+    if (!problem.isEmpty())
+        std::cerr << "quillmark-rc: " << problem.toStdString() << '\n';
+    const Expected<std::string> bytes =
+        LoadFile(QFile::encodeName(files.TemplatePath).toStdString());
+    if (!bytes)
+        return {};
+    // Only the lines ahead of the resource are taken, so a template the
+    // reader stops on part-way still lends them.
+    return ReadScriptText(*bytes, CliNewDocumentDefaults()).Record.ComIncLines;
 }
 
 } // namespace qm

@@ -2,16 +2,23 @@
 //
 // The three new-document defaults (FILEOS name, language ID, code page) come
 // from here alone, for `new`, for the members `write` leaves out and for the
-// reset before `show` and `set` read a script.
+// reset before `show` and `set` read a script. A new document's comment and
+// include lines come from the template, as the window's New takes them.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/Text.h"
 #include "versioninfo/VersionRecord.h"
 
 namespace qm {
 
 /// The defaults a new document starts from.
 NewDocumentDefaults CliNewDocumentDefaults();
+
+/// The comment and include lines of the template Initial.rc where the
+/// running program finds it (settings/AppFiles.h); none without a template
+/// or a program to locate it from.
+Lines CliTemplateComIncLines();
 
 } // namespace qm

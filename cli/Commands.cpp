@@ -71,6 +71,7 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
 
 int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     VersionRecord record = NewDocument(CliNewDocumentDefaults());
+    record.ComIncLines = CliTemplateComIncLines();
     if (Status applied = ApplyEdits(edits, record); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;

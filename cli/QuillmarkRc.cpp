@@ -105,6 +105,8 @@ Commands:
   write OUT --from JSON        Write the JSON document (- for standard input)
                                to OUT as a script.
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
+                               Its comment and include lines are those of
+                               the template Initial.rc (see the README).
   set FILE [EDITS] [-o OUT]    Read FILE (its reports go to standard error),
                                apply the edits, write back to FILE or to OUT.
 

@@ -2,10 +2,14 @@
 
 #include "QuillmarkRc.h"
 
+#include <QCoreApplication>
+
 #include <iostream>
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Lets the commands find the files the program ships with.
+    QCoreApplication application(argc, argv);
     qm::CliStreams io{std::cin, std::cout, std::cerr};
     return qm::RunQuillmarkRc(args, io);
 }

@@ -5,6 +5,8 @@
 #include "app/Application.h"
 
 #include <QEvent>
+#include <QIcon>
+#include <QImage>
 #include <QTest>
 
 #include <stdexcept>
@@ -50,6 +52,17 @@ private slots:
         QTRY_VERIFY(delivered);
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmark"));
         application->SetPrompts(nullptr);
+    }
+
+    void theWindowIconIsTheProgramsOwnAndCanBeDrawn() {
+        // Drawing the SVG icon needs Qt's SVG plugin; a missing one leaves
+        // every window without an icon.
+        const QIcon icon = QGuiApplication::windowIcon();
+        QVERIFY(!icon.isNull());
+        const QImage drawn = icon.pixmap(32, 32).toImage();
+        QCOMPARE(drawn.size(), QSize(32, 32));
+        QVERIFY(drawn.pixelColor(16, 16).alpha() > 0);
+        QCOMPARE(QGuiApplication::desktopFileName(), AppId);
     }
 };
 

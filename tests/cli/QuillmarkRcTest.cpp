@@ -6,6 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,9 +52,11 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", Dir.path());
         env.insert("XDG_CONFIG_HOME", Dir.filePath(".config"));
+        env.insert("XDG_DATA_HOME", Dir.filePath(".local/share"));
+        env.insert("XDG_STATE_HOME", Dir.filePath(".local/state"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Dir.path());
-        process.start(QM_RC_PROGRAM, args);
+        process.start(Program, args);
         EXPECT_TRUE(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
@@ -66,7 +69,14 @@ protected:
     }
 
     QTemporaryDir Dir;
+    QString Program = QM_RC_PROGRAM;
 };
+
+/// The shipped template's lines ahead of the resource.
+QByteArray TemplateHead() {
+    const QByteArray shipped = ReadBytes(QM_TEMPLATE_FILE);
+    return shipped.left(shipped.indexOf("VS_VERSION_INFO"));
+}
 
 /// Example 2 with bytes that are not UTF-8 in a comment line and in values,
 /// and without the values the reader cannot give back unchanged.
@@ -112,10 +122,40 @@ TEST_F(QuillmarkRcTest, WrongArgumentsExitTwoAndWriteNothing) {
     }
 }
 
-TEST_F(QuillmarkRcTest, NewWritesExampleOneWithBuiltInDefaults) {
+TEST_F(QuillmarkRcTest, NewWritesExampleOneUnderTheTemplatesCommentLines) {
+    // The build tree's program keeps its template beside itself.
+    ASSERT_TRUE(TemplateHead().contains("#include <winver.h>\r\n"));
     const RunResult result = run({"new", "x.rc"});
     EXPECT_EQ(result.ExitCode, 0) << result.Err.constData();
-    EXPECT_EQ(ReadBytes(path("x.rc")), Example("Example1.rc"));
+    EXPECT_EQ(ReadBytes(path("x.rc")), TemplateHead() + Example("Example1.rc"));
+    EXPECT_FALSE(QFile::exists(path(".local/share/quillmark")));
+}
+
+TEST_F(QuillmarkRcTest, InstalledCopyTakesTheUsersOwnTemplateCopiedOnFirstUse) {
+    // An installed layout: the program in bin/, its defaults in share/.
+    ASSERT_TRUE(QDir().mkpath(path("usr/bin")) && QDir().mkpath(path("usr/share/quillmark")));
+    Program = path("usr/bin/quillmark-rc");
+    ASSERT_TRUE(QFile::copy(QM_RC_PROGRAM, Program));
+    const QByteArray body = Example("Example1.rc");
+    writeBytes("usr/share/quillmark/Initial.rc", "// shipped\r\n" + body);
+    writeBytes("usr/share/quillmark/QuillmarkEX.sh", "path=\n");
+
+    ASSERT_EQ(run({"new", "a.rc"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("a.rc")), "// shipped\r\n" + body);
+    const QString mine = path(".local/share/quillmark/Initial.rc");
+    EXPECT_EQ(ReadBytes(mine), "// shipped\r\n" + body);
+    EXPECT_EQ(ReadBytes(path(".local/share/quillmark/QuillmarkEX.sh")), "path=\n");
+
+    // From then on the user's copy counts, and is never overwritten.
+    writeBytes(".local/share/quillmark/Initial.rc", "// mine\r\n" + body);
+    ASSERT_EQ(run({"new", "b.rc"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("b.rc")), "// mine\r\n" + body);
+
+    // Without any template, a new document has no comment lines.
+    QFile::remove(mine);
+    QFile::remove(path("usr/share/quillmark/Initial.rc"));
+    ASSERT_EQ(run({"new", "c.rc"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("c.rc")), body);
 }
 
 TEST_F(QuillmarkRcTest, WriteTurnsExampleTwoDocumentIntoExampleTwo) {
