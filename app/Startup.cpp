@@ -44,7 +44,8 @@ int SelfCheck() {
     bool complete = !prompts->Shown;
     const auto report = [&complete](const char* what, const QString& path, bool needed) {
         const bool there = QFileInfo(path).isFile();
-        std::printf("%s: %s%s\n", what, qPrintable(path), there ? "" : " (missing)");
+        const char* state = there ? "" : needed ? " (missing)" : " (not written yet)";
+        std::printf("%s: %s%s\n", what, qPrintable(path), state);
         complete = complete && (there || !needed);
     };
     report("Template", formMain.TemplatePath, true);

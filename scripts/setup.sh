@@ -3,7 +3,8 @@
 # program or runs every test.
 #
 #   scripts/setup.sh run     install what is missing, build, start Quillmark
-#   scripts/setup.sh test    install what is missing, build, run all tests
+#   scripts/setup.sh test    install what is missing, build, run all tests,
+#                            then test the Debian package
 #
 # Missing Debian packages are installed with apt-get when run as root;
 # otherwise the apt-get command to run is printed and the script stops.
@@ -20,7 +21,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     llvm mingw-w64-common
     clang libclang-rt-14-dev
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core fonts-liberation2 libqt6svg6
+    dpkg-dev desktop-file-utils appstream shared-mime-info
 )
 
 install_missing() {
@@ -68,6 +70,38 @@ run_tests() {
     ctest --test-dir "$BUILD" --output-on-failure -j"$JOBS"
 }
 
+# Builds the Debian package, unpacks it into a temporary root and runs the
+# programs installed there, as a new user would: quillmark-rc writes a new
+# script from the installed template, which llvm-rc must compile, and the
+# window starts offscreen and finds its files (--self-check). The user's
+# folders are temporary too.
+run_package_tests() (
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    fail() {
+        echo "Package test failed: $*" >&2
+        exit 1
+    }
+    (cd "$BUILD" && rm -f quillmark_*.deb && cpack -G DEB >/dev/null)
+    dpkg-deb -x "$BUILD"/quillmark_*.deb "$tmp/root"
+    usr=$tmp/root/usr
+    desktop-file-validate "$usr/share/applications/org.harrowgate.Quillmark.desktop"
+    appstreamcli validate --no-net "$usr/share/metainfo/org.harrowgate.Quillmark.metainfo.xml"
+    user=(env HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config"
+        XDG_DATA_HOME="$tmp/home/.local/share" XDG_STATE_HOME="$tmp/home/.local/state")
+    "${user[@]}" "$usr/bin/quillmark-rc" new "$tmp/app.rc" --language 409 --code-page 1252 \
+        --string FileVersion=1.0.0.1 --string ProductName=Example
+    grep -q '^#include <winver.h>' "$tmp/app.rc" || fail "quillmark-rc new left out the template's lines"
+    llvm-rc /C 65001 /I /usr/share/mingw-w64/include /FO "$tmp/app.res" -- "$tmp/app.rc" ||
+        fail "llvm-rc rejected the script quillmark-rc wrote"
+    "${user[@]}" QT_QPA_PLATFORM=offscreen "$usr/bin/quillmark" --self-check ||
+        fail "the installed window did not start or did not find its files"
+    for file in Initial.rc QuillmarkEX.sh; do
+        [ -f "$tmp/home/.local/share/quillmark/$file" ] || fail "no per-user $file"
+    done
+    echo "Package test passed: $(basename "$BUILD"/quillmark_*.deb)"
+)
+
 # The core and quillmark-rc again under AddressSanitizer and UBSan, then a
 # short libFuzzer run of each fuzz target (about a minute in all).
 run_hardening_tests() {
@@ -93,6 +127,7 @@ test)
     install_missing
     build
     run_tests
+    run_package_tests
     run_hardening_tests
     ;;
 *)
