@@ -25,6 +25,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <optional>
+
 using namespace qm;
 
 namespace {
@@ -80,9 +82,11 @@ private:
     std::shared_ptr<RecordingPrompts> Boxes;
     std::unique_ptr<TFormMain> Window;
 
-    void MakeWindow(std::shared_ptr<ProcessStarter> starter = nullptr) {
+    void MakeWindow(std::shared_ptr<ProcessStarter> starter = nullptr,
+                    std::optional<AppFiles> files = std::nullopt) {
         FormMainSetup setup;
         setup.ProgramDir = ProgramDir;
+        setup.Files = std::move(files);
         setup.UserPrompts = Boxes;
         setup.Starter = std::move(starter);
         Window = std::make_unique<TFormMain>(setup);
@@ -184,6 +188,26 @@ private slots:
         const QString res = WorkDir + "my script; rm -rf ~ & $(touch x).res";
         QCOMPARE(lines.last(), QString(NotFoundStamp) + " : " + res);
         QVERIFY(!QFile::exists(WorkDir + "x"));
+    }
+
+    void anInstalledCopysLogGoesToTheUsersLogFolder() {
+        // The batch script in the user's data folder, the log in a state
+        // folder that does not exist yet: start-up makes it, and the script
+        // is told to write there rather than beside the program.
+        const QString root = Temp.path() + "/" + QTest::currentTestFunction();
+        AppFiles files = AppFilesIn(root + "/data/");
+        files.LogPath = root + "/state/quillmark/" + LogFileName;
+        QVERIFY(QDir().mkpath(root + "/data"));
+        QVERIFY(QFile::copy(ProgramDir + BatchFileName(), files.BatchPath));
+        MakeWindow(nullptr, files);
+        QVERIFY(QFileInfo(root + "/state/quillmark").isDir());
+        UseFakeCompiler("fakerc -v");
+        NameDocument("App.rc");
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QCOMPARE(ResultLines().first(), "fake compiler ran");
+        QVERIFY(QFileInfo(files.LogPath).isFile());
+        QVERIFY(!QFile::exists(ProgramDir + LogFileName));
     }
 
     void directModeStartsTheCompilerAndLeavesThePageEmpty() {
