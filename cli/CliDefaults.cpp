@@ -39,9 +39,9 @@ Lines CliTemplateComIncLines() {
         LoadFile(QFile::encodeName(files.TemplatePath).toStdString());
     if (!bytes)
         return {};
-    // Only the lines ahead of the resource are taken, so a template the
-    // reader stops on part-way still lends them.
-    return ReadScriptText(*bytes, CliNewDocumentDefaults()).Record.ComIncLines;
+    // Only the lines ahead of the resource are taken, so neither the
+    // defaults nor a stop of the reader part-way matter here.
+    return ReadScriptText(*bytes, NewDocumentDefaults{}).Record.ComIncLines;
 }
 
 } // namespace qm
