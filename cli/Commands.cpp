@@ -4,6 +4,8 @@
 
 #include "CliDefaults.h"
 #include "RecordJson.h"
+#include "VersionCommands.h"
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
@@ -41,6 +43,8 @@ int ShowCommand(const std::string& path, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
+    if (LooksCompiled(*bytes))
+        return ShowCompiledCommand(*bytes, io);
     const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
     io.Out << ShowJson(result);
     io.Out.flush();

@@ -135,8 +135,9 @@ class Comparison {
 public:
     explicit Comparison(Findings& findings) : Out(findings) {}
 
-    void Differ(const std::string& field, const std::string& inForm, const std::string& compiled) {
-        Out.push_back({field, field + " is " + inForm + " in the form but " + compiled +
+    void Differ(const std::string& field, const std::string& inScript,
+                const std::string& compiled) {
+        Out.push_back({field, field + " is " + inScript + " in the script but " + compiled +
                                   " in the compiled resource"});
     }
     void Number(const std::string& field, std::optional<std::uint32_t> expected,
@@ -184,12 +185,12 @@ void CompareStrings(const VersionRecord& record, const CompiledStringTable& tabl
             if (compiled)
                 findings.push_back({name, "The string " + name + " is compiled as " +
                                               Quote(compiled->Value) +
-                                              " but the form leaves it out"});
+                                              " but the script leaves it out"});
             continue;
         }
         if (!compiled) {
-            findings.push_back(
-                {name, "The string " + name + " is in the form but not in the compiled resource"});
+            findings.push_back({name, "The string " + name +
+                                          " is in the script but not in the compiled resource"});
             continue;
         }
         const std::optional<std::string> text = QuotedValueText(value);
@@ -199,7 +200,7 @@ void CompareStrings(const VersionRecord& record, const CompiledStringTable& tabl
         if (!compiled->IsText || expected != compiled->Value)
             findings.push_back(
                 {name,
-                 "The string " + name + " is " + Quote(expected) + " in the form but " +
+                 "The string " + name + " is " + Quote(expected) + " in the script but " +
                      (compiled->IsText ? Quote(compiled->Value) : std::string("a binary value")) +
                      " in the compiled resource"});
     }
@@ -209,7 +210,7 @@ void CompareStrings(const VersionRecord& record, const CompiledStringTable& tabl
             known = known || string.Key == key;
         if (!known)
             findings.push_back({string.Key, "The compiled string table holds " + Quote(string.Key) +
-                                                ", which the form lacks"});
+                                                ", which the script lacks"});
     }
 }
 
@@ -473,7 +474,7 @@ Findings CompareWithCompiled(const VersionRecord& record, const CompiledVersionI
         if (info.Tables.size() > 1)
             findings.push_back({"StringFileInfo", "The compiled resource holds " +
                                                       std::to_string(info.Tables.size()) +
-                                                      " string tables; the form holds one"});
+                                                      " string tables; the script holds one"});
         CompareStrings(record, info.Tables[0], findings);
     }
     if (rows) {

@@ -84,9 +84,9 @@ TEST(CompiledVersion, VerifyNamesEachDifference) {
     const Findings findings = CompareWithCompiled(form, read->Info);
     EXPECT_EQ(FieldsOf(findings), "FILEVERSION FILEFLAGS FILETYPE StringFileInfo CompanyName "
                                   "LegalTrademarks ProductName Translation");
-    EXPECT_EQ(findings[0].Message, "FILEVERSION is 2, 1, 0, 16 in the form but 2, 1, 0, 15 in "
+    EXPECT_EQ(findings[0].Message, "FILEVERSION is 2, 1, 0, 16 in the script but 2, 1, 0, 15 in "
                                    "the compiled resource");
-    EXPECT_EQ(findings[4].Message, "The string CompanyName is \"Exemple\" in the form but "
+    EXPECT_EQ(findings[4].Message, "The string CompanyName is \"Exemple\" in the script but "
                                    "\"Example\" in the compiled resource");
 }
 
