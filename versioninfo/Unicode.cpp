@@ -42,7 +42,7 @@ std::size_t Utf8At(std::string_view bytes, std::size_t at, char32_t& value) {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
+bool IsWellFormedUtf8(std::string_view bytes) {
     char32_t value;
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t length = Utf8At(bytes, at, value);
@@ -84,7 +84,7 @@ std::u32string DecodeWindows1252(std::string_view bytes) {
 }
 
 std::u32string DecodeScriptBytes(std::string_view bytes) {
-    return IsValidUtf8(bytes) ? DecodeUtf8(bytes) : DecodeWindows1252(bytes);
+    return IsWellFormedUtf8(bytes) ? DecodeUtf8(bytes) : DecodeWindows1252(bytes);
 }
 
 std::string EncodeUtf8(std::u32string_view text) {

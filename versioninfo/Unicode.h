@@ -16,7 +16,7 @@
 namespace qm {
 
 /// True when every byte of `bytes` belongs to a well-formed UTF-8 sequence.
-bool IsValidUtf8(std::string_view bytes);
+bool IsWellFormedUtf8(std::string_view bytes);
 
 /// The code points of UTF-8 `bytes`; an ill-formed byte gives U+FFFD.
 std::u32string DecodeUtf8(std::string_view bytes);

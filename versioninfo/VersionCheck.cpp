@@ -122,7 +122,7 @@ void CheckCodePage(const VersionRecord& record, Findings& findings) {
         // Bytes that are not UTF-8 are in the script's own 8-bit code page,
         // whose characters can't be told apart here; only 7-bit ASCII can
         // be checked for them.
-        const bool utf8 = IsValidUtf8(*text);
+        const bool utf8 = IsWellFormedUtf8(*text);
         for (char32_t c : utf8 ? DecodeUtf8(*text) : DecodeWindows1252(*text)) {
             if (c < 0x80)
                 continue;
