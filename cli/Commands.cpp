@@ -87,6 +87,12 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& o
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
+    if (LooksCompiled(*bytes)) {
+        // Read as a script it would hold nothing, and the write would
+        // replace the executable or .res with that empty script.
+        io.Err << path << " is a compiled file; set works on scripts (import it first)\n";
+        return ExitUsage;
+    }
     ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
     if (read.ConversionError) {
         // The record holds only part of the script; writing it would lose the rest.

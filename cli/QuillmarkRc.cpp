@@ -129,7 +129,7 @@ Commands:
   write OUT --from JSON        Write the JSON document (- for standard input)
                                to OUT as a script.
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
-  set FILE [EDITS] [-o OUT]    Read FILE (its reports go to standard error),
+  set FILE [EDITS] [-o OUT]    Read the script FILE (its reports go to stderr),
                                apply the edits, write back to FILE or to OUT.
   check FILE                   Print what a compiler would refuse or wrap:
                                fixed versions that are not four numbers of

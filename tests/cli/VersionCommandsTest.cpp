@@ -125,6 +125,9 @@ TEST_F(VersionCommandsTest, ShowImportAndVerifyReadTheCompiledResource) {
     ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
     EXPECT_EQ(rc({"verify", "imported.rc", "app.res"}).ExitCode, 0);
     EXPECT_EQ(rc({"import", "app.res"}).ExitCode, 2);
+    // set would replace the compiled file with an empty script.
+    EXPECT_EQ(rc({"set", "app.res", "--file-version", "1.2.3"}).ExitCode, 2);
+    EXPECT_EQ(readBytes("app.res").left(4), QByteArray(4, '\0'));
     EXPECT_EQ(rc({"import", "app.rc", "-o", "x.rc"}).ExitCode, 2);
 
     ASSERT_EQ(rc({"set", "app.rc", "--file-version", "2.1.0.16", "--string", "Comments="}).ExitCode,
