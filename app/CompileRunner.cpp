@@ -201,7 +201,7 @@ void CompileRunner::ShowLog(const std::string& logBytes) {
     lines << StampLine(script);
     const std::string res = ReplaceExtension(script, ".res", NativePathStyle());
     lines << StampLine(res);
-    lines << CompiledResourceReport(Compiled, script, res, Window);
+    lines << CompiledResourceReport(Compiled, script, res);
     Window.cmmResult->setPlainText(lines.join('\n'));
 }
 

@@ -36,7 +36,7 @@ bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
 }
 
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
-                                   const std::string& resPath, TFormMain& window) {
+                                   const std::string& resPath) {
     namespace fs = std::filesystem;
     std::error_code error;
     if (!fs::is_regular_file(resPath, error))
@@ -64,8 +64,11 @@ QStringList CompiledResourceReport(const VersionRecord& form, const std::string&
         return lines;
     }
     lines << QStringLiteral("The .res file differs from the form:");
+    // The comparison speaks in compiled text, which is Unicode: UTF-8 here.
     for (const Finding& difference : differences)
-        lines << QStringLiteral("  ") + FindingLine(difference, window);
+        lines << QStringLiteral("  %1: %2")
+                     .arg(QString::fromStdString(difference.Field),
+                          QString::fromUtf8(difference.Message));
     return lines;
 }
 

@@ -27,8 +27,8 @@ bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record);
 /// The lines the Compiler page ends with after a run: nothing when there
 /// is no .res; a note when it is older than the script (this run did not
 /// write it); else whether it holds exactly `form`, or each difference, or
-/// why it can't be read. Texts are shown in the window's document encoding.
+/// why it can't be read.
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
-                                   const std::string& resPath, TFormMain& window);
+                                   const std::string& resPath);
 
 } // namespace qm

@@ -65,6 +65,7 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
 /// Every way `info` differs from what `record` compiles to, in the order
 /// of the script; empty when they agree. Texts a compiler alone can
 /// resolve (a version or value written as a macro) are not compared.
+/// Messages quote string values as compiled, in UTF-8.
 Findings CompareWithCompiled(const VersionRecord& record, const CompiledVersionInfo& info);
 
 } // namespace qm
