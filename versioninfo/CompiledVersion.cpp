@@ -152,7 +152,8 @@ private:
 
 void CompareFixedVersion(const std::string& field, std::string_view text, std::uint32_t ms,
                          std::uint32_t ls, Findings& findings) {
-    Expected<std::vector<std::uint64_t>> numbers = ParseVersionNumbers(Trim(text));
+    Expected<std::vector<std::uint64_t>> numbers =
+        ParseVersionNumbers(Trim(CodeBeforeComment(text)));
     if (!numbers)
         return; // a macro, or text only the compiler can read
     const VersionParts compiled = PartsOf(ms, ls);

@@ -13,16 +13,19 @@ constexpr int ProductVersionKey = 7;
 
 /// A fixed version text read leniently: four numbers, or a dotted form.
 Expected<VersionParts> ReadFixed(std::string_view text, std::string_view field) {
-    if (std::optional<std::string> comma = CommaFormOfDotted(text))
+    if (std::optional<std::string> comma = CommaFormOfDotted(CodeBeforeComment(text)))
         return ParseFixedVersion(*comma, field);
     return ParseFixedVersion(text, field);
 }
 
 /// The new fixed text: the numbers replaced where they stand, so the
-/// author's spacing survives; a dotted text becomes the comma form.
-std::string RewriteFixed(std::string_view text, const VersionParts& parts) {
+/// author's spacing and comment survive; a dotted text becomes the comma
+/// form.
+std::string RewriteFixed(std::string_view whole, const VersionParts& parts) {
+    const std::string_view text = CodeBeforeComment(whole);
+    const std::string_view comment = whole.substr(text.size());
     if (CommaFormOfDotted(text))
-        return FixedVersionText(parts);
+        return FixedVersionText(parts) + (comment.empty() ? "" : " ") + std::string(comment);
     std::string out;
     std::size_t start = 0;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -37,7 +40,7 @@ std::string RewriteFixed(std::string_view text, const VersionParts& parts) {
             out += ',';
         start = comma + 1;
     }
-    return out;
+    return out + std::string(comment);
 }
 
 /// Rewrites the version at the start of a string value; the shown parts

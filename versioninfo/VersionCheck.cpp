@@ -5,6 +5,7 @@
 #include "versioninfo/CodePages.h"
 #include "versioninfo/Unicode.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qm {
@@ -19,16 +20,6 @@ constexpr std::uint64_t ReadLimit = 0xFFFFFFFFull;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-bool IsIdentifier(std::string_view text) {
-    if (text.empty() || IsDigit(text[0]))
-        return false;
-    for (char c : text) {
-        if (!(IsDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-            return false;
-    }
-    return true;
 }
 
 /// Decimal digits at `at`, saturating at ReadLimit + 1; false when none.
@@ -81,11 +72,20 @@ std::string CodePointName(char32_t c) {
     return buffer;
 }
 
+bool HoldsSymbolOrOperator(std::string_view text) {
+    for (char c : text) {
+        if (c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            std::string_view("()+-*/|&~<>").find(c) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 void CheckFixedVersion(std::string_view text, std::string_view field, Findings& findings) {
-    const std::string_view trimmed = Trim(text);
-    // A macro from the include lines stands for the numbers; only the
-    // compiler can see what it holds.
-    if (IsIdentifier(trimmed))
+    const std::string_view code = Trim(CodeBeforeComment(text));
+    // Macros from the include lines and expressions such as VER_MAJOR or
+    // 1+1 are the compiler's to work out; only plain numbers are checked.
+    if (!CommaFormOfDotted(code) && !ParseVersionNumbers(code) && HoldsSymbolOrOperator(code))
         return;
     Expected<VersionParts> parts = ParseFixedVersion(text, field);
     if (!parts)
@@ -194,9 +194,13 @@ Expected<std::vector<std::uint64_t>> ParseVersionNumbers(std::string_view text) 
     return numbers;
 }
 
+std::string_view CodeBeforeComment(std::string_view text) {
+    return text.substr(0, std::min(text.find("//"), text.find("/*")));
+}
+
 Expected<VersionParts> ParseFixedVersion(std::string_view text, std::string_view field) {
     const std::string name(field);
-    const std::string_view trimmed = Trim(text);
+    const std::string_view trimmed = Trim(CodeBeforeComment(text));
     if (trimmed.empty())
         return Status::Fail(name + " is empty; it needs four numbers such as 1, 0, 0, 0");
     if (std::optional<std::string> comma = CommaFormOfDotted(trimmed))

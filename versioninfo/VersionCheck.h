@@ -49,8 +49,12 @@ std::optional<std::string> CommaFormOfDotted(std::string_view text);
 /// of parts is returned, each as read (it may exceed 16 bits).
 Expected<std::vector<std::uint64_t>> ParseVersionNumbers(std::string_view text);
 
-/// The four parts of a fixed version text, or an error that says why the
-/// text is not four 16-bit numbers. `field` names it in the message.
+/// The text before a "//" or "/*" comment: the reader keeps a comment
+/// that follows FILEVERSION in its text, and a compiler ignores it.
+std::string_view CodeBeforeComment(std::string_view text);
+
+/// The four parts of a fixed version text (a trailing comment ignored), or an error that says why
+/// the text is not four 16-bit numbers. `field` names it in the message.
 Expected<VersionParts> ParseFixedVersion(std::string_view text, std::string_view field);
 
 /// "a, b, c, d".
