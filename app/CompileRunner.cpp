@@ -6,6 +6,7 @@
 #include "app/Main.h"
 #include "app/PathRules.h"
 #include "app/Prompts.h"
+#include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
 #include "settings/AppSettings.h"
@@ -106,8 +107,12 @@ CompileRunner::CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> 
 void CompileRunner::CompileClick() {
     // The button is disabled then; a call from code must not save a file
     // literally named "<New>".
-    if (Window.CurrentFile == NewDocumentName || !Window.WriteScript())
+    if (Window.CurrentFile == NewDocumentName)
         return;
+    const VersionRecord record = Window.DocumentRecord();
+    if (!ConfirmVersionFindings(Window, record) || !Window.WriteScript())
+        return;
+    Compiled = record;
     Window.cmmResult->clear();
     Window.tabMain->setCurrentIndex(CompilerPage);
 
@@ -197,7 +202,9 @@ void CompileRunner::ShowLog(const std::string& logBytes) {
     lines << QString();
     const std::string script = Bytes(Window.CurrentFile);
     lines << StampLine(script);
-    lines << StampLine(ReplaceExtension(script, ".res", NativePathStyle()));
+    const std::string res = ReplaceExtension(script, ".res", NativePathStyle());
+    lines << StampLine(res);
+    lines << CompiledResourceReport(Compiled, script, res);
     Window.cmmResult->setPlainText(lines.join('\n'));
 }
 

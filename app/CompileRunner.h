@@ -16,6 +16,7 @@
 
 #include "app/CompileCommand.h"
 #include "versioninfo/Status.h"
+#include "versioninfo/VersionRecord.h"
 
 #include <QObject>
 #include <QTimer>
@@ -50,14 +51,16 @@ public:
 
     CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> starter);
 
-    /// Save & Compile: write the script, empty and show the Compiler page,
+    /// Save & Compile: check the versions (the user may stop there), write
+    /// the script, empty and show the Compiler page,
     /// start the command picked by the "32" toggle and the UseBatchFile
     /// setting. A batch run sets CompilePending only once it has started;
     /// a command that can't be started is shown in a box.
     void CompileClick();
 
-    /// Once the batch run has released its log: the log, an empty line and
-    /// the two time-stamp lines on the Compiler page, CompilePending cleared
+    /// Once the batch run has released its log: the log, an empty line, the
+    /// two time-stamp lines and what the .res holds compared with the
+    /// document compiled on the Compiler page, CompilePending cleared
     /// and the window brought to the front. Until then it does nothing.
     void CheckCompileDone();
 
@@ -75,6 +78,9 @@ private:
     TFormMain& Window;
     std::shared_ptr<ProcessStarter> StarterImpl;
     QTimer PendingCheck;
+    /// The document as saved for the last compile; its .res is read back
+    /// against this, not against edits made while the compiler ran.
+    VersionRecord Compiled;
 };
 
 } // namespace qm

@@ -32,6 +32,14 @@ public:
         box.exec();
     }
 
+    bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override {
+        QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     bool RunFileDialog(TFileDlgPlus& dialog) override { return dialog.Execute(); }
 };
 

@@ -27,6 +27,14 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
                              MessageIcon icon) = 0;
 
+    /// A question with the choice to go on (Yes) or stop (No, the
+    /// default). True to go on. Without a screen of its own a Prompts shows
+    /// the text as a warning and goes on.
+    virtual bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) {
+        ShowMessage(parent, caption, text, MessageIcon::Warning);
+        return true;
+    }
+
     /// Runs `dialog` with the settings it holds. True when the user
     /// confirmed a file; the dialog then holds the answer (FileName,
     /// ReadOnlyChecked). A cancel leaves the dialog as it was.

@@ -4,6 +4,8 @@
 
 #include "CliDefaults.h"
 #include "RecordJson.h"
+#include "VersionCommands.h"
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
@@ -41,6 +43,8 @@ int ShowCommand(const std::string& path, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
+    if (LooksCompiled(*bytes))
+        return ShowCompiledCommand(*bytes, io);
     const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
     io.Out << ShowJson(result);
     io.Out.flush();
@@ -84,6 +88,12 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& o
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
+    if (LooksCompiled(*bytes)) {
+        // Read as a script it would hold nothing, and the write would
+        // replace the executable or .res with that empty script.
+        io.Err << path << " is a compiled file; set works on scripts (import it first)\n";
+        return ExitUsage;
+    }
     ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
     if (read.ConversionError) {
         // The record holds only part of the script; writing it would lose the rest.

@@ -6,6 +6,7 @@
 #include "DocumentFields.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/Tables.h"
+#include "versioninfo/VersionCheck.h"
 
 #include <array>
 #include <cctype>
@@ -21,8 +22,8 @@ struct EditOption {
 };
 
 const std::array<EditOption, 12> EditOptions = {{
-    {"file-version", "T", "FILEVERSION text, written as given."},
-    {"product-version", "T", "PRODUCTVERSION text, written as given."},
+    {"file-version", "T", "FILEVERSION text; a dotted 1.2.3 is written 1, 2, 3, 0."},
+    {"product-version", "T", "PRODUCTVERSION text; a dotted 1.2.3 is written 1, 2, 3, 0."},
     {"debug", "on|off", "The VS_FF_DEBUG flag."},
     {"prerelease", "on|off", "The VS_FF_PRERELEASE flag."},
     {"patched", "on|off", "The VS_FF_PATCHED flag."},
@@ -57,6 +58,18 @@ Expected<std::optional<std::string>> OptionalText(const QCommandLineParser& pars
     if (Status single = CheckSingleLine(*bytes, Option(name)); !single)
         return single;
     return std::optional<std::string>(std::move(*bytes));
+}
+
+/// A version text; a dotted one such as 1.2.3 (what build scripts and
+/// tags carry) becomes the comma form a resource compiler needs.
+Expected<std::optional<std::string>> OptionalVersion(const QCommandLineParser& parser,
+                                                     const char* name) {
+    Expected<std::optional<std::string>> text = OptionalText(parser, name);
+    if (text && *text) {
+        if (std::optional<std::string> comma = CommaFormOfDotted(**text))
+            **text = *comma;
+    }
+    return text;
 }
 
 Expected<std::optional<bool>> OptionalSwitch(const QCommandLineParser& parser, const char* name) {
@@ -195,8 +208,8 @@ std::string FirstEditGiven(const QCommandLineParser& parser) {
 Expected<Edits> ParseEdits(const QCommandLineParser& parser) {
     Edits edits;
     Status status = Status::Ok();
-    Take(OptionalText(parser, "file-version"), edits.FileVersion, status);
-    Take(OptionalText(parser, "product-version"), edits.ProductVersion, status);
+    Take(OptionalVersion(parser, "file-version"), edits.FileVersion, status);
+    Take(OptionalVersion(parser, "product-version"), edits.ProductVersion, status);
     Take(OptionalSwitch(parser, "debug"), edits.Debug, status);
     Take(OptionalSwitch(parser, "prerelease"), edits.PreRelease, status);
     Take(OptionalSwitch(parser, "patched"), edits.Patched, status);

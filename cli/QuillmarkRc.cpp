@@ -4,6 +4,7 @@
 
 #include "ByteText.h"
 #include "DocumentFields.h"
+#include "VersionCommands.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -25,13 +26,16 @@ struct CommandShape {
     bool TakesEdits;
     bool TakesFrom;
     bool TakesOutput;
+    int Files = 1;
+    bool NeedsOutput = false;
+    bool TakesPart = false;
 };
 
 const CommandShape Commands[] = {
-    {"show", false, false, false},
-    {"write", false, true, false},
-    {"new", true, false, false},
-    {"set", true, false, true},
+    {"show", false, false, false},      {"write", false, true, false},
+    {"new", true, false, false},        {"set", true, false, true},
+    {"check", false, false, false},     {"import", false, false, true, 1, true},
+    {"verify", false, false, false, 2}, {"bump", false, false, true, 1, false, true},
 };
 
 int UsageError(const std::string& message, CliStreams& io) {
@@ -56,11 +60,14 @@ std::string ArgumentBytes(const QString& text) {
 Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
     const std::string command = shape.Name;
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() < 2)
-        return Status::Fail(command + " needs a file name");
-    if (positional.size() > 2)
-        return Status::Fail(command + " takes one file name; unexpected " +
-                            Quoted(ArgumentBytes(positional.at(2))));
+    const int files = shape.Files;
+    if (positional.size() < 1 + files)
+        return Status::Fail(command +
+                            (files == 1 ? " needs a file name" : " needs two file names"));
+    if (positional.size() > 1 + files)
+        return Status::Fail(command +
+                            (files == 1 ? " takes one file name" : " takes two file names") +
+                            "; unexpected " + Quoted(ArgumentBytes(positional.at(1 + files))));
     const std::string edit = FirstEditGiven(parser);
     if (!shape.TakesEdits && !edit.empty())
         return Status::Fail(edit + " is not an option of " + command);
@@ -70,6 +77,10 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs --from JSON");
     if (!shape.TakesOutput && parser.isSet("output"))
         return Status::Fail("-o is not an option of " + command);
+    if (shape.NeedsOutput && !parser.isSet("output"))
+        return Status::Fail(command + " needs -o OUT");
+    if (!shape.TakesPart && parser.isSet("part"))
+        return Status::Fail("--part is not an option of " + command);
     return Status::Ok();
 }
 
@@ -82,6 +93,15 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
         return ShowCommand(path, io);
     if (command == "write")
         return WriteCommand(path, ArgumentBytes(parser.value("from")), io);
+    if (command == "check")
+        return CheckCommand(path, io);
+    if (command == "import")
+        return ImportCommand(path, ArgumentBytes(parser.value("output")), io);
+    if (command == "verify")
+        return VerifyCommand(path, ArgumentBytes(parser.positionalArguments().at(2)), io);
+    if (command == "bump")
+        return BumpCommand(path, ArgumentBytes(parser.value("part")),
+                           ArgumentBytes(parser.value("output")), io);
     Expected<Edits> edits = ParseEdits(parser);
     if (!edits) {
         io.Err << edits.message() << '\n';
@@ -98,21 +118,45 @@ std::string QuillmarkRcHelp() {
     return R"(Usage: quillmark-rc COMMAND FILE [OPTIONS]
 
 Reads and writes VERSIONINFO resource scripts (.rc) in Quillmark's layout,
-so build scripts can stamp versions without opening the window.
+so build scripts can stamp versions without opening the window, and reads
+the version back from compiled .res files and executables (.exe, .dll).
 
 Commands:
   show FILE                    Print FILE's document as one JSON object.
+                               For a .res file or an executable, the member
+                               "compiled" adds the raw resource: every
+                               string table and the Translation pairs.
   write OUT --from JSON        Write the JSON document (- for standard input)
                                to OUT as a script.
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
                                Its comment and include lines are those of
                                the template Initial.rc (see the README).
-  set FILE [EDITS] [-o OUT]    Read FILE (its reports go to standard error),
+  set FILE [EDITS] [-o OUT]    Read the script FILE (its reports go to stderr),
                                apply the edits, write back to FILE or to OUT.
+  check FILE                   Print what a compiler would refuse or wrap:
+                               fixed versions that are not four numbers of
+                               0 to 65535 (a dotted 1.2.3 is shown in its
+                               comma form), FileVersion/ProductVersion
+                               strings that disagree with them, a code page
+                               that cannot hold the strings. FILE is a
+                               script, a .res file or an executable.
+  import FILE -o OUT           Write the version resource of a .res file or
+                               an executable to OUT as a script.
+  verify SCRIPT COMPILED       Compare a script with its .res file (or an
+                               executable) and print every difference.
+  bump FILE [--part P] [-o OUT]
+                               Add one to part P (major, minor, patch or
+                               build; default build) of FILEVERSION and
+                               PRODUCTVERSION; the parts after it restart
+                               at 0. FileVersion and ProductVersion strings
+                               that agreed with the old version get the new
+                               one; the rest stays. Prints the new versions.
 
 Edits:
-  --file-version T             FILEVERSION text, written as given.
-  --product-version T          PRODUCTVERSION text, written as given.
+  --file-version T             FILEVERSION text, written as given; a dotted
+                               version (1.2.3, 1.2.3-beta) is written in its
+                               comma form, 1, 2, 3, 0.
+  --product-version T          PRODUCTVERSION text, the same way.
   --debug on|off               The VS_FF_DEBUG flag.
   --prerelease on|off          The VS_FF_PRERELEASE flag.
   --patched on|off             The VS_FF_PATCHED flag.
@@ -138,7 +182,9 @@ Edits:
                                lines given replace all of them.
 
 Other options:
-  -o, --output OUT             set: write to OUT instead of FILE.
+  -o, --output OUT             set, bump: write to OUT instead of FILE;
+                               import: the script to write.
+  --part P                     bump: major, minor, patch or build.
   --from JSON                  write: the JSON document's file, or -.
   -h, --help                   Show this help.
   -v, --version                Show the program version.
@@ -166,6 +212,9 @@ Exit codes:
   1  a conversion error in the block name stopped the read (show still
      prints the JSON; set writes nothing), or the script could not be written
      (no language or code page row, or a file error); the target is untouched
+     check: there are findings; verify: there are differences, or the
+     compiled file can't be read; import: the compiled file can't be read;
+     bump: a fixed version is not four numbers or the part is at 65535
   2  wrong arguments, an unknown name or key, or an input that can't be opened
 )";
 }
@@ -176,6 +225,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption({"v", "version"}, "Show the program version."));
     parser.addOption(QCommandLineOption({"o", "output"}, "set: write to OUT.", "OUT"));
     parser.addOption(QCommandLineOption("from", "write: the JSON document.", "JSON"));
+    parser.addOption(QCommandLineOption("part", "bump: the part to increment.", "PART"));
     AddEditOptions(parser);
 
     if (!parser.parse(ArgumentTexts(args)))
@@ -190,7 +240,8 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return UsageError("missing command (show, write, new or set)", io);
+        return UsageError("missing command (show, write, new, set, check, import, verify or bump)",
+                          io);
     for (const CommandShape& shape : Commands) {
         if (positional.front() == QLatin1String(shape.Name))
             return RunCommand(shape, parser, io);

@@ -125,9 +125,12 @@ private:
 
 // ---------------------------------------------------------------- reading
 
-const std::array<const char*, 14> KnownMembers = {
-    "comIncLines", "fileVersion", "productVersion", "debug",    "preRelease", "patched", "fileOS",
-    "fileType",    "fileSubType", "language",       "codePage", "strings",    "reports", "error"};
+// "compiled" is what `show` adds for a .res or an executable; like
+// "reports" and "error", it is output only.
+const std::array<const char*, 15> KnownMembers = {
+    "comIncLines", "fileVersion", "productVersion", "debug",       "preRelease",
+    "patched",     "fileOS",      "fileType",       "fileSubType", "language",
+    "codePage",    "strings",     "reports",        "error",       "compiled"};
 
 std::string MemberName(const QString& name) {
     return Quoted(name.toStdString());
@@ -312,6 +315,12 @@ std::string ShowJson(const ReadResult& result) {
     json.textArray("reports", result.Reports);
     json.textOrNull("error", result.ConversionError ? &*result.ConversionError : nullptr);
     json.finish();
+    return out;
+}
+
+std::string JsonStringLiteral(std::string_view bytes) {
+    std::string out;
+    AppendJsonString(out, bytes);
     return out;
 }
 

@@ -20,6 +20,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     llvm mingw-w64-common
+    binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core fonts-liberation2 libqt6svg6
     dpkg-dev desktop-file-utils appstream shared-mime-info

@@ -12,9 +12,12 @@
 #include "app/Prompts.h"
 #include "controls/ButtonPL.h"
 #include "settings/AppSettings.h"
+#include "versioninfo/ScriptWriter.h"
 
 #include <QAbstractEventDispatcher>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -38,8 +41,14 @@ struct ShownMessage {
 class RecordingPrompts : public Prompts {
 public:
     QList<ShownMessage> Shown;
+    QList<ShownMessage> Asked;
+    bool GoOn = true;
     void ShowMessage(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
         Shown.append({caption, text});
+    }
+    bool AskToGoOn(QWidget*, const QString& caption, const QString& text) override {
+        Asked.append({caption, text});
+        return GoOn;
     }
     bool RunFileDialog(TFileDlgPlus&) override { return false; }
 };
@@ -160,11 +169,96 @@ private slots:
         QVERIFY2(lines.size() > 10, qPrintable(lines.join('\n')));
         // /V makes llvm-rc list what it read.
         QVERIFY(lines.contains("Identifier: VERSIONINFO"));
-        QCOMPARE(lines.at(lines.size() - 3), QString());
-        QCOMPARE(lines.at(lines.size() - 2),
+        QCOMPARE(lines.at(lines.size() - 5), QString());
+        QCOMPARE(lines.at(lines.size() - 4),
                  FileStampText(QFile::encodeName(script).toStdString()) + " : " + script);
-        QCOMPARE(lines.last(), FileStampText(QFile::encodeName(res).toStdString()) + " : " + res);
-        QVERIFY(!lines.last().startsWith(NotFoundStamp));
+        QCOMPARE(lines.at(lines.size() - 3),
+                 FileStampText(QFile::encodeName(res).toStdString()) + " : " + res);
+        QVERIFY(!lines.at(lines.size() - 3).startsWith(NotFoundStamp));
+        // The .res is read back and compared with the form.
+        QCOMPARE(lines.mid(lines.size() - 2),
+                 QStringList({"", "The .res file holds exactly what the form holds."}));
+    }
+
+    void versionFindingsAreShownFirstAndStoppingCompilesNothing() {
+        auto starter = std::make_shared<RecordingStarter>();
+        MakeWindow(starter);
+        NameDocument("App.rc");
+        Window->cedHFileVersion->setText("1.2.3-beta");
+        Boxes->GoOn = false;
+        Window->cbtnCompile->click();
+        QCOMPARE(Boxes->Asked.size(), 1);
+        QCOMPARE(Boxes->Asked[0].Caption, QString("Check"));
+        QVERIFY2(
+            Boxes->Asked[0].Text.contains("FILEVERSION: FILEVERSION \"1.2.3-beta\" is a "
+                                          "dotted version; a resource compiler needs 1, 2, 3, 0"),
+            qPrintable(Boxes->Asked[0].Text));
+        QVERIFY(starter->Started.isEmpty());
+        QVERIFY(!QFile::exists(WorkDir + "App.rc"));
+        QVERIFY(!Window->CompilePending);
+
+        Boxes->GoOn = true;
+        Window->cbtnCompile->click();
+        QCOMPARE(Boxes->Asked.size(), 2);
+        QCOMPARE(starter->Started.size(), 1);
+        QVERIFY(QFile::exists(WorkDir + "App.rc"));
+    }
+
+    void theCompilerPageNamesEachDifferenceOfTheResFromTheForm() {
+        // A .res compiled from another document stands in for what a
+        // compiler made; the fake compiler copies it beside the script.
+        const QString other = CompilerDir + "/other.rc";
+        VersionRecord record = NewDocument({});
+        record.ComIncLines = {"#include <winver.h>"};
+        record.HFileVersion = "1, 0, 0, 2";
+        record.StringValues[4] = "Acme";
+        Lines image;
+        QVERIFY(qm::WriteScript(record, QFile::encodeName(other).toStdString(), image));
+        QProcess llvmRc;
+        llvmRc.start("llvm-rc", {"/C", "65001", "/I", "/usr/share/mingw-w64/include", "/FO",
+                                 CompilerDir + "/prepared.res", other});
+        QVERIFY(llvmRc.waitForFinished(30000));
+        QCOMPARE(llvmRc.exitCode(), 0);
+        QFile copier(CompilerDir + "/copyres");
+        QVERIFY(copier.open(QIODevice::WriteOnly));
+        copier.write("#!/bin/sh\nfor a; do last=$a; done\n"
+                     "cp \"$(dirname \"$0\")/$1\" \"${last%.rc}.res\"\n");
+        copier.close();
+        copier.setPermissions(copier.permissions() | QFileDevice::ExeOwner);
+
+        MakeWindow();
+        UseFakeCompiler("copyres prepared.res");
+        NameDocument("App.rc");
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QStringList lines = ResultLines();
+        QCOMPARE(lines.mid(lines.size() - 3),
+                 QStringList({"The .res file differs from the form:",
+                              "  FILEVERSION: FILEVERSION is 1, 0, 0, 1 in the script but "
+                              "1, 0, 0, 2 in the compiled resource",
+                              "  CompanyName: The string CompanyName is compiled as \"Acme\" but "
+                              "the script leaves it out"}));
+
+        // A partial .res, as a failing compiler can leave it.
+        QFile prepared(CompilerDir + "/prepared.res");
+        QVERIFY(prepared.resize(40));
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        lines = ResultLines();
+        QVERIFY2(lines.last().startsWith("The .res file can't be read: "),
+                 qPrintable(lines.join('\n')));
+
+        // A compiler that writes nothing leaves the earlier .res behind.
+        QFile stale(WorkDir + "App.res");
+        QVERIFY(stale.open(QIODevice::ReadWrite));
+        QVERIFY(stale.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                  QFileDevice::FileModificationTime));
+        stale.close();
+        UseFakeCompiler("fakerc -v");
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QCOMPARE(ResultLines().last(),
+                 QString("The .res file is older than the script: this run did not write it."));
     }
 
     void aFakeCompilerGetsTheHostileNameWholeAndBothToggleStatesWork() {

@@ -1,0 +1,75 @@
+//===- VersionReview.cpp - The version check before, and the read-back after, a compile -===//
+
+#include "app/VersionReview.h"
+
+#include "app/DocumentText.h"
+#include "app/Main.h"
+#include "app/Prompts.h"
+#include "versioninfo/CompiledVersion.h"
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/VersionCheck.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace qm {
+
+namespace {
+
+QString FindingLine(const Finding& finding, TFormMain& window) {
+    return QStringLiteral("%1: %2").arg(QString::fromStdString(finding.Field),
+                                        DecodeText(finding.Message, window.DocumentEncoding()));
+}
+
+} // namespace
+
+bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
+    const Findings findings = CheckDocument(record);
+    if (findings.empty())
+        return true;
+    QStringList text{QStringLiteral("A resource compiler may refuse or change these versions:"),
+                     QString()};
+    for (const Finding& finding : findings)
+        text << FindingLine(finding, window);
+    text << QString() << QStringLiteral("Save and compile anyway?");
+    return window.UserPrompts().AskToGoOn(&window, QStringLiteral("Check"), text.join('\n'));
+}
+
+QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
+                                   const std::string& resPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_regular_file(resPath, error))
+        return {};
+    const auto resTime = fs::last_write_time(resPath, error);
+    const auto scriptTime = error ? resTime : fs::last_write_time(scriptPath, error);
+    QStringList lines{QString()};
+    if (!error && resTime < scriptTime) {
+        lines << QStringLiteral("The .res file is older than the script: this run did not "
+                                "write it.");
+        return lines;
+    }
+    Expected<std::string> bytes = LoadFile(resPath);
+    Expected<CompiledResource> compiled =
+        bytes ? ReadCompiledVersion(*bytes)
+              : Expected<CompiledResource>(Status::Fail(bytes.message()));
+    if (!compiled) {
+        lines << QStringLiteral("The .res file can't be read: %1")
+                     .arg(QString::fromStdString(compiled.message()));
+        return lines;
+    }
+    const Findings differences = CompareWithCompiled(form, compiled->Info);
+    if (differences.empty()) {
+        lines << QStringLiteral("The .res file holds exactly what the form holds.");
+        return lines;
+    }
+    lines << QStringLiteral("The .res file differs from the form:");
+    // The comparison speaks in compiled text, which is Unicode: UTF-8 here.
+    for (const Finding& difference : differences)
+        lines << QStringLiteral("  %1: %2")
+                     .arg(QString::fromStdString(difference.Field),
+                          QString::fromUtf8(difference.Message));
+    return lines;
+}
+
+} // namespace qm

@@ -1,0 +1,34 @@
+//===- VersionReview.h - The version check before, and the read-back after, a compile -*- C++
+//-*-===//
+//
+// Save & Compile asks before compiling a document whose versions a compiler
+// would refuse or change, and once a batch run is over says on the Compiler
+// page whether the .res file holds what the form held. A compiler can leave
+// a partial .res behind when it fails, so reading it back is the real test
+// of success.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/VersionRecord.h"
+
+#include <QStringList>
+
+#include <string>
+
+namespace qm {
+
+class TFormMain;
+
+/// True when `record` has no findings, or when the user, shown them in a
+/// box captioned "Check", chooses to compile anyway.
+bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record);
+
+/// The lines the Compiler page ends with after a run: nothing when there
+/// is no .res; a note when it is older than the script (this run did not
+/// write it); else whether it holds exactly `form`, or each difference, or
+/// why it can't be read.
+QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
+                                   const std::string& resPath);
+
+} // namespace qm

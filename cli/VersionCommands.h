@@ -1,0 +1,36 @@
+//===- VersionCommands.h - check, import, verify, bump and show of compiled files -===//
+//
+// The commands that look at versions rather than edit fields: the check
+// before compiling, reading back a compiled .res or executable, comparing
+// it with its script, and the CI bump. Each returns the exit code.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Commands.h"
+
+#include <string>
+
+namespace qm {
+
+/// Prints each finding of the version check as "FIELD: message"; exit 1
+/// when there is any. FILE is a script, a .res file or an executable.
+int CheckCommand(const std::string& path, CliStreams& io);
+
+/// `show` for a .res file or an executable: the script's JSON for the
+/// document it holds, with the raw resource under "compiled".
+int ShowCompiledCommand(const std::string& bytes, CliStreams& io);
+
+/// Writes the document held by a .res file or an executable as a script.
+int ImportCommand(const std::string& path, const std::string& outPath, CliStreams& io);
+
+/// Compares a script with a compiled file; prints each difference and
+/// exits 1 when there is any (or when the compiled file can't be read).
+int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io);
+
+/// Bumps one part ("major", "minor", "patch", "build") of both fixed
+/// versions and the agreeing strings; writes to `outPath` (FILE when empty).
+int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
+                CliStreams& io);
+
+} // namespace qm

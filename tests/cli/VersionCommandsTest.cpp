@@ -1,0 +1,176 @@
+//===- VersionCommandsTest.cpp - check, import, verify and bump as a program -===//
+//
+// The compiled files come from llvm-rc, run on scripts quillmark-rc wrote.
+//
+//===----------------------------------------------------------------------===//
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+};
+
+class VersionCommandsTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return Dir.filePath(name); }
+
+    QByteArray readBytes(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    void copyExample(const QString& name) {
+        ASSERT_TRUE(QFile::copy(QString(QM_EXAMPLES_DIR "/") + name, path(name)));
+    }
+
+    RunResult run(const QString& program, const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", Dir.path());
+        env.insert("XDG_CONFIG_HOME", Dir.filePath(".config"));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(Dir.path());
+        process.start(program, args);
+        EXPECT_TRUE(process.waitForFinished(-1));
+        RunResult result;
+        result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.Out = process.readAllStandardOutput();
+        result.Err = process.readAllStandardError();
+        return result;
+    }
+    RunResult rc(const QStringList& args) { return run(QM_RC_PROGRAM, args); }
+
+    /// A compilable script NAME.rc (Example 2 with winver.h and its macro)
+    /// compiled to NAME.res by llvm-rc.
+    void compile(const QString& name, const QStringList& edits = {}) {
+        QStringList args{"write", name + ".rc", "--from", QM_EXAMPLES_DIR "/Example2.json"};
+        ASSERT_EQ(rc(args).ExitCode, 0);
+        args = QStringList{"set",
+                           name + ".rc",
+                           "--com-inc-line",
+                           "#include <winver.h>",
+                           "--com-inc-line",
+                           "#define PRODUCT_VERSION_STR \"2.1\"",
+                           "--string",
+                           "SpecialBuild=special"} +
+               edits;
+        const RunResult set = rc(args);
+        ASSERT_EQ(set.ExitCode, 0) << set.Err.toStdString();
+        const RunResult compiled =
+            run(QM_LLVM_RC, {"/C", "65001", "/I", "/usr/share/mingw-w64/include", "/FO",
+                             name + ".res", name + ".rc"});
+        ASSERT_EQ(compiled.ExitCode, 0) << compiled.Out.toStdString() << compiled.Err.toStdString();
+    }
+
+    QTemporaryDir Dir;
+};
+
+TEST_F(VersionCommandsTest, CheckPrintsFindingsAndSetTakesTheDottedForm) {
+    copyExample("Example2.rc");
+    RunResult check = rc({"check", "Example2.rc"});
+    EXPECT_EQ(check.ExitCode, 0);
+    EXPECT_TRUE(check.Out.isEmpty()) << check.Out.toStdString();
+
+    ASSERT_EQ(rc({"set", "Example2.rc", "--file-version", "1.2.3-beta", "--product-version",
+                  "1, 2, 70000, 0"})
+                  .ExitCode,
+              0);
+    EXPECT_TRUE(readBytes("Example2.rc").contains("  FILEVERSION       1, 2, 3, 0\r\n"));
+    check = rc({"check", "Example2.rc"});
+    EXPECT_EQ(check.ExitCode, 1);
+    EXPECT_EQ(check.Out.toStdString(),
+              "PRODUCTVERSION: PRODUCTVERSION part 3 is 70000, which does not fit in 16 bits "
+              "(0 to 65535)\n"
+              "FileVersion: The string FileVersion \"2.1.0.15\" disagrees with FILEVERSION "
+              "1, 2, 3, 0\n");
+    EXPECT_EQ(rc({"check", "missing.rc"}).ExitCode, 2);
+}
+
+TEST_F(VersionCommandsTest, ShowImportAndVerifyReadTheCompiledResource) {
+    compile("app", {"--string", "CompanyName=Ex\xC3\xA4mple"});
+
+    const RunResult show = rc({"show", "app.res"});
+    ASSERT_EQ(show.ExitCode, 0) << show.Err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(show.Out).object();
+    EXPECT_EQ(json["fileVersion"].toString(), "2, 1, 0, 15");
+    EXPECT_EQ(json["strings"].toObject()["CompanyName"].toString(), QString("Ex\u00e4mple"));
+    const QJsonObject compiled = json["compiled"].toObject();
+    EXPECT_EQ(compiled["format"].toString(), "res");
+    EXPECT_EQ(compiled["stringTables"]
+                  .toArray()[0]
+                  .toObject()["strings"]
+                  .toObject()["ProductVersion"]
+                  .toString(),
+              "2.1");
+    // The JSON of a compiled file is a document `write` takes back.
+    QFile jsonFile(path("app.json"));
+    ASSERT_TRUE(jsonFile.open(QIODevice::WriteOnly));
+    jsonFile.write(show.Out);
+    jsonFile.close();
+    EXPECT_EQ(rc({"write", "fromjson.rc", "--from", "app.json"}).ExitCode, 0);
+
+    EXPECT_EQ(rc({"verify", "app.rc", "app.res"}).ExitCode, 0);
+    const RunResult imported = rc({"import", "app.res", "-o", "imported.rc"});
+    ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
+    EXPECT_EQ(rc({"verify", "imported.rc", "app.res"}).ExitCode, 0);
+    EXPECT_EQ(rc({"import", "app.res"}).ExitCode, 2);
+    // set would replace the compiled file with an empty script.
+    EXPECT_EQ(rc({"set", "app.res", "--file-version", "1.2.3"}).ExitCode, 2);
+    EXPECT_EQ(readBytes("app.res").left(4), QByteArray(4, '\0'));
+    EXPECT_EQ(rc({"import", "app.rc", "-o", "x.rc"}).ExitCode, 2);
+
+    ASSERT_EQ(rc({"set", "app.rc", "--file-version", "2.1.0.16", "--string", "Comments="}).ExitCode,
+              0);
+    const RunResult differ = rc({"verify", "app.rc", "app.res"});
+    EXPECT_EQ(differ.ExitCode, 1);
+    EXPECT_EQ(differ.Out.toStdString(),
+              "FILEVERSION: FILEVERSION is 2, 1, 0, 16 in the script but 2, 1, 0, 15 in the "
+              "compiled resource\n"
+              "Comments: The string Comments is compiled as \"\" but the script leaves it out\n");
+
+    // A partial .res, as a failed compiler run can leave it.
+    const QByteArray res = readBytes("app.res");
+    QFile cut(path("cut.res"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(res.left(res.size() / 2));
+    cut.close();
+    const RunResult partial = rc({"verify", "app.rc", "cut.res"});
+    EXPECT_EQ(partial.ExitCode, 1);
+    EXPECT_TRUE(partial.Err.contains("cut.res: ")) << partial.Err.toStdString();
+}
+
+TEST_F(VersionCommandsTest, BumpIncrementsOnePartAndRefusesWhatItCannot) {
+    copyExample("Example2.rc");
+    RunResult bump = rc({"bump", "Example2.rc", "--part", "patch"});
+    ASSERT_EQ(bump.ExitCode, 0) << bump.Err.toStdString();
+    EXPECT_EQ(bump.Out.toStdString(), "FILEVERSION 2, 1, 1, 0\nPRODUCTVERSION 2, 1, 1, 0\n");
+    EXPECT_TRUE(bump.Err.contains("ProductVersion is written bare"));
+    const QByteArray script = readBytes("Example2.rc");
+    EXPECT_TRUE(script.contains("VALUE \"FileVersion\",      \"2.1.1.0\\0\""));
+    EXPECT_TRUE(script.contains("PRODUCT_VERSION_STR"));
+
+    EXPECT_EQ(rc({"bump", "Example2.rc"}).Out.toStdString(),
+              "FILEVERSION 2, 1, 1, 1\nPRODUCTVERSION 2, 1, 1, 1\n"); // build by default
+    EXPECT_EQ(rc({"bump", "Example2.rc", "--part", "micro"}).ExitCode, 2);
+    EXPECT_EQ(rc({"check", "Example2.rc", "--part", "build"}).ExitCode, 2);
+
+    ASSERT_EQ(rc({"set", "Example2.rc", "--file-version", "1, 2, 3, 65535"}).ExitCode, 0);
+    const QByteArray before = readBytes("Example2.rc");
+    bump = rc({"bump", "Example2.rc"});
+    EXPECT_EQ(bump.ExitCode, 1);
+    EXPECT_TRUE(bump.Err.contains("already 65535")) << bump.Err.toStdString();
+    EXPECT_EQ(readBytes("Example2.rc"), before);
+}
+
+} // namespace

@@ -1,0 +1,494 @@
+//===- CompiledVersion.cpp - The version resource of a .res or PE file -----===//
+
+#include "versioninfo/CompiledVersion.h"
+
+#include "versioninfo/Lookups.h"
+#include "versioninfo/PeResources.h"
+#include "versioninfo/ResourceFile.h"
+#include "versioninfo/Unicode.h"
+
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+constexpr std::uint32_t FileFlagsMask = 0x3F; // VS_FFI_FILEFLAGSMASK
+constexpr int PrivateBuildKey = 10;           // indexes into StringKeys()
+constexpr int SpecialBuildKey = 11;
+
+struct NamedValue {
+    const char* Name;
+    std::uint32_t Value;
+};
+
+const NamedValue FileOSValues[] = {
+    {"VOS_UNKNOWN", 0},
+    {"VOS_DOS_WINDOWS16", 0x10001},
+    {"VOS_DOS_WINDOWS32", 0x10004},
+    {"VOS_NT_WINDOWS32", 0x40004},
+    {"VOS_OS216_PM16", 0x20002},
+    {"VOS_OS232_PM32", 0x30003},
+    {"VOS_DOS", 0x10000},
+    {"VOS_OS216", 0x20000},
+    {"VOS_OS232", 0x30000},
+    {"VOS_NT", 0x40000},
+    {"VOS__WINDOWS16", 1},
+    {"VOS__WINDOWS32", 4},
+    {"VOS__PM16", 2},
+    {"VOS__PM32", 3},
+};
+
+const NamedValue FileTypeValues[] = {
+    {"VFT_UNKNOWN", 0}, {"VFT_APP", 1}, {"VFT_DLL", 2},        {"VFT_DRV", 3},
+    {"VFT_FONT", 4},    {"VFT_VXD", 5}, {"VFT_STATIC_LIB", 7},
+};
+
+const NamedValue FlagValues[] = {
+    {"VS_FF_DEBUG", 0x1},        {"VS_FF_PRERELEASE", 0x2},    {"VS_FF_PATCHED", 0x4},
+    {"VS_FF_PRIVATEBUILD", 0x8}, {"VS_FF_INFOINFERRED", 0x10}, {"VS_FF_SPECIALBUILD", 0x20},
+};
+
+template <std::size_t N>
+std::optional<std::uint32_t> ValueOf(const NamedValue (&table)[N], std::string_view name) {
+    for (const NamedValue& row : table) {
+        if (name == row.Name)
+            return row.Value;
+    }
+    return std::nullopt;
+}
+
+template <std::size_t N>
+std::optional<std::string> NameOf(const NamedValue (&table)[N], std::uint32_t value) {
+    for (const NamedValue& row : table) {
+        if (value == row.Value)
+            return std::string(row.Name);
+    }
+    return std::nullopt;
+}
+
+std::string Hex(std::uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(value));
+    return buffer;
+}
+
+std::string Hex4(unsigned value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04X", value & 0xFFFFu);
+    return buffer;
+}
+
+std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+/// The subtypes are the list positions for drivers and fonts; every other
+/// type's only subtype is VFT2_UNKNOWN, 0.
+std::optional<std::uint32_t> SubTypeValue(const std::string& fileType, const std::string& name) {
+    const TextList list = SubTypeLists(fileType);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == name)
+            return static_cast<std::uint32_t>(i);
+    }
+    return std::nullopt;
+}
+
+std::string FlagNames(std::uint32_t flags) {
+    std::string names;
+    for (const NamedValue& row : FlagValues) {
+        if (flags & row.Value)
+            names += (names.empty() ? "" : "|") + std::string(row.Name);
+        flags &= ~row.Value;
+    }
+    if (flags)
+        names += (names.empty() ? "" : "|") + Hex(flags);
+    return names.empty() ? "0" : names;
+}
+
+VersionParts PartsOf(std::uint32_t ms, std::uint32_t ls) {
+    return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
+            static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    return (c | 0x20) - 'a' + 10;
+}
+
+std::uint32_t ExpectedFlags(const VersionRecord& record) {
+    std::uint32_t flags = 0;
+    flags |= record.FFDebug ? 0x1 : 0;
+    flags |= record.FFPreRelease ? 0x2 : 0;
+    flags |= record.FFPatched ? 0x4 : 0;
+    flags |= !TrimRight(record.StringValues[PrivateBuildKey]).empty() ? 0x8 : 0;
+    flags |= !TrimRight(record.StringValues[SpecialBuildKey]).empty() ? 0x20 : 0;
+    return flags;
+}
+
+class Comparison {
+public:
+    explicit Comparison(Findings& findings) : Out(findings) {}
+
+    void Differ(const std::string& field, const std::string& inScript,
+                const std::string& compiled) {
+        Out.push_back({field, field + " is " + inScript + " in the script but " + compiled +
+                                  " in the compiled resource"});
+    }
+    void Number(const std::string& field, std::optional<std::uint32_t> expected,
+                std::uint32_t compiled, const std::string& formText) {
+        if (expected && *expected != compiled)
+            Differ(field, formText, Hex(compiled));
+    }
+
+private:
+    Findings& Out;
+};
+
+void CompareFixedVersion(const std::string& field, std::string_view text, std::uint32_t ms,
+                         std::uint32_t ls, Findings& findings) {
+    Expected<std::vector<std::uint64_t>> numbers =
+        ParseVersionNumbers(Trim(CodeBeforeComment(text)));
+    if (!numbers)
+        return; // a macro, or text only the compiler can read
+    const VersionParts compiled = PartsOf(ms, ls);
+    std::vector<std::uint64_t> expected = *numbers;
+    expected.resize(4, 0); // a compiler fills the parts left out with 0
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (expected[i] != compiled[i]) {
+            Comparison(findings).Differ(field, std::string(Trim(text)), FixedVersionText(compiled));
+            return;
+        }
+    }
+}
+
+const CompiledString* FindString(const CompiledStringTable& table, std::string_view key) {
+    for (const CompiledString& string : table.Strings) {
+        if (string.Key == key)
+            return &string;
+    }
+    return nullptr;
+}
+
+void CompareStrings(const VersionRecord& record, const CompiledStringTable& table,
+                    Findings& findings) {
+    for (int key = 0; key < StringKeyCount; ++key) {
+        const std::string name(StringKeys()[key]);
+        const std::string& value = record.StringValues[key];
+        const CompiledString* compiled = FindString(table, name);
+        const bool live = !TrimRight(value).empty();
+        if (!live) {
+            if (compiled)
+                findings.push_back({name, "The string " + name + " is compiled as " +
+                                              Quote(compiled->Value) +
+                                              " but the script leaves it out"});
+            continue;
+        }
+        if (!compiled) {
+            findings.push_back({name, "The string " + name +
+                                          " is in the script but not in the compiled resource"});
+            continue;
+        }
+        const std::optional<std::string> text = QuotedValueText(value);
+        if (!text)
+            continue; // a bare value: a macro or number only the compiler resolves
+        const std::string expected = CompiledOfScriptText(*text);
+        if (!compiled->IsText || expected != compiled->Value)
+            findings.push_back(
+                {name,
+                 "The string " + name + " is " + Quote(expected) + " in the script but " +
+                     (compiled->IsText ? Quote(compiled->Value) : std::string("a binary value")) +
+                     " in the compiled resource"});
+    }
+    for (const CompiledString& string : table.Strings) {
+        bool known = false;
+        for (std::string_view key : StringKeys())
+            known = known || string.Key == key;
+        if (!known)
+            findings.push_back({string.Key, "The compiled string table holds " + Quote(string.Key) +
+                                                ", which the script lacks"});
+    }
+}
+
+} // namespace
+
+bool LooksCompiled(std::string_view bytes) {
+    return LooksLikeResFile(bytes) || LooksLikePeFile(bytes);
+}
+
+Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes) {
+    CompiledResource resource;
+    Expected<std::vector<ResourceEntry>> entries = Status::Fail("");
+    if (LooksLikeResFile(bytes)) {
+        resource.Format = CompiledFormat::Res;
+        entries = ParseResFile(bytes);
+    } else if (LooksLikePeFile(bytes)) {
+        resource.Format = CompiledFormat::Pe;
+        entries = ParsePeResources(bytes);
+    } else {
+        return Status::Fail("Neither a .res file nor an executable");
+    }
+    if (!entries)
+        return Status::Fail(entries.message());
+    for (const ResourceEntry& entry : *entries) {
+        if (!entry.Type.IsNumber || entry.Type.Number != VersionResourceType)
+            continue;
+        Expected<CompiledVersionInfo> info = DecodeVersionInfo(entry.Data, entry.Offset);
+        if (!info)
+            return Status::Fail(info.message());
+        resource.Language = entry.Language;
+        resource.Offset = entry.Offset;
+        resource.Info = std::move(*info);
+        return resource;
+    }
+    return Status::Fail("The file holds no version resource");
+}
+
+std::string ScriptTextOfCompiled(std::string_view utf8) {
+    std::size_t keep = utf8.size();
+    while (keep > 0 && static_cast<unsigned char>(utf8[keep - 1]) <= 32)
+        --keep; // the writer drops trailing blanks, so they go as escapes
+    std::string text;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c == '"') {
+            text += "\"\"";
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (c == '\r') {
+            text += "\\r";
+        } else if (c == '\t' && i < keep) {
+            text += "\\t";
+        } else if (c < 32 || c == 0x7F || (c == ' ' && i >= keep)) {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", c);
+            text += octal;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
+std::string CompiledOfScriptText(std::string_view scriptText) {
+    const std::u32string text = DecodeScriptBytes(scriptText);
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            out += '"';
+            ++i;
+            continue;
+        }
+        if (c != '\\' || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        const char32_t e = text[++i];
+        if (e == '\\') {
+            out += '\\';
+        } else if (e == 'n') {
+            out += '\n';
+        } else if (e == 'r') {
+            out += '\r';
+        } else if (e == 't' || e == 'T') {
+            out += '\t';
+        } else if (e == 'a' || e == 'A') {
+            out += 0x08; // what the compilers make of \a
+        } else if (e == 'x' || e == 'X') {
+            char32_t value = 0;
+            std::size_t digits = 0;
+            while (digits < 2 && i + 1 < text.size() && text[i + 1] < 0x80 &&
+                   IsHexDigit(static_cast<char>(text[i + 1]))) {
+                value =
+                    value * 16 + static_cast<char32_t>(HexDigitValue(static_cast<char>(text[++i])));
+                ++digits;
+            }
+            if (digits == 0)
+                out += U"\\x";
+            else
+                out += value;
+        } else if (e >= '0' && e <= '7') {
+            char32_t value = e - '0';
+            for (std::size_t digits = 1;
+                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
+                 ++digits)
+                value = value * 8 + (text[++i] - '0');
+            out += value;
+        } else {
+            out += '\\';
+            out += e;
+        }
+    }
+    const std::size_t nul = out.find(U'\0');
+    if (nul != std::u32string::npos)
+        out.resize(nul);
+    return EncodeUtf8(out);
+}
+
+ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
+                                  const NewDocumentDefaults& defaults) {
+    ImportedRecord imported{NewDocument(defaults), {}};
+    VersionRecord& record = imported.Record;
+    std::vector<std::string>& notes = imported.Notes;
+    const FixedFileInfo& fixed = info.Fixed;
+    record.HFileVersion = FixedVersionText(PartsOf(fixed.FileVersionMS, fixed.FileVersionLS));
+    record.HProductVersion =
+        FixedVersionText(PartsOf(fixed.ProductVersionMS, fixed.ProductVersionLS));
+    record.FFDebug = fixed.FileFlags & 0x1;
+    record.FFPreRelease = fixed.FileFlags & 0x2;
+    record.FFPatched = fixed.FileFlags & 0x4;
+    if (fixed.FileFlagsMask != FileFlagsMask)
+        notes.push_back("FILEFLAGSMASK is " + Hex(fixed.FileFlagsMask) +
+                        "; the script always writes VS_FFI_FILEFLAGSMASK (0x3F)");
+
+    if (std::optional<std::string> os = NameOf(FileOSValues, fixed.FileOS)) {
+        record.FileOS = *os;
+    } else {
+        record.FileOS.clear();
+        notes.push_back("FILEOS " + Hex(fixed.FileOS) + " has no name in the list");
+    }
+    if (std::optional<std::string> type = NameOf(FileTypeValues, fixed.FileType)) {
+        record.FileType = *type;
+    } else {
+        record.FileType = "VFT_UNKNOWN";
+        notes.push_back("FILETYPE " + Hex(fixed.FileType) +
+                        " has no name in the list; VFT_UNKNOWN is taken");
+    }
+    const TextList subTypes = SubTypeLists(record.FileType);
+    if (record.FileType == "VFT_VXD" && fixed.FileSubtype != 0) {
+        record.FileSubType = Hex(fixed.FileSubtype); // a device number
+    } else if (fixed.FileSubtype < subTypes.size()) {
+        record.FileSubType = subTypes[fixed.FileSubtype];
+    } else {
+        record.FileSubType = subTypes.front();
+        notes.push_back("FILESUBTYPE " + Hex(fixed.FileSubtype) + " has no name for " +
+                        record.FileType + "; " + subTypes.front() + " is taken");
+    }
+
+    // The language and code page come from the table's name, as a script's
+    // reader takes them; the Translation stands in when there is no table.
+    long long language = -1, codePage = -1;
+    if (!info.Tables.empty() && info.Tables[0].Name.size() == 8) {
+        const std::string& name = info.Tables[0].Name;
+        bool hex = true;
+        for (char c : name)
+            hex = hex && IsHexDigit(c);
+        if (hex) {
+            language = std::stoll(name.substr(0, 4), nullptr, 16);
+            codePage = std::stoll(name.substr(4, 4), nullptr, 16);
+        }
+    }
+    if (language < 0 && !info.Translations.empty()) {
+        language = info.Translations[0].first;
+        codePage = info.Translations[0].second;
+    }
+    if (language >= 0) {
+        record.LanguageID = FindContaining(LanguageTable(), LanguageIDText(language));
+        record.CodePage = FindContaining(CodePageTable(), CodePageText(codePage));
+        if (record.LanguageID == NoRow)
+            notes.push_back("Unknown LanguageID " + LanguageIDText(language));
+        if (record.CodePage == NoRow)
+            notes.push_back("Unknown CodePage " + CodePageText(codePage));
+    }
+
+    if (!info.Tables.empty()) {
+        for (const CompiledString& string : info.Tables[0].Strings) {
+            int key = -1;
+            for (int k = 0; k < StringKeyCount; ++k) {
+                if (StringKeys()[k] == string.Key)
+                    key = k;
+            }
+            if (key < 0) {
+                notes.push_back("The string " + Quote(string.Key) +
+                                " has no field in the form and is left out");
+                continue;
+            }
+            if (!string.IsText) {
+                notes.push_back("The string " + string.Key +
+                                " holds a binary value and is left out");
+                continue;
+            }
+            std::string text = ScriptTextOfCompiled(string.Value);
+            // A text that would read as a marker gets one of its own.
+            if (text.empty())
+                text = "\\0";
+            else if (text[0] == '\\' && text.size() > 1 &&
+                     (text[1] == '0' || text[1] == '#' || text[1] == '\\'))
+                text.insert(0, "\\");
+            record.StringValues[key] = std::move(text);
+        }
+    }
+    for (std::size_t t = 1; t < info.Tables.size(); ++t)
+        notes.push_back("The string table " + info.Tables[t].Name +
+                        " is left out: the form holds one table");
+    return imported;
+}
+
+Findings CompareWithCompiled(const VersionRecord& record, const CompiledVersionInfo& info) {
+    Findings findings;
+    Comparison compare(findings);
+    const FixedFileInfo& fixed = info.Fixed;
+    CompareFixedVersion("FILEVERSION", record.HFileVersion, fixed.FileVersionMS,
+                        fixed.FileVersionLS, findings);
+    CompareFixedVersion("PRODUCTVERSION", record.HProductVersion, fixed.ProductVersionMS,
+                        fixed.ProductVersionLS, findings);
+    compare.Number("FILEFLAGSMASK", FileFlagsMask, fixed.FileFlagsMask, "0x3F");
+    const std::uint32_t flags = ExpectedFlags(record);
+    if (flags != fixed.FileFlags)
+        compare.Differ("FILEFLAGS", FlagNames(flags), FlagNames(fixed.FileFlags));
+    compare.Number("FILEOS", ValueOf(FileOSValues, record.FileOS), fixed.FileOS, record.FileOS);
+    compare.Number("FILETYPE", ValueOf(FileTypeValues, record.FileType), fixed.FileType,
+                   record.FileType);
+    std::optional<std::uint32_t> subType = SubTypeValue(record.FileType, record.FileSubType);
+    if (!subType) {
+        Expected<std::vector<std::uint64_t>> number = ParseVersionNumbers(record.FileSubType);
+        if (number && number->size() == 1 && number->front() <= 0xFFFFFFFFu)
+            subType = static_cast<std::uint32_t>(number->front());
+    }
+    compare.Number("FILESUBTYPE", subType, fixed.FileSubtype, record.FileSubType);
+
+    const bool rows = record.LanguageID >= 0 &&
+                      static_cast<std::size_t>(record.LanguageID) < LanguageTable().size() &&
+                      record.CodePage >= 0 &&
+                      static_cast<std::size_t>(record.CodePage) < CodePageTable().size();
+    const int language = rows ? LanguageValue(LanguageTable()[record.LanguageID]) : 0;
+    const int codePage = rows ? CodePageValue(CodePageTable()[record.CodePage]) : 0;
+    if (info.Tables.empty()) {
+        findings.push_back({"StringFileInfo", "The compiled resource holds no string table"});
+    } else {
+        const std::string name =
+            Hex4(static_cast<unsigned>(language)) + Hex4(static_cast<unsigned>(codePage));
+        std::string compiledName = info.Tables[0].Name;
+        for (char& c : compiledName)
+            c = (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (rows && compiledName != name)
+            compare.Differ("StringFileInfo", "the table " + name,
+                           "the table " + info.Tables[0].Name);
+        if (info.Tables.size() > 1)
+            findings.push_back({"StringFileInfo", "The compiled resource holds " +
+                                                      std::to_string(info.Tables.size()) +
+                                                      " string tables; the script holds one"});
+        CompareStrings(record, info.Tables[0], findings);
+    }
+    if (rows) {
+        const std::string expected =
+            "0x" + Hex4(static_cast<unsigned>(language)) + ", " + std::to_string(codePage);
+        std::string compiled;
+        for (const auto& [l, c] : info.Translations)
+            compiled +=
+                (compiled.empty() ? "" : "; ") + ("0x" + Hex4(l)) + ", " + std::to_string(c);
+        if (compiled != expected)
+            compare.Differ("Translation", expected, compiled.empty() ? "missing" : compiled);
+    }
+    return findings;
+}
+
+} // namespace qm

@@ -1,0 +1,27 @@
+//===- PeResources.h - The resources of a PE file (.exe, .dll) ----*- C++ -*-===//
+//
+// Finds the resource directory through the optional header, maps it to the
+// file through the section table and walks its three levels (type, name,
+// language) with loops, not recursion. Entries that point back into the
+// tree cannot make the walk endless: it visits a bounded number of entries.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "ResourceFile.h"
+#include "Status.h"
+
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+/// True when `bytes` begin with the "MZ" of an executable.
+bool LooksLikePeFile(std::string_view bytes);
+
+/// Every resource of a PE file (PE32 or PE32+), in directory order, with
+/// views into `bytes`. A file without a resource directory has none. Fails
+/// with a message naming the offset of what is out of bounds. Never throws.
+Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes);
+
+} // namespace qm

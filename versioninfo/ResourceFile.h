@@ -1,0 +1,47 @@
+//===- ResourceFile.h - The resources of a compiled .res file -----*- C++ -*-===//
+//
+// A 32-bit .res file is a sequence of entries, each a header (data size,
+// header size, type, name, flags, language) followed by its data, both
+// padded to four bytes; the first entry is an empty marker. The parser
+// lists the entries with views into the input; it never copies the data.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+/// RT_VERSION, the resource type of a version resource.
+constexpr std::uint16_t VersionResourceType = 16;
+
+/// A resource type or name: a number, or a text (UTF-8).
+struct ResourceId {
+    bool IsNumber = true;
+    std::uint16_t Number = 0;
+    std::string Text;
+};
+
+struct ResourceEntry {
+    ResourceId Type;
+    ResourceId Name;
+    std::uint16_t Language = 0;
+    std::string_view Data;  ///< a view into the bytes given to the parser
+    std::size_t Offset = 0; ///< where Data begins in those bytes
+};
+
+/// True when `bytes` begin with the empty marker entry of a 32-bit .res.
+bool LooksLikeResFile(std::string_view bytes);
+
+/// Every entry of a .res file but the empty marker, in file order. Fails
+/// with a message naming the offset when a size or a name runs past the
+/// end of the file. Never throws.
+Expected<std::vector<ResourceEntry>> ParseResFile(std::string_view bytes);
+
+} // namespace qm

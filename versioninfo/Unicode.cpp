@@ -1,0 +1,138 @@
+//===- Unicode.cpp - UTF-8, UTF-16 and Windows-1252 conversions ------------===//
+
+#include "versioninfo/Unicode.h"
+
+namespace qm {
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+/// Length and value of the well-formed UTF-8 sequence at `at`; length 0
+/// when there is none (overlong forms and surrogates are not well-formed).
+std::size_t Utf8At(std::string_view bytes, std::size_t at, char32_t& value) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    if (lead < 0x80) {
+        value = lead;
+        return 1;
+    }
+    std::size_t length;
+    char32_t min;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, min = 0x80, value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, min = 0x800, value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, min = 0x10000, value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - at < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[at + i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+bool IsWellFormedUtf8(std::string_view bytes) {
+    char32_t value;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8At(bytes, at, value);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::u32string DecodeUtf8(std::string_view bytes) {
+    std::u32string text;
+    text.reserve(bytes.size());
+    char32_t value;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8At(bytes, at, value);
+        text += length ? value : Replacement;
+        at += length ? length : 1;
+    }
+    return text;
+}
+
+std::u32string DecodeWindows1252(std::string_view bytes) {
+    // 0x80..0x9F; zero marks the unassigned bytes.
+    static const char16_t High[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    std::u32string text;
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte <= 0x9F && High[byte - 0x80] != 0)
+            text += High[byte - 0x80];
+        else
+            text += byte;
+    }
+    return text;
+}
+
+std::u32string DecodeScriptBytes(std::string_view bytes) {
+    return IsWellFormedUtf8(bytes) ? DecodeUtf8(bytes) : DecodeWindows1252(bytes);
+}
+
+std::string EncodeUtf8(std::u32string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char32_t c : text) {
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = Replacement;
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += static_cast<char>(0xC0 | (c >> 6));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (c >> 12));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (c >> 18));
+            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+std::u32string DecodeUtf16Le(std::string_view bytes) {
+    std::u32string text;
+    text.reserve(bytes.size() / 2);
+    auto unit = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    };
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t i = 0; i < units; ++i) {
+        const char32_t first = unit(i);
+        if (first >= 0xD800 && first <= 0xDBFF && i + 1 < units) {
+            const char32_t second = unit(i + 1);
+            if (second >= 0xDC00 && second <= 0xDFFF) {
+                text += 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
+                ++i;
+                continue;
+            }
+        }
+        text += (first >= 0xD800 && first <= 0xDFFF) ? Replacement : first;
+    }
+    return text;
+}
+
+} // namespace qm

@@ -1,0 +1,70 @@
+//===- VersionInfoBlock.h - Decoding a compiled VS_VERSIONINFO ----*- C++ -*-===//
+//
+// A version resource is a tree of blocks, each a length, a value length, a
+// type, a UTF-16 key and a value, padded to four bytes, then its children:
+// VS_VERSION_INFO holds the fixed file information and the blocks
+// StringFileInfo (string tables of key/value pairs) and VarFileInfo (the
+// Translation pairs). The tree is fixed in depth, so the decoder walks it
+// with loops; every length is checked against its parent's end.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+/// VS_FIXEDFILEINFO, field for field.
+struct FixedFileInfo {
+    std::uint32_t Signature = 0;
+    std::uint32_t StrucVersion = 0;
+    std::uint32_t FileVersionMS = 0;
+    std::uint32_t FileVersionLS = 0;
+    std::uint32_t ProductVersionMS = 0;
+    std::uint32_t ProductVersionLS = 0;
+    std::uint32_t FileFlagsMask = 0;
+    std::uint32_t FileFlags = 0;
+    std::uint32_t FileOS = 0;
+    std::uint32_t FileType = 0;
+    std::uint32_t FileSubtype = 0;
+    std::uint32_t FileDateMS = 0;
+    std::uint32_t FileDateLS = 0;
+};
+
+/// One string of a table; key and value in UTF-8, the value up to its
+/// first NUL (what every reader of version resources shows).
+struct CompiledString {
+    std::string Key;
+    std::string Value;
+    bool IsText = true; ///< false for a binary value (a number list)
+};
+
+struct CompiledStringTable {
+    std::string Name; ///< the block name, e.g. "040904E4"
+    std::vector<CompiledString> Strings;
+};
+
+struct CompiledVersionInfo {
+    FixedFileInfo Fixed;
+    std::vector<CompiledStringTable> Tables;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> Translations; ///< language, code page
+};
+
+/// VS_FFI_SIGNATURE.
+constexpr std::uint32_t FixedInfoSignature = 0xFEEF04BD;
+
+/// Decodes the data of a version resource. `fileOffset` is where `data`
+/// starts in its file, so that messages name file offsets. Fails with a
+/// message naming the block and its offset when a length runs past its
+/// parent, a key has no end or the fixed information is missing. Blocks
+/// it does not know are skipped. Never throws.
+Expected<CompiledVersionInfo> DecodeVersionInfo(std::string_view data, std::size_t fileOffset = 0);
+
+} // namespace qm
