@@ -16,14 +16,30 @@ namespace qm {
 namespace {
 
 /// The file's bytes, or "Can't open PATH" on stderr, as the window's Open
-/// reports it.
+/// reports it (with the reason for a file turned away for its size or
+/// kind). A pipe such as the shell's <(...) is read too, up to the same cap.
 std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
-    Expected<std::string> bytes = LoadFile(path);
+    LoadedFile bytes = LoadFile(path, FileSource::FileOrStream);
     if (!bytes) {
-        io.Err << "Can't open " << path << '\n';
+        if (bytes.Refused)
+            io.Err << bytes.message() << '\n';
+        else
+            io.Err << "Can't open " << path << '\n';
         return std::nullopt;
     }
     return std::move(*bytes);
+}
+
+/// Standard input whole, up to the cap on a script's size.
+std::optional<std::string> ReadCapped(std::istream& in) {
+    std::string text;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (text.size() + static_cast<std::uint64_t>(in.gcount()) > MaxScriptBytes)
+            return std::nullopt;
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    return text;
 }
 
 int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
@@ -54,7 +70,13 @@ int ShowCommand(const std::string& path, CliStreams& io) {
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io) {
     std::string json;
     if (jsonPath == "-") {
-        json.assign(std::istreambuf_iterator<char>(io.In), std::istreambuf_iterator<char>());
+        std::optional<std::string> text = ReadCapped(io.In);
+        if (!text) {
+            io.Err << "Can't read standard input: it holds more than " << (MaxScriptBytes >> 20)
+                   << " MB, too large for a document\n";
+            return ExitUsage;
+        }
+        json = std::move(*text);
     } else {
         std::optional<std::string> bytes = LoadInput(jsonPath, io);
         if (!bytes)
