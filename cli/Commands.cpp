@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "CliDefaults.h"
+#include "LossCheck.h"
 #include "RecordJson.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
@@ -42,6 +43,24 @@ std::optional<std::string> ReadCapped(std::istream& in) {
     return text;
 }
 
+/// True, after naming what would be lost, when writing the record back
+/// would drop part of the script.
+bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,
+                  CliStreams& io) {
+    const std::vector<std::string> losses = WhatWritingBackLoses(bytes, read);
+    if (losses.empty())
+        return false;
+    constexpr std::size_t Shown = 10;
+    io.Err << "Nothing written: the script written from " << path
+           << " would lose what the read could not take:\n";
+    for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
+        io.Err << "  " << losses[i] << '\n';
+    if (losses.size() > Shown)
+        io.Err << "  ... and " << losses.size() - Shown << " more\n";
+    io.Err << "Use --force to write it all the same.\n";
+    return true;
+}
+
 int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
     Lines imageLines;
     if (Status written = WriteScript(record, path, imageLines); !written) {
@@ -60,6 +79,12 @@ int ShowCommand(const std::string& path, CliStreams& io) {
     const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
     io.Out << ShowJson(result);
     io.Out.flush();
+    if (!io.Out) {
+        // A full disk or a closed pipe: the caller must not take a cut-short
+        // document for the whole one.
+        io.Err << "Can't write the document of " << path << " to standard output\n";
+        return ExitFailure;
+    }
     if (result.ConversionError) {
         io.Err << *result.ConversionError << '\n';
         return ExitFailure;
@@ -100,7 +125,7 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     return WriteDocument(record, outPath, io);
 }
 
-int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath,
+int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath, bool force,
                CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
@@ -113,6 +138,8 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& o
     }
     for (const std::string& report : read.Reports)
         io.Err << report << '\n';
+    if (!force && RefuseLosses(path, *bytes, read, io))
+        return ExitFailure;
     if (Status applied = ApplyEdits(edits, read.Record); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;

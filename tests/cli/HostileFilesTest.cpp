@@ -428,6 +428,14 @@ TEST_F(CliHostile, StreamsAreReadUpToTheCapAndBigFilesAreRefused) {
     EXPECT_EQ(fs::file_size(path("big.rc")), (64u << 20) + 1);
 }
 
+TEST_F(CliHostile, ShowFailsWhenItsOutputCannotBeWritten) {
+    WriteBytes(path("app.rc"), StableExample());
+    OutputFile = "/dev/full";
+    const RunResult shown = run({"show", "app.rc"});
+    EXPECT_EQ(shown.ExitCode, 1);
+    EXPECT_NE(shown.Err.find("standard output"), std::string::npos) << shown.Err;
+}
+
 // --- Settings ---------------------------------------------------------------
 
 class CliHostileSettings : public CliHostile {
