@@ -77,6 +77,7 @@ public:
             arguments << FromBytes(argument);
         process.setArguments(arguments);
 #endif
+        LastProcessId = 0; // a failed start must not answer for an earlier one
         qint64 processId = 0;
         if (!process.startDetached(&processId))
             return Status::Fail(process.errorString().toStdString());
