@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "CliDefaults.h"
+#include "CommandSupport.h"
 #include "RecordJson.h"
 #include "VersionCommands.h"
 #include "versioninfo/CompiledVersion.h"
@@ -17,24 +18,16 @@ namespace qm {
 
 namespace {
 
-/// The file's bytes, or "Can't open PATH" on stderr, as the window's Open
-/// reports it.
-std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
-    Expected<std::string> bytes = LoadFile(path);
-    if (!bytes) {
-        io.Err << "Can't open " << path << '\n';
-        return std::nullopt;
+/// Standard input whole, up to the cap on a script's size.
+std::optional<std::string> ReadCapped(std::istream& in) {
+    std::string text;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (text.size() + static_cast<std::uint64_t>(in.gcount()) > MaxScriptBytes)
+            return std::nullopt;
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
-    return std::move(*bytes);
-}
-
-int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
-    Lines imageLines;
-    if (Status written = WriteScript(record, path, imageLines); !written) {
-        io.Err << written.message() << '\n';
-        return ExitFailure;
-    }
-    return ExitSuccess;
+    return text;
 }
 
 } // namespace
@@ -48,6 +41,12 @@ int ShowCommand(const std::string& path, CliStreams& io) {
     const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
     io.Out << ShowJson(result);
     io.Out.flush();
+    if (!io.Out) {
+        // A full disk or a closed pipe: the caller must not take a cut-short
+        // document for the whole one.
+        io.Err << "Can't write the document of " << path << " to standard output\n";
+        return ExitFailure;
+    }
     if (result.ConversionError) {
         io.Err << *result.ConversionError << '\n';
         return ExitFailure;
@@ -58,7 +57,13 @@ int ShowCommand(const std::string& path, CliStreams& io) {
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io) {
     std::string json;
     if (jsonPath == "-") {
-        json.assign(std::istreambuf_iterator<char>(io.In), std::istreambuf_iterator<char>());
+        std::optional<std::string> text = ReadCapped(io.In);
+        if (!text) {
+            io.Err << "Can't read standard input: it holds more than " << (MaxScriptBytes >> 20)
+                   << " MB, too large for a document\n";
+            return ExitUsage;
+        }
+        json = std::move(*text);
     } else {
         std::optional<std::string> bytes = LoadInput(jsonPath, io);
         if (!bytes)
@@ -83,7 +88,7 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     return WriteDocument(record, outPath, io);
 }
 
-int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath,
+int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath, bool force,
                CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
@@ -102,6 +107,8 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& o
     }
     for (const std::string& report : read.Reports)
         io.Err << report << '\n';
+    if (!force && RefuseLosses(path, *bytes, read, io))
+        return ExitFailure;
     if (Status applied = ApplyEdits(edits, read.Record); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;

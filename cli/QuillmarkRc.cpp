@@ -81,6 +81,8 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs -o OUT");
     if (!shape.TakesPart && parser.isSet("part"))
         return Status::Fail("--part is not an option of " + command);
+    if (command != "set" && command != "bump" && parser.isSet("force"))
+        return Status::Fail("--force is not an option of " + command);
     return Status::Ok();
 }
 
@@ -101,7 +103,7 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
         return VerifyCommand(path, ArgumentBytes(parser.positionalArguments().at(2)), io);
     if (command == "bump")
         return BumpCommand(path, ArgumentBytes(parser.value("part")),
-                           ArgumentBytes(parser.value("output")), io);
+                           ArgumentBytes(parser.value("output")), parser.isSet("force"), io);
     Expected<Edits> edits = ParseEdits(parser);
     if (!edits) {
         io.Err << edits.message() << '\n';
@@ -109,7 +111,8 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
     }
     if (command == "new")
         return NewCommand(path, *edits, io);
-    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), io);
+    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), parser.isSet("force"),
+                      io);
 }
 
 } // namespace
@@ -131,8 +134,16 @@ Commands:
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
                                Its comment and include lines are those of
                                the template Initial.rc (see the README).
-  set FILE [EDITS] [-o OUT]    Read the script FILE (its reports go to stderr),
+  set FILE [EDITS] [-o OUT] [--force]
+                               Read the script FILE (its reports go to stderr),
                                apply the edits, write back to FILE or to OUT.
+                               Refuses when the script written would lose
+                               part of FILE: another resource, a second
+                               language block, an extra VALUE key, a comment
+                               inside the block, text after a NUL byte, or a
+                               missing VERSIONINFO, BEGIN, StringFileInfo
+                               block or END ("Can't find ..."). The message
+                               names each line; --force writes all the same.
   check FILE                   Print what a compiler would refuse or wrap:
                                fixed versions that are not four numbers of
                                0 to 65535 (a dotted 1.2.3 is shown in its
@@ -144,13 +155,14 @@ Commands:
                                an executable to OUT as a script.
   verify SCRIPT COMPILED       Compare a script with its .res file (or an
                                executable) and print every difference.
-  bump FILE [--part P] [-o OUT]
+  bump FILE [--part P] [-o OUT] [--force]
                                Add one to part P (major, minor, patch or
                                build; default build) of FILEVERSION and
                                PRODUCTVERSION; the parts after it restart
                                at 0. FileVersion and ProductVersion strings
                                that agreed with the old version get the new
                                one; the rest stays. Prints the new versions.
+                               Refuses what would lose part of FILE, as set.
 
 Edits:
   --file-version T             FILEVERSION text, written as given; a dotted
@@ -185,6 +197,7 @@ Other options:
   -o, --output OUT             set, bump: write to OUT instead of FILE;
                                import: the script to write.
   --part P                     bump: major, minor, patch or build.
+  --force                      set, bump: write even when part of FILE is lost.
   --from JSON                  write: the JSON document's file, or -.
   -h, --help                   Show this help.
   -v, --version                Show the program version.
@@ -210,7 +223,8 @@ byte, whatever the script's code page. Arguments are taken as the bytes given.
 Exit codes:
   0  done; show: the read ran to its end, with or without reports
   1  a conversion error in the block name stopped the read (show still
-     prints the JSON; set writes nothing), or the script could not be written
+     prints the JSON; set writes nothing), set refused to lose part of FILE,
+     show could not write its output, or the script could not be written
      (no language or code page row, or a file error); the target is untouched
      check: there are findings; verify: there are differences, or the
      compiled file can't be read; import: the compiled file can't be read;
@@ -226,6 +240,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption({"o", "output"}, "set: write to OUT.", "OUT"));
     parser.addOption(QCommandLineOption("from", "write: the JSON document.", "JSON"));
     parser.addOption(QCommandLineOption("part", "bump: the part to increment.", "PART"));
+    parser.addOption(QCommandLineOption("force", "set, bump: write even what loses part of FILE."));
     AddEditOptions(parser);
 
     if (!parser.parse(ArgumentTexts(args)))

@@ -3,6 +3,7 @@
 #include "VersionCommands.h"
 
 #include "CliDefaults.h"
+#include "CommandSupport.h"
 #include "RecordJson.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
@@ -15,15 +16,6 @@
 namespace qm {
 
 namespace {
-
-std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
-    Expected<std::string> bytes = LoadFile(path);
-    if (!bytes) {
-        io.Err << "Can't open " << path << '\n';
-        return std::nullopt;
-    }
-    return std::move(*bytes);
-}
 
 /// The document a file holds: read as a script, or from its compiled
 /// version resource. Reports and notes go to standard error.
@@ -86,15 +78,6 @@ std::string CompiledMember(const CompiledResource& resource) {
     return out;
 }
 
-int WriteRecord(const VersionRecord& record, const std::string& path, CliStreams& io) {
-    Lines imageLines;
-    if (Status written = WriteScript(record, path, imageLines); !written) {
-        io.Err << written.message() << '\n';
-        return ExitFailure;
-    }
-    return ExitSuccess;
-}
-
 } // namespace
 
 int CheckCommand(const std::string& path, CliStreams& io) {
@@ -148,7 +131,7 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
         io.Err << path << ": " << note << '\n';
     // The symbolic names the script is written with come from winver.h.
     imported.Record.ComIncLines = {"#include <winver.h>"};
-    return WriteRecord(imported.Record, outPath, io);
+    return WriteDocument(imported.Record, outPath, io);
 }
 
 int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io) {
@@ -174,7 +157,7 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
 }
 
 int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
-                CliStreams& io) {
+                bool force, CliStreams& io) {
     const std::optional<VersionPart> which = VersionPartNamed(part.empty() ? "build" : part);
     if (!which) {
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
@@ -187,17 +170,25 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << path << " is a compiled file; bump works on the script\n";
         return ExitUsage;
     }
-    const std::optional<VersionRecord> record = DocumentOf(path, *bytes, io);
-    if (!record)
+    const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
+    if (read.ConversionError) {
+        io.Err << path << ": " << *read.ConversionError << '\n';
         return ExitFailure;
-    Expected<BumpResult> bumped = BumpVersion(*record, *which);
+    }
+    for (const std::string& report : read.Reports)
+        io.Err << path << ": " << report << '\n';
+    // Bump rewrites the whole script, so it guards what the read left out
+    // exactly as set does.
+    if (!force && RefuseLosses(path, *bytes, read, io))
+        return ExitFailure;
+    Expected<BumpResult> bumped = BumpVersion(read.Record, *which);
     if (!bumped) {
         io.Err << bumped.message() << '\n';
         return ExitFailure;
     }
     for (const std::string& note : bumped->Notes)
         io.Err << note << '\n';
-    const int written = WriteRecord(bumped->Record, outPath.empty() ? path : outPath, io);
+    const int written = WriteDocument(bumped->Record, outPath.empty() ? path : outPath, io);
     if (written == ExitSuccess)
         io.Out << "FILEVERSION " << bumped->Record.HFileVersion << "\nPRODUCTVERSION "
                << bumped->Record.HProductVersion << '\n';

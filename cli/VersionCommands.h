@@ -30,7 +30,8 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
 
 /// Bumps one part ("major", "minor", "patch", "build") of both fixed
 /// versions and the agreeing strings; writes to `outPath` (FILE when empty).
+/// Like set, refuses what would lose part of FILE unless `force`.
 int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
-                CliStreams& io);
+                bool force, CliStreams& io);
 
 } // namespace qm

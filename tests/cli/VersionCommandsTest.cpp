@@ -171,6 +171,18 @@ TEST_F(VersionCommandsTest, BumpIncrementsOnePartAndRefusesWhatItCannot) {
     EXPECT_EQ(bump.ExitCode, 1);
     EXPECT_TRUE(bump.Err.contains("already 65535")) << bump.Err.toStdString();
     EXPECT_EQ(readBytes("Example2.rc"), before);
+
+    // A rewrite that would drop another resource needs --force, as for set.
+    QFile extra(path("Example2.rc"));
+    ASSERT_TRUE(extra.open(QIODevice::Append));
+    extra.write("STRINGTABLE\r\nBEGIN\r\n  1, \"kept\"\r\nEND\r\n");
+    extra.close();
+    const QByteArray withTable = readBytes("Example2.rc");
+    bump = rc({"bump", "Example2.rc", "--part", "major"});
+    EXPECT_EQ(bump.ExitCode, 1);
+    EXPECT_TRUE(bump.Err.contains("STRINGTABLE")) << bump.Err.toStdString();
+    EXPECT_EQ(readBytes("Example2.rc"), withTable);
+    EXPECT_EQ(rc({"bump", "Example2.rc", "--part", "major", "--force"}).ExitCode, 0);
 }
 
 } // namespace

@@ -1,0 +1,51 @@
+//===- CommandSupport.cpp - Input, output and loss checks shared by commands -===//
+
+#include "CommandSupport.h"
+
+#include "LossCheck.h"
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptWriter.h"
+
+#include <iostream>
+#include <vector>
+
+namespace qm {
+
+std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
+    LoadedFile bytes = LoadFile(path, FileSource::FileOrStream);
+    if (!bytes) {
+        if (bytes.Refused)
+            io.Err << bytes.message() << '\n';
+        else
+            io.Err << "Can't open " << path << '\n';
+        return std::nullopt;
+    }
+    return std::move(*bytes);
+}
+
+bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,
+                  CliStreams& io) {
+    const std::vector<std::string> losses = WhatWritingBackLoses(bytes, read);
+    if (losses.empty())
+        return false;
+    constexpr std::size_t Shown = 10;
+    io.Err << "Nothing written: the script written from " << path
+           << " would lose what the read could not take:\n";
+    for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
+        io.Err << "  " << losses[i] << '\n';
+    if (losses.size() > Shown)
+        io.Err << "  ... and " << losses.size() - Shown << " more\n";
+    io.Err << "Use --force to write it all the same.\n";
+    return true;
+}
+
+int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
+    Lines imageLines;
+    if (Status written = WriteScript(record, path, imageLines); !written) {
+        io.Err << written.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+} // namespace qm
