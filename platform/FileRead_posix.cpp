@@ -1,0 +1,88 @@
+//===- FileRead_posix.cpp - Read a whole file on POSIX systems ------------===//
+
+#include "platform/FileRead.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::platform {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : Fd(fd) {}
+    ~FileDescriptor() {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return Fd; }
+
+private:
+    int Fd;
+};
+
+FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
+    FileReadResult result;
+    result.Result = outcome;
+    result.Reason = std::move(reason);
+    return result;
+}
+
+bool IsStream(mode_t mode) {
+    return S_ISFIFO(mode) || S_ISCHR(mode);
+}
+
+} // namespace
+
+FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
+    // O_NONBLOCK: opening a FIFO that has no writer returns at once instead
+    // of waiting for one. O_NOCTTY: a terminal never becomes ours.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0)
+        return Failed(FileReadResult::CantOpen, std::strerror(errno));
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0)
+        return Failed(FileReadResult::CantOpen, std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return Failed(FileReadResult::NotRegularFile, "it is a folder");
+    const bool regular = S_ISREG(info.st_mode);
+    if (!regular && (source == ReadSource::RegularFile || !IsStream(info.st_mode)))
+        return Failed(FileReadResult::NotRegularFile, "it is not a regular file");
+    if (regular && static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        return Failed(FileReadResult::TooLarge, std::string());
+
+    // From here on a read waits for data, so a stream is read to its end.
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return Failed(FileReadResult::CantRead, std::strerror(errno));
+
+    FileReadResult result;
+    if (regular)
+        result.Bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failed(FileReadResult::CantRead, std::strerror(errno));
+        }
+        // A file that grew after the check, or a stream, stops at the cap.
+        if (result.Bytes.size() + static_cast<std::uint64_t>(got) > maxBytes)
+            return Failed(FileReadResult::TooLarge, std::string());
+        result.Bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    result.Result = FileReadResult::Read;
+    return result;
+}
+
+} // namespace qm::platform

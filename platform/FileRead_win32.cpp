@@ -1,0 +1,114 @@
+//===- FileRead_win32.cpp - Read a whole file on Windows ------------------===//
+
+#include "platform/FileRead.h"
+
+#include <windows.h>
+
+namespace qm::platform {
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : Value(handle) {}
+    ~Handle() {
+        if (Value != INVALID_HANDLE_VALUE)
+            CloseHandle(Value);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return Value; }
+
+private:
+    HANDLE Value;
+};
+
+/// The path as UTF-16, read from the ANSI code page as fopen would.
+std::wstring Widen(const std::string& bytes) {
+    if (bytes.empty())
+        return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], length);
+    return wide;
+}
+
+/// The system's words for `error`, without the closing period and line end.
+std::string ErrorText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message =
+        length && text ? std::string(text, length) : "system error " + std::to_string(error);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
+    FileReadResult result;
+    result.Result = outcome;
+    result.Reason = std::move(reason);
+    return result;
+}
+
+} // namespace
+
+FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
+    const std::wstring wide = Widen(path);
+    if (wide.empty())
+        return Failed(FileReadResult::CantOpen, ErrorText(ERROR_INVALID_NAME));
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Failed(FileReadResult::NotRegularFile, "it is a folder");
+    // Sharing everything: another program may have the file open, as an
+    // editor often has.
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
+        return Failed(FileReadResult::CantOpen, ErrorText(GetLastError()));
+
+    const DWORD type = GetFileType(file.get());
+    const bool regular = type == FILE_TYPE_DISK;
+    const bool stream = type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+    if (!regular && (source == ReadSource::RegularFile || !stream))
+        return Failed(FileReadResult::NotRegularFile, "it is not a regular file");
+
+    FileReadResult result;
+    if (regular) {
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file.get(), &size))
+            return Failed(FileReadResult::CantRead, ErrorText(GetLastError()));
+        if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+            return Failed(FileReadResult::TooLarge, std::string());
+        result.Bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            // A pipe whose writer has closed reports its end this way.
+            if (error == ERROR_BROKEN_PIPE)
+                break;
+            return Failed(FileReadResult::CantRead, ErrorText(error));
+        }
+        if (got == 0)
+            break;
+        if (result.Bytes.size() + got > maxBytes)
+            return Failed(FileReadResult::TooLarge, std::string());
+        result.Bytes.append(buffer, got);
+    }
+    result.Result = FileReadResult::Read;
+    return result;
+}
+
+} // namespace qm::platform
