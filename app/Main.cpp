@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 
+#include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/PathRules.h"
 #include "app/Prompts.h"
@@ -37,12 +38,6 @@ namespace qm {
 namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
-
-#ifdef _WIN32
-const QString BatchFileName = QStringLiteral("QuillmarkEX.bat");
-#else
-const QString BatchFileName = QStringLiteral("QuillmarkEX.sh");
-#endif
 
 std::string FileSystemPath(const QString& path) {
     const QByteArray encoded = QFile::encodeName(path);
@@ -109,13 +104,14 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate(const QStringList& arguments) {
     ImageLines.clear();
     const Status loaded = LoadSettings();
+    // The settings word their errors in UTF-8, from Qt's own texts.
     if (!loaded)
-        ShowErrorBox(FromLocalBytes(loaded.message()));
+        ShowErrorBox(QString::fromStdString(loaded.message()));
     ApplyPageFont();
     FixedInfoFocus = cmmComInc;
     StringInfoFocus = StringEdits[0];
     LogPath = ProgramDir + QStringLiteral("Quillmark.log");
-    BatchPath = ProgramDir + BatchFileName;
+    BatchPath = ProgramDir + QLatin1String(qm::BatchFileName());
     TemplatePath = ProgramDir + QStringLiteral("Initial.rc");
     CompilePending = false;
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
@@ -297,6 +293,8 @@ ScriptReadResult TFormMain::ReadScript() {
 }
 
 bool TFormMain::WriteScript() {
+    if (!FitEncodingToDocument())
+        return false;
     const VersionRecord record = DocumentRecord();
     Status written = Status::Ok();
     {
@@ -366,17 +364,32 @@ void TFormMain::ApplyRecord(const VersionRecord& record) {
         StringEdits[k]->setText(DecodeBytes(record.StringValues[k]));
 }
 
-VersionRecord TFormMain::DocumentRecord() {
-    const QStringList comIncLines = MemoLines(cmmComInc);
-    QStringList texts = comIncLines;
+QStringList TFormMain::DocumentTexts() const {
+    QStringList texts = MemoLines(cmmComInc);
     texts << cedHFileVersion->text() << cedHProductVersion->text() << ccbFileSubType->currentText();
     for (QLineEdit* edit : StringEdits)
         texts << edit->text();
-    // A character the document's encoding cannot hold moves the document to
-    // UTF-8 rather than being written as something else.
-    if (!CanEncode(texts, Encoding))
-        Encoding = TextEncoding::Utf8;
+    return texts;
+}
 
+// A character the document's encoding cannot hold is never written as
+// something else: the document moves to UTF-8, or the save is refused.
+bool TFormMain::FitEncodingToDocument() {
+    const QString unencodable = UnencodableCharacters(DocumentTexts(), Encoding);
+    if (unencodable.isEmpty())
+        return true;
+    if (MayMoveToUtf8(Encoding)) {
+        Encoding = TextEncoding::Utf8;
+        return true;
+    }
+    ShowErrorBox(QStringLiteral("%1 was not saved: the system's ANSI code page can't hold the "
+                                "characters %2. Replace them and save again.")
+                     .arg(CurrentFile, unencodable));
+    return false;
+}
+
+VersionRecord TFormMain::DocumentRecord() {
+    const QStringList comIncLines = MemoLines(cmmComInc);
     auto bytes = [this](const QString& text) { return EncodeText(text, Encoding); };
     VersionRecord record;
     record.ComIncLines.clear();

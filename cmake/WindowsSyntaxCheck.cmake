@@ -1,6 +1,6 @@
 # The target windows_syntax_check: every C++ source of the given Qt targets
 # parsed by the MinGW-w64 compiler as a Windows build would see it (_WIN32
-# and Q_OS_WIN on, so the Windows branches are the ones checked), against
+# and Q_OS_WIN on, and each *_posix.cpp replaced by its *_win32.cpp), against
 # the Qt headers of this machine. Nothing is linked: there is no Qt for
 # MinGW here, and Qt's headers are the same on every platform.
 #
@@ -32,6 +32,8 @@ function(qm_windows_syntax_check)
             if(NOT source MATCHES "\\.cpp$")
                 continue()
             endif()
+            # A per-system source is checked in its Windows form.
+            string(REGEX REPLACE "_posix\\.cpp$" "_win32.cpp" source ${source})
             get_filename_component(path ${source} ABSOLUTE BASE_DIR ${sourceDir})
             file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${path})
             set(stamp ${CMAKE_BINARY_DIR}/windows-check/${shown}.ok)

@@ -6,6 +6,8 @@
 //===----------------------------------------------------------------------===//
 #include "SafeSaveFixture.h"
 
+#include "platform/Files.h"
+
 #include <filesystem>
 
 namespace qm {
@@ -61,6 +63,21 @@ TEST_F(SafeSave, FailsForPathsThatCannotExist) {
     ExpectFailureNaming(SaveFileSafely(Dir + "/folder", "x"), Dir + "/folder");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "script.rc"}));
     EXPECT_EQ(*LoadFile(Target), "plain");
+}
+
+// Path bytes are the system's: on Windows ANSI code page bytes, which the
+// standard library alone would take for UTF-8.
+TEST_F(SafeSave, SavesAndLoadsUnderANonAsciiName) {
+    const fs::path wide = fs::u8path(u8"caf\u00e9 \u20ac.rc");
+    const std::string name = platform::PathBytes(wide);
+    if (platform::NativePath(name) != wide)
+        GTEST_SKIP() << "the system's code page holds no e-acute or euro sign";
+    const std::string path = Dir + "/" + name;
+    ASSERT_TRUE(SaveFileSafely(path, "x"));
+    ASSERT_TRUE(SaveFileSafely(path, "y"));
+    EXPECT_EQ(*LoadFile(path), "y");
+    EXPECT_TRUE(fs::is_regular_file(fs::path(Dir) / wide));
+    EXPECT_EQ(Entries().size(), 1u);
 }
 
 TEST_F(SafeSave, LoadFileNamesWhatCannotBeRead) {
