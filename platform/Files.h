@@ -33,8 +33,9 @@ std::FILE* OpenExistingForUpdate(const std::string& path);
 /// truncated. Null with errno set on failure.
 std::FILE* CreateExclusive(const std::string& path);
 
-/// Moves `from` over `to` in one step, replacing `to`; on Windows the move
+/// Renames `from` over `to` in one step, replacing `to` (not named
+/// ReplaceFile, which <windows.h> defines as a macro); on Windows the move
 /// is written through to the disk before it returns. False on failure.
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 } // namespace qm::platform

@@ -31,7 +31,7 @@ std::FILE* CreateExclusive(const std::string& path) {
     return file;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

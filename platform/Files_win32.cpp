@@ -38,7 +38,7 @@ std::FILE* CreateExclusive(const std::string& path) {
     return file;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     return MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

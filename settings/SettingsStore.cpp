@@ -85,7 +85,7 @@ ValueMap AllValues(QSettings& settings) {
 
 /// Moves `from` over `to`, replacing it in one step.
 bool ReplaceFile(const QString& from, const QString& to) {
-    return platform::ReplaceFile(QFileInfo(from).filesystemFilePath(),
+    return platform::RenameOver(QFileInfo(from).filesystemFilePath(),
                                  QFileInfo(to).filesystemFilePath());
 }
 
