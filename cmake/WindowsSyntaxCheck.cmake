@@ -2,7 +2,8 @@
 # parsed by the MinGW-w64 compiler as a Windows build would see it (_WIN32
 # and Q_OS_WIN on, and each *_posix.cpp replaced by its *_win32.cpp), against
 # the Qt headers of this machine. Nothing is linked: there is no Qt for
-# MinGW here, and Qt's headers are the same on every platform.
+# MinGW here. Qt's headers differ between platforms only in their
+# configuration (qconfig.h), which here is Linux's.
 #
 # Only one shim is needed: -Wno-attributes, because MinGW warns that some
 # friend functions in Qt's headers are declared again without dllimport, a
