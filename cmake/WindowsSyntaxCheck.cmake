@@ -10,6 +10,7 @@
 # warning of Qt's own headers that every MinGW build of Qt code sees.
 find_program(QM_MINGW_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++)
 
+# A source is checked again when it or any header it includes changes.
 function(qm_windows_syntax_check)
     if(NOT QM_MINGW_CXX)
         add_custom_target(windows_syntax_check
@@ -45,10 +46,10 @@ function(qm_windows_syntax_check)
                         "$<$<BOOL:${defines}>:-D$<JOIN:${defines},;-D>>"
                         "$<$<BOOL:${ownIncludes}>:-I$<JOIN:${ownIncludes},;-I>>"
                         "$<$<BOOL:${otherIncludes}>:-isystem;$<JOIN:${otherIncludes},;-isystem;>>"
-                        ${path}
+                        -MD -MF ${stamp}.d -MT ${stamp} ${path}
                 COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
                 DEPENDS ${path}
-                IMPLICIT_DEPENDS CXX ${path}
+                DEPFILE ${stamp}.d
                 COMMAND_EXPAND_LISTS
                 COMMENT "Windows syntax check of ${shown}"
                 VERBATIM)
