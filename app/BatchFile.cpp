@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace qm {
 
 const char* BatchFileName() {
@@ -56,9 +58,65 @@ bool IsCmdSpecial(char c) {
     return std::string_view("&|<>^%!\"\r\n", 10).find(c) != std::string_view::npos || c == '\0';
 }
 
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+Status LineBreakRefused(std::string_view folder) {
+    return Status::Fail("The compiler folder \"" + std::string(folder) +
+                        "\" can't be written into the batch file: it holds a line break or a "
+                        "NUL byte, and the batch file's first line must stay one line.");
+}
+
+/// Where the first line of a shell script ends, as the shell reads it: a
+/// line break inside quotes or after a backslash does not end it. A quote
+/// left open ends it at the first line break, as a damaged line is replaced
+/// rather than taken to the end of the file.
+std::size_t ShellLineEnd(std::string_view bytes) {
+    char quote = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quote == '\'') {
+            if (c == '\'')
+                quote = 0;
+        } else if (c == '\\') {
+            ++i;
+        } else if (quote == '"') {
+            if (c == '"')
+                quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '#' && (i == 0 || bytes[i - 1] == ' ' || bytes[i - 1] == '\t')) {
+            // A comment: quotes in it are text, and it ends at the line break.
+            i = std::min(bytes.find_first_of(std::string_view("\n\0", 2), i), bytes.size()) - 1;
+        } else if (c == '\n' || c == '\0') {
+            return i > 0 && bytes[i - 1] == '\r' ? i - 1 : i;
+        }
+    }
+    return quote ? bytes.find_first_of(std::string_view("\r\n\0", 3)) : std::string_view::npos;
+}
+
+/// Where the first line of a cmd.exe batch file ends: a caret before the
+/// line break carries the line on.
+std::size_t CmdLineEnd(std::string_view bytes) {
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = bytes.find_first_of(std::string_view("\r\n\0", 3), at);
+        if (end == std::string_view::npos || end == 0 || bytes[end - 1] != '^' ||
+            bytes[end] == '\0')
+            return end;
+        at = bytes.find('\n', end);
+        if (at == std::string_view::npos)
+            return std::string_view::npos;
+        ++at;
+    }
+}
+
 } // namespace
 
 Expected<std::string> BatchFirstLine(std::string_view folder, PathStyle style) {
+    if (HasLineBreak(folder))
+        return LineBreakRefused(folder);
     if (style == PathStyle::Posix)
         return "path=" + ShellLiteral(folder);
     for (char c : folder)
@@ -80,13 +138,22 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
         return Status::Fail("The batch file " + batchPath +
                             " is empty: its first line must hold the compiler folder.");
 
-    Expected<std::string> firstLine = BatchFirstLine(ShortPath(compilerPath), NativePathStyle());
+    // Checked before the short form is taken: a folder that does not exist
+    // has none, and would otherwise slip through as an empty one.
+    if (HasLineBreak(compilerPath))
+        return LineBreakRefused(compilerPath);
+    const PathStyle style = NativePathStyle();
+    Expected<std::string> firstLine = BatchFirstLine(ShortPath(compilerPath), style);
     if (!firstLine)
         return Status::Fail(firstLine.message());
-    if (*firstLine == imageLines.front())
-        return Status::Ok();
 
-    std::size_t lineEnd = bytes->find_first_of(std::string_view("\r\n\0", 3));
+    // The whole first line as the shell (or cmd.exe) reads it is replaced,
+    // so a line that once spanned several lines is mended, not extended.
+    const std::size_t lineEnd =
+        style == PathStyle::Posix ? ShellLineEnd(*bytes) : CmdLineEnd(*bytes);
+    const std::string current = bytes->substr(0, lineEnd);
+    if (*firstLine == current)
+        return Status::Ok();
     std::string rest = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd);
     imageLines.front() = *firstLine;
     return SaveFileSafely(batchPath, *firstLine + rest);

@@ -33,16 +33,17 @@ const char* BatchFileName();
 std::string ShortPath(const std::string& path);
 
 /// The batch file's first line for the compiler folder `folder` (already in
-/// short form): "path=" and the folder. It must never run anything, so on
-/// POSIX a folder the shell would not take literally is put in single
-/// quotes, and on Windows a folder holding a line break or a character that
-/// cmd.exe treats specially is refused.
+/// short form): "path=" and the folder. It must never run anything, so a
+/// folder holding CR, LF or NUL is refused; on POSIX a folder the shell
+/// would not take literally is put in single quotes, and on Windows a
+/// folder holding a character that cmd.exe treats specially is refused.
 Expected<std::string> BatchFirstLine(std::string_view folder, PathStyle style);
 
 /// Sets the first line of the batch file at `batchPath` for the compiler
 /// folder `compilerPath`. The file's lines are read into `imageLines`. The
 /// file is rewritten only when the line changes, and then only the text of
-/// its first line: the line's end and every byte after it, and the file's
+/// its first line as the shell (cmd.exe) reads it, line breaks inside
+/// quotes (after a caret) included: the line's end and every byte after it, and the file's
 /// permissions, stay as they were (the shell script keeps its LF ends and
 /// its execute bit; the Windows batch file its CR LF ends). A missing, unreadable or empty batch
 /// file is an error naming the file, and nothing is written.

@@ -9,6 +9,7 @@
 #include "controls/DlgsPlus.h"
 #include "platform/DetachedStart.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "settings/AppSettings.h"
 
 #include <QFile>
@@ -75,11 +76,22 @@ public:
                 return Status::Fail(line.message());
             start.WindowsCommandLine = *line;
         }
-        const QString failure = platform::StartDetached(start);
+        qint64 processId = 0;
+        const QString failure = platform::StartDetached(start, &processId);
         if (!failure.isEmpty())
             return Status::Fail(failure.toLocal8Bit().toStdString());
+        LastProcessId = processId;
         return Status::Ok();
     }
+
+    std::optional<bool> LastStartEnded() override {
+        if (LastProcessId <= 0)
+            return std::nullopt;
+        return platform::ProcessHasEnded(LastProcessId);
+    }
+
+private:
+    qint64 LastProcessId = 0;
 };
 
 } // namespace
@@ -103,6 +115,15 @@ CompileRunner::CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> 
 }
 
 void CompileRunner::CompileClick() {
+    // A second run would write the same log and .res file as the first,
+    // and the first one's log would be shown as the second one's.
+    if (Window.CompilePending) {
+        ShowCompileBox(QStringLiteral("The previous compile is still running: its log %1 is not "
+                                      "complete yet. Nothing was saved or started; try again "
+                                      "once the Compiler page shows its log.")
+                           .arg(Window.LogPath));
+        return;
+    }
     // The button is disabled then; a call from code must not save a file
     // literally named "<New>".
     if (Window.CurrentFile == NewDocumentName || !Window.WriteScript())
@@ -131,8 +152,8 @@ void CompileRunner::CompileClick() {
     }
 
     if (settings.UseBatchFile) {
-        QFile::remove(Window.LogPath);
-        StartCommand(FormBatchCommand(inputs, style), true);
+        if (RemoveOldLog())
+            StartCommand(FormBatchCommand(inputs, style), true);
     } else {
         StartCommand(FormDirectCommand(inputs, style), false);
     }
@@ -164,6 +185,29 @@ void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool b
     }
 }
 
+// The run's log must be its own: a log left by an earlier run that can't be
+// removed (a read-only program folder) would be taken for this one's.
+bool CompileRunner::RemoveOldLog() {
+    QFile oldLog(Window.LogPath);
+    if (!oldLog.exists() || oldLog.remove())
+        return true;
+    ShowCompileBox(QStringLiteral("The log of the previous compile, %1, can't be removed: %2\n\n"
+                                  "The compiler was not started, as this run could not write "
+                                  "its own log there.")
+                       .arg(Window.LogPath, oldLog.errorString()));
+    return false;
+}
+
+void CompileRunner::ShowCompileBox(const QString& message) {
+    Window.UserPrompts().ShowMessage(&Window, QStringLiteral("Compile"), message,
+                                     MessageIcon::Critical);
+}
+
+void CompileRunner::EndPending() {
+    Window.CompilePending = false;
+    PendingCheck.stop();
+}
+
 void CompileRunner::ShowCannotStart(const QString& commandText, const QString& reason) {
     QString message =
         commandText.isEmpty()
@@ -177,11 +221,20 @@ void CompileRunner::CheckCompileDone() {
     if (Window.noteMain->currentIndex() == CompilerPage)
         Window.cmmResult->setFocus();
     std::optional<std::string> log = LoadFinishedLog(Bytes(Window.LogPath));
-    if (!log)
+    if (!log) {
+        // The script puts its log in place before it runs the compiler, so
+        // a run that has ended without one never wrote it.
+        if (StarterImpl->LastStartEnded().value_or(false) && !QFileInfo::exists(Window.LogPath)) {
+            EndPending();
+            ShowCompileBox(QStringLiteral("The compile script ended without writing its log "
+                                          "%1, so there is no output to show. Can that folder "
+                                          "be written to?")
+                               .arg(Window.LogPath));
+        }
         return;
+    }
     ShowLog(*log);
-    Window.CompilePending = false;
-    PendingCheck.stop();
+    EndPending();
     Window.raise();
     Window.activateWindow();
 }

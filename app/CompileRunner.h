@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace qm {
 
@@ -34,6 +35,10 @@ public:
     /// `minimized` asks for the compiler's window to start minimised, where
     /// the platform has such a thing. The error names the command.
     virtual Status Start(const CompileCommand& command, bool minimized) = 0;
+    /// Whether the process last started has ended; nothing when that can't
+    /// be told. A batch run that ended without leaving its log is reported
+    /// instead of being waited for.
+    virtual std::optional<bool> LastStartEnded() { return std::nullopt; }
 };
 
 /// The real starter: an argument vector, never a shell command line; on
@@ -53,12 +58,17 @@ public:
     /// Save & Compile: write the script, empty and show the Compiler page,
     /// start the command picked by the "32" toggle and the UseBatchFile
     /// setting. A batch run sets CompilePending only once it has started;
-    /// a command that can't be started is shown in a box.
+    /// a command that can't be started is shown in a box. While a batch run
+    /// is pending nothing is saved or started: a box says so. A batch run
+    /// whose previous log can't be removed is not started (that log would
+    /// be shown as this run's).
     void CompileClick();
 
     /// Once the batch run has released its log: the log, an empty line and
     /// the two time-stamp lines on the Compiler page, CompilePending cleared
-    /// and the window brought to the front. Until then it does nothing.
+    /// and the window brought to the front. When the run has ended without
+    /// writing a log, a box says so and CompilePending is cleared. Until
+    /// then it does nothing.
     void CheckCompileDone();
 
     /// The batch file's first line set for the compiler folder of the
@@ -70,6 +80,9 @@ public:
 private:
     void StartCommand(const Expected<CompileCommand>& command, bool batchMode);
     void ShowCannotStart(const QString& commandText, const QString& reason);
+    void ShowCompileBox(const QString& message);
+    bool RemoveOldLog();
+    void EndPending();
     void ShowLog(const std::string& logBytes);
 
     TFormMain& Window;

@@ -52,6 +52,18 @@ QString TableText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+/// Runs its action when it goes out of scope, however the scope is left.
+class OnExit {
+public:
+    explicit OnExit(std::function<void()> action) : Action(std::move(action)) {}
+    ~OnExit() { Action(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::function<void()> Action;
+};
+
 /// Shows a busy cursor for as long as it lives.
 class BusyCursor {
 public:
@@ -196,6 +208,9 @@ void TFormMain::NewClick() {
     ClearDocument();
     Status stopped = Status::Ok();
     if (TheAppSettings().UseInitialRC && QFileInfo(TemplatePath).isFile()) {
+        // Never left naming the template, even when the read throws: Save &
+        // Compile would then write the new document over it.
+        const OnExit unname([this] { SetFileName(NewDocumentName); });
         SetFileName(TemplatePath);
         stopped = ReadScript().Stop;
     }
@@ -223,22 +238,31 @@ void TFormMain::OpenClick() {
     TargetDir = PathFolder(chosen);
     TargetName = PathName(chosen);
     SetFileName(NewDocumentName);
-    CurrentFile = chosen;
-    const ScriptReadResult read = ReadScript();
-    CurrentFile = NewDocumentName;
+    ScriptReadResult read;
+    {
+        const OnExit unname([this] { CurrentFile = NewDocumentName; });
+        CurrentFile = chosen;
+        read = ReadScript();
+    }
     if (!read.Stop)
         ShowErrorBox(DecodeBytes(read.Stop.message()));
 }
 
 // A file that cannot be loaded leaves the window exactly as it was, name
 // included: otherwise Save & Compile would write the previous document's
-// values over the file that failed to load.
+// values over the file that failed to load. That holds for an exception
+// (say, memory running out) as much as for a reported failure.
 void TFormMain::ReadNamedFile(const QString& path) {
     const QString previous = CurrentFile;
-    SetFileName(path);
-    const ScriptReadResult read = ReadScript();
-    if (!read.Opened)
-        SetFileName(previous);
+    ScriptReadResult read;
+    {
+        const OnExit restore([this, &read, &previous] {
+            if (!read.Opened)
+                SetFileName(previous);
+        });
+        SetFileName(path);
+        read = ReadScript();
+    }
     if (!read.Stop)
         ShowErrorBox(DecodeBytes(read.Stop.message()));
 }
@@ -264,21 +288,28 @@ void TFormMain::ExitClick() {
 
 ScriptReadResult TFormMain::ReadScript() {
     ScriptReadResult result;
-    Expected<std::string> bytes = [this] {
+    // The file is loaded and read whole before anything in the window
+    // changes, so a failure on the way leaves the document as it was.
+    ReadResult read;
+    TextEncoding encoding = Encoding;
+    {
         BusyCursor busy;
-        return LoadFile(FileSystemPath(CurrentFile));
-    }();
-    if (!bytes) {
-        UserPrompts().ShowMessage(this, QStringLiteral("Open"),
-                                  QStringLiteral("Can't open ") + CurrentFile,
-                                  MessageIcon::Information);
-        return result;
+        const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
+        if (!bytes) {
+            // A file turned away for its kind or size says why; for any
+            // other failure the name is enough.
+            const QString text = bytes.Refused ? FromLocalBytes(bytes.message())
+                                               : QStringLiteral("Can't open ") + CurrentFile;
+            UserPrompts().ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
+            return result;
+        }
+        encoding = EncodingForFile(*bytes);
+        read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
     }
     result.Opened = true;
 
     ClearDocument();
-    Encoding = EncodingForFile(*bytes);
-    ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+    Encoding = encoding;
     ImageLines = std::move(read.ImageLines);
     ApplyRecord(read.Record);
     if (read.ConversionError) {
@@ -310,9 +341,19 @@ bool TFormMain::WriteScript() {
 }
 
 void TFormMain::ShowFileImage() {
+    // The page is a listing to read, not to edit: a line of megabytes would
+    // only cost seconds of layout and a great deal of memory, so it is cut.
+    constexpr std::size_t ShownLineBytes = 4096;
     QStringList listing;
-    for (const std::string& line : NumberedListing(ImageLines))
-        listing.append(DecodeBytes(line));
+    for (const std::string& line : NumberedListing(ImageLines)) {
+        if (line.size() <= ShownLineBytes) {
+            listing.append(DecodeBytes(line));
+            continue;
+        }
+        listing.append(
+            DecodeBytes(std::string_view(line).substr(0, ShownLineBytes)) +
+            QStringLiteral(" ... (%1 more bytes not shown)").arg(line.size() - ShownLineBytes));
+    }
     // One update for the whole listing, not one per line.
     cmmImage->setUpdatesEnabled(false);
     cmmImage->setPlainText(listing.join(QLatin1Char('\n')));

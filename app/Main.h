@@ -145,7 +145,8 @@ public:
     /// Writes the controls to CurrentFile and lists the script on File Image.
     /// A failure is shown in the error box and gives false.
     bool WriteScript();
-    /// Lists ImageLines, numbered, on File Image.
+    /// Lists ImageLines, numbered, on File Image; a line longer than 4096
+    /// bytes is shown cut, with the number of bytes left out.
     void ShowFileImage();
 
     /// The document as the controls hold it, in the document's encoding.

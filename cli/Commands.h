@@ -25,7 +25,8 @@ struct CliStreams {
     std::ostream& Err;
 };
 
-/// Reads `path` as the window's Open does and prints the document as JSON.
+/// Reads `path` as the window's Open does and prints the document as JSON;
+/// fails when the JSON cannot be written out.
 int ShowCommand(const std::string& path, CliStreams& io);
 
 /// Writes the JSON document read from `jsonPath` ("-": standard input).
@@ -35,7 +36,9 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
 int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io);
 
 /// Reads `path`, applies `edits` and writes to `outPath` (`path` when empty).
-int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath,
+/// Refuses, writing nothing, when the written script would lose part of
+/// the file (another resource, a missing landmark, ...) unless `force`.
+int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath, bool force,
                CliStreams& io);
 
 } // namespace qm

@@ -70,6 +70,8 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs --from JSON");
     if (!shape.TakesOutput && parser.isSet("output"))
         return Status::Fail("-o is not an option of " + command);
+    if (command != "set" && parser.isSet("force"))
+        return Status::Fail("--force is not an option of " + command);
     return Status::Ok();
 }
 
@@ -89,7 +91,8 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
     }
     if (command == "new")
         return NewCommand(path, *edits, io);
-    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), io);
+    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), parser.isSet("force"),
+                      io);
 }
 
 } // namespace
@@ -105,8 +108,16 @@ Commands:
   write OUT --from JSON        Write the JSON document (- for standard input)
                                to OUT as a script.
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
-  set FILE [EDITS] [-o OUT]    Read FILE (its reports go to standard error),
+  set FILE [EDITS] [-o OUT] [--force]
+                               Read FILE (its reports go to standard error),
                                apply the edits, write back to FILE or to OUT.
+                               Refuses when the script written would lose
+                               part of FILE: another resource, a second
+                               language block, an extra VALUE key, a comment
+                               inside the block, text after a NUL byte, or a
+                               missing VERSIONINFO, BEGIN, StringFileInfo
+                               block or END ("Can't find ..."). The message
+                               names each line; --force writes all the same.
 
 Edits:
   --file-version T             FILEVERSION text, written as given.
@@ -137,6 +148,7 @@ Edits:
 
 Other options:
   -o, --output OUT             set: write to OUT instead of FILE.
+  --force                      set: write even when part of FILE is lost.
   --from JSON                  write: the JSON document's file, or -.
   -h, --help                   Show this help.
   -v, --version                Show the program version.
@@ -162,7 +174,8 @@ byte, whatever the script's code page. Arguments are taken as the bytes given.
 Exit codes:
   0  done; show: the read ran to its end, with or without reports
   1  a conversion error in the block name stopped the read (show still
-     prints the JSON; set writes nothing), or the script could not be written
+     prints the JSON; set writes nothing), set refused to lose part of FILE,
+     show could not write its output, or the script could not be written
      (no language or code page row, or a file error); the target is untouched
   2  wrong arguments, an unknown name or key, or an input that can't be opened
 )";
@@ -174,6 +187,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption({"v", "version"}, "Show the program version."));
     parser.addOption(QCommandLineOption({"o", "output"}, "set: write to OUT.", "OUT"));
     parser.addOption(QCommandLineOption("from", "write: the JSON document.", "JSON"));
+    parser.addOption(QCommandLineOption("force", "set: write even what loses part of FILE."));
     AddEditOptions(parser);
 
     if (!parser.parse(ArgumentTexts(args)))

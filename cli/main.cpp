@@ -1,10 +1,14 @@
 //===- main.cpp - quillmark-rc, the command-line companion ----------------===//
 
 #include "QuillmarkRc.h"
+#include "platform/Process.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // A write past a file-size limit fails with an error, leaving the target
+    // as it was, instead of killing the program half way.
+    qm::platform::IgnoreFileSizeSignal();
     const std::vector<std::string> args(argv + 1, argv + argc);
     qm::CliStreams io{std::cin, std::cout, std::cerr};
     return qm::RunQuillmarkRc(args, io);

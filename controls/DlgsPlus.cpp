@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -150,6 +151,10 @@ void TFileDlgPlus::ApplySettings() {
         setDirectory(InitialDirValue);
     if (!FileNameValue.isEmpty() && !HasWildcards(FileNameValue))
         selectFile(FileNameValue);
+    else if (auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        // The dialog object is reused: without this, the name typed or chosen
+        // in the last run would be proposed again.
+        nameEdit->clear();
     ReadOnlyBox->setChecked(ReadOnlyCheckedValue);
     ReadOnlyBox->setVisible(ReadOnlyBoxShownValue);
 }

@@ -44,8 +44,9 @@ public:
     bool Execute();
 
     /// The file name proposed at the next run, or chosen by the last one. A
-    /// full path also opens its folder; a name with wildcards ("*.rc") is not
-    /// proposed as a name, since the filter already shows such files.
+    /// full path also opens its folder; a name with wildcards ("*.rc"), or
+    /// none, proposes no name at all (not even the last run's), since the
+    /// filter already shows such files.
     QString FileName() const { return FileNameValue; }
     void SetFileName(const QString& name) { FileNameValue = name; }
 

@@ -19,8 +19,9 @@ struct DetachedCommand {
     bool Minimized = false;
 };
 
-/// Starts `command` detached from the program. Empty on success, else the
-/// reason it could not be started.
-QString StartDetached(const DetachedCommand& command);
+/// Starts `command` detached from the program and sets `processId` to the
+/// started process's id. Empty on success, else the reason it could not be
+/// started.
+QString StartDetached(const DetachedCommand& command, qint64* processId);
 
 } // namespace qm::platform

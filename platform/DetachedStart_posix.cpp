@@ -6,12 +6,12 @@
 
 namespace qm::platform {
 
-QString StartDetached(const DetachedCommand& command) {
+QString StartDetached(const DetachedCommand& command, qint64* processId) {
     QProcess process;
     process.setWorkingDirectory(command.WorkingDir);
     process.setProgram(command.Program);
     process.setArguments(command.Arguments);
-    if (!process.startDetached())
+    if (!process.startDetached(processId))
         return process.errorString();
     return QString();
 }

@@ -8,7 +8,7 @@
 
 namespace qm::platform {
 
-QString StartDetached(const DetachedCommand& command) {
+QString StartDetached(const DetachedCommand& command, qint64* processId) {
     QProcess process;
     process.setWorkingDirectory(command.WorkingDir);
     process.setProgram(command.Program);
@@ -27,7 +27,7 @@ QString StartDetached(const DetachedCommand& command) {
             args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
             args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
         });
-    if (!process.startDetached())
+    if (!process.startDetached(processId))
         return process.errorString();
     return QString();
 }

@@ -24,7 +24,8 @@ struct FileReadResult {
     enum Outcome {
         Read,           ///< Bytes holds the whole file
         CantOpen,       ///< Reason gives the system's words
-        NotRegularFile, ///< a folder, FIFO, device or socket where a file was asked for
+        Folder,         ///< a folder, never read
+        NotRegularFile, ///< a FIFO, device or socket where a regular file was asked for
         TooLarge,       ///< more than the cap
         CantRead,       ///< opened, but a read failed; Reason gives the system's words
     };

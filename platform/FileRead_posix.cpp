@@ -51,7 +51,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
     if (::fstat(file.get(), &info) != 0)
         return Failed(FileReadResult::CantOpen, std::strerror(errno));
     if (S_ISDIR(info.st_mode))
-        return Failed(FileReadResult::NotRegularFile, "it is a folder");
+        return Failed(FileReadResult::Folder, "it is a folder");
     const bool regular = S_ISREG(info.st_mode);
     if (!regular && (source == ReadSource::RegularFile || !IsStream(info.st_mode)))
         return Failed(FileReadResult::NotRegularFile, "it is not a regular file");

@@ -67,7 +67,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
         return Failed(FileReadResult::CantOpen, ErrorText(ERROR_INVALID_NAME));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Failed(FileReadResult::NotRegularFile, "it is a folder");
+        return Failed(FileReadResult::Folder, "it is a folder");
     // Sharing everything: another program may have the file open, as an
     // editor often has.
     Handle file(CreateFileW(wide.c_str(), GENERIC_READ,

@@ -1,5 +1,7 @@
-//===- Process.h - Process-wide settings made at start-up ---------*- C++ -*-===//
+//===- Process.h - Process-wide settings and other processes ------*- C++ -*-===//
 #pragma once
+
+#include <cstdint>
 
 namespace qm::platform {
 
@@ -8,5 +10,11 @@ namespace qm::platform {
 /// not fit is reported and cleaned up like any other failed write. Call it
 /// once at start-up. Does nothing on Windows, which has no such signal.
 void IgnoreFileSizeSignal();
+
+/// True once the process `processId` (as a detached start reported it) has
+/// ended, also while it waits to be reaped by whoever adopted it; false while
+/// it runs. A process id that is reused after the end reads as running, so
+/// ask while the answer matters, not long after.
+bool ProcessHasEnded(std::int64_t processId);
 
 } // namespace qm::platform

@@ -162,6 +162,12 @@ AppSettings& TheAppSettings() {
 }
 
 Status LoadSettings(AppSettings& into) {
+    // Unreadable, the store would read as empty: every default applies, and
+    // the caller says why once.
+    if (Status readable = CheckSettingsReadable(); !readable) {
+        into = BuiltInAppSettings();
+        return Status::Fail(readable.message() + "; the built-in settings are used.");
+    }
     const std::unique_ptr<QSettings> store = OpenSettingsForReading();
     store->beginGroup(SettingsGroup);
     for (const Row& row : Rows) {

@@ -70,7 +70,8 @@ struct OptionEntries {
 /// where the value is missing (an integer text that is not a number also
 /// gives the default). A value that is not a string stops the load at its
 /// row with an error naming the value; that row and the later ones keep
-/// what `into` held.
+/// what `into` held. A settings file that exists but can't be read gives
+/// every default and an error naming the file and the cause.
 Status LoadSettings(AppSettings& into);
 /// LoadSettings(TheAppSettings()).
 Status LoadSettings();

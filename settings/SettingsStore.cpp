@@ -101,17 +101,25 @@ struct StagingFiles {
     }
 };
 
-Expected<ValueMap> ReadCurrentValues(const QString& path) {
+/// A settings file that is missing is fine (it reads as empty); one that is
+/// there but is no file, or can't be opened, is an error naming the cause.
+/// Nothing but a regular file is opened, so a FIFO can't hang the program.
+Status CheckReadable(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return ValueMap();
+        return Status::Ok();
     if (!info.isFile())
         return Fail(QStringLiteral("The settings file '%1' is not a file").arg(path));
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("Cannot read the settings file '%1': %2")
                         .arg(path, probe.errorString()));
-    probe.close();
+    return Status::Ok();
+}
+
+Expected<ValueMap> ReadCurrentValues(const QString& path) {
+    if (Status readable = CheckReadable(path); !readable)
+        return readable;
     QSettings current(path, QSettings::IniFormat);
     return AllValues(current);
 }
@@ -167,6 +175,10 @@ Status WriteSettingsFile(const QString& requestedPath, const SettingTexts& value
     const QString folder = target.absolutePath();
     if (!QDir().mkpath(folder))
         return WriteFailure(path, QStringLiteral("cannot create the folder '%1'").arg(folder));
+    // A file that can't be read is reported as such: it is not merely
+    // read-only, and replacing it would lose what it holds.
+    if (Status readable = CheckReadable(path); !readable)
+        return readable;
     // Renaming would replace even a read-only file; QSettings refuses those too.
     if (target.isFile() && !target.isWritable())
         return WriteFailure(path, QStringLiteral("the file is read-only"));
@@ -237,6 +249,12 @@ QString SettingsStoreLocation() {
     if (UsesRegistry())
         return RegistryKey;
     return SettingsFilePath();
+}
+
+Status CheckSettingsReadable() {
+    if (UsesRegistry())
+        return Status::Ok();
+    return CheckReadable(ResolveLink(SettingsFilePath()));
 }
 
 std::unique_ptr<QSettings> OpenSettingsForReading() {

@@ -25,6 +25,10 @@ inline const QString SettingsGroup = QStringLiteral("Settings");
 /// Value names and their texts, in the order they are to be written.
 using SettingTexts = std::vector<std::pair<QString, QString>>;
 
+/// Fails, naming the file and the cause, when the settings file exists but
+/// is no regular file or can't be read; a missing file is no error.
+Status CheckSettingsReadable();
+
 /// The store opened for reading, at its root. Opening never creates anything;
 /// a missing store reads as empty.
 std::unique_ptr<QSettings> OpenSettingsForReading();

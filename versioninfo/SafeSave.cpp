@@ -10,6 +10,7 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/SafeSave.h"
 
+#include "platform/FileRead.h"
 #include "platform/Files.h"
 
 #include <cerrno>
@@ -69,6 +70,22 @@ Status CheckExistingTarget(const std::string& shown, const fs::path& target) {
     return Status::Ok();
 }
 
+// The path a chain of symbolic links finally names, whether or not anything
+// is there: a dangling link is written through like a live one.
+Expected<fs::path> FinalTarget(fs::path path) {
+    constexpr int MaxHops = 40; // as the kernel's own limit on a chain
+    for (int hop = 0; hop < MaxHops; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec)))
+            return path;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            return Status::Fail(ec.message());
+        path = next.is_absolute() ? next : FolderOf(path) / next;
+    }
+    return Status::Fail("too many levels of symbolic links");
+}
+
 // Creates a new, unique file beside the target. The create is exclusive,
 // so an existing file of that name is never reused.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& error) {
@@ -109,13 +126,12 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     fs::path target = platform::NativePath(path);
     std::error_code ec;
 
-    // Write through a symbolic link to the file it names, keeping the link.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (ec)
-            return CantCreate(path, ec.message());
-        target = resolved;
-    }
+    // Write through a symbolic link to the file it names, keeping the link,
+    // also when that file does not exist yet.
+    Expected<fs::path> linked = FinalTarget(target);
+    if (!linked)
+        return CantCreate(path, linked.message());
+    target = *linked;
 
     const fs::path folder = FolderOf(target);
     fs::file_status folderStatus = fs::status(folder, ec);
@@ -161,29 +177,30 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     return Status::Ok();
 }
 
-Expected<std::string> LoadFile(const std::string& path) {
-    std::error_code ec;
-    if (fs::is_directory(platform::NativePath(path), ec))
-        return Status::Fail("Can't open " + path + ": it is a folder");
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return Status::Fail("Can't open " + path + ": " + Reason(errno));
-
-    std::string bytes;
-    const std::uintmax_t size = fs::file_size(platform::NativePath(path), ec);
-    if (!ec)
-        bytes.reserve(static_cast<size_t>(size));
-    char buffer[1 << 16];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    const bool failed = std::ferror(file) != 0;
-    const int readError = errno;
-    std::fclose(file);
-    if (failed)
-        return Status::Fail("Can't open " + path + ": " + Reason(readError ? readError : EIO));
-    return bytes;
+LoadedFile LoadFile(const std::string& path, FileSource source) {
+    platform::FileReadResult read = platform::ReadWholeFile(
+        path, MaxScriptBytes,
+        source == FileSource::RegularFile ? platform::ReadSource::RegularFile
+                                          : platform::ReadSource::FileOrStream);
+    const std::string cantOpen = "Can't open " + path + ": ";
+    LoadedFile loaded = Status::Fail(cantOpen + read.Reason);
+    switch (read.Result) {
+    case platform::FileReadResult::Read:
+        return LoadedFile(std::move(read.Bytes));
+    case platform::FileReadResult::CantOpen:
+    case platform::FileReadResult::Folder:
+    case platform::FileReadResult::CantRead:
+        break;
+    case platform::FileReadResult::NotRegularFile:
+        loaded.Refused = true;
+        break;
+    case platform::FileReadResult::TooLarge:
+        loaded = Status::Fail(cantOpen + "it is larger than " +
+                              std::to_string(MaxScriptBytes >> 20) + " MB, too large for a script");
+        loaded.Refused = true;
+        break;
+    }
+    return loaded;
 }
 
 } // namespace qm

@@ -10,6 +10,7 @@
 
 #include "Status.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,28 @@ namespace qm {
 /// the file.
 Status SaveFileSafely(const std::string& path, std::string_view bytes);
 
-/// Reads a whole file. Fails, naming the file, when it cannot be opened or
-/// read (a folder included).
-Expected<std::string> LoadFile(const std::string& path);
+/// The largest script read: a script is a few kilobytes, and a bigger file
+/// is taken for a mistake rather than read until memory runs out.
+inline constexpr std::uint64_t MaxScriptBytes = std::uint64_t(64) << 20;
+
+/// What LoadFile takes.
+enum class FileSource {
+    RegularFile,  ///< a regular file only: never a FIFO, device or folder
+    FileOrStream, ///< also a pipe or character device, e.g. the shell's <(...)
+};
+
+/// LoadFile's answer: the bytes, or a message naming the file and the
+/// reason. Refused marks a file turned away for its kind or its size, as
+/// opposed to one the system could not open or read.
+struct LoadedFile : Expected<std::string> {
+    using Expected<std::string>::Expected;
+    bool Refused = false;
+};
+
+/// Reads a whole file of at most MaxScriptBytes. Never blocks on opening
+/// (a FIFO without a writer included). Fails, naming the file, when it
+/// cannot be opened or read, is a folder or (for RegularFile) anything else
+/// that is not a regular file, or is larger than the cap.
+LoadedFile LoadFile(const std::string& path, FileSource source = FileSource::RegularFile);
 
 } // namespace qm

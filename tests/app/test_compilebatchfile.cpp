@@ -62,11 +62,41 @@ TEST(app_compile_batchfile, FirstLineIsPlainWhenSafeAndNeverRunsAnythingInTheShe
 
     TempFolder temp;
     const std::string hostile =
-        "/tmp/x;touch semi pwned`touch tick`$(touch dollar)&touch amp|touch bar 'q\" ~:~/h\nl";
+        "/tmp/x;touch semi pwned`touch tick`$(touch dollar)&touch amp|touch bar 'q\" ~:~/h";
     auto line = BatchFirstLine(hostile, PathStyle::Posix);
     ASSERT_TRUE(line);
     EXPECT_EQ(RunShell(*line + "\nprintf %s \"$path\"", temp.path()), hostile);
     EXPECT_TRUE(fs::is_empty(temp.path())) << "the first line ran a command";
+}
+
+TEST(app_compile_batchfile, ALineBreakIsRefusedAndAFirstLineSpanningLinesIsReplacedWhole) {
+    for (PathStyle style : {PathStyle::Posix, PathStyle::Windows})
+        for (std::string_view bad :
+             {std::string_view("/a\nb"), std::string_view("/a\rb"), std::string_view("/a\0b", 4)})
+            EXPECT_FALSE(BatchFirstLine(bad, style)) << bad;
+
+    TempFolder temp;
+    const std::string batch = temp.path("QuillmarkEX.sh");
+    const std::string rest = "# it's the user's\necho \"ran:$path\"\n";
+    // A folder that names a command after a line break, as an earlier
+    // version wrote it: quoted, so one shell line over two file lines.
+    const std::string damaged = "path='/x\ntouch pwned #'\n" + rest;
+    WriteBytes(batch, damaged);
+    Lines lines;
+    Status refused = UpdateBatchFile(batch, "/y\ntouch pwned #", lines);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message().find("line break"), std::string::npos) << refused.message();
+    EXPECT_EQ(ReadBytes(batch), damaged);
+
+    ASSERT_TRUE(UpdateBatchFile(batch, temp.path(), lines));
+    const std::string mended = "path=" + temp.path() + "\n" + rest;
+    EXPECT_EQ(ReadBytes(batch), mended);
+    EXPECT_EQ(RunShell("sh QuillmarkEX.sh", temp.path()), "ran:" + temp.path() + "\n");
+    EXPECT_FALSE(fs::exists(temp.path("pwned")));
+    // A comment's quote is no quote: the first line ends at its line break.
+    WriteBytes(batch, "path=/old # it's\n" + rest);
+    ASSERT_TRUE(UpdateBatchFile(batch, temp.path(), lines));
+    EXPECT_EQ(ReadBytes(batch), mended);
 }
 
 TEST(app_compile_batchfile, WindowsFirstLineRefusesWhatCmdWouldActOn) {

@@ -14,6 +14,7 @@
 #include "settings/AppSettings.h"
 
 #include <QAbstractEventDispatcher>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -22,7 +23,10 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -67,6 +71,29 @@ QByteArray ReadFile(const QString& path) {
 
 QByteArray Nul(const char* text) {
     return QByteArray(text) + '\0';
+}
+
+/// Makes `dir` refuse new and removed entries, as a read-only program folder
+/// does (root needs the immutable flag for that), or writable again. False
+/// when the folder can't be made read-only here.
+bool SetFolderReadOnly(const QString& dir, bool readOnly) {
+    const QByteArray name = QFile::encodeName(dir);
+    ::chmod(name.constData(), readOnly ? 0555 : 0755);
+    if (::geteuid() == 0) {
+        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    QFile probe(dir + "/probe");
+    const bool writable = probe.open(QIODevice::WriteOnly);
+    if (writable)
+        probe.remove();
+    return readOnly != writable;
 }
 
 } // namespace
@@ -253,6 +280,58 @@ private slots:
         ::close(run);
         QTRY_VERIFY(!Window->CompilePending);
         QCOMPARE(ResultLines().mid(0, 3), QStringList({"still compiling", "done", ""}));
+    }
+
+    // A second Save & Compile while the first is pending would start a
+    // second compiler on the same files: it is refused, saving nothing.
+    void aSecondCompileWhilePendingIsRefused() {
+        auto starter = std::make_shared<RecordingStarter>();
+        MakeWindow(starter);
+        NameDocument("App.rc");
+        Window->cbtnCompile->click();
+        QVERIFY(Window->CompilePending);
+        const QByteArray saved = ReadFile(WorkDir + "App.rc");
+        Window->cedHFileVersion->setText("9, 9, 9, 9");
+        Window->cbtnCompile->click();
+        QCOMPARE(starter->Started.size(), 1);
+        QCOMPARE(Boxes->Shown.size(), 1);
+        QVERIFY2(Boxes->Shown[0].Text.contains("still running"), qPrintable(Boxes->Shown[0].Text));
+        QCOMPARE(ReadFile(WorkDir + "App.rc"), saved);
+    }
+
+    // In a read-only program folder the old log can't be removed and a new
+    // one can't be made: neither may pass for this run's log, and the window
+    // must not wait for ever.
+    void aReadOnlyProgramFolderIsReportedNotShownAsAnOldLog() {
+        MakeWindow();
+        UseFakeCompiler("fakerc -v");
+        NameDocument("App.rc");
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        const QString log = ProgramDir + LogFileName;
+        QVERIFY(QFile::exists(log));
+
+        struct Writable {
+            QString Dir;
+            ~Writable() { SetFolderReadOnly(Dir, false); }
+        } restore{ProgramDir};
+        if (!SetFolderReadOnly(ProgramDir, true))
+            QSKIP("no way to make a folder read-only here");
+        Window->cbtnCompile->click();
+        QVERIFY(!Window->CompilePending);
+        QCOMPARE(Boxes->Shown.size(), 1);
+        QVERIFY2(Boxes->Shown[0].Text.contains(log), qPrintable(Boxes->Shown[0].Text));
+        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+
+        QVERIFY(SetFolderReadOnly(ProgramDir, false));
+        QVERIFY(QFile::remove(log));
+        QVERIFY(SetFolderReadOnly(ProgramDir, true));
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QCOMPARE(Boxes->Shown.size(), 2);
+        QVERIFY2(Boxes->Shown[1].Text.contains("ended without writing its log " + log),
+                 qPrintable(Boxes->Shown[1].Text));
+        QCOMPARE(Window->cmmResult->toPlainText(), QString());
     }
 };
 

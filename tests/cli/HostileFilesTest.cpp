@@ -136,11 +136,17 @@ protected:
             dup2(err[1], 2);
             for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
                 close(fd);
+            if (!OutputFile.empty()) {
+                const int file = open(OutputFile.c_str(), O_WRONLY);
+                if (file < 0 || dup2(file, 1) < 0)
+                    _exit(126);
+                close(file);
+            }
             if (chdir(dir.c_str()) != 0)
                 _exit(126);
-            // Ignored, a file-size overrun is a short write and then EFBIG
-            // instead of a kill; the setting survives exec.
-            signal(SIGXFSZ, SIG_IGN);
+            // The program itself must turn a file-size overrun into an
+            // error (EFBIG) rather than be killed by the signal.
+            signal(SIGXFSZ, SIG_DFL);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             if (fileSizeLimit != RLIM_INFINITY && setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
@@ -173,6 +179,8 @@ protected:
     }
 
     fs::path Dir;
+    /// Where the program's standard output goes instead of the pipe, if set.
+    std::string OutputFile;
 
 private:
     static void Drain(int outFd, int errFd, RunResult& result) {
@@ -201,12 +209,13 @@ private:
 
 // --- Size -------------------------------------------------------------------
 
-TEST_F(CliHostile, HundredMegabyteFileIsReadWhole) {
-    // Example 2, then 100 MB of lines after its END that the reader passes over.
+TEST_F(CliHostile, LargestScriptIsReadWhole) {
+    // Example 2, then lines after its END that the reader passes over, up to
+    // just under the 64 MB cap.
     std::string script = Example("Example2.rc");
     const std::string filler = "// " + std::string(93, 'f') + "\r\n";
-    script.reserve(script.size() + (100u << 20) + filler.size());
-    while (script.size() < (100u << 20))
+    script.reserve(64u << 20);
+    while (script.size() + filler.size() <= (64u << 20))
         script += filler;
     WriteBytes(path("big.rc"), script);
     script.clear();
@@ -384,6 +393,49 @@ TEST_F(CliHostile, FileThatVanishedBeforeTheReadIsReportedNotCrashedOn) {
     EXPECT_FALSE(fs::exists(path("gone.rc")));
 }
 
+TEST_F(CliHostile, SaveThroughADanglingLinkWritesTheFileItNames) {
+    fs::create_directory(path("real"));
+    fs::create_symlink("real/app.rc", path("link.rc"));
+    const RunResult created = run({"new", "link.rc"});
+    EXPECT_EQ(created.ExitCode, 0) << created.Err;
+    EXPECT_TRUE(fs::is_symlink(path("link.rc")));
+    EXPECT_EQ(ReadBytes(path("real/app.rc")), Example("Example1.rc"));
+}
+
+// --- Streams and devices ----------------------------------------------------
+
+TEST_F(CliHostile, StreamsAreReadUpToTheCapAndBigFilesAreRefused) {
+    // A pipe, as the shell's <(...) gives: read to its end.
+    const RunResult piped = run({"show", "/dev/stdin"}, StableExample());
+    EXPECT_EQ(piped.ExitCode, 0) << piped.Err;
+    EXPECT_EQ(Bytes(piped.json()["strings"].toObject()["CompanyName"]), "Example");
+
+    // An endless device stops at the cap instead of taking all memory.
+    const RunResult zero = run({"show", "/dev/zero"});
+    EXPECT_EQ(zero.ExitCode, 2);
+    EXPECT_EQ(zero.Err, "Can't open /dev/zero: it is larger than 64 MB, too large for a script\n");
+    const RunResult json = run({"write", "out.rc", "--from", "/dev/zero"});
+    EXPECT_EQ(json.ExitCode, 2);
+    EXPECT_NE(json.Err.find("too large"), std::string::npos) << json.Err;
+
+    // A regular file over the cap is refused before it is read (sparse, so
+    // it costs no disk).
+    { std::ofstream big(path("big.rc"), std::ios::binary); }
+    fs::resize_file(path("big.rc"), (64u << 20) + 1);
+    const RunResult set = run({"set", "big.rc", "--debug", "on"});
+    EXPECT_EQ(set.ExitCode, 2);
+    EXPECT_NE(set.Err.find("too large"), std::string::npos) << set.Err;
+    EXPECT_EQ(fs::file_size(path("big.rc")), (64u << 20) + 1);
+}
+
+TEST_F(CliHostile, ShowFailsWhenItsOutputCannotBeWritten) {
+    WriteBytes(path("app.rc"), StableExample());
+    OutputFile = "/dev/full";
+    const RunResult shown = run({"show", "app.rc"});
+    EXPECT_EQ(shown.ExitCode, 1);
+    EXPECT_NE(shown.Err.find("standard output"), std::string::npos) << shown.Err;
+}
+
 // --- Settings ---------------------------------------------------------------
 
 class CliHostileSettings : public CliHostile {
@@ -432,7 +484,7 @@ TEST_F(CliHostile, WriteCutShortKeepsTheOldScriptAndLeavesNoTemporaryFile) {
     // A script larger than the file-size limit: the new text cannot be
     // written whole, so the old one must survive untouched.
     const std::string example = Example("Example2.rc");
-    const std::string old = example + std::string(1 << 14, ';') + "\r\n";
+    const std::string old = "// " + std::string(1 << 14, ';') + "\r\n" + example;
     WriteBytes(path("keep.rc"), old);
     const std::string big(8000, 'b');
     const RunResult set = run({"set", "keep.rc", "--string", "Comments=" + big}, {}, 4096);

@@ -324,6 +324,45 @@ TEST_F(QuillmarkRcTest, SetReportsOnStderrAndNeedsACodePageRowToWrite) {
     EXPECT_EQ(ReadBytes(path("cp.rc")), Example("Example1.rc"));
 }
 
+TEST_F(QuillmarkRcTest, SetRefusesToLoseWhatTheScriptHoldsUnlessForced) {
+    const QByteArray example = Example("Example2.rc");
+    auto inserted = [&example](const char* before, const QByteArray& text) {
+        QByteArray script = example;
+        return script.insert(script.indexOf(before), text);
+    };
+    const struct {
+        const char* Name;
+        QByteArray Script;
+        QByteArray Named;
+    } cases[] = {
+        {"dialog", example + "IDD_ABOUT DIALOG 0, 0, 100, 50\r\nBEGIN\r\nEND\r\n",
+         "  line 35: IDD_ABOUT DIALOG 0, 0, 100, 50\n"},
+        {"string table", example + "STRINGTABLE\r\nBEGIN\r\n  1, \"Hello\"\r\nEND\r\n",
+         "  line 37: 1, \"Hello\"\n"},
+        {"second language",
+         inserted("    END\r\n    BLOCK \"VarFileInfo\"",
+                  "        BLOCK \"040704E4\"\r\n        BEGIN\r\n"
+                  "           VALUE \"CompanyName\",      \"Beispiel\\0\"\r\n        END\r\n"),
+         "  line 29: BLOCK \"040704E4\"\n"},
+        {"extra key", inserted("        END\r\n", "           VALUE \"Build\", \"7\\0\"\r\n"),
+         "  line 28: VALUE \"Build\", \"7\\0\"\n"},
+        {"no VERSIONINFO", "int main(void)\n{\n    return 0;\n}\n", "  Can't find VERSIONINFO\n"},
+        {"NUL before the header", "// x\r\n" + QByteArray(1, '\0') + example,
+         "  the text after the NUL byte at offset 6\n"},
+    };
+    for (const auto& one : cases) {
+        writeBytes("in.rc", one.Script);
+        const RunResult refused = run({"set", "in.rc", "--debug", "on"});
+        EXPECT_EQ(refused.ExitCode, 1) << one.Name;
+        EXPECT_TRUE(refused.Err.contains(one.Named)) << one.Name << ": " << refused.Err.constData();
+        EXPECT_TRUE(refused.Err.contains("--force")) << one.Name;
+        EXPECT_EQ(ReadBytes(path("in.rc")), one.Script) << one.Name;
+        EXPECT_EQ(run({"set", "in.rc", "--debug", "on", "--force"}).ExitCode, 0) << one.Name;
+        EXPECT_NE(ReadBytes(path("in.rc")), one.Script) << one.Name;
+    }
+    EXPECT_EQ(run({"show", "in.rc", "--force"}).ExitCode, 2);
+}
+
 TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
     writeBytes("keep.rc", Example("Example2.rc"));
     const QList<QStringList> edits = {

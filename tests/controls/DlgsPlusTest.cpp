@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -263,6 +264,38 @@ private slots:
         QVERIFY(boxShown);
         QCOMPARE(dialog.FileName(), dir.filePath("fresh.rc"));
         QVERIFY(dialog.ReadOnlyChecked());
+    }
+
+    // The dialog object lives for the whole run of the program: a name chosen
+    // in one run must not be proposed by the next one that names none.
+    void shownDialogForgetsTheLastRunsName() {
+        const QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TSaveDlgPlus dialog;
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.SetInitialDir(dir.path());
+        dialog.SetFileName(dir.filePath("X.rc"));
+        WhileShown(dialog, [&] {
+            QTRY_VERIFY(dialog.isVisible());
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            QVERIFY(buttons && buttons->button(QDialogButtonBox::Save));
+            buttons->button(QDialogButtonBox::Save)->click();
+        });
+        QVERIFY(dialog.Execute());
+        QCOMPARE(dialog.FileName(), dir.filePath("X.rc"));
+
+        for (const QString& none : {QStringLiteral("*.rc"), QString()}) {
+            dialog.SetFileName(none);
+            QString proposed = QStringLiteral("<not shown>");
+            WhileShown(dialog, [&] {
+                QTRY_VERIFY(dialog.isVisible());
+                auto* nameEdit = dialog.findChild<QLineEdit*>("fileNameEdit");
+                QVERIFY(nameEdit);
+                proposed = nameEdit->text();
+            });
+            QVERIFY(!dialog.Execute());
+            QCOMPARE(proposed, QString());
+        }
     }
 };
 

@@ -93,3 +93,32 @@ TEST_F(SettingsFileTest, LinkedSettingsFileIsWrittenThroughTheLink) {
     ASSERT_TRUE(LoadSettings(loaded).ok());
     EXPECT_EQ(loaded.FontName, QStringLiteral("Courier New"));
 }
+
+TEST_F(SettingsFileTest, UnreadableFileIsReportedAsUnreadableNotReadOnly) {
+    ASSERT_TRUE(StoreSettings(SampleEntries()).ok());
+    const QByteArray stored = ReadRaw();
+    ASSERT_TRUE(QFile::setPermissions(Path(), QFileDevice::Permissions()));
+    // Root reads any file: the child gives that up first, and the folder lets
+    // it in.
+    ASSERT_TRUE(QFile::setPermissions(Dir.path(), QFileDevice::Permissions(0x7755)));
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        AppSettings loaded = AppSettings{};
+        const Status load = LoadSettings(loaded);
+        const Status store = StoreSettings(SampleEntries());
+        const bool named = !load.ok() && load.message().find("Cannot read the settings file '" +
+                                                             Path().toStdString()) == 0;
+        const bool defaults = loaded == BuiltInAppSettings();
+        const bool cause = !store.ok() && store.message().find("Cannot read") == 0 &&
+                           store.message().find("read-only") == std::string::npos;
+        _exit(named && defaults && cause ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ReadRaw(), stored);
+}
