@@ -86,7 +86,7 @@ ValueMap AllValues(QSettings& settings) {
 /// Moves `from` over `to`, replacing it in one step.
 bool ReplaceFile(const QString& from, const QString& to) {
     return platform::RenameOver(QFileInfo(from).filesystemFilePath(),
-                                 QFileInfo(to).filesystemFilePath());
+                                QFileInfo(to).filesystemFilePath());
 }
 
 /// Removes the staging files of a store that did not finish.
