@@ -64,6 +64,7 @@ Expected<QString> WindowsCommandLine(const CompileCommand& command) {
 class DetachedStarter : public ProcessStarter {
 public:
     Status Start(const CompileCommand& command, bool minimized) override {
+        LastProcessId = 0; // a failed start must not answer for an earlier one
         platform::DetachedCommand start;
         start.Program = FromBytes(command.Program);
         for (const std::string& argument : command.Arguments)
