@@ -2,49 +2,20 @@
 
 #include "app/BatchFile.h"
 
+#include "platform/LogLock.h"
+#include "platform/ShortPath.h"
+#include "platform/System.h"
 #include "versioninfo/SafeSave.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace qm {
 
-const char* BatchFileName() {
-#ifdef _WIN32
-    return "QuillmarkEX.bat";
-#else
-    return "QuillmarkEX.sh";
-#endif
-}
-
 std::string ShortPath(const std::string& path) {
-#ifdef _WIN32
-    // The buffer of 255 bytes caps the short form at 254 characters; a
-    // longer one counts as not available rather than being cut.
-    char buffer[255];
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer)
-        return std::string();
-    return std::string(buffer, length);
-#else
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_directory(path, error))
-        return std::string();
-    return path;
-#endif
+    return platform::ShortPath(path);
 }
 
 namespace {
@@ -185,43 +156,7 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
 }
 
 std::optional<std::string> LoadFinishedLog(const std::string& logPath) {
-#ifdef _WIN32
-    // No sharing: the open fails as long as the run still has the log open.
-    HANDLE file = CreateFileA(logPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string content;
-    char buffer[65536];
-    DWORD got = 0;
-    BOOL ok;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
-        content.append(buffer, got);
-    CloseHandle(file);
-    if (!ok)
-        return std::nullopt;
-    return content;
-#else
-    // A plain open succeeds while the run still writes, so completion is the
-    // run's lock on the log being gone. O_NONBLOCK keeps a FIFO put there from
-    // hanging the window.
-    int fd = ::open(logPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info;
-    std::optional<std::string> content;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) == 0) {
-        std::string text;
-        char buffer[65536];
-        ssize_t got;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-            text.append(buffer, static_cast<std::size_t>(got));
-        if (got == 0)
-            content = std::move(text);
-    }
-    ::close(fd);
-    return content;
-#endif
+    return platform::ReadReleasedLog(logPath);
 }
 
 QString FormatFileStamp(const QDateTime& when, const QLocale& locale) {

@@ -24,10 +24,6 @@ namespace qm {
 /// The log's name, in the program's folder.
 inline constexpr const char* LogFileName = "Quillmark.log";
 
-/// The batch file's name, in the program's folder: a batch file for cmd.exe
-/// on Windows, a POSIX shell script elsewhere.
-const char* BatchFileName();
-
 /// The short (8.3) form of `path` on Windows; elsewhere `path` itself when
 /// that folder exists. Empty when the platform can't give it.
 std::string ShortPath(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "app/CompileCommand.h"
 
+#include "platform/System.h"
 #include "versioninfo/Text.h"
 
 namespace qm {
@@ -35,11 +36,7 @@ void Append(std::vector<std::string>& to, const std::vector<std::string>& words)
 } // namespace
 
 PathStyle NativePathStyle() {
-#ifdef _WIN32
-    return PathStyle::Windows;
-#else
-    return PathStyle::Posix;
-#endif
+    return platform::RunsOnWindows() ? PathStyle::Windows : PathStyle::Posix;
 }
 
 char FolderSeparator(PathStyle style) {

@@ -9,22 +9,19 @@
 #include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
+#include "platform/DetachedStart.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
 #include "settings/AppSettings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QStackedWidget>
 #include <QTabBar>
 
 #include <filesystem>
 #include <system_error>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace qm {
 
@@ -44,45 +41,48 @@ QString StampLine(const std::string& path) {
     return FileStampText(path) + QStringLiteral(" : ") + FromBytes(path);
 }
 
+// Messages from the byte layers (paths, the system's words) are in the local
+// 8-bit encoding: the ANSI code page on Windows.
+QString FromMessage(const std::string& message) {
+    return QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+/// cmd.exe runs a batch file from the whole command line, so on Windows the
+/// line is formed here, quoted for it, rather than by Qt.
+Expected<QString> WindowsCommandLine(const CompileCommand& command) {
+    std::vector<std::string> argv{command.Program};
+    argv.insert(argv.end(), command.Arguments.begin(), command.Arguments.end());
+    Expected<std::string> line = FormWindowsCommandLine(argv);
+    if (!line)
+        return Status::Fail(line.message());
+    constexpr std::size_t WinExecLimit = 255;
+    if (line->size() > WinExecLimit)
+        return Status::Fail("The command line is " + std::to_string(line->size()) +
+                            " characters long; at most " + std::to_string(WinExecLimit) +
+                            " can be started.");
+    return FromBytes(*line);
+}
+
 class DetachedStarter : public ProcessStarter {
 public:
     Status Start(const CompileCommand& command, bool minimized) override {
-        QProcess process;
-        process.setWorkingDirectory(FromBytes(command.WorkingDir));
-#ifdef Q_OS_WIN
-        // cmd.exe runs a batch file from the whole command line, so the line
-        // is formed here, quoted for it, rather than by Qt.
-        std::vector<std::string> argv{command.Program};
-        argv.insert(argv.end(), command.Arguments.begin(), command.Arguments.end());
-        Expected<std::string> line = FormWindowsCommandLine(argv);
-        if (!line)
-            return Status::Fail(line.message());
-        constexpr std::size_t WinExecLimit = 255;
-        if (line->size() > WinExecLimit)
-            return Status::Fail("The command line is " + std::to_string(line->size()) +
-                                " characters long; at most " + std::to_string(WinExecLimit) +
-                                " can be started.");
-        const QString wholeLine = QString::fromLocal8Bit(QByteArray::fromStdString(*line));
-        process.setProgram(QString::fromLocal8Bit(QByteArray::fromStdString(command.Program)));
-        process.setCreateProcessArgumentsModifier(
-            [wholeLine, minimized](QProcess::CreateProcessArguments* args) {
-                args->arguments = wholeLine;
-                args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-                args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
-            });
-#else
-        // No window of its own to minimise here; the flag has no meaning.
-        (void)minimized;
-        process.setProgram(FromBytes(command.Program));
-        QStringList arguments;
-        for (const std::string& argument : command.Arguments)
-            arguments << FromBytes(argument);
-        process.setArguments(arguments);
-#endif
         LastProcessId = 0; // a failed start must not answer for an earlier one
+        platform::DetachedCommand start;
+        start.Program = FromBytes(command.Program);
+        for (const std::string& argument : command.Arguments)
+            start.Arguments << FromBytes(argument);
+        start.WorkingDir = FromBytes(command.WorkingDir);
+        start.Minimized = minimized;
+        if (NativePathStyle() == PathStyle::Windows) {
+            Expected<QString> line = WindowsCommandLine(command);
+            if (!line)
+                return Status::Fail(line.message());
+            start.WindowsCommandLine = *line;
+        }
         qint64 processId = 0;
-        if (!process.startDetached(&processId))
-            return Status::Fail(process.errorString().toStdString());
+        const QString failure = platform::StartDetached(start, &processId);
+        if (!failure.isEmpty())
+            return Status::Fail(failure.toLocal8Bit().toStdString());
         LastProcessId = processId;
         return Status::Ok();
     }
@@ -153,10 +153,10 @@ void CompileRunner::CompileClick() {
     std::string folder = RunFolder(inputs.ScriptPath, style);
     std::error_code error;
     if (!folder.empty())
-        std::filesystem::current_path(folder, error);
+        std::filesystem::current_path(platform::NativePath(folder), error);
     if (error) {
         Window.ShowErrorBox(QStringLiteral("Can't make %1 the current folder: %2")
-                                .arg(FromBytes(folder), QString::fromStdString(error.message())));
+                                .arg(FromBytes(folder), FromMessage(error.message())));
         return;
     }
 
@@ -170,7 +170,7 @@ void CompileRunner::CompileClick() {
 
 void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool batchMode) {
     if (!command) {
-        ShowCannotStart(QString(), QString::fromStdString(command.message()));
+        ShowCannotStart(QString(), FromMessage(command.message()));
         Window.CompilePending = false;
         return;
     }
@@ -185,7 +185,7 @@ void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool b
     if (!started) {
         // Nothing will ever write the log, so nothing is left pending.
         Window.CompilePending = false;
-        ShowCannotStart(text, QString::fromStdString(started.message()));
+        ShowCannotStart(text, FromMessage(started.message()));
         return;
     }
     if (batchMode) {
@@ -266,7 +266,7 @@ void CompileRunner::UpdateBatchFile() {
     Status updated = qm::UpdateBatchFile(Bytes(Window.BatchPath),
                                          Bytes(TheAppSettings().CompilerPath), Window.ImageLines);
     if (!updated)
-        Window.ShowErrorBox(QString::fromStdString(updated.message()));
+        Window.ShowErrorBox(FromMessage(updated.message()));
 }
 
 } // namespace qm

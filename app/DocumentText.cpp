@@ -2,6 +2,8 @@
 
 #include "app/DocumentText.h"
 
+#include "platform/System.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -63,7 +65,6 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-#ifndef _WIN32
 // The memo's text document takes U+2029 and the frame marks U+FDD0/U+FDD1 for
 // line breaks, so a comment line holding one would come back split on saving.
 // In valid UTF-8 these bytes can only be those characters.
@@ -73,44 +74,75 @@ static bool HoldsCharacterTheMemoBreaksAt(std::string_view bytes) {
             return true;
     return false;
 }
-#endif
 
 TextEncoding EncodingForFile(std::string_view bytes) {
-#ifdef _WIN32
-    (void)bytes;
-    return TextEncoding::Ansi;
-#else
+    if (platform::RunsOnWindows())
+        return TextEncoding::Ansi;
     return IsValidUtf8(bytes) && !HoldsCharacterTheMemoBreaksAt(bytes) ? TextEncoding::Utf8
                                                                        : TextEncoding::Latin1;
-#endif
 }
 
 TextEncoding EncodingForNewDocument() {
-#ifdef _WIN32
-    return TextEncoding::Ansi;
-#else
-    return TextEncoding::Utf8;
-#endif
+    return platform::RunsOnWindows() ? TextEncoding::Ansi : TextEncoding::Utf8;
 }
 
+namespace {
+
+bool AnsiHolds(const QString& text) {
+    QStringEncoder encoder(QStringEncoder::System);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError() &&
+           DecodeText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                      TextEncoding::Ansi) == text;
+}
+
+bool Holds(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return true;
+    case TextEncoding::Latin1:
+        for (QChar c : text)
+            if (c.unicode() > 0xFF)
+                return false;
+        return true;
+    case TextEncoding::Ansi:
+        return AnsiHolds(text);
+    }
+    return false;
+}
+
+} // namespace
+
 bool CanEncode(const QStringList& texts, TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf8)
-        return true;
-    if (encoding == TextEncoding::Latin1) {
-        for (const QString& text : texts)
-            for (QChar c : text)
-                if (c.unicode() > 0xFF)
-                    return false;
-        return true;
-    }
-    for (const QString& text : texts) {
-        QStringEncoder encoder(QStringEncoder::System);
-        const QByteArray bytes = encoder.encode(text);
-        if (encoder.hasError() || DecodeText(std::string_view(bytes.constData(), bytes.size()),
-                                             TextEncoding::Ansi) != text)
+    for (const QString& text : texts)
+        if (!Holds(text, encoding))
             return false;
-    }
     return true;
+}
+
+QString UnencodableCharacters(const QStringList& texts, TextEncoding encoding) {
+    QString found;
+    for (const QString& text : texts) {
+        if (Holds(text, encoding))
+            continue;
+        // Character by character only for a text that doesn't fit; a
+        // surrogate pair is one character.
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype length =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()
+                    ? 2
+                    : 1;
+            const QString character = text.mid(i, length);
+            if (!Holds(character, encoding) && !found.contains(character))
+                found += character;
+            i += length;
+        }
+    }
+    return found;
+}
+
+bool MayMoveToUtf8(TextEncoding encoding) {
+    return encoding == TextEncoding::Latin1;
 }
 
 QString DecodeText(std::string_view bytes, TextEncoding encoding) {

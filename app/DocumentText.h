@@ -9,6 +9,9 @@
 // The only way a document changes its encoding on saving is when the user
 // types a character that Latin-1 cannot hold into a Latin-1 document: the
 // whole document is then written as UTF-8 rather than losing that character.
+// An ANSI document never changes: Windows programs, this one and the
+// resource compilers included, read a script without a marker as ANSI, so
+// UTF-8 bytes would come back as other characters. Such a save is refused.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -39,6 +42,14 @@ TextEncoding EncodingForNewDocument();
 
 /// True when every text of `texts` can be written in `encoding` unchanged.
 bool CanEncode(const QStringList& texts, TextEncoding encoding);
+
+/// The characters of `texts` that `encoding` can't hold, each once, in the
+/// order they first appear; empty when CanEncode.
+QString UnencodableCharacters(const QStringList& texts, TextEncoding encoding);
+
+/// Whether a document in `encoding` that no longer fits may be saved as
+/// UTF-8 instead: a Latin-1 one may, an ANSI one may not.
+bool MayMoveToUtf8(TextEncoding encoding);
 
 QString DecodeText(std::string_view bytes, TextEncoding encoding);
 std::string EncodeText(const QString& text, TextEncoding encoding);

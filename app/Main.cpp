@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 
+#include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/PathRules.h"
 #include "app/Prompts.h"
@@ -119,8 +120,9 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate(const QStringList& arguments) {
     ImageLines.clear();
     const Status loaded = LoadSettings();
+    // The settings word their errors in UTF-8, from Qt's own texts.
     if (!loaded)
-        ShowErrorBox(FromLocalBytes(loaded.message()));
+        ShowErrorBox(QString::fromStdString(loaded.message()));
     ApplyPageFont();
     FixedInfoFocus = cmmComInc;
     StringInfoFocus = StringEdits[0];
@@ -332,6 +334,8 @@ ScriptReadResult TFormMain::ReadScript() {
 }
 
 bool TFormMain::WriteScript() {
+    if (!FitEncodingToDocument())
+        return false;
     const VersionRecord record = DocumentRecord();
     Status written = Status::Ok();
     {
@@ -411,17 +415,32 @@ void TFormMain::ApplyRecord(const VersionRecord& record) {
         StringEdits[k]->setText(DecodeBytes(record.StringValues[k]));
 }
 
-VersionRecord TFormMain::DocumentRecord() {
-    const QStringList comIncLines = MemoLines(cmmComInc);
-    QStringList texts = comIncLines;
+QStringList TFormMain::DocumentTexts() const {
+    QStringList texts = MemoLines(cmmComInc);
     texts << cedHFileVersion->text() << cedHProductVersion->text() << ccbFileSubType->currentText();
     for (QLineEdit* edit : StringEdits)
         texts << edit->text();
-    // A character the document's encoding cannot hold moves the document to
-    // UTF-8 rather than being written as something else.
-    if (!CanEncode(texts, Encoding))
-        Encoding = TextEncoding::Utf8;
+    return texts;
+}
 
+// A character the document's encoding cannot hold is never written as
+// something else: the document moves to UTF-8, or the save is refused.
+bool TFormMain::FitEncodingToDocument() {
+    const QString unencodable = UnencodableCharacters(DocumentTexts(), Encoding);
+    if (unencodable.isEmpty())
+        return true;
+    if (MayMoveToUtf8(Encoding)) {
+        Encoding = TextEncoding::Utf8;
+        return true;
+    }
+    ShowErrorBox(QStringLiteral("%1 was not saved: the system's ANSI code page can't hold the "
+                                "characters %2. Replace them and save again.")
+                     .arg(CurrentFile, unencodable));
+    return false;
+}
+
+VersionRecord TFormMain::DocumentRecord() {
+    const QStringList comIncLines = MemoLines(cmmComInc);
     auto bytes = [this](const QString& text) { return EncodeText(text, Encoding); };
     VersionRecord record;
     record.ComIncLines.clear();

@@ -210,6 +210,12 @@ private:
     QWidget* FocusedControlOnPage(int page, QWidget* fallback) const;
 
     QString DecodeBytes(std::string_view bytes) const { return DecodeText(bytes, Encoding); }
+    /// Every text of the document that is written as the document's bytes.
+    QStringList DocumentTexts() const;
+    /// Moves a Latin-1 document that no longer fits to UTF-8. False, with
+    /// the error shown, when an ANSI document holds characters its code
+    /// page can't.
+    bool FitEncodingToDocument();
     void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
     QStringList MemoLines(QPlainTextEdit* memo) const;
 

@@ -2,15 +2,15 @@
 
 #include "app/PathRules.h"
 
+#include "platform/System.h"
+
 namespace qm {
 
 bool IsPathSeparator(QChar c) {
-#ifdef _WIN32
     // Qt hands back "/" even on Windows, so it counts there as well.
-    return c == u'\\' || c == u':' || c == u'/';
-#else
+    if (platform::RunsOnWindows())
+        return c == u'\\' || c == u':' || c == u'/';
     return c == u'/';
-#endif
 }
 
 static qsizetype NameStart(const QString& path) {

@@ -23,8 +23,12 @@ namespace qm {
 
 NewDocumentDefaults CliNewDocumentDefaults() {
     AppSettings settings = BuiltInAppSettings();
+    // The settings word their errors in UTF-8; the console takes the local
+    // 8-bit encoding, as for every other message (the ANSI code page on
+    // Windows).
     if (Status loaded = LoadSettings(settings); !loaded)
-        std::cerr << "quillmark-rc: " << loaded.message() << '\n';
+        std::cerr << "quillmark-rc: "
+                  << QString::fromStdString(loaded.message()).toLocal8Bit().toStdString() << '\n';
     return NewDocumentDefaultsFrom(settings);
 }
 

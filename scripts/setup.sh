@@ -24,6 +24,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core fonts-liberation2 libqt6svg6
     dpkg-dev desktop-file-utils appstream shared-mime-info
+    googletest wine wine64
 )
 
 install_missing() {
@@ -117,6 +118,18 @@ run_hardening_tests() {
     ctest --test-dir "$fuzz" --output-on-failure -j"$JOBS"
 }
 
+# The Windows guards: the Qt-free core and its tests cross-compiled with
+# MinGW-w64 and run under wine (a minute or two), then every source of the
+# Qt tiers parsed as a Windows build reads it (a few minutes).
+run_windows_checks() {
+    local mingw=${QM_MINGW_BUILD_DIR:-$ROOT/build-mingw}
+    cmake -S "$ROOT" -B "$mingw" -G Ninja -DQM_WITH_QT=OFF \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+    cmake --build "$mingw" -j"$JOBS"
+    ctest --test-dir "$mingw" --output-on-failure -j"$JOBS"
+    cmake --build "$BUILD" -j"$JOBS" --target windows_syntax_check
+}
+
 case "${1:-}" in
 run)
     shift
@@ -130,6 +143,7 @@ test)
     run_tests
     run_package_tests
     run_hardening_tests
+    run_windows_checks
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -2,6 +2,8 @@
 
 #include "settings/AppFiles.h"
 
+#include "platform/System.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,11 +54,7 @@ void CopyDefault(const QString& from, const QString& to, QString* problem) {
 } // namespace
 
 const char* BatchScriptName() {
-#ifdef Q_OS_WIN
-    return "QuillmarkEX.bat";
-#else
-    return "QuillmarkEX.sh";
-#endif
+    return platform::RunsOnWindows() ? "QuillmarkEX.bat" : "QuillmarkEX.sh";
 }
 
 AppFiles AppFilesIn(const QString& folder) {
@@ -65,13 +63,10 @@ AppFiles AppFilesIn(const QString& folder) {
 }
 
 bool KeepsFilesBesideProgram(const QString& programDir) {
-#ifdef Q_OS_WIN
-    (void)programDir;
-    return true;
-#else
+    if (platform::RunsOnWindows())
+        return true;
     const AppFiles beside = AppFilesIn(WithSeparator(programDir));
     return QFileInfo::exists(beside.TemplatePath) || QFileInfo::exists(beside.BatchPath);
-#endif
 }
 
 QString InstalledDefaultsDir(const QString& programDir) {

@@ -2,6 +2,7 @@
 
 #include "settings/CompilerProbe.h"
 
+#include "platform/System.h"
 #include "settings/AppSettings.h"
 
 #include <QFileInfo>
@@ -28,7 +29,9 @@ const char* const HeaderFolders[] = {
 
 CompilerProbe ProbeThisMachine() {
     CompilerProbe probe;
-#ifndef Q_OS_WIN
+    // Windows keeps the classic compiler's defaults: nothing is probed.
+    if (platform::RunsOnWindows())
+        return probe;
     probe.LlvmRc = QStandardPaths::findExecutable(QStringLiteral("llvm-rc"));
     for (const char* folder : HeaderFolders) {
         if (QFileInfo(QLatin1String(folder) + QStringLiteral("/winver.h")).isFile()) {
@@ -36,7 +39,6 @@ CompilerProbe ProbeThisMachine() {
             break;
         }
     }
-#endif
     return probe;
 }
 

@@ -17,6 +17,9 @@
 #include "settings/SettingsStore.h"
 #include "settings/AppSettings.h"
 
+#include "platform/Files.h"
+#include "platform/System.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -25,12 +28,6 @@
 #include <QMap>
 #include <QTemporaryFile>
 #include <QVariant>
-
-#include <cstdio>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace qm {
 namespace {
@@ -45,17 +42,22 @@ QString& StoreFileOverride() {
     return path;
 }
 
-#ifdef _WIN32
+/// On Windows the settings live in the registry, unless a file is named.
 bool UsesRegistry() {
-    return StoreFileOverride().isEmpty();
+    return platform::RunsOnWindows() && StoreFileOverride().isEmpty();
 }
 const QString RegistryKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Harrowgate\\Quillmark\\Settings");
-#else
-bool UsesRegistry() {
-    return false;
+
+/// The current user's key. Fallbacks are off: a value missing there must
+/// read as missing, never come from the machine's (HKEY_LOCAL_MACHINE) or
+/// the organisation's defaults.
+std::unique_ptr<QSettings> OpenRegistry() {
+    auto registry = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                Organisation, Application);
+    registry->setFallbacksEnabled(false);
+    return registry;
 }
-#endif
 
 QString SettingsFilePath() {
     if (!StoreFileOverride().isEmpty())
@@ -83,13 +85,8 @@ ValueMap AllValues(QSettings& settings) {
 
 /// Moves `from` over `to`, replacing it in one step.
 bool ReplaceFile(const QString& from, const QString& to) {
-#ifdef _WIN32
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
+    return platform::RenameOver(QFileInfo(from).filesystemFilePath(),
+                                QFileInfo(to).filesystemFilePath());
 }
 
 /// Removes the staging files of a store that did not finish.
@@ -230,19 +227,17 @@ Status WriteSettingsFile(const QString& requestedPath, const SettingTexts& value
     return Status::Ok();
 }
 
-#ifdef _WIN32
 Status WriteRegistry(const SettingTexts& values) {
-    QSettings registry(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application);
-    registry.beginGroup(SettingsGroup);
+    std::unique_ptr<QSettings> registry = OpenRegistry();
+    registry->beginGroup(SettingsGroup);
     for (const auto& [name, text] : values)
-        registry.setValue(name, text);
-    registry.endGroup();
-    registry.sync();
-    if (registry.status() != QSettings::NoError)
+        registry->setValue(name, text);
+    registry->endGroup();
+    registry->sync();
+    if (registry->status() != QSettings::NoError)
         return Fail(QStringLiteral("Cannot write the registry key '%1'").arg(RegistryKey));
     return Status::Ok();
 }
-#endif
 
 } // namespace
 
@@ -251,10 +246,8 @@ void SetSettingsStoreFile(const QString& path) {
 }
 
 QString SettingsStoreLocation() {
-#ifdef _WIN32
     if (UsesRegistry())
         return RegistryKey;
-#endif
     return SettingsFilePath();
 }
 
@@ -266,16 +259,13 @@ Status CheckSettingsReadable() {
 
 std::unique_ptr<QSettings> OpenSettingsForReading() {
     if (UsesRegistry())
-        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                           Organisation, Application);
+        return OpenRegistry();
     return std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
 }
 
 Status WriteSettingTexts(const SettingTexts& values) {
-#ifdef _WIN32
     if (UsesRegistry())
         return WriteRegistry(values);
-#endif
     return WriteSettingsFile(SettingsFilePath(), values);
 }
 

@@ -4,12 +4,14 @@
 // when the disk fills or a write fails half way. Instead the new bytes go to
 // a temporary file next to the target (same folder, so the final rename is
 // atomic and never crosses file systems), and the target is only replaced
-// once every byte is known to be written. Standard C++ only.
+// once every byte is known to be written. Standard C++, with the opening
+// of files left to the platform layer.
 //
 //===----------------------------------------------------------------------===//
 #include "versioninfo/SafeSave.h"
 
 #include "platform/FileRead.h"
+#include "platform/Files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -40,6 +42,10 @@ fs::path FolderOf(const fs::path& target) {
     return folder.empty() ? fs::path(".") : folder;
 }
 
+std::string Shown(const fs::path& path) {
+    return platform::PathBytes(path);
+}
+
 // The target must be replaceable: a regular file that this user may write.
 // The write bits are checked as well as the open, because a privileged user
 // would otherwise replace a read-only file without being asked.
@@ -57,7 +63,7 @@ Status CheckExistingTarget(const std::string& shown, const fs::path& target) {
     if ((status.permissions() & writeBits) == fs::perms::none)
         return CantCreate(shown, "the file is read-only");
     // "r+" opens for writing without creating or truncating anything.
-    std::FILE* probe = std::fopen(target.c_str(), "r+b");
+    std::FILE* probe = platform::OpenExistingForUpdate(Shown(target));
     if (!probe)
         return CantCreate(shown, Reason(errno));
     std::fclose(probe);
@@ -80,15 +86,15 @@ Expected<fs::path> FinalTarget(fs::path path) {
     return Status::Fail("too many levels of symbolic links");
 }
 
-// Creates a new, unique file beside the target. "x" makes the create
-// exclusive, so an existing file of that name is never reused.
+// Creates a new, unique file beside the target. The create is exclusive,
+// so an existing file of that name is never reused.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& error) {
     const fs::path folder = FolderOf(target);
-    const std::string stem = "." + target.filename().string() + ".save-";
+    const std::string stem = "." + Shown(target.filename()) + ".save-";
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        tempPath = folder / (stem + std::to_string(attempt));
+        tempPath = folder / platform::NativePath(stem + std::to_string(attempt));
         errno = 0;
-        if (std::FILE* file = std::fopen(tempPath.c_str(), "wbx"))
+        if (std::FILE* file = platform::CreateExclusive(Shown(tempPath)))
             return file;
         error = errno;
         if (error != EEXIST)
@@ -117,7 +123,7 @@ int WriteAndClose(std::FILE* file, std::string_view bytes) {
 Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return Status::Fail("Can't create a file without a name");
-    fs::path target(path);
+    fs::path target = platform::NativePath(path);
     std::error_code ec;
 
     // Write through a symbolic link to the file it names, keeping the link,
@@ -130,9 +136,9 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     const fs::path folder = FolderOf(target);
     fs::file_status folderStatus = fs::status(folder, ec);
     if (!fs::exists(folderStatus))
-        return CantCreate(path, "the folder " + folder.string() + " does not exist");
+        return CantCreate(path, "the folder " + Shown(folder) + " does not exist");
     if (!fs::is_directory(folderStatus))
-        return CantCreate(path, folder.string() + " is not a folder");
+        return CantCreate(path, Shown(folder) + " is not a folder");
 
     const bool targetExists = fs::exists(fs::status(target, ec));
     fs::perms keptPermissions = fs::perms::unknown;

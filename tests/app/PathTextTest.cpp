@@ -108,6 +108,18 @@ private slots:
         QVERIFY(!CanEncode({QStringLiteral("ok"), QStringLiteral("\u20AC")}, TextEncoding::Latin1));
         QVERIFY(CanEncode({QStringLiteral("\u20AC")}, TextEncoding::Utf8));
     }
+
+    // What a refused save names, and which documents may move to UTF-8.
+    void namesTheCharactersAnEncodingCantHold() {
+        const QStringList texts{QStringLiteral("caf\u00E9 \u20AC"), QStringLiteral("ok"),
+                                QStringLiteral("\u20AC\U0001F600\u0151")};
+        QCOMPARE(UnencodableCharacters(texts, TextEncoding::Latin1),
+                 QStringLiteral("\u20AC\U0001F600\u0151"));
+        QCOMPARE(UnencodableCharacters(texts, TextEncoding::Utf8), QString());
+        QVERIFY(MayMoveToUtf8(TextEncoding::Latin1));
+        QVERIFY(!MayMoveToUtf8(TextEncoding::Ansi));
+        QVERIFY(!MayMoveToUtf8(TextEncoding::Utf8));
+    }
 };
 
 QTEST_APPLESS_MAIN(PathTextTest)

@@ -9,6 +9,7 @@
 
 #include "app/BatchFile.h"
 #include "app/CompileCommand.h"
+#include "settings/AppFiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -46,7 +47,7 @@ private:
     void Start(QProcess& run, const QString& commandText, const QString& scriptName) {
         CompileInputs inputs;
         inputs.ProgramDir = Bytes(ProgramDir);
-        inputs.BatchPath = Bytes(ProgramDir + BatchFileName());
+        inputs.BatchPath = Bytes(ProgramDir + BatchScriptName());
         inputs.CompilerPath = Bytes(CompilerDir);
         inputs.CommandText = Bytes(commandText);
         inputs.ScriptPath = Bytes(WorkDir + scriptName);
@@ -68,15 +69,15 @@ private slots:
         ProgramDir = Temp.path() + "/prog dir/";
         CompilerDir = Temp.path() + "/compiler; dir";
         WorkDir = Temp.path() + "/work dir/";
-        const QString shipped = QStringLiteral(QM_BIN_DIR "/") + BatchFileName();
+        const QString shipped = QStringLiteral(QM_BIN_DIR "/") + BatchScriptName();
         QVERIFY2(QFileInfo(shipped).isExecutable(), "the script does not ship executable");
-        QFile::remove(ProgramDir + BatchFileName());
-        QVERIFY(QFile::copy(shipped, ProgramDir + BatchFileName()));
+        QFile::remove(ProgramDir + BatchScriptName());
+        QVERIFY(QFile::copy(shipped, ProgramDir + BatchScriptName()));
         // The program sets the first line for the compiler folder, which is
         // not on the search path otherwise.
         Lines image;
         Status updated =
-            UpdateBatchFile(Bytes(ProgramDir + BatchFileName()), Bytes(CompilerDir), image);
+            UpdateBatchFile(Bytes(ProgramDir + BatchScriptName()), Bytes(CompilerDir), image);
         QVERIFY2(updated, updated.message().c_str());
     }
 

@@ -11,6 +11,7 @@
 #include "app/Main.h"
 #include "app/Prompts.h"
 #include "controls/ButtonPL.h"
+#include "settings/AppFiles.h"
 #include "settings/AppSettings.h"
 #include "versioninfo/ScriptWriter.h"
 
@@ -161,8 +162,8 @@ private slots:
         WorkDir = root + "/work; dir/";
         for (const QString& dir : {ProgramDir, CompilerDir, WorkDir})
             QVERIFY(QDir().mkpath(dir));
-        QVERIFY(QFile::copy(QStringLiteral(QM_BIN_DIR "/") + BatchFileName(),
-                            ProgramDir + BatchFileName()));
+        QVERIFY(QFile::copy(QStringLiteral(QM_BIN_DIR "/") + BatchScriptName(),
+                            ProgramDir + BatchScriptName()));
         QFile recorder(CompilerDir + "/fakerc");
         QVERIFY(recorder.open(QIODevice::WriteOnly));
         recorder.write(Recorder);
@@ -318,7 +319,7 @@ private slots:
         AppFiles files = AppFilesIn(root + "/data/");
         files.LogPath = root + "/state/quillmark/" + LogFileName;
         QVERIFY(QDir().mkpath(root + "/data"));
-        QVERIFY(QFile::copy(ProgramDir + BatchFileName(), files.BatchPath));
+        QVERIFY(QFile::copy(ProgramDir + BatchScriptName(), files.BatchPath));
         MakeWindow(nullptr, files);
         QVERIFY(QFileInfo(root + "/state/quillmark").isDir());
         UseFakeCompiler("fakerc -v");
@@ -361,11 +362,11 @@ private slots:
 
         // Batch mode without the batch file.
         TheAppSettings().UseBatchFile = true;
-        QVERIFY(QFile::remove(ProgramDir + BatchFileName()));
+        QVERIFY(QFile::remove(ProgramDir + BatchScriptName()));
         Window->cbtnCompile->click();
         QVERIFY(!Window->CompilePending);
         QCOMPARE(Boxes->Shown.size(), 2);
-        QVERIFY2(Boxes->Shown[1].Text.contains(ProgramDir + BatchFileName()),
+        QVERIFY2(Boxes->Shown[1].Text.contains(ProgramDir + BatchScriptName()),
                  qPrintable(Boxes->Shown[1].Text));
     }
 

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace qm {
 namespace {
@@ -23,16 +22,7 @@ std::string CommentsLine(std::string_view value) {
     return FormatValueLine(StringKeyField(3), value);
 }
 
-class TempDir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/qm-writer-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        Dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(Dir); }
-    std::string Dir;
-};
+using TempDir = test::TempFolderTest;
 
 TEST(ScriptWriter, NewDocumentIsExample1ByteForByte) {
     const std::string text = Formed(NewDocument({}));

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <random>
 #include <string>
 
 namespace qm::test {
@@ -21,6 +23,31 @@ inline std::string ReadExample(const std::string& name) {
     EXPECT_TRUE(bytes.ok()) << bytes.message();
     return bytes ? *bytes : std::string();
 }
+
+/// A new, empty folder in the system's temporary folder, named with `prefix`.
+inline std::string MakeTempFolder(const std::string& prefix) {
+    namespace fs = std::filesystem;
+    std::random_device random;
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path folder = fs::temp_directory_path(ec) / (prefix + std::to_string(random()));
+        if (fs::create_directory(folder, ec))
+            return folder.string();
+    }
+    ADD_FAILURE() << "no temporary folder could be made: " << ec.message();
+    return std::string();
+}
+
+/// A test with a fresh temporary folder of its own, removed afterwards.
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { Dir = MakeTempFolder("qm-test-"); }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(Dir, ignored);
+    }
+    std::string Dir;
+};
 
 inline int RowOf(const TextList& list, const std::string& text) {
     auto found = std::find(list.begin(), list.end(), text);

@@ -1,0 +1,35 @@
+//===- DetachedStart_win32.cpp - Start a detached process on Windows ------===//
+
+#include "platform/DetachedStart.h"
+
+#include <QProcess>
+
+#include <windows.h>
+
+namespace qm::platform {
+
+QString StartDetached(const DetachedCommand& command, qint64* processId) {
+    QProcess process;
+    process.setWorkingDirectory(command.WorkingDir);
+    process.setProgram(command.Program);
+    // The modifier runs during startDetached(), while `line` is alive; the
+    // command line buffer must be writable for CreateProcessW.
+    std::wstring line = command.WindowsCommandLine.toStdWString();
+    const bool minimized = command.Minimized;
+    process.setCreateProcessArgumentsModifier(
+        [&line, minimized](QProcess::CreateProcessArguments* args) {
+            args->arguments = line.data();
+            // A program without a console of its own (the window) makes Qt
+            // start the child with CREATE_NO_WINDOW, which would hide the
+            // compiler's console and make the show mode meaningless.
+            args->flags &= ~static_cast<DWORD>(CREATE_NO_WINDOW);
+            args->flags |= CREATE_NEW_CONSOLE;
+            args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+            args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
+        });
+    if (!process.startDetached(processId))
+        return process.errorString();
+    return QString();
+}
+
+} // namespace qm::platform

@@ -1,0 +1,41 @@
+//===- Files.h - Paths, exclusive creation and replacement of files -*- C++ -*-===//
+//
+// The file operations whose form differs between systems. Paths are bytes
+// as the file system takes them: on Windows in the ANSI code page (what
+// QFile::encodeName gives there), elsewhere the bytes of the name. Errors
+// are errno values, so callers word them with std::strerror.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace qm::platform {
+
+/// `bytes` as a path of the standard library. On Windows the bytes are read
+/// in the ANSI code page; the library itself would take them for UTF-8
+/// (MinGW) and lose every name with a non-ASCII character.
+std::filesystem::path NativePath(const std::string& bytes);
+
+/// `path` as bytes again, the inverse of NativePath. A character the ANSI
+/// code page can't hold comes out as '?' on Windows.
+std::string PathBytes(const std::filesystem::path& path);
+
+/// Opens the existing file at `path` for reading and writing without
+/// creating or truncating anything. Null with errno set on failure.
+std::FILE* OpenExistingForUpdate(const std::string& path);
+
+/// Creates the file at `path` and opens it for binary writing, failing with
+/// errno EEXIST when any file of that name exists already, atomically: two
+/// programs can't both create it, and an existing file is never reused or
+/// truncated. Null with errno set on failure.
+std::FILE* CreateExclusive(const std::string& path);
+
+/// Renames `from` over `to` in one step, replacing `to` (not named
+/// ReplaceFile, which <windows.h> defines as a macro); on Windows the move
+/// is written through to the disk before it returns. False on failure.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+} // namespace qm::platform

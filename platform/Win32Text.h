@@ -1,0 +1,24 @@
+//===- Win32Text.h - Text conversions of the Windows sources -----*- C++ -*-===//
+//
+// Used by the *_win32.cpp files only. The program's bytes are in the ANSI
+// code page on Windows; the system's wide calls take UTF-16.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <string>
+
+namespace qm::platform {
+
+/// ANSI code page bytes as UTF-16.
+std::wstring WidenAnsi(const std::string& bytes);
+
+/// UTF-16 as ANSI code page bytes; a character the code page lacks becomes
+/// the code page's default character ('?').
+std::string NarrowToAnsi(const std::wstring& text);
+
+/// The system's words for the error code `error`, in the ANSI code page,
+/// without the closing period and line end.
+std::string SystemErrorText(unsigned long error);
+
+} // namespace qm::platform

@@ -1,0 +1,49 @@
+//===- Win32Text_win32.cpp - Text conversions of the Windows sources ------===//
+
+#include "platform/Win32Text.h"
+
+#include <windows.h>
+
+namespace qm::platform {
+
+std::wstring WidenAnsi(const std::string& bytes) {
+    if (bytes.empty())
+        return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], length);
+    return wide;
+}
+
+std::string NarrowToAnsi(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::string();
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
+std::string SystemErrorText(unsigned long error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message =
+        length && text ? std::string(text, length) : "system error " + std::to_string(error);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+} // namespace qm::platform
