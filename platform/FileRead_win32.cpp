@@ -1,6 +1,7 @@
 //===- FileRead_win32.cpp - Read a whole file on Windows ------------------===//
 
 #include "platform/FileRead.h"
+#include "platform/Win32Text.h"
 
 #include <windows.h>
 
@@ -23,35 +24,6 @@ private:
     HANDLE Value;
 };
 
-/// The path as UTF-16, read from the ANSI code page as fopen would.
-std::wstring Widen(const std::string& bytes) {
-    if (bytes.empty())
-        return std::wstring();
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], length);
-    return wide;
-}
-
-/// The system's words for `error`, without the closing period and line end.
-std::string ErrorText(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message =
-        length && text ? std::string(text, length) : "system error " + std::to_string(error);
-    if (text)
-        LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == '\r' || message.back() == '\n' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
-
 FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
     FileReadResult result;
     result.Result = outcome;
@@ -62,9 +34,9 @@ FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
 } // namespace
 
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = WidenAnsi(path);
     if (wide.empty())
-        return Failed(FileReadResult::CantOpen, ErrorText(ERROR_INVALID_NAME));
+        return Failed(FileReadResult::CantOpen, SystemErrorText(ERROR_INVALID_NAME));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Failed(FileReadResult::Folder, "it is a folder");
@@ -74,7 +46,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
-        return Failed(FileReadResult::CantOpen, ErrorText(GetLastError()));
+        return Failed(FileReadResult::CantOpen, SystemErrorText(GetLastError()));
 
     const DWORD type = GetFileType(file.get());
     const bool regular = type == FILE_TYPE_DISK;
@@ -86,7 +58,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
     if (regular) {
         LARGE_INTEGER size;
         if (!GetFileSizeEx(file.get(), &size))
-            return Failed(FileReadResult::CantRead, ErrorText(GetLastError()));
+            return Failed(FileReadResult::CantRead, SystemErrorText(GetLastError()));
         if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
             return Failed(FileReadResult::TooLarge, std::string());
         result.Bytes.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -99,7 +71,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
             // A pipe whose writer has closed reports its end this way.
             if (error == ERROR_BROKEN_PIPE)
                 break;
-            return Failed(FileReadResult::CantRead, ErrorText(error));
+            return Failed(FileReadResult::CantRead, SystemErrorText(error));
         }
         if (got == 0)
             break;
