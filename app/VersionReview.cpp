@@ -5,6 +5,7 @@
 #include "app/DocumentText.h"
 #include "app/Main.h"
 #include "app/Prompts.h"
+#include "platform/Files.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/VersionCheck.h"
@@ -38,11 +39,15 @@ bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
                                    const std::string& resPath) {
     namespace fs = std::filesystem;
+    // Paths are the program's bytes, which only the platform layer may turn
+    // into the system's own form.
+    const fs::path res = platform::NativePath(resPath);
     std::error_code error;
-    if (!fs::is_regular_file(resPath, error))
+    if (!fs::is_regular_file(res, error))
         return {};
-    const auto resTime = fs::last_write_time(resPath, error);
-    const auto scriptTime = error ? resTime : fs::last_write_time(scriptPath, error);
+    const auto resTime = fs::last_write_time(res, error);
+    const auto scriptTime =
+        error ? resTime : fs::last_write_time(platform::NativePath(scriptPath), error);
     QStringList lines{QString()};
     if (!error && resTime < scriptTime) {
         lines << QStringLiteral("The .res file is older than the script: this run did not "

@@ -1,5 +1,4 @@
-//===- VersionReview.h - The version check before, and the read-back after, a compile -*- C++
-//-*-===//
+//===- VersionReview.h - Version check before, read-back after a compile -*- C++ -*-===//
 //
 // Save & Compile asks before compiling a document whose versions a compiler
 // would refuse or change, and once a batch run is over says on the Compiler
