@@ -14,6 +14,7 @@
 #include "versioninfo/Lookups.h"
 #include "versioninfo/PeResources.h"
 #include "versioninfo/ResourceFile.h"
+#include "versioninfo/VersionCheck.h"
 
 #include <map>
 
@@ -152,6 +153,25 @@ void ExpectCleanOnDamage(std::string bytes) {
         }
         bytes[at] = saved;
     }
+}
+
+TEST(VersionCheck, LlvmRcRefusesWhatTheCheckReports) {
+    test::TempFolder dir;
+    VersionRecord r = test::Example2Record();
+    r.ComIncLines = {"#include <winver.h>"};
+    r.StringValues[7] = "2.1";
+    r.HFileVersion = "2, 1, 70000, 15";
+    r.StringValues[0] = "2.1.70000.15";
+    Lines image;
+    ASSERT_TRUE(WriteScript(r, dir / "big.rc", image));
+    const test::CommandRun run =
+        test::RunCommand(std::string("'") + QM_LLVM_RC + "' /I " + QM_WINVER_INCLUDE_DIR +
+                         " /FO '" + dir / "big.res" + "' '" + dir / "big.rc" + "'");
+    EXPECT_NE(run.ExitCode, 0);
+    EXPECT_NE(run.Output.find("does not fit in 16 bits"), std::string::npos) << run.Output;
+    const Findings findings = CheckDocument(r);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].Field, "FILEVERSION");
 }
 
 TEST(CompiledVersion, DamagedFilesAreRefusedCleanly) {

@@ -1,6 +1,6 @@
 //===- VersionCheckTest.cpp - Findings and bumps of fixed and string versions -===//
 
-#include "CompilerSupport.h"
+#include "TestSupport.h"
 
 #include "versioninfo/VersionBump.h"
 #include "versioninfo/VersionCheck.h"
@@ -59,23 +59,6 @@ TEST(VersionCheck, FixedVersionsMustBeFourSixteenBitNumbers) {
         fine.HProductVersion = text;
         EXPECT_TRUE(CheckDocument(fine).empty()) << text;
     }
-}
-
-TEST(VersionCheck, LlvmRcRefusesWhatTheCheckReports) {
-    test::TempFolder dir;
-    VersionRecord r = Example2Record();
-    r.ComIncLines = {"#include <winver.h>"};
-    r.StringValues[7] = "2.1";
-    r.HFileVersion = "2, 1, 70000, 15";
-    r.StringValues[0] = "2.1.70000.15";
-    Lines image;
-    ASSERT_TRUE(WriteScript(r, dir / "big.rc", image));
-    const test::CommandRun run =
-        test::RunCommand(std::string("'") + QM_LLVM_RC + "' /I " + QM_WINVER_INCLUDE_DIR +
-                         " /FO '" + dir / "big.res" + "' '" + dir / "big.rc" + "'");
-    EXPECT_NE(run.ExitCode, 0);
-    EXPECT_NE(run.Output.find("does not fit in 16 bits"), std::string::npos) << run.Output;
-    EXPECT_EQ(FieldsOf(CheckDocument(r)), "FILEVERSION");
 }
 
 TEST(VersionCheck, StringVersionsMustAgreeWithTheFixedOnes) {
