@@ -2,6 +2,8 @@
 
 #include "ByteText.h"
 
+#include "versioninfo/Unicode.h"
+
 namespace qm {
 
 namespace {
@@ -13,21 +15,7 @@ bool IsContinuation(unsigned char b, unsigned char low = 0x80, unsigned char hig
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    out += EncodeUtf8(std::u32string_view(&cp, 1));
 }
 
 } // namespace

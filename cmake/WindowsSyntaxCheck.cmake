@@ -26,7 +26,7 @@ function(qm_windows_syntax_check)
         set(includes "$<REMOVE_DUPLICATES:$<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>>")
         set(ownIncludes "$<FILTER:${includes},INCLUDE,^${PROJECT_SOURCE_DIR}(/|$)>")
         # Qt's, less the Linux system folder (glibc's headers must not hide
-        # MinGW's) and Qt's Linux make-spec.
+        # MinGW's) and Qt's Linux mkspecs folder.
         set(qtIncludes "$<FILTER:${includes},EXCLUDE,^${PROJECT_SOURCE_DIR}(/|$)>")
         set(otherIncludes "$<FILTER:${qtIncludes},EXCLUDE,^/usr/include/?$|/mkspecs/>")
         set(defines "$<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>")
