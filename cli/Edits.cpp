@@ -119,7 +119,7 @@ Expected<std::optional<int>> OptionalLanguage(const QCommandLineParser& parser) 
     if (!AllDigits(digits, 16) || digits.size() > 8)
         return Status::Fail("--language takes a hexadecimal language ID, not " + Quoted(**text));
     const long long id = std::stoll(std::string(digits), nullptr, 16);
-    const int row = FindContaining(LanguageTable(), LanguageIDText(id));
+    const int row = LanguageRowOf(id);
     if (row == NoRow)
         return Status::Fail("Unknown language " + Quoted(**text) + ": no row of the language " +
                             "table holds " + LanguageIDText(id));
@@ -134,7 +134,7 @@ Expected<std::optional<int>> OptionalCodePage(const QCommandLineParser& parser) 
     if (!AllDigits(**text, 10) || (*text)->size() > 9)
         return Status::Fail("--code-page takes a decimal code page, not " + Quoted(**text));
     const long long codePage = std::stoll(**text);
-    const int row = FindContaining(CodePageTable(), CodePageText(codePage));
+    const int row = CodePageRowOf(codePage);
     if (row == NoRow)
         return Status::Fail("Unknown code page " + Quoted(**text) +
                             ": no row of the code page table holds " + CodePageText(codePage));

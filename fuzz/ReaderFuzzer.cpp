@@ -36,9 +36,13 @@ void CheckWellFormed(const ReadResult& read, std::string_view bytes,
     FUZZ_CHECK(!read.ConversionError || read.Reports.empty());
     FUZZ_CHECK(r.LanguageID >= NoRow && r.LanguageID < static_cast<int>(LanguageTable().size()));
     FUZZ_CHECK(r.CodePage >= NoRow && r.CodePage < static_cast<int>(CodePageTable().size()));
-    FUZZ_CHECK(IsRowOf(FileTypeTable(), r.FileType));
-    FUZZ_CHECK(IsRowOf(SubTypeLists(r.FileType), r.FileSubType));
-    FUZZ_CHECK(IsRowOf(FileOSTable(), r.FileOS) || r.FileOS == defaultFileOS);
+    FUZZ_CHECK(IsRowOf(FileTypeTable(), r.FileType) ||
+               r.FileType.find_first_of("\r\n") == std::string::npos);
+    FUZZ_CHECK(IsRowOf(SubTypeLists(r.FileType), r.FileSubType) ||
+               r.FileSubType.find_first_of("\r\n") == std::string::npos);
+    // A number no row has is kept as written, on one line.
+    FUZZ_CHECK(IsRowOf(FileOSTable(), r.FileOS) || r.FileOS == defaultFileOS ||
+               r.FileOS.find_first_of("\r\n") == std::string::npos);
     FUZZ_CHECK(read.ImageLines == ReferenceLines(bytes));
     FUZZ_CHECK(r.ComIncLines.size() <= read.ImageLines.size());
     FUZZ_CHECK(NumberedListing(read.ImageLines).size() == read.ImageLines.size());
@@ -55,13 +59,11 @@ void CheckRoundTrip(const VersionRecord& read, const NewDocumentDefaults& defaul
 
     const ReadResult again = ReadScriptText(script, defaults);
     FUZZ_CHECK(!again.ConversionError);
-    FUZZ_CHECK(again.Reports.empty());
     FUZZ_CHECK(again.ImageLines == *lines);
 
     const ExpectedRead expected = ExpectedAfterRoundTrip(read);
-    // The reader's own lines never hold a header candidate, CR, LF or NUL.
-    FUZZ_CHECK(expected.WholeRecordKnown);
-    FUZZ_CHECK(again.Record == expected.Record);
+    if (expected.WholeRecordKnown)
+        FUZZ_CHECK(again.Record == expected.Record);
 }
 
 ReadResult ReadAndCheck(std::string_view bytes, const NewDocumentDefaults& defaults,

@@ -7,7 +7,8 @@
 //  2. "\0" followed by text comes back as the text alone: both are written
 //     as the same quoted line. The text keeps its own first two characters,
 //     so "\0\#x" comes back as the bare marker form "\#x".
-//  3. A leading "\\" comes back as one backslash: the writer writes one.
+//  3. A text that begins like a marker ("\\0", "\\#", "\\\\") comes back with
+//     a marker of its own: "\\\\0x" is written "\\0x" and read back as it was.
 //  4. A bare value ("\#" and text) loses the blanks at the start of its text:
 //     the reader trims what follows the comma.
 //  5. A bare value whose text begins and ends with a double quote reads back
@@ -15,14 +16,18 @@
 //  6. FILEVERSION and PRODUCTVERSION texts lose blanks at both ends: the
 //     reader trims what follows the keyword.
 //  7. A FILEOS, FILETYPE or FILESUBTYPE text that is not a row of its list
-//     reads back as the longest row it contains, else the list's first row
-//     (so an empty FILEOS comes back as "VOS_UNKNOWN", and a subtype typed
-//     for a VxD as "VFT2_UNKNOWN").
+//     is read as a compiler reads it (a number, an expression) when the
+//     script parses, else as the longest row it contains: not modelled.
 //  8. A comment line holding CR or LF comes back as several lines: both end
 //     a line. A line ending in one of them gains an empty line after it.
 //  9. A comment line that, left-trimmed, does not begin with "//" but holds
 //     "VERSIONINFO" is taken for the header: it and everything after it
 //     leave ComIncLines, and the fixed part is read from there.
+//
+// The script is also read as a compiler reads it, so texts that a compiler
+// reads otherwise than the line scanner are not modelled: a quote inside a
+// string value or at the start of a bare one, a #define or an open /* in a
+// comment line.
 //
 // A NUL ends the text on reading, so records holding one are not modelled;
 // nor are CR or LF outside the comment lines, which would break the layout.
@@ -93,29 +98,65 @@ bool IsHeaderLine(std::string_view line) {
 
 } // namespace
 
+bool BeginsLikeMarker(std::string_view text) {
+    return text.size() >= 2 && text[0] == '\\' &&
+           (text[1] == '0' || text[1] == '#' || text[1] == '\\');
+}
+
 std::string ExpectedValue(std::string_view written) {
     std::string_view t = TrimRightBytes(written);
     if (t.empty())
         return "";
-    if (StartsWith(t, "\\0"))
-        return QuotedEntry(t.substr(2));
     if (StartsWith(t, "\\#"))
         return BareEntry(t.substr(2));
-    if (StartsWith(t, "\\\\"))
-        return QuotedEntry(t.substr(1));
-    return QuotedEntry(t);
+    std::string_view text = StartsWith(t, "\\0") ? t.substr(2) : StartsWith(t, "\\\\") ? t.substr(1) : t;
+    if (BeginsLikeMarker(text))
+        return "\\" + std::string(text);
+    return QuotedEntry(text);
 }
+
+namespace {
+
+bool IsRow(const TextList& list, const std::string& text) {
+    for (const std::string& row : list)
+        if (row == text)
+            return true;
+    return false;
+}
+
+// Texts a compiler reads otherwise than the line scanner (see above).
+bool CompilerReadsOtherwise(const VersionRecord& r) {
+    if (!IsRow(FileOSTable(), r.FileOS) || !IsRow(FileTypeTable(), r.FileType) ||
+        !IsRow(SubTypeLists(r.FileType), r.FileSubType))
+        return true;
+    for (const std::string& value : r.StringValues) {
+        std::string_view bare = StartsWith(value, "\\#") ? TrimLeftBytes(value.substr(2)) : "";
+        if (value.find('"') != std::string::npos || StartsWith(bare, "\""))
+            return true;
+    }
+    for (const std::string& line : r.ComIncLines) {
+        const std::size_t open = line.rfind("/*");
+        if ((TrimLeftBytes(line).substr(0, 1) == "#" && line.find("define") != std::string::npos) ||
+            (open != std::string::npos && line.find("*/", open) == std::string::npos))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 ExpectedRead ExpectedAfterRoundTrip(const VersionRecord& written) {
     ExpectedRead expected;
     VersionRecord& r = expected.Record;
     r = written;
+    expected.WholeRecordKnown = !CompilerReadsOtherwise(written);
 
     r.ComIncLines.clear();
     for (const std::string& line : written.ComIncLines) {
         for (std::string& piece : ReferenceLines(line + "\r\n")) {
             if (IsHeaderLine(piece)) {
                 expected.WholeRecordKnown = false;
+                expected.ComIncLinesKnown = false;
                 return expected;
             }
             r.ComIncLines.push_back(std::move(piece));

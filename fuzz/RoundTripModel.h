@@ -15,9 +15,13 @@ namespace qm::fuzz {
 struct ExpectedRead {
     /// The record the reader must give for the written script.
     VersionRecord Record;
-    /// False when a comment line turns into the header: the read then starts
-    /// the fixed part early and only ComIncLines (up to that line) is known.
+    /// False when a comment line turns into the header (the read then starts
+    /// the fixed part early and only ComIncLines, up to that line, is known),
+    /// or when a compiler reads a text otherwise than the line scanner.
     bool WholeRecordKnown = true;
+    /// False when a comment line looks like a header to the line scanner:
+    /// whether it is one depends on whether the script parses.
+    bool ComIncLinesKnown = true;
 };
 
 /// The record that reading the script of `written` gives back. `written`

@@ -327,13 +327,8 @@ void TFormOpt::SettingsToControls() {
     cckMinWin->setChecked(s.MinimizeWindow);
     cckUseBat->setChecked(s.UseBatchFile);
     ccbFileOS->setCurrentIndex(SelectExact(FileOSTable(), s.DefaultFILEOS.toStdString(), NoRow));
-    // The language is looked up by its ID in hexadecimal, as the rows show it.
-    const QString languageHex =
-        QString::number(static_cast<quint32>(s.DefaultLanguageID), 16).toUpper();
-    ccbLanguageID->setCurrentIndex(
-        SelectContaining(LanguageTable(), languageHex.toStdString(), NoRow));
-    ccbCodePage->setCurrentIndex(
-        SelectContaining(CodePageTable(), QString::number(s.DefaultCodePage).toStdString(), NoRow));
+    ccbLanguageID->setCurrentIndex(LanguageRowOf(s.DefaultLanguageID));
+    ccbCodePage->setCurrentIndex(CodePageRowOf(s.DefaultCodePage));
     cedCompilerPath->setText(s.CompilerPath);
     cedCompiler32->setText(s.CompilerCmdLine32);
     cedCompiler16->setText(s.CompilerCmdLine16);

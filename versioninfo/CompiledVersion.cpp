@@ -17,52 +17,10 @@ constexpr std::uint32_t FileFlagsMask = 0x3F; // VS_FFI_FILEFLAGSMASK
 constexpr int PrivateBuildKey = 10;           // indexes into StringKeys()
 constexpr int SpecialBuildKey = 11;
 
-struct NamedValue {
-    const char* Name;
-    std::uint32_t Value;
-};
-
-const NamedValue FileOSValues[] = {
-    {"VOS_UNKNOWN", 0},
-    {"VOS_DOS_WINDOWS16", 0x10001},
-    {"VOS_DOS_WINDOWS32", 0x10004},
-    {"VOS_NT_WINDOWS32", 0x40004},
-    {"VOS_OS216_PM16", 0x20002},
-    {"VOS_OS232_PM32", 0x30003},
-    {"VOS_DOS", 0x10000},
-    {"VOS_OS216", 0x20000},
-    {"VOS_OS232", 0x30000},
-    {"VOS_NT", 0x40000},
-    {"VOS__WINDOWS16", 1},
-    {"VOS__WINDOWS32", 4},
-    {"VOS__PM16", 2},
-    {"VOS__PM32", 3},
-};
-
-const NamedValue FileTypeValues[] = {
-    {"VFT_UNKNOWN", 0}, {"VFT_APP", 1}, {"VFT_DLL", 2},        {"VFT_DRV", 3},
-    {"VFT_FONT", 4},    {"VFT_VXD", 5}, {"VFT_STATIC_LIB", 7},
-};
-
-const NamedValue FlagValues[] = {
-    {"VS_FF_DEBUG", 0x1},        {"VS_FF_PRERELEASE", 0x2},    {"VS_FF_PATCHED", 0x4},
-    {"VS_FF_PRIVATEBUILD", 0x8}, {"VS_FF_INFOINFERRED", 0x10}, {"VS_FF_SPECIALBUILD", 0x20},
-};
-
-template <std::size_t N>
-std::optional<std::uint32_t> ValueOf(const NamedValue (&table)[N], std::string_view name) {
-    for (const NamedValue& row : table) {
-        if (name == row.Name)
+std::optional<std::uint32_t> ValueOf(const std::vector<NamedValue>& list, std::string_view name) {
+    for (const NamedValue& row : list) {
+        if (row.Name == name)
             return row.Value;
-    }
-    return std::nullopt;
-}
-
-template <std::size_t N>
-std::optional<std::string> NameOf(const NamedValue (&table)[N], std::uint32_t value) {
-    for (const NamedValue& row : table) {
-        if (value == row.Value)
-            return std::string(row.Name);
     }
     return std::nullopt;
 }
@@ -83,20 +41,9 @@ std::string Quote(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-/// The subtypes are the list positions for drivers and fonts; every other
-/// type's only subtype is VFT2_UNKNOWN, 0.
-std::optional<std::uint32_t> SubTypeValue(const std::string& fileType, const std::string& name) {
-    const TextList list = SubTypeLists(fileType);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (list[i] == name)
-            return static_cast<std::uint32_t>(i);
-    }
-    return std::nullopt;
-}
-
 std::string FlagNames(std::uint32_t flags) {
     std::string names;
-    for (const NamedValue& row : FlagValues) {
+    for (const NamedValue& row : FileFlagValues()) {
         if (flags & row.Value)
             names += (names.empty() ? "" : "|") + std::string(row.Name);
         flags &= ~row.Value;
@@ -113,12 +60,6 @@ VersionParts PartsOf(std::uint32_t ms, std::uint32_t ls) {
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
 }
 
 std::uint32_t ExpectedFlags(const VersionRecord& record) {
@@ -249,90 +190,6 @@ Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes) {
     return Status::Fail("The file holds no version resource");
 }
 
-std::string ScriptTextOfCompiled(std::string_view utf8) {
-    std::size_t keep = utf8.size();
-    while (keep > 0 && static_cast<unsigned char>(utf8[keep - 1]) <= 32)
-        --keep; // the writer drops trailing blanks, so they go as escapes
-    std::string text;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\\') {
-            text += "\\\\";
-        } else if (c == '"') {
-            text += "\"\"";
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c == '\r') {
-            text += "\\r";
-        } else if (c == '\t' && i < keep) {
-            text += "\\t";
-        } else if (c < 32 || c == 0x7F || (c == ' ' && i >= keep)) {
-            char octal[8];
-            std::snprintf(octal, sizeof octal, "\\%03o", c);
-            text += octal;
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
-}
-
-std::string CompiledOfScriptText(std::string_view scriptText) {
-    const std::u32string text = DecodeScriptBytes(scriptText);
-    std::u32string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i];
-        if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-            out += '"';
-            ++i;
-            continue;
-        }
-        if (c != '\\' || i + 1 == text.size()) {
-            out += c;
-            continue;
-        }
-        const char32_t e = text[++i];
-        if (e == '\\') {
-            out += '\\';
-        } else if (e == 'n') {
-            out += '\n';
-        } else if (e == 'r') {
-            out += '\r';
-        } else if (e == 't' || e == 'T') {
-            out += '\t';
-        } else if (e == 'a' || e == 'A') {
-            out += 0x08; // what the compilers make of \a
-        } else if (e == 'x' || e == 'X') {
-            char32_t value = 0;
-            std::size_t digits = 0;
-            while (digits < 2 && i + 1 < text.size() && text[i + 1] < 0x80 &&
-                   IsHexDigit(static_cast<char>(text[i + 1]))) {
-                value =
-                    value * 16 + static_cast<char32_t>(HexDigitValue(static_cast<char>(text[++i])));
-                ++digits;
-            }
-            if (digits == 0)
-                out += U"\\x";
-            else
-                out += value;
-        } else if (e >= '0' && e <= '7') {
-            char32_t value = e - '0';
-            for (std::size_t digits = 1;
-                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
-                 ++digits)
-                value = value * 8 + (text[++i] - '0');
-            out += value;
-        } else {
-            out += '\\';
-            out += e;
-        }
-    }
-    const std::size_t nul = out.find(U'\0');
-    if (nul != std::u32string::npos)
-        out.resize(nul);
-    return EncodeUtf8(out);
-}
-
 ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
                                   const NewDocumentDefaults& defaults) {
     ImportedRecord imported{NewDocument(defaults), {}};
@@ -349,14 +206,14 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
         notes.push_back("FILEFLAGSMASK is " + Hex(fixed.FileFlagsMask) +
                         "; the script always writes VS_FFI_FILEFLAGSMASK (0x3F)");
 
-    if (std::optional<std::string> os = NameOf(FileOSValues, fixed.FileOS)) {
-        record.FileOS = *os;
+    if (std::optional<std::string_view> os = NameWithValue(FileOSValues(), fixed.FileOS)) {
+        record.FileOS = std::string(*os);
     } else {
         record.FileOS.clear();
         notes.push_back("FILEOS " + Hex(fixed.FileOS) + " has no name in the list");
     }
-    if (std::optional<std::string> type = NameOf(FileTypeValues, fixed.FileType)) {
-        record.FileType = *type;
+    if (std::optional<std::string_view> type = NameWithValue(FileTypeValues(), fixed.FileType)) {
+        record.FileType = std::string(*type);
     } else {
         record.FileType = "VFT_UNKNOWN";
         notes.push_back("FILETYPE " + Hex(fixed.FileType) +
@@ -391,8 +248,8 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
         codePage = info.Translations[0].second;
     }
     if (language >= 0) {
-        record.LanguageID = FindContaining(LanguageTable(), LanguageIDText(language));
-        record.CodePage = FindContaining(CodePageTable(), CodePageText(codePage));
+        record.LanguageID = LanguageRowOf(language);
+        record.CodePage = CodePageRowOf(codePage);
         if (record.LanguageID == NoRow)
             notes.push_back("Unknown LanguageID " + LanguageIDText(language));
         if (record.CodePage == NoRow)
@@ -444,8 +301,8 @@ Findings CompareWithCompiled(const VersionRecord& record, const CompiledVersionI
     const std::uint32_t flags = ExpectedFlags(record);
     if (flags != fixed.FileFlags)
         compare.Differ("FILEFLAGS", FlagNames(flags), FlagNames(fixed.FileFlags));
-    compare.Number("FILEOS", ValueOf(FileOSValues, record.FileOS), fixed.FileOS, record.FileOS);
-    compare.Number("FILETYPE", ValueOf(FileTypeValues, record.FileType), fixed.FileType,
+    compare.Number("FILEOS", ValueOf(FileOSValues(), record.FileOS), fixed.FileOS, record.FileOS);
+    compare.Number("FILETYPE", ValueOf(FileTypeValues(), record.FileType), fixed.FileType,
                    record.FileType);
     std::optional<std::uint32_t> subType = SubTypeValue(record.FileType, record.FileSubType);
     if (!subType) {

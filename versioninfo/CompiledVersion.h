@@ -10,6 +10,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "ScriptEscapes.h"
 #include "Status.h"
 #include "VersionCheck.h"
 #include "VersionInfoBlock.h"
@@ -37,17 +38,6 @@ bool LooksCompiled(std::string_view bytes);
 /// The first version resource of a .res file or a PE file. Fails when the
 /// file is neither, is malformed, or holds no version resource.
 Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes);
-
-/// A compiled string value as the text to write between a script's quotes
-/// so that a compiler gives back that very value: backslashes doubled,
-/// quotes doubled, control characters and trailing blanks as escapes.
-std::string ScriptTextOfCompiled(std::string_view utf8);
-
-/// What a compiler makes of script text between quotes (UTF-8 or
-/// Windows-1252 bytes): "" is one quote; \\ \n \r \t \a, \x with up to two
-/// hex digits and up to three octal digits are escapes; any other
-/// backslash stays; a NUL ends the value. The result is UTF-8.
-std::string CompiledOfScriptText(std::string_view scriptText);
 
 struct ImportedRecord {
     VersionRecord Record;

@@ -95,4 +95,22 @@ std::string RowText(const TextList& list, int index) {
     return IsValidRow(list, index) ? list[index] : std::string();
 }
 
+int LanguageRowOf(long long languageID) {
+    const TextList& table = LanguageTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (LanguageValue(table[i]) == languageID)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int CodePageRowOf(long long codePage) {
+    const TextList& table = CodePageTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (CodePageValue(table[i]) == codePage)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 } // namespace qm

@@ -29,6 +29,12 @@ int SelectContaining(const TextList& list, std::string_view text, int fallback);
 /// FindLongestContained, else `fallback`.
 int SelectLongestContained(const TextList& list, std::string_view text, int fallback);
 
+/// The row of LanguageTable for a language ID, or -1. Rows are matched by
+/// their number, never by text: 0 (neutral) has no row, and must not pick
+/// the first row whose text happens to hold a "0".
+int LanguageRowOf(long long languageID);
+/// The row of CodePageTable for a code page, or -1, matched by number.
+int CodePageRowOf(long long codePage);
 /// True when `text` begins with `prefix`; false for an empty prefix or text.
 bool StartsWithText(std::string_view text, std::string_view prefix);
 

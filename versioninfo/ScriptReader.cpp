@@ -10,6 +10,8 @@
 #include "versioninfo/ScriptReader.h"
 
 #include "versioninfo/Lookups.h"
+#include "versioninfo/ScriptModel.h"
+#include "versioninfo/Unicode.h"
 #include "versioninfo/Status.h"
 
 #include <exception>
@@ -69,8 +71,9 @@ std::string_view Piece(std::string_view name, size_t start, size_t length) {
 
 class Reader {
 public:
-    Reader(const Lines& lines, const NewDocumentDefaults& defaults, ReadResult& result)
-        : Lines_(lines), Defaults(defaults), Result(result), Record(result.Record) {}
+    Reader(const Lines& lines, const NewDocumentDefaults& defaults, ReadResult& result,
+           const VersionScript* model)
+        : Lines_(lines), Defaults(defaults), Result(result), Record(result.Record), Model(model) {}
 
     void Run() {
         size_t at = ReadLeadingLines();
@@ -88,16 +91,22 @@ public:
         }
         if (at < Lines_.size())
             ReadStringValues(at);
+        if (Model)
+            TakeModelValues(*Model);
         Report();
     }
 
 private:
     // Lines before the header go to ComIncLines exactly as they stand.
+    // The parsed header line wins over the text search: a #define or a
+    // string that mentions VERSIONINFO earlier is not the header.
     size_t ReadLeadingLines() {
         for (size_t i = 0; i < Lines_.size(); ++i) {
             std::string_view trimmed = TrimLeft(Lines_[i]);
-            if (!StartsWithText(trimmed, "//") &&
-                trimmed.find("VERSIONINFO") != std::string_view::npos) {
+            const bool header = Model ? i + 1 == Model->HeaderLine
+                                      : !StartsWithText(trimmed, "//") &&
+                                            trimmed.find("VERSIONINFO") != std::string_view::npos;
+            if (header) {
                 CurrentPhase = Phase::HeaderFound;
                 return i;
             }
@@ -112,27 +121,28 @@ private:
         for (size_t i = from; i < Lines_.size(); ++i) {
             std::string_view line = TrimLeft(Lines_[i]);
             std::string_view rest = line;
-            if (StripPrefix(rest, "FILEVERSION")) {
+            if (StripKeyword(rest, "FILEVERSION")) {
                 Record.HFileVersion = std::string(rest);
-            } else if (StripPrefix(rest, "PRODUCTVERSION")) {
+            } else if (StripKeyword(rest, "PRODUCTVERSION")) {
                 Record.HProductVersion = std::string(rest);
-            } else if (StripPrefix(rest, "FILEFLAGSMASK")) {
+            } else if (StripKeyword(rest, "FILEFLAGSMASK")) {
                 if (!StartsWithText(rest, "VS_FFI_FILEFLAGSMASK"))
                     MaskMismatch = true;
-            } else if (StripPrefix(rest, "FILEFLAGS")) {
+            } else if (StripKeyword(rest, "FILEFLAGS")) {
                 Record.FFDebug = Contains(rest, "VS_FF_DEBUG");
                 Record.FFPreRelease = Contains(rest, "VS_FF_PRERELEASE");
                 Record.FFPatched = Contains(rest, "VS_FF_PATCHED");
-            } else if (StripPrefix(rest, "FILEOS")) {
+            } else if (StripKeyword(rest, "FILEOS")) {
                 Record.FileOS = LongestContainedRow(FileOSTable(), rest);
-            } else if (StripPrefix(rest, "FILETYPE")) {
+            } else if (StripKeyword(rest, "FILETYPE")) {
                 // Picking a type rebuilds the subtype list and selects its
                 // first row, exactly as the window's type list does.
                 Record.FileType = LongestContainedRow(FileTypeTable(), rest);
                 Record.FileSubType = SubTypeLists(Record.FileType).front();
-            } else if (StripPrefix(rest, "FILESUBTYPE")) {
+            } else if (StripKeyword(rest, "FILESUBTYPE")) {
                 Record.FileSubType = LongestContainedRow(SubTypeLists(Record.FileType), rest);
-            } else if (StartsWithText(line, "BEGIN")) {
+            } else if (StartsWithText(line, "BEGIN") || StartsWithText(line, "{") ||
+                       (Model && StartsWithKeyword(line, "BEGIN"))) {
                 CurrentPhase = Phase::BeginFound;
                 return i;
             }
@@ -145,7 +155,9 @@ private:
     size_t FindStringBlock(size_t from) {
         for (size_t i = from; i < Lines_.size(); ++i) {
             std::string_view rest = TrimLeft(Lines_[i]);
-            if (StripPrefix(rest, "BLOCK") && StartsWithText(rest, "\"StringFileInfo\"")) {
+            if (StripKeyword(rest, "BLOCK") &&
+                (StartsWithText(rest, "\"StringFileInfo\"") ||
+                 (Model && EqualsIgnoringCase(rest.substr(0, 16), "\"StringFileInfo\"")))) {
                 CurrentPhase = Phase::StringBlockFound;
                 return i + 1;
             }
@@ -158,19 +170,19 @@ private:
     Expected<size_t> ReadBlockName(size_t from) {
         for (size_t i = from; i < Lines_.size(); ++i) {
             std::string_view name = TrimLeft(Lines_[i]);
-            if (!StripPrefix(name, "BLOCK"))
+            if (!StripKeyword(name, "BLOCK"))
                 continue;
             Expected<int> language = ConvertHexPiece(Piece(name, 1, 4));
             if (!language)
                 return Status::Fail(language.message());
             LanguageNumber = *language;
-            Record.LanguageID = SelectContaining(LanguageTable(), HexText(*language), NoRow);
+            Record.LanguageID = LanguageRowOf(*language);
 
             Expected<int> codePage = ConvertHexPiece(Piece(name, 5, 4));
             if (!codePage)
                 return Status::Fail(codePage.message());
             CodePageNumber = *codePage;
-            Record.CodePage = SelectContaining(CodePageTable(), std::to_string(*codePage), NoRow);
+            Record.CodePage = CodePageRowOf(*codePage);
             return i;
         }
         return Lines_.size();
@@ -179,11 +191,12 @@ private:
     void ReadStringValues(size_t from) {
         for (size_t i = from; i < Lines_.size(); ++i) {
             std::string_view rest = TrimLeft(Lines_[i]);
-            if (StartsWithText(rest, "END")) {
+            if (StartsWithText(rest, "END") || StartsWithText(rest, "}") ||
+                (Model && StartsWithKeyword(rest, "END"))) {
                 CurrentPhase = Phase::EndFound;
                 return;
             }
-            if (StripPrefix(rest, "VALUE"))
+            if (StripKeyword(rest, "VALUE"))
                 ReadValueLine(rest);
         }
     }
@@ -215,9 +228,177 @@ private:
                 return "\\0";
             if (inner.size() >= 2 && inner.substr(inner.size() - 2) == "\\0")
                 inner.remove_suffix(2);
-            return std::string(inner);
+            return MarkerEscaped(inner);
         }
         return "\\#" + std::string(text);
+    }
+
+    // A text that begins like a marker gets a marker of its own, so that
+    // "\\server" comes back with both backslashes.
+    static std::string MarkerEscaped(std::string_view inner) {
+        const bool markerLike = inner.size() >= 2 && inner[0] == '\\' &&
+                                (inner[1] == '0' || inner[1] == '#' || inner[1] == '\\');
+        return (markerLike ? "\\" : "") + std::string(inner);
+    }
+
+    // Keywords in any case count once the script is known to parse; a
+    // script that does not parse keeps the scanner's strict rules.
+    bool StartsWithKeyword(std::string_view line, std::string_view keyword) const {
+        return EqualsIgnoringCase(line.substr(0, keyword.size()), keyword);
+    }
+    bool StripKeyword(std::string_view& text, std::string_view keyword) const {
+        if (StripPrefix(text, keyword))
+            return true;
+        if (!Model || !StartsWithKeyword(text, keyword))
+            return false;
+        text = Trim(text.substr(keyword.size()));
+        return true;
+    }
+
+    //===-- The parsed values -------------------------------------------===//
+
+    void TakeModelValues(const VersionScript& model) {
+        TakeMask(model.FindFixed("FILEFLAGSMASK"));
+        TakeFlags(model.FindFixed("FILEFLAGS"));
+        TakeVersionNotes(model.FindFixed("FILEVERSION"));
+        TakeVersionNotes(model.FindFixed("PRODUCTVERSION"));
+        if (const FixedStatement* os = model.FindFixed("FILEOS"))
+            Record.FileOS = NamedOrWritten(*os, FileOSTable());
+        if (const FixedStatement* type = model.FindFixed("FILETYPE")) {
+            Record.FileType = NamedOrWritten(*type, FileTypeTable());
+            Record.FileSubType = SubTypeLists(Record.FileType).front();
+        }
+        if (const FixedStatement* subType = model.FindFixed("FILESUBTYPE"))
+            Record.FileSubType = SubTypeOrWritten(*subType);
+        if (!model.Tables.empty())
+            TakeTable(model.Tables.front());
+        if (model.Tables.size() > 1)
+            ModelReports.push_back("The script holds " + std::to_string(model.Tables.size()) +
+                                   " string tables; the form shows the first, " +
+                                   model.Tables.front().Name);
+    }
+
+    std::string Written(ScriptSpan span) const {
+        std::string text(Model->Tokens.Text(span));
+        // A value spread over lines is one line in the form.
+        for (char& c : text)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        return text;
+    }
+
+    // A statement in one branch of an #if/#else is not what the form can
+    // show: the form takes the branch compiled without definitions and
+    // says so. Macros need no report: their text is kept as written (a
+    // version text, or a bare value), which is how the form shows them.
+    std::string Dependence(const std::string& field, const std::string& condition) {
+        if (condition.empty())
+            return "";
+        return field + " depends on the preprocessor (" + condition +
+               "): read as compiled without definitions";
+    }
+
+    void NoteDependence(const FixedStatement& statement) {
+        std::string note = Dependence(statement.Keyword, statement.Condition);
+        if (!note.empty())
+            ModelReports.push_back(note);
+    }
+
+    void TakeMask(const FixedStatement* mask) {
+        if (!mask)
+            return;
+        const std::optional<std::uint32_t> value = mask->Numbers.front().Value;
+        MaskMismatch = value ? *value != 0x3F : MaskMismatch;
+        NoteDependence(*mask);
+    }
+
+    void TakeFlags(const FixedStatement* flags) {
+        if (!flags)
+            return;
+        NoteDependence(*flags);
+        const std::optional<std::uint32_t> value = flags->Numbers.front().Value;
+        if (!value)
+            return; // the scanner's reading of the names stands
+        Record.FFDebug = *value & 0x1;
+        Record.FFPreRelease = *value & 0x2;
+        Record.FFPatched = *value & 0x4;
+    }
+
+    void TakeVersionNotes(const FixedStatement* version) {
+        if (version)
+            NoteDependence(*version);
+    }
+
+    // The row whose number the statement has; a number no row has, or a
+    // value that needs an unknown name, is kept as written and reported.
+    std::string NamedOrWritten(const FixedStatement& statement, const TextList& table) {
+        NoteDependence(statement);
+        const ScriptNumber& number = statement.Numbers.front();
+        const auto& values = &table == &FileOSTable() ? FileOSValues() : FileTypeValues();
+        if (number.Value) {
+            if (std::optional<std::string_view> name = NameWithValue(values, *number.Value))
+                return std::string(*name);
+            ModelReports.push_back(statement.Keyword + " " + HexText(*number.Value) +
+                                   " has no name in the list; it is kept as written");
+        }
+        return Written(statement.ValueSpan);
+    }
+
+    std::string SubTypeOrWritten(const FixedStatement& statement) {
+        NoteDependence(statement);
+        const ScriptNumber& number = statement.Numbers.front();
+        const TextList list = SubTypeLists(Record.FileType);
+        if (number.Value && *number.Value < list.size() &&
+            (Record.FileType != "VFT_VXD" || *number.Value == 0))
+            return list[*number.Value];
+        if (number.Value && Record.FileType != "VFT_VXD")
+            ModelReports.push_back("FILESUBTYPE " + HexText(*number.Value) + " has no name for " +
+                                   Record.FileType + "; it is kept as written");
+        return Written(statement.ValueSpan);
+    }
+
+    void TakeTable(const ScriptStringTable& table) {
+        TakeTableName(table.Name);
+        const auto& keys = StringKeys();
+        for (int k = 0; k < StringKeyCount; ++k) {
+            const ValueStatement* found = nullptr;
+            for (const ValueStatement& value : table.Values)
+                if (value.Key == keys[k])
+                    found = &value;
+            Record.StringValues[k] = found ? MarkerValue(*found) : std::string();
+        }
+    }
+
+    // Eight hexadecimal digits in any case; another name keeps what the
+    // scanner made of it.
+    void TakeTableName(const std::string& name) {
+        if (name.size() != 8)
+            return;
+        for (char c : name)
+            if (!IsHexDigit(c))
+                return;
+        LanguageNumber = std::stoll(name.substr(0, 4), nullptr, 16);
+        CodePageNumber = std::stoll(name.substr(4, 4), nullptr, 16);
+        Record.LanguageID = LanguageRowOf(*LanguageNumber);
+        Record.CodePage = CodePageRowOf(*CodePageNumber);
+    }
+
+    // A single quoted literal becomes the form's text; anything a compiler
+    // has to assemble (macros, joined strings, numbers, a conditional) is
+    // kept bare, exactly as written, and reported.
+    std::string MarkerValue(const ValueStatement& value) {
+        std::string note = Dependence(value.Key, value.Condition);
+        if (!note.empty())
+            ModelReports.push_back(note);
+        if (!value.SingleLiteral || !note.empty())
+            return "\\#" + Written(value.ValueSpan);
+        std::string_view inner = Model->Tokens.Text(value.ValueSpan);
+        inner = inner.substr(1, inner.size() - 2);
+        if (inner == "\\0")
+            return "\\0";
+        if (inner.size() >= 2 && inner.substr(inner.size() - 2) == "\\0")
+            inner.remove_suffix(2);
+        return MarkerEscaped(inner);
     }
 
     void Report() {
@@ -233,6 +414,8 @@ private:
                                      std::to_string(CodePageNumber.value_or(Defaults.CodePage)));
         if (CurrentPhase != Phase::EndFound)
             Result.Reports.push_back(PhaseMessage(CurrentPhase));
+        for (std::string& report : ModelReports)
+            Result.Reports.push_back(std::move(report));
     }
 
     static bool Contains(std::string_view text, std::string_view word) {
@@ -250,6 +433,8 @@ private:
     ReadResult& Result;
     VersionRecord& Record;
     Phase CurrentPhase = Phase::NothingFound;
+    const VersionScript* Model;
+    std::vector<std::string> ModelReports;
     bool MaskMismatch = false;
     std::optional<long long> LanguageNumber;
     std::optional<long long> CodePageNumber;
@@ -261,8 +446,14 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
     ReadResult result;
     try {
         result.Record = NewDocument(defaults);
+        std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+        if (utf8) {
+            result.Utf16 = true;
+            bytes = *utf8;
+        }
         result.ImageLines = SplitLines(bytes);
-        Reader(result.ImageLines, defaults, result).Run();
+        Expected<VersionScript> model = ParseVersionScript(bytes);
+        Reader(result.ImageLines, defaults, result, model ? &*model : nullptr).Run();
     } catch (const std::exception& error) {
         // Only running out of memory can get here; report it like any other
         // failure that stops the read.

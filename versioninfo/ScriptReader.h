@@ -1,9 +1,13 @@
 //===- ScriptReader.h - Resource script text to VersionRecord -----*- C++ -*-===//
 //
-// A line scanner, not a parser of the resource language: it looks for a fixed
-// sequence of landmarks (the VERSIONINFO header, BEGIN, the StringFileInfo
-// block, the language block, END) and takes a closed set of keyword lines in
-// between. It is a pure function of the file's bytes and the defaults.
+// Two readers in one. A line scanner looks for a fixed sequence of landmarks
+// (the VERSIONINFO header, BEGIN, the StringFileInfo block, the language
+// block, END) and takes a closed set of keyword lines in between; it gives
+// the comment and include lines, the version texts as written, and the
+// reports of a script cut short. Where the script parses as a compiler
+// reads it (ScriptModel), the parsed values decide: numbers and
+// expressions, conditionals, macros, block names in any case, several
+// string tables. It is a pure function of the file's bytes and the defaults.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -29,6 +33,9 @@ struct ReadResult {
     /// Set when a piece of the block name failed to convert: the read
     /// stopped there, Record holds what was read so far and Reports is empty.
     std::optional<std::string> ConversionError;
+    /// The file was UTF-16 with a byte-order mark; ImageLines and Record
+    /// hold its text as UTF-8.
+    bool Utf16 = false;
 };
 
 /// Reads a script from its bytes. Never throws.

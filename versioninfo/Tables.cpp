@@ -156,4 +156,69 @@ int CodePageValue(std::string_view row) {
     return RowNumber(row, 10);
 }
 
+const std::vector<NamedValue>& FileOSValues() {
+    static const std::vector<NamedValue> Values = {
+        {"VOS_UNKNOWN", 0},           {"VOS_DOS_WINDOWS16", 0x10001}, {"VOS_DOS_WINDOWS32", 0x10004},
+        {"VOS_NT_WINDOWS32", 0x40004}, {"VOS_OS216_PM16", 0x20002},   {"VOS_OS232_PM32", 0x30003},
+        {"VOS_DOS", 0x10000},          {"VOS_OS216", 0x20000},        {"VOS_OS232", 0x30000},
+        {"VOS_NT", 0x40000},           {"VOS__WINDOWS16", 1},         {"VOS__WINDOWS32", 4},
+        {"VOS__PM16", 2},              {"VOS__PM32", 3},
+    };
+    return Values;
+}
+
+const std::vector<NamedValue>& FileTypeValues() {
+    static const std::vector<NamedValue> Values = {
+        {"VFT_UNKNOWN", 0}, {"VFT_APP", 1}, {"VFT_DLL", 2},        {"VFT_DRV", 3},
+        {"VFT_FONT", 4},    {"VFT_VXD", 5}, {"VFT_STATIC_LIB", 7},
+    };
+    return Values;
+}
+
+const std::vector<NamedValue>& FileFlagValues() {
+    static const std::vector<NamedValue> Values = {
+        {"VS_FF_DEBUG", 0x1},        {"VS_FF_PRERELEASE", 0x2},    {"VS_FF_PATCHED", 0x4},
+        {"VS_FF_PRIVATEBUILD", 0x8}, {"VS_FF_INFOINFERRED", 0x10}, {"VS_FF_SPECIALBUILD", 0x20},
+    };
+    return Values;
+}
+
+std::optional<std::string_view> NameWithValue(const std::vector<NamedValue>& list,
+                                              std::uint32_t value) {
+    for (const NamedValue& row : list) {
+        if (row.Value == value)
+            return row.Name;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> SubTypeValue(std::string_view fileType, std::string_view name) {
+    const TextList list = SubTypeLists(fileType);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == name)
+            return static_cast<std::uint32_t>(i);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> WinverValue(std::string_view name) {
+    static const std::vector<NamedValue> Others = {
+        {"VS_FFI_FILEFLAGSMASK", 0x3F}, {"VS_FFI_SIGNATURE", 0xFEEF04BD},
+        {"VS_FFI_STRUCVERSION", 0x10000}, {"VS_VERSION_INFO", 1},
+        {"VS_USER_DEFINED", 100},        {"VOS_WINCE", 0x50000},
+        {"VFT2_DRV_VERSIONED_PRINTER", 12},
+    };
+    for (const auto* list : {&FileOSValues(), &FileTypeValues(), &FileFlagValues(), &Others}) {
+        for (const NamedValue& row : *list) {
+            if (row.Name == name)
+                return row.Value;
+        }
+    }
+    for (std::string_view type : {"VFT_DRV", "VFT_FONT"}) {
+        if (std::optional<std::uint32_t> value = SubTypeValue(type, name))
+            return value;
+    }
+    return std::nullopt;
+}
+
 } // namespace qm

@@ -11,6 +11,8 @@
 #include "Text.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,5 +43,24 @@ int LanguageValue(std::string_view row);
 /// The code page in the first four characters of a CodePageTable row,
 /// leading blanks skipped, read as decimal.
 int CodePageValue(std::string_view row);
+
+/// A name of winver.h and the number it stands for.
+struct NamedValue {
+    std::string_view Name;
+    std::uint32_t Value;
+};
+/// The FILEOS, FILETYPE and FILEFLAGS names with their numbers; FILEOS and
+/// FILETYPE in the order of their tables.
+const std::vector<NamedValue>& FileOSValues();
+const std::vector<NamedValue>& FileTypeValues();
+const std::vector<NamedValue>& FileFlagValues();
+/// The number of any winver.h name a VERSIONINFO statement may use (the
+/// lists above, the subtypes, VS_FFI_FILEFLAGSMASK, VS_VERSION_INFO, ...).
+std::optional<std::uint32_t> WinverValue(std::string_view name);
+/// The name with `value` in `list`, if one has it.
+std::optional<std::string_view> NameWithValue(const std::vector<NamedValue>& list,
+                                              std::uint32_t value);
+/// The number of a subtype of `fileType`: its place in the type's list.
+std::optional<std::uint32_t> SubTypeValue(std::string_view fileType, std::string_view name);
 
 } // namespace qm

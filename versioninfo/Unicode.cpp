@@ -135,4 +135,32 @@ std::u32string DecodeUtf16Le(std::string_view bytes) {
     return text;
 }
 
+std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes) {
+    if (bytes.size() < 2 || bytes.size() % 2 != 0 || bytes.substr(0, 2) != "\xFF\xFE")
+        return std::nullopt;
+    const std::u32string text = DecodeUtf16Le(bytes.substr(2));
+    std::string utf8 = EncodeUtf8(text);
+    if (Utf16ScriptOfUtf8(utf8) != bytes)
+        return std::nullopt; // a lone surrogate became U+FFFD
+    return utf8;
+}
+
+std::string Utf16ScriptOfUtf8(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    for (char32_t c : DecodeUtf8(utf8)) {
+        auto unit = [&out](unsigned u) {
+            out += static_cast<char>(u & 0xFF);
+            out += static_cast<char>(u >> 8);
+        };
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            unit(0xD800 + (c >> 10));
+            unit(0xDC00 + (c & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return out;
+}
+
 } // namespace qm

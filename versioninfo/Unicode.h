@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,5 +36,13 @@ std::string EncodeUtf8(std::u32string_view text);
 /// UTF-16 little-endian `bytes` (an odd last byte is ignored) as code
 /// points; a lone surrogate gives U+FFFD.
 std::u32string DecodeUtf16Le(std::string_view bytes);
+
+/// A script saved as UTF-16 (little-endian, with its byte-order mark, as
+/// Visual Studio saves one with non-ASCII text) as UTF-8 without the mark.
+/// Nothing when `bytes` lack the mark, or when they hold a lone surrogate
+/// or an odd byte, which would not come back unchanged.
+std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes);
+/// The reverse: the mark, then `utf8` as UTF-16 little-endian.
+std::string Utf16ScriptOfUtf8(std::string_view utf8);
 
 } // namespace qm

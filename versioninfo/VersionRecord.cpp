@@ -34,9 +34,8 @@ VersionRecord NewDocument(const NewDocumentDefaults& defaults) {
     record.FileType = RowText(FileTypeTable(), SelectExact(FileTypeTable(), "VFT_APP", NoRow));
     record.FileSubType = RowText(SubTypeLists(record.FileType),
                                  SelectExact(SubTypeLists(record.FileType), "VFT2_UNKNOWN", NoRow));
-    record.LanguageID =
-        SelectContaining(LanguageTable(), LanguageIDText(defaults.LanguageID), NoRow);
-    record.CodePage = SelectContaining(CodePageTable(), CodePageText(defaults.CodePage), NoRow);
+    record.LanguageID = LanguageRowOf(defaults.LanguageID);
+    record.CodePage = CodePageRowOf(defaults.CodePage);
     return record;
 }
 

@@ -228,7 +228,7 @@ private slots:
     void aCommandLineScriptWithReportsShowsEachInOrder() {
         Sandbox sandbox;
         std::string script = ScriptBytes("1", "04090352");
-        script.replace(script.find("VS_FFI_FILEFLAGSMASK"), 20, "0x3fL");
+        script.replace(script.find("VS_FFI_FILEFLAGSMASK"), 20, "0x1fL");
         WriteBytes(sandbox.Path("x.rc"), script);
         auto window = sandbox.MakeWindow({sandbox.Path("x.rc")});
         QCOMPARE(

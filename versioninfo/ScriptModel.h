@@ -1,0 +1,101 @@
+//===- ScriptModel.h - A VERSIONINFO statement as a compiler reads it -*- C++ -*-===//
+//
+// The parser stage: from the active tokens of a script to the one
+// VERSIONINFO resource it holds, every statement with the span of its
+// tokens and the value a resource compiler would give it. Numbers follow
+// llvm-rc: a leading 0 is octal, 0x hexadecimal, an L suffix is allowed, and
+// + - | & share one precedence, left to right; NOT clears bits.
+//
+// A value that needs a macro the script does not define (one from a
+// header) has no value here; the model says which name it needs.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "ScriptLexer.h"
+#include "Status.h"
+#include "VersionInfoBlock.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+/// One number as written: a literal, a name, or an expression.
+struct ScriptNumber {
+    ScriptSpan Span;
+    std::optional<std::uint32_t> Value; ///< nothing when it needs an unknown name
+    std::string Unknown;                ///< the first name it needs and lacks
+    std::string Macro;                  ///< the script's macro it is spelled with, or ""
+    bool Literal = false;               ///< one number token, written where it stands
+    bool Long = false;                  ///< an L suffix: a double word in a binary value
+};
+
+/// FILEVERSION, FILEFLAGS, ... : the keyword and its numbers.
+struct FixedStatement {
+    std::string Keyword; ///< upper case
+    ScriptSpan Span;     ///< keyword to last number
+    ScriptSpan ValueSpan;
+    std::vector<ScriptNumber> Numbers;
+    std::string Condition; ///< the #if of a group with alternatives around it, or ""
+};
+
+/// VALUE "key", ...: a string, or a list of numbers.
+struct ValueStatement {
+    std::string Key; ///< compiled (escapes resolved), UTF-8
+    ScriptSpan Span;
+    ScriptSpan ValueSpan;      ///< the tokens after the comma
+    bool IsText = true;
+    bool Resolved = true;      ///< false when a piece needs an unknown name
+    std::string Text;          ///< compiled text up to its first NUL, UTF-8
+    std::vector<ScriptNumber> Numbers; ///< for a binary value
+    bool SingleLiteral = false; ///< exactly one narrow string token, written in place
+    std::string Macro;          ///< a macro of the script it uses, or ""
+    std::string Unknown;        ///< a name it needs and lacks, or ""
+    std::string Condition;
+};
+
+/// A block of StringFileInfo: its name and its values.
+struct ScriptStringTable {
+    std::string Name; ///< as written, without quotes
+    ScriptSpan NameSpan;
+    ScriptSpan Span;          ///< BLOCK to its END
+    std::size_t BodyEnd = 0;  ///< where its END token begins
+    std::vector<ValueStatement> Values;
+    std::string Condition;
+};
+
+struct VersionScript {
+    ScriptTokens Tokens;
+    std::size_t HeaderLine = 0; ///< 1-based line of the VERSIONINFO keyword
+    ScriptSpan Span;            ///< resource ID to final END
+    std::vector<FixedStatement> Fixed;
+    std::vector<ScriptStringTable> Tables;
+    std::optional<ValueStatement> Translation;
+    /// Statements a compiler would take but that the version resource
+    /// model does not know (other VALUEs of VarFileInfo, other blocks).
+    std::vector<std::string> Unmodelled;
+
+    const FixedStatement* FindFixed(std::string_view keyword) const;
+};
+
+/// Finds and parses the first active VERSIONINFO resource of `text`.
+/// Fails, naming the line, when there is none or a compiler would refuse it.
+Expected<VersionScript> ParseVersionScript(std::string_view text);
+
+/// What a compiler would make of the model. Fields that need unknown names
+/// are 0 in `Info` and named in `Undetermined` (e.g. "FILEVERSION",
+/// "040904B0/CompanyName"), with the reason.
+struct ScriptCompiled {
+    CompiledVersionInfo Info;
+    std::vector<std::pair<std::string, std::string>> Undetermined; ///< field, reason
+    bool IsUndetermined(std::string_view field) const;
+};
+ScriptCompiled CompileScriptModel(const VersionScript& script);
+
+/// Undetermined's field name of a string: "<table name>/<key>".
+std::string StringFieldName(std::string_view table, std::string_view key);
+
+} // namespace qm
