@@ -1,0 +1,562 @@
+//===- ScriptEdit.cpp - Changing fields of a script where they stand -------===//
+//
+// Edits are collected as byte-range replacements on the original text and
+// applied at the end, so nothing between them is ever rewritten. Numbers
+// are spelled as the field spelled them before (0x1L stays hexadecimal with
+// its suffix, names stay names), so a script without winver.h still
+// compiles after the edit.
+//
+//===----------------------------------------------------------------------===//
+#include "versioninfo/ScriptEdit.h"
+
+#include "versioninfo/ScriptEscapes.h"
+#include "versioninfo/Tables.h"
+#include "versioninfo/Text.h"
+#include "versioninfo/VersionCheck.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+namespace qm {
+
+namespace {
+
+struct Replacement {
+    std::size_t Begin;
+    std::size_t End;
+    std::string Text;
+};
+
+std::string HexDigits(std::uint32_t value, bool lower, int width = 0) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, lower ? "%0*x" : "%0*X", width,
+                  static_cast<unsigned>(value));
+    return buffer;
+}
+
+bool HasLowerHex(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'f'; });
+}
+
+// `value` in the notation of `old`, a number token: the same base, the same
+// case of hexadecimal digits, the same suffix.
+std::string SpellLike(std::string_view old, std::uint32_t value) {
+    std::size_t suffix = old.size();
+    while (suffix > 0 && std::string_view("lLuU").find(old[suffix - 1]) != std::string_view::npos)
+        --suffix;
+    const std::string tail(old.substr(suffix));
+    std::string_view digits = old.substr(0, suffix);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        return std::string(digits.substr(0, 2)) + HexDigits(value, HasLowerHex(digits.substr(2))) +
+               tail;
+    return std::to_string(value) + tail;
+}
+
+std::string FlagNamesOf(std::uint32_t flags) {
+    std::string names;
+    for (const NamedValue& row : FileFlagValues()) {
+        if (flags & row.Value) {
+            names += (names.empty() ? "" : "|") + std::string(row.Name);
+            flags &= ~row.Value;
+        }
+    }
+    if (flags)
+        names += (names.empty() ? "" : "|") + ("0x" + HexDigits(flags, false)) + "L";
+    return names.empty() ? "0" : names;
+}
+
+// The script text of a marker-form value: a quoted literal (with "\0" when
+// `terminated`), or a bare value as it stands.
+std::string ValueText(std::string_view marker, bool terminated, bool& bare) {
+    std::string_view text = TrimRight(marker);
+    bare = text.substr(0, 2) == "\\#";
+    if (bare)
+        return std::string(text.substr(2));
+    if (text.substr(0, 2) == "\\0")
+        text.remove_prefix(2);
+    else if (text.substr(0, 2) == "\\\\")
+        text.remove_prefix(1);
+    return "\"" + std::string(text) + (terminated ? "\\0\"" : "\"");
+}
+
+class Editor {
+public:
+    Editor(std::string_view text, const VersionScript& script, const ScriptEdits& edits)
+        : Text(text), Script(script), Edits(edits) {}
+
+    Expected<std::string> Run() {
+        if (Status made = MakeEdits(); !made)
+            return Status::Fail(made.message());
+        std::string edited = Apply();
+        if (Status guarded = Guard(edited); !guarded)
+            return Status::Fail(guarded.message());
+        return edited;
+    }
+
+private:
+    std::string Line(std::size_t offset) const {
+        return "line " + std::to_string(Script.Tokens.LineOf(offset));
+    }
+
+    Status MakeEdits() {
+        for (auto [keyword, value] : {std::pair{"FILEVERSION", &Edits.FileVersion},
+                                      std::pair{"PRODUCTVERSION", &Edits.ProductVersion}}) {
+            if (*value)
+                if (Status s = EditVersion(keyword, **value); !s)
+                    return s;
+        }
+        if (Edits.Debug || Edits.PreRelease || Edits.Patched || BuildFlagsFollowStrings())
+            if (Status s = EditFlags(); !s)
+                return s;
+        if (Edits.FileOS)
+            if (Status s = EditNamed("FILEOS", *WinverValue(*Edits.FileOS), *Edits.FileOS); !s)
+                return s;
+        if (Edits.FileType)
+            if (Status s = EditNamed("FILETYPE", *WinverValue(*Edits.FileType), *Edits.FileType); !s)
+                return s;
+        if (Edits.FileSubType) {
+            const std::string type = Edits.FileType.value_or(CurrentFileTypeName());
+            std::optional<std::uint32_t> value = SubTypeValue(type, *Edits.FileSubType);
+            if (!value)
+                return Status::Fail("FILESUBTYPE " + *Edits.FileSubType + " is no subtype of " + type);
+            if (Status s = EditNamed("FILESUBTYPE", *value, *Edits.FileSubType); !s)
+                return s;
+        }
+        if (Edits.Language || Edits.CodePage)
+            if (Status s = EditTableName(); !s)
+                return s;
+        for (const StringEdit& edit : Edits.Strings)
+            if (Status s = EditString(edit); !s)
+                return s;
+        return Status::Ok();
+    }
+
+    // VS_FF_PRIVATEBUILD and VS_FF_SPECIALBUILD say that their string is
+    // there, so an edit that adds or removes one moves its flag too.
+    std::optional<bool> BuildFlag(std::string_view key) const {
+        for (const StringEdit& edit : Edits.Strings)
+            if (edit.Key == key)
+                return !TrimRight(edit.Value).empty();
+        return std::nullopt;
+    }
+    bool BuildFlagsFollowStrings() const {
+        const FixedStatement* flags = Script.FindFixed("FILEFLAGS");
+        return (BuildFlag("PrivateBuild") || BuildFlag("SpecialBuild")) && flags &&
+               CheckEditable(*flags).ok();
+    }
+
+    std::string CurrentFileTypeName() const {
+        const FixedStatement* type = Script.FindFixed("FILETYPE");
+        if (!type || !type->Numbers.front().Value)
+            return "";
+        return std::string(NameWithValue(FileTypeValues(), *type->Numbers.front().Value).value_or(""));
+    }
+
+    // A field may be replaced when every number of it is known without the
+    // script's own macros (a literal, or winver.h names), outside any
+    // #if/#else, or when the user forces it.
+    Status CheckEditable(const FixedStatement& statement) const {
+        if (Edits.Force)
+            return Status::Ok();
+        if (!statement.Condition.empty())
+            return Status::Fail(Line(statement.Span.Begin) + ": " + statement.Keyword +
+                                " depends on the preprocessor (" + statement.Condition +
+                                "); --force replaces the compiled branch only");
+        for (const ScriptNumber& number : statement.Numbers) {
+            if (!number.Value || !number.Macro.empty())
+                return Status::Fail(Line(statement.Span.Begin) + ": " + statement.Keyword +
+                                    " is written as \"" +
+                                    std::string(Script.Tokens.Text(statement.ValueSpan)) +
+                                    "\", a macro or an expression; --force replaces it");
+        }
+        return Status::Ok();
+    }
+
+    const FixedStatement* Require(const char* keyword, Status& status) const {
+        const FixedStatement* statement = Script.FindFixed(keyword);
+        if (!statement)
+            status = Status::Fail(std::string(keyword) + " is not in the script's VERSIONINFO (" +
+                                  Line(Script.Span.Begin) + "); add it there first");
+        return statement;
+    }
+
+    Status EditVersion(const char* keyword, const std::string& text) {
+        Status status = Status::Ok();
+        const FixedStatement* statement = Require(keyword, status);
+        if (!statement)
+            return status;
+        if (Status s = CheckEditable(*statement); !s)
+            return s;
+        Expected<VersionParts> parts = ParseFixedVersion(text, keyword);
+        if (!parts) {
+            // Not four numbers (a macro, say): written as given, for the
+            // compiler to read.
+            Replace(statement->ValueSpan, text);
+            Allowed.insert(keyword);
+            return Status::Ok();
+        }
+        // Keep the separator the script uses between the parts.
+        std::string separator = ", ";
+        if (statement->Numbers.size() > 1)
+            separator = std::string(Script.Tokens.Text(
+                {statement->Numbers[0].Span.End, statement->Numbers[1].Span.Begin}));
+        if (separator.find(',') == std::string::npos || separator.find_first_of("\r\n") != std::string::npos)
+            separator = ", ";
+        std::string spelled;
+        for (std::size_t i = 0; i < 4; ++i)
+            spelled += (i ? separator : "") + std::to_string((*parts)[i]);
+        Replace(statement->ValueSpan, spelled);
+        Allowed.insert(keyword);
+        AskedVersions[keyword] = *parts;
+        return Status::Ok();
+    }
+
+    Status EditFlags() {
+        Status status = Status::Ok();
+        const FixedStatement* statement = Require("FILEFLAGS", status);
+        if (!statement)
+            return status;
+        if (Status s = CheckEditable(*statement); !s)
+            return s;
+        std::uint32_t flags = statement->Numbers.front().Value.value_or(0);
+        auto apply = [&flags](const std::optional<bool>& on, std::uint32_t bit) {
+            if (on)
+                flags = *on ? (flags | bit) : (flags & ~bit);
+        };
+        apply(Edits.Debug, 0x1);
+        apply(Edits.PreRelease, 0x2);
+        apply(Edits.Patched, 0x4);
+        apply(BuildFlag("PrivateBuild"), 0x8);
+        apply(BuildFlag("SpecialBuild"), 0x20);
+        const ScriptNumber& number = statement->Numbers.front();
+        Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), flags)
+                                            : FlagNamesOf(flags));
+        Allowed.insert("FILEFLAGS");
+        return Status::Ok();
+    }
+
+    Status EditNamed(const char* keyword, std::uint32_t value, const std::string& name) {
+        Status status = Status::Ok();
+        const FixedStatement* statement = Require(keyword, status);
+        if (!statement)
+            return status;
+        if (Status s = CheckEditable(*statement); !s)
+            return s;
+        const ScriptNumber& number = statement->Numbers.front();
+        Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), value) : name);
+        Allowed.insert(keyword);
+        return Status::Ok();
+    }
+
+    const ScriptStringTable* TableNamed(const std::string& name) const {
+        for (const ScriptStringTable& table : Script.Tables)
+            if (EqualsIgnoringCase(table.Name, name))
+                return &table;
+        return nullptr;
+    }
+
+    Status TargetTable(const ScriptStringTable*& table) const {
+        if (Script.Tables.empty())
+            return Status::Fail("The script has no string table (" + Line(Script.Span.Begin) + ")");
+        table = Edits.Block.empty() ? &Script.Tables.front() : TableNamed(Edits.Block);
+        if (!table)
+            return Status::Fail("The script has no string table named " + Edits.Block);
+        return Status::Ok();
+    }
+
+    Status EditTableName() {
+        const ScriptStringTable* table = nullptr;
+        if (Status s = TargetTable(table); !s)
+            return s;
+        if (table->Name.size() != 8 || !table->Condition.empty())
+            return Status::Fail(Line(table->NameSpan.Begin) + ": the table name \"" + table->Name +
+                                "\" is not eight hexadecimal digits");
+        const unsigned oldLanguage = static_cast<unsigned>(std::stoul(table->Name.substr(0, 4), nullptr, 16));
+        const unsigned oldCodePage = static_cast<unsigned>(std::stoul(table->Name.substr(4, 4), nullptr, 16));
+        const unsigned language = Edits.Language ? static_cast<unsigned>(*Edits.Language) : oldLanguage;
+        const unsigned codePage = Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : oldCodePage;
+        const bool lower = HasLowerHex(table->Name);
+        const std::string name = HexDigits(language, lower, 4) + HexDigits(codePage, lower, 4);
+        std::string_view old = Script.Tokens.Text(table->NameSpan);
+        Replace(table->NameSpan, std::string(old.substr(0, old.find('"') + 1)) + name + "\"");
+        RenamedTable = static_cast<std::size_t>(table - Script.Tables.data());
+        // The Translation pair that named this table follows it.
+        if (Script.Translation) {
+            const std::vector<ScriptNumber>& numbers = Script.Translation->Numbers;
+            for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
+                if (numbers[i].Value == oldLanguage && numbers[i + 1].Value == oldCodePage &&
+                    numbers[i].Literal && numbers[i + 1].Literal) {
+                    Replace(numbers[i].Span, SpellLike(Script.Tokens.Text(numbers[i].Span), language));
+                    Replace(numbers[i + 1].Span,
+                            SpellLike(Script.Tokens.Text(numbers[i + 1].Span), codePage));
+                    Allowed.insert("Translation");
+                    break;
+                }
+            }
+        }
+        return Status::Ok();
+    }
+
+    Status EditString(const StringEdit& edit) {
+        for (const std::string& name : TablesForString(Script, Edits, edit)) {
+            const ScriptStringTable* table = TableNamed(name);
+            if (!table)
+                return Status::Fail("The script has no string table named " + name);
+            if (Status s = EditStringIn(*table, edit); !s)
+                return s;
+        }
+        return Status::Ok();
+    }
+
+    Status EditStringIn(const ScriptStringTable& table, const StringEdit& edit) {
+        const ValueStatement* found = nullptr;
+        for (const ValueStatement& value : table.Values)
+            if (value.Key == edit.Key)
+                found = &value;
+        const std::string field = StringFieldName(table.Name, edit.Key);
+        Allowed.insert(field);
+        if (TrimRight(edit.Value).empty())
+            return found ? CommentOut(*found) : Status::Ok();
+        if (!found)
+            return AddValue(table, edit);
+        if (!Edits.Force && (!found->SingleLiteral || !found->Condition.empty()))
+            return Status::Fail(Line(found->Span.Begin) + ": " + edit.Key + " is written as " +
+                                std::string(Script.Tokens.Text(found->ValueSpan)) +
+                                (found->Condition.empty() ? ", not one quoted string"
+                                                          : " under " + found->Condition) +
+                                "; --force replaces it");
+        const std::string_view old = Script.Tokens.Text(found->ValueSpan);
+        const bool terminated = old.size() >= 4 && old.substr(old.size() - 3) == "\\0\"";
+        bool bare = false;
+        const std::string text = ValueText(edit.Value, terminated, bare);
+        Replace(found->ValueSpan, text);
+        if (!bare)
+            AskedStrings[field] = CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+        return Status::Ok();
+    }
+
+    // "//" before a VALUE that stands alone on its line, as the writer
+    // leaves an empty value.
+    Status CommentOut(const ValueStatement& value) {
+        const std::size_t lineStart = Script.Tokens.LineStarts[Script.Tokens.LineOf(value.Span.Begin) - 1];
+        const bool alone = Trim(Text.substr(lineStart, value.Span.Begin - lineStart)).empty() &&
+                           Script.Tokens.LineOf(value.Span.Begin) == Script.Tokens.LineOf(value.Span.End);
+        if (!alone)
+            return Status::Fail(Line(value.Span.Begin) + ": the VALUE \"" + value.Key +
+                                "\" shares its line; remove it by hand");
+        Replace({value.Span.Begin, value.Span.Begin}, "// ");
+        return Status::Ok();
+    }
+
+    // A new VALUE line after the table's last one, indented like it and
+    // ended like the file's lines.
+    Status AddValue(const ScriptStringTable& table, const StringEdit& edit) {
+        std::size_t anchorLineStart;
+        std::string indent;
+        bool terminated = true;
+        std::size_t insertAt;
+        if (!table.Values.empty()) {
+            const ValueStatement& last = table.Values.back();
+            const std::size_t line = Script.Tokens.LineOf(last.Span.End);
+            anchorLineStart = Script.Tokens.LineStarts[Script.Tokens.LineOf(last.Span.Begin) - 1];
+            insertAt = line < Script.Tokens.LineStarts.size() ? Script.Tokens.LineStarts[line] : Text.size();
+            const std::string_view old = Script.Tokens.Text(last.ValueSpan);
+            terminated = old.size() >= 3 && old.substr(old.size() - 3) == "\\0\"";
+        } else {
+            const std::size_t line = Script.Tokens.LineOf(table.BodyEnd);
+            anchorLineStart = Script.Tokens.LineStarts[line - 1];
+            insertAt = anchorLineStart;
+        }
+        for (std::size_t i = anchorLineStart; i < Text.size() && (Text[i] == ' ' || Text[i] == '\t'); ++i)
+            indent += Text[i];
+        if (table.Values.empty())
+            indent += "    ";
+        std::string lineEnd = "\r\n";
+        const std::size_t firstBreak = Text.find_first_of("\r\n");
+        if (firstBreak != std::string_view::npos)
+            lineEnd = Text.substr(firstBreak, 2) == "\r\n" ? "\r\n" : std::string(1, Text[firstBreak]);
+        bool bare = false;
+        const std::string value = ValueText(edit.Value, terminated, bare);
+        std::string line = indent + "VALUE \"" + edit.Key + "\", " + value + lineEnd;
+        if (insertAt == Text.size() && !Text.empty() && Text.back() != '\n' && Text.back() != '\r')
+            line = lineEnd + line;
+        Replace({insertAt, insertAt}, line);
+        if (!bare)
+            AskedStrings[StringFieldName(table.Name, edit.Key)] =
+                CompiledOfScriptText(std::string_view(value).substr(1, value.size() - 2));
+        return Status::Ok();
+    }
+
+    void Replace(ScriptSpan span, std::string text) {
+        Replacements.push_back({span.Begin, span.End, std::move(text)});
+    }
+
+    std::string Apply() {
+        std::stable_sort(Replacements.begin(), Replacements.end(),
+                         [](const Replacement& a, const Replacement& b) { return a.Begin < b.Begin; });
+        std::string out;
+        out.reserve(Text.size() + 256);
+        std::size_t at = 0;
+        for (const Replacement& r : Replacements) {
+            if (r.Begin < at)
+                continue; // the same tokens asked twice: the first edit stands
+            out.append(Text.substr(at, r.Begin - at));
+            out.append(r.Text);
+            at = r.End;
+        }
+        out.append(Text.substr(at));
+        return out;
+    }
+
+    //===-- The guard ----------------------------------------------------===//
+
+    Status Guard(const std::string& edited) const {
+        Expected<VersionScript> after = ParseVersionScript(edited);
+        if (!after)
+            return Status::Fail("The edit would leave a script a compiler refuses (" +
+                                after.message() + "); nothing was written");
+        const ScriptCompiled before = CompileScriptModel(Script);
+        const ScriptCompiled now = CompileScriptModel(*after);
+        std::vector<std::string> changed;
+        CompareFixed(before.Info.Fixed, now.Info.Fixed, changed);
+        CompareTables(before.Info, now.Info, changed);
+        if (before.Info.Translations != now.Info.Translations && !Allowed.count("Translation"))
+            changed.push_back("Translation");
+        if (Script.Unmodelled != after->Unmodelled)
+            changed.push_back("the blocks outside the string tables");
+        CheckAsked(now, changed);
+        if (changed.empty())
+            return Status::Ok();
+        std::string list;
+        for (const std::string& field : changed)
+            list += (list.empty() ? "" : ", ") + field;
+        return Status::Fail("The edit would change more than was asked (" + list +
+                            "); nothing was written");
+    }
+
+    void CompareFixed(const FixedFileInfo& a, const FixedFileInfo& b,
+                      std::vector<std::string>& changed) const {
+        auto check = [&](const char* field, bool same) {
+            if (!same && !Allowed.count(field))
+                changed.push_back(field);
+        };
+        check("FILEVERSION", a.FileVersionMS == b.FileVersionMS && a.FileVersionLS == b.FileVersionLS);
+        check("PRODUCTVERSION",
+              a.ProductVersionMS == b.ProductVersionMS && a.ProductVersionLS == b.ProductVersionLS);
+        check("FILEFLAGSMASK", a.FileFlagsMask == b.FileFlagsMask);
+        check("FILEFLAGS", a.FileFlags == b.FileFlags);
+        check("FILEOS", a.FileOS == b.FileOS);
+        check("FILETYPE", a.FileType == b.FileType);
+        check("FILESUBTYPE", a.FileSubtype == b.FileSubtype);
+    }
+
+    void CompareTables(const CompiledVersionInfo& a, const CompiledVersionInfo& b,
+                       std::vector<std::string>& changed) const {
+        if (a.Tables.size() != b.Tables.size()) {
+            changed.push_back("the number of string tables");
+            return;
+        }
+        for (std::size_t t = 0; t < a.Tables.size(); ++t) {
+            const CompiledStringTable& old = a.Tables[t];
+            const CompiledStringTable& now = b.Tables[t];
+            if (old.Name != now.Name && t != RenamedTable)
+                changed.push_back("the name of table " + old.Name);
+            // Keys the edit reached may come, go or change; every other
+            // entry must stay, in its order.
+            auto kept = [&](const CompiledStringTable& table) {
+                std::vector<const CompiledString*> entries;
+                for (const CompiledString& s : table.Strings)
+                    if (!Allowed.count(StringFieldName(old.Name, s.Key)))
+                        entries.push_back(&s);
+                return entries;
+            };
+            const auto x = kept(old), y = kept(now);
+            bool same = x.size() == y.size();
+            for (std::size_t i = 0; same && i < x.size(); ++i)
+                same = x[i]->Key == y[i]->Key && x[i]->Value == y[i]->Value && x[i]->IsText == y[i]->IsText;
+            if (!same)
+                changed.push_back("the strings of table " + old.Name);
+        }
+    }
+
+    // The asked-for fields must compile to what was asked.
+    void CheckAsked(const ScriptCompiled& now, std::vector<std::string>& changed) const {
+        for (const auto& [keyword, parts] : AskedVersions) {
+            const bool file = keyword == "FILEVERSION";
+            const std::uint32_t ms = file ? now.Info.Fixed.FileVersionMS : now.Info.Fixed.ProductVersionMS;
+            const std::uint32_t ls = file ? now.Info.Fixed.FileVersionLS : now.Info.Fixed.ProductVersionLS;
+            if (ms != (static_cast<std::uint32_t>(parts[0]) << 16 | parts[1]) ||
+                ls != (static_cast<std::uint32_t>(parts[2]) << 16 | parts[3]))
+                changed.push_back(keyword + " (not compiled as asked)");
+        }
+        for (const auto& [field, value] : AskedStrings) {
+            bool found = false;
+            for (const CompiledStringTable& table : now.Info.Tables)
+                for (const CompiledString& s : table.Strings)
+                    if (StringFieldName(table.Name, s.Key) == field)
+                        found = s.Value == value;
+            if (!found && RenamedTable == npos)
+                changed.push_back(field + " (not compiled as asked)");
+        }
+    }
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    std::string_view Text;
+    const VersionScript& Script;
+    const ScriptEdits& Edits;
+    std::vector<Replacement> Replacements;
+    std::set<std::string> Allowed;
+    std::map<std::string, VersionParts> AskedVersions;
+    std::map<std::string, std::string> AskedStrings;
+    std::size_t RenamedTable = npos;
+};
+
+bool AgreesWithFixed(const ValueStatement& value, const FixedStatement* fixed) {
+    if (!fixed || !value.IsText)
+        return false;
+    VersionParts parts{};
+    for (std::size_t i = 0; i < 4 && i < fixed->Numbers.size(); ++i) {
+        if (!fixed->Numbers[i].Value)
+            return false;
+        parts[i] = static_cast<std::uint16_t>(*fixed->Numbers[i].Value);
+    }
+    const std::vector<std::uint64_t> shown = LeadingVersionNumbers(value.Text);
+    return !shown.empty() && StringVersionAgrees(shown, parts);
+}
+
+} // namespace
+
+std::vector<std::string> TablesForString(const VersionScript& script, const ScriptEdits& edits,
+                                         const StringEdit& edit) {
+    if (!edit.Tables.empty())
+        return edit.Tables;
+    if (!edits.Block.empty())
+        return {edits.Block};
+    if (script.Tables.empty())
+        return {};
+    const bool versionKey = edit.Key == "FileVersion" || edit.Key == "ProductVersion";
+    if (versionKey && script.Tables.size() > 1) {
+        const FixedStatement* fixed =
+            script.FindFixed(edit.Key == "FileVersion" ? "FILEVERSION" : "PRODUCTVERSION");
+        std::vector<std::string> agreeing;
+        for (const ScriptStringTable& table : script.Tables)
+            for (const ValueStatement& value : table.Values)
+                if (value.Key == edit.Key && AgreesWithFixed(value, fixed)) {
+                    agreeing.push_back(table.Name);
+                    break;
+                }
+        if (!agreeing.empty())
+            return agreeing;
+    }
+    return {script.Tables.front().Name};
+}
+
+Expected<std::string> EditScript(std::string_view text, const VersionScript& script,
+                                 const ScriptEdits& edits) {
+    return Editor(text, script, edits).Run();
+}
+
+} // namespace qm
