@@ -4,6 +4,7 @@
 
 #include "CliDefaults.h"
 #include "CommandSupport.h"
+#include "InPlace.h"
 #include "RecordJson.h"
 #include "VersionCommands.h"
 #include "versioninfo/CompiledVersion.h"
@@ -88,8 +89,8 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     return WriteDocument(record, outPath, io);
 }
 
-int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath, bool force,
-               CliStreams& io) {
+int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
+               const std::string& outPath, bool force, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
@@ -99,6 +100,18 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& o
         io.Err << path << " is a compiled file; set works on scripts (import it first)\n";
         return ExitUsage;
     }
+    // Names that depend on the record (a subtype of the file type) are
+    // checked before anything is touched.
+    VersionRecord probe = ReadScriptText(*bytes, CliNewDocumentDefaults()).Record;
+    if (Status applied = ApplyEdits(edits, probe); !applied) {
+        io.Err << applied.message() << '\n';
+        return ExitUsage;
+    }
+    if (std::optional<int> done = SetInPlace(path, *bytes, InPlaceEditsOf(edits, block, force),
+                                             edits.ComIncLines, outPath, io))
+        return *done;
+    // No VERSIONINFO a compiler would read: only a whole new document can
+    // be written, and only when asked to.
     ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
     if (read.ConversionError) {
         // The record holds only part of the script; writing it would lose the rest.

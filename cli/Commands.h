@@ -35,10 +35,13 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
 /// Writes a new document, after `edits`.
 int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io);
 
-/// Reads `path`, applies `edits` and writes to `outPath` (`path` when empty).
-/// Refuses, writing nothing, when the written script would lose part of
-/// the file (another resource, a missing landmark, ...) unless `force`.
-int SetCommand(const std::string& path, const Edits& edits, const std::string& outPath, bool force,
-               CliStreams& io);
+/// Reads `path`, applies `edits` where the fields stand and writes to
+/// `outPath` (`path` when empty); `block` names the string table for the
+/// language, code page and string edits. Refuses, writing nothing, a field
+/// spelled as a macro or expression (unless `force`) and any edit that
+/// would change another field. A file with no VERSIONINFO is written as a
+/// new document only with `force`.
+int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
+               const std::string& outPath, bool force, CliStreams& io);
 
 } // namespace qm

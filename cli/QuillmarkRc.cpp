@@ -81,6 +81,8 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs -o OUT");
     if (!shape.TakesPart && parser.isSet("part"))
         return Status::Fail("--part is not an option of " + command);
+    if (command != "set" && parser.isSet("block"))
+        return Status::Fail("--block is not an option of " + command);
     if (command != "set" && command != "bump" && parser.isSet("force"))
         return Status::Fail("--force is not an option of " + command);
     return Status::Ok();
@@ -111,8 +113,8 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
     }
     if (command == "new")
         return NewCommand(path, *edits, io);
-    return SetCommand(path, *edits, ArgumentBytes(parser.value("output")), parser.isSet("force"),
-                      io);
+    return SetCommand(path, *edits, ArgumentBytes(parser.value("block")),
+                      ArgumentBytes(parser.value("output")), parser.isSet("force"), io);
 }
 
 } // namespace
@@ -134,16 +136,21 @@ Commands:
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
                                Its comment and include lines are those of
                                the template Initial.rc (see the README).
-  set FILE [EDITS] [-o OUT] [--force]
-                               Read the script FILE (its reports go to stderr),
-                               apply the edits, write back to FILE or to OUT.
-                               Refuses when the script written would lose
-                               part of FILE: another resource, a second
-                               language block, an extra VALUE key, a comment
-                               inside the block, text after a NUL byte, or a
-                               missing VERSIONINFO, BEGIN, StringFileInfo
-                               block or END ("Can't find ..."). The message
-                               names each line; --force writes all the same.
+  set FILE [EDITS] [--block NAME] [-o OUT] [--force]
+                               Change the fields asked for where they stand
+                               in the script FILE and write it back (or to
+                               OUT); every other byte is kept. A missing
+                               string VALUE is added to its table. String
+                               edits go to the first table (FileVersion and
+                               ProductVersion: every table that agreed with
+                               the old version), or to table NAME. Refuses,
+                               naming line and field, a field written as a
+                               macro, an expression or under #if/#else
+                               (--force replaces just that field), and any
+                               edit after which a compiler would read
+                               another field differently. A file with no
+                               VERSIONINFO is refused; --force writes a new
+                               document.
   check FILE                   Print what a compiler would refuse or wrap:
                                fixed versions that are not four numbers of
                                0 to 65535 (a dotted 1.2.3 is shown in its
@@ -162,7 +169,7 @@ Commands:
                                at 0. FileVersion and ProductVersion strings
                                that agreed with the old version get the new
                                one; the rest stays. Prints the new versions.
-                               Refuses what would lose part of FILE, as set.
+                               Edits in place and refuses as set does.
 
 Edits:
   --file-version T             FILEVERSION text, written as given; a dotted
@@ -241,6 +248,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption("from", "write: the JSON document.", "JSON"));
     parser.addOption(QCommandLineOption("part", "bump: the part to increment.", "PART"));
     parser.addOption(QCommandLineOption("force", "set, bump: write even what loses part of FILE."));
+    parser.addOption(QCommandLineOption("block", "set: the string table to edit.", "NAME"));
     AddEditOptions(parser);
 
     if (!parser.parse(ArgumentTexts(args)))

@@ -4,6 +4,7 @@
 
 #include "CliDefaults.h"
 #include "CommandSupport.h"
+#include "InPlace.h"
 #include "RecordJson.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
@@ -170,6 +171,8 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << path << " is a compiled file; bump works on the script\n";
         return ExitUsage;
     }
+    if (std::optional<int> done = BumpInPlace(path, *bytes, *which, outPath, force, io))
+        return *done;
     const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
     if (read.ConversionError) {
         io.Err << path << ": " << *read.ConversionError << '\n';

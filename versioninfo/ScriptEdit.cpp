@@ -119,9 +119,16 @@ private:
         if (Edits.FileSubType) {
             const std::string type = Edits.FileType.value_or(CurrentFileTypeName());
             std::optional<std::uint32_t> value = SubTypeValue(type, *Edits.FileSubType);
+            // A VxD's subtype is its device number, any number.
+            if (!value && type == "VFT_VXD")
+                value = DeviceNumber(*Edits.FileSubType);
             if (!value)
                 return Status::Fail("FILESUBTYPE " + *Edits.FileSubType + " is no subtype of " + type);
             if (Status s = EditNamed("FILESUBTYPE", *value, *Edits.FileSubType); !s)
+                return s;
+        } else if (Edits.FileType && CurrentSubTypeValue() != 0) {
+            // A new type starts from its list's first subtype, VFT2_UNKNOWN.
+            if (Status s = EditNamed("FILESUBTYPE", 0, "VFT2_UNKNOWN"); !s)
                 return s;
         }
         if (Edits.Language || Edits.CodePage)
@@ -145,6 +152,22 @@ private:
         const FixedStatement* flags = Script.FindFixed("FILEFLAGS");
         return (BuildFlag("PrivateBuild") || BuildFlag("SpecialBuild")) && flags &&
                CheckEditable(*flags).ok();
+    }
+
+    std::uint32_t CurrentSubTypeValue() const {
+        const FixedStatement* subType = Script.FindFixed("FILESUBTYPE");
+        return subType ? subType->Numbers.front().Value.value_or(1) : 0;
+    }
+
+    static std::optional<std::uint32_t> DeviceNumber(const std::string& text) {
+        try {
+            std::size_t used = 0;
+            const unsigned long long value = std::stoull(text, &used, 0);
+            if (used == text.size() && value <= 0xFFFFFFFFull)
+                return static_cast<std::uint32_t>(value);
+        } catch (const std::exception&) {
+        }
+        return std::nullopt;
     }
 
     std::string CurrentFileTypeName() const {

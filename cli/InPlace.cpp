@@ -1,0 +1,182 @@
+//===- InPlace.cpp - set and bump on the script as it stands ---------------===//
+
+#include "InPlace.h"
+
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/Tables.h"
+#include "versioninfo/Unicode.h"
+
+#include <iostream>
+#include <memory>
+
+namespace qm {
+
+namespace {
+
+// A script's text (UTF-16 files as UTF-8) and its model, which points into
+// the text: both live together.
+struct LoadedScript {
+    std::string Text;
+    bool Utf16 = false;
+    std::unique_ptr<VersionScript> Model;
+};
+
+// Nothing, quietly, when the script has no VERSIONINFO; nothing after a
+// message when it has one a compiler would refuse.
+std::optional<LoadedScript> ParseForEdit(const std::string& path, const std::string& bytes,
+                                         bool& noVersionInfo, CliStreams& io) {
+    LoadedScript script;
+    if (std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes)) {
+        script.Text = std::move(*utf8);
+        script.Utf16 = true;
+    } else {
+        script.Text = bytes;
+    }
+    Expected<VersionScript> model = ParseVersionScript(script.Text);
+    if (!model) {
+        noVersionInfo = model.message() == "Can't find VERSIONINFO";
+        if (!noVersionInfo)
+            io.Err << path << ": " << model.message() << "; nothing written\n";
+        return std::nullopt;
+    }
+    script.Model = std::make_unique<VersionScript>(std::move(*model));
+    return script;
+}
+
+int WriteEdited(const LoadedScript& script, const std::string& edited, const std::string& path,
+                CliStreams& io) {
+    const std::string bytes = script.Utf16 ? Utf16ScriptOfUtf8(edited) : edited;
+    if (Status saved = SaveFileSafely(path, bytes); !saved) {
+        io.Err << saved.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+std::string LineEndOf(std::string_view text) {
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos)
+        return "\r\n";
+    return text.substr(at, 2) == "\r\n" ? "\r\n" : std::string(1, text[at]);
+}
+
+// --com-inc-line replaces the lines before the VERSIONINFO line.
+std::string WithComIncLines(const LoadedScript& script, const std::string& edited,
+                            const Lines& lines) {
+    const std::size_t headerStart = script.Model->Tokens.LineStarts[script.Model->HeaderLine - 1];
+    const std::string end = LineEndOf(script.Text);
+    std::string head;
+    for (const std::string& line : lines)
+        head += line + end;
+    return head + edited.substr(headerStart);
+}
+
+// The text a bump reads from a table: the form's marker value of a single
+// literal, else the bare text.
+std::string MarkerOf(const VersionScript& model, const ValueStatement& value) {
+    std::string_view text = model.Tokens.Text(value.ValueSpan);
+    if (!value.SingleLiteral)
+        return "\\#" + std::string(text);
+    text = text.substr(1, text.size() - 2);
+    if (text.size() >= 2 && text.substr(text.size() - 2) == "\\0" && text != "\\0")
+        text.remove_suffix(2);
+    return std::string(text);
+}
+
+} // namespace
+
+ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force) {
+    ScriptEdits out;
+    out.FileVersion = edits.FileVersion;
+    out.ProductVersion = edits.ProductVersion;
+    out.Debug = edits.Debug;
+    out.PreRelease = edits.PreRelease;
+    out.Patched = edits.Patched;
+    out.FileOS = edits.FileOS;
+    out.FileType = edits.FileType;
+    out.FileSubType = edits.FileSubType;
+    if (edits.LanguageRow)
+        out.Language = LanguageValue(LanguageTable()[*edits.LanguageRow]);
+    if (edits.CodePageRow)
+        out.CodePage = CodePageValue(CodePageTable()[*edits.CodePageRow]);
+    for (const auto& [key, value] : edits.Strings)
+        out.Strings.push_back({std::string(StringKeys()[key]), value, {}});
+    out.Block = block;
+    out.Force = force;
+    return out;
+}
+
+std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
+                              const ScriptEdits& edits, const std::optional<Lines>& comIncLines,
+                              const std::string& outPath, CliStreams& io) {
+    bool noVersionInfo = false;
+    std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
+    if (!script)
+        return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
+    Expected<std::string> edited = EditScript(script->Text, *script->Model, edits);
+    if (!edited) {
+        io.Err << path << ": " << edited.message() << '\n';
+        return ExitFailure;
+    }
+    std::string text = comIncLines ? WithComIncLines(*script, *edited, *comIncLines) : *edited;
+    return WriteEdited(*script, text, outPath.empty() ? path : outPath, io);
+}
+
+std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
+                               const std::string& outPath, bool force, CliStreams& io) {
+    bool noVersionInfo = false;
+    std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
+    if (!script)
+        return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
+    const VersionScript& model = *script->Model;
+    const FixedStatement* fileVersion = model.FindFixed("FILEVERSION");
+    const FixedStatement* productVersion = model.FindFixed("PRODUCTVERSION");
+    if (!fileVersion || !productVersion) {
+        io.Err << path << ": bump needs both FILEVERSION and PRODUCTVERSION; nothing written\n";
+        return ExitFailure;
+    }
+    // Each table is bumped as a document of its own, so that every table
+    // whose strings agreed gets the new version.
+    VersionRecord record;
+    record.HFileVersion = std::string(model.Tokens.Text(fileVersion->ValueSpan));
+    record.HProductVersion = std::string(model.Tokens.Text(productVersion->ValueSpan));
+    ScriptEdits edits;
+    edits.Force = force;
+    std::optional<BumpResult> first;
+    const std::size_t tables = std::max<std::size_t>(model.Tables.size(), 1);
+    for (std::size_t t = 0; t < tables; ++t) {
+        VersionRecord table = record;
+        if (t < model.Tables.size())
+            for (const ValueStatement& value : model.Tables[t].Values)
+                for (int k : {0, 7})
+                    if (value.Key == StringKeys()[k])
+                        table.StringValues[k] = MarkerOf(model, value);
+        Expected<BumpResult> bumped = BumpVersion(table, part);
+        if (!bumped) {
+            io.Err << path << ": " << bumped.message() << '\n';
+            return ExitFailure;
+        }
+        for (const std::string& note : bumped->Notes)
+            io.Err << note << '\n';
+        for (int k : {0, 7})
+            if (t < model.Tables.size() && bumped->Record.StringValues[k] != table.StringValues[k])
+                edits.Strings.push_back({std::string(StringKeys()[k]), bumped->Record.StringValues[k],
+                                         {model.Tables[t].Name}});
+        if (!first)
+            first = std::move(*bumped);
+    }
+    edits.FileVersion = first->Record.HFileVersion;
+    edits.ProductVersion = first->Record.HProductVersion;
+    Expected<std::string> edited = EditScript(script->Text, model, edits);
+    if (!edited) {
+        io.Err << path << ": " << edited.message() << '\n';
+        return ExitFailure;
+    }
+    const int written = WriteEdited(*script, *edited, outPath.empty() ? path : outPath, io);
+    if (written == ExitSuccess)
+        io.Out << "FILEVERSION " << first->Record.HFileVersion << "\nPRODUCTVERSION "
+               << first->Record.HProductVersion << '\n';
+    return written;
+}
+
+} // namespace qm
