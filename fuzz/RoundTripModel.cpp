@@ -130,7 +130,7 @@ bool CompilerReadsOtherwise(const VersionRecord& r) {
         !IsRow(SubTypeLists(r.FileType), r.FileSubType))
         return true;
     for (const std::string& value : r.StringValues) {
-        std::string_view bare = StartsWith(value, "\\#") ? TrimLeftBytes(value.substr(2)) : "";
+        std::string_view bare = StartsWith(value, "\\#") ? TrimLeftBytes(std::string_view(value).substr(2)) : "";
         if (value.find('"') != std::string::npos || StartsWith(bare, "\""))
             return true;
     }
