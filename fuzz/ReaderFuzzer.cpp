@@ -17,6 +17,7 @@
 #include "fuzz/RoundTripModel.h"
 
 #include "versioninfo/ScriptReader.h"
+#include "versioninfo/Unicode.h"
 #include "versioninfo/ScriptWriter.h"
 
 #include <algorithm>
@@ -43,7 +44,10 @@ void CheckWellFormed(const ReadResult& read, std::string_view bytes,
     // A number no row has is kept as written, on one line.
     FUZZ_CHECK(IsRowOf(FileOSTable(), r.FileOS) || r.FileOS == defaultFileOS ||
                r.FileOS.find_first_of("\r\n") == std::string::npos);
-    FUZZ_CHECK(read.ImageLines == ReferenceLines(bytes));
+    // A UTF-16 script is listed as its UTF-8 text.
+    const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+    FUZZ_CHECK(read.Utf16 == utf8.has_value());
+    FUZZ_CHECK(read.ImageLines == ReferenceLines(utf8 ? std::string_view(*utf8) : bytes));
     FUZZ_CHECK(r.ComIncLines.size() <= read.ImageLines.size());
     FUZZ_CHECK(NumberedListing(read.ImageLines).size() == read.ImageLines.size());
 }

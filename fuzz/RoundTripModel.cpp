@@ -21,13 +21,14 @@
 //  8. A comment line holding CR or LF comes back as several lines: both end
 //     a line. A line ending in one of them gains an empty line after it.
 //  9. A comment line that, left-trimmed, does not begin with "//" but holds
-//     "VERSIONINFO" is taken for the header: it and everything after it
+//     "VERSIONINFO" (in any case) may be taken for the header: it and everything after it
 //     leave ComIncLines, and the fixed part is read from there.
 //
 // The script is also read as a compiler reads it, so texts that a compiler
 // reads otherwise than the line scanner are not modelled: a quote inside a
-// string value or at the start of a bare one, a #define or an open /* in a
-// comment line.
+// string value or at the start of a bare one, a bare value holding a brace,
+// a block keyword or an open comment, a #define or an open /* in a comment
+// line.
 //
 // A NUL ends the text on reading, so records holding one are not modelled;
 // nor are CR or LF outside the comment lines, which would break the layout.
@@ -91,9 +92,12 @@ std::string ExpectedRow(const TextList& list, std::string_view text) {
     return RowText(list, SelectLongestContained(list, TrimBytes(text), 0));
 }
 
+// A compiler takes the keyword in any case.
 bool IsHeaderLine(std::string_view line) {
-    std::string_view trimmed = TrimLeftBytes(line);
-    return !StartsWith(trimmed, "//") && trimmed.find("VERSIONINFO") != std::string_view::npos;
+    std::string upper(TrimLeftBytes(line));
+    for (char& c : upper)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return !StartsWith(upper, "//") && upper.find("VERSIONINFO") != std::string::npos;
 }
 
 } // namespace
@@ -124,6 +128,33 @@ bool IsRow(const TextList& list, const std::string& text) {
     return false;
 }
 
+// True when a bare value holds what ends a statement or a block for a
+// compiler: a brace, a block keyword in any case, or a comment left open.
+bool EndsStatementsEarly(std::string_view bare) {
+    if (bare.find_first_of("{}") != std::string_view::npos)
+        return true;
+    const std::size_t open = bare.rfind("/*");
+    if (open != std::string_view::npos && bare.find("*/", open) == std::string_view::npos)
+        return true;
+    std::string word;
+    auto isKeyword = [&word] {
+        for (const char* k : {"BEGIN", "END", "BLOCK", "VALUE"})
+            if (word == k)
+                return true;
+        return false;
+    };
+    for (char c : std::string(bare) + " ") {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') {
+            word += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            continue;
+        }
+        if (isKeyword())
+            return true;
+        word.clear();
+    }
+    return false;
+}
+
 // Texts a compiler reads otherwise than the line scanner (see above).
 bool CompilerReadsOtherwise(const VersionRecord& r) {
     if (!IsRow(FileOSTable(), r.FileOS) || !IsRow(FileTypeTable(), r.FileType) ||
@@ -131,7 +162,8 @@ bool CompilerReadsOtherwise(const VersionRecord& r) {
         return true;
     for (const std::string& value : r.StringValues) {
         std::string_view bare = StartsWith(value, "\\#") ? TrimLeftBytes(std::string_view(value).substr(2)) : "";
-        if (value.find('"') != std::string::npos || StartsWith(bare, "\""))
+        if (value.find('"') != std::string::npos || StartsWith(bare, "\"") ||
+            EndsStatementsEarly(bare))
             return true;
     }
     for (const std::string& line : r.ComIncLines) {

@@ -103,6 +103,17 @@ MaskedValue Combine(MaskedValue lhs, char op, MaskedValue rhs) {
     return lhs;
 }
 
+// A name a compiler can read as a number: letters, digits and underscores,
+// not starting with a digit. Other words (a stray '.', bytes above 0x7F)
+// make the script one a compiler refuses.
+bool IsIdentifier(std::string_view text) {
+    if (text.empty() || (text[0] >= '0' && text[0] <= '9'))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
 // Words that end a statement rather than name a number.
 bool IsKeyword(const ScriptToken& token) {
     if (IsBeginToken(token) || IsEndToken(token) || IsWord(token, "BLOCK") || IsWord(token, "VALUE"))
@@ -280,7 +291,7 @@ private:
             ++At;
             return Status::Ok();
         }
-        if (token.Kind == TokenKind::Word && !IsKeyword(token)) {
+        if (token.Kind == TokenKind::Word && IsIdentifier(token.Text) && !IsKeyword(token)) {
             if (std::optional<std::uint32_t> known = WinverValue(token.Text))
                 value.Value = *known;
             else if (number.Unknown.empty())

@@ -287,6 +287,18 @@ private:
         return text;
     }
 
+    // A bare value on one line is the rest of its line, comment and all,
+    // as the form showed it before: a save must not drop the user's text.
+    std::string BareText(ScriptSpan span) const {
+        const std::string_view source = Model->Tokens.Source;
+        std::size_t end = span.End;
+        while (end < source.size() && source[end] != '\r' && source[end] != '\n')
+            ++end;
+        if (Model->Tokens.LineOf(span.Begin) == Model->Tokens.LineOf(span.End))
+            span.End += TrimRight(source.substr(span.End, end - span.End)).size();
+        return Written(span);
+    }
+
     // A statement in one branch of an #if/#else is not what the form can
     // show: the form takes the branch compiled without definitions and
     // says so. Macros need no report: their text is kept as written (a
@@ -391,7 +403,7 @@ private:
         if (!note.empty())
             ModelReports.push_back(note);
         if (!value.SingleLiteral || !note.empty())
-            return "\\#" + Written(value.ValueSpan);
+            return "\\#" + BareText(value.ValueSpan);
         std::string_view inner = Model->Tokens.Text(value.ValueSpan);
         inner = inner.substr(1, inner.size() - 2);
         if (inner == "\\0")

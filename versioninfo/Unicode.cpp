@@ -136,7 +136,12 @@ std::u32string DecodeUtf16Le(std::string_view bytes) {
 }
 
 std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes) {
-    if (bytes.size() < 2 || bytes.size() % 2 != 0 || bytes.substr(0, 2) != "\xFF\xFE")
+    // Text in UTF-16 has NUL bytes (every ASCII character has one), and an
+    // 8-bit script ends at its first NUL; so an 8-bit comment line that
+    // happens to begin with the bytes of the mark ("ÿþ" in Latin-1) is
+    // never taken for UTF-16.
+    if (bytes.size() < 2 || bytes.size() % 2 != 0 || bytes.substr(0, 2) != "\xFF\xFE" ||
+        bytes.find('\0') == std::string_view::npos)
         return std::nullopt;
     const std::u32string text = DecodeUtf16Le(bytes.substr(2));
     std::string utf8 = EncodeUtf8(text);

@@ -39,8 +39,9 @@ std::u32string DecodeUtf16Le(std::string_view bytes);
 
 /// A script saved as UTF-16 (little-endian, with its byte-order mark, as
 /// Visual Studio saves one with non-ASCII text) as UTF-8 without the mark.
-/// Nothing when `bytes` lack the mark, or when they hold a lone surrogate
-/// or an odd byte, which would not come back unchanged.
+/// Nothing when `bytes` lack the mark or any NUL byte (8-bit text that
+/// begins "ÿþ"), or hold a lone surrogate or an odd byte, which would not
+/// come back unchanged.
 std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes);
 /// The reverse: the mark, then `utf8` as UTF-16 little-endian.
 std::string Utf16ScriptOfUtf8(std::string_view utf8);
