@@ -11,6 +11,7 @@
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Unicode.h"
 
 #include <iostream>
 #include <iterator>
@@ -33,14 +34,25 @@ std::optional<std::string> ReadCapped(std::istream& in) {
 
 } // namespace
 
-int ShowCommand(const std::string& path, CliStreams& io) {
+int ShowCommand(const std::string& path, const std::string& language, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
     if (LooksCompiled(*bytes))
-        return ShowCompiledCommand(*bytes, io);
+        return ShowCompiledCommand(*bytes, language, io);
+    if (!language.empty()) {
+        io.Err << "--resource-language is for compiled files; " << path << " is a script\n";
+        return ExitUsage;
+    }
     const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
-    io.Out << ShowJson(result);
+    std::string json = ShowJson(result);
+    // What a compiler makes of the script, where it parses.
+    const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
+    Expected<VersionScript> model = ParseVersionScript(utf8 ? *utf8 : *bytes);
+    const std::string end = "\n}\n";
+    if (model && json.size() > end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
+        json.insert(json.size() - end.size(), ",\n  \"compiled\": " + ScriptCompiledMember(*model));
+    io.Out << json;
     io.Out.flush();
     if (!io.Out) {
         // A full disk or a closed pipe: the caller must not take a cut-short

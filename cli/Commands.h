@@ -27,7 +27,7 @@ struct CliStreams {
 
 /// Reads `path` as the window's Open does and prints the document as JSON;
 /// fails when the JSON cannot be written out.
-int ShowCommand(const std::string& path, CliStreams& io);
+int ShowCommand(const std::string& path, const std::string& language, CliStreams& io);
 
 /// Writes the JSON document read from `jsonPath` ("-": standard input).
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io);

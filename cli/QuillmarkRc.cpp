@@ -81,6 +81,8 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs -o OUT");
     if (!shape.TakesPart && parser.isSet("part"))
         return Status::Fail("--part is not an option of " + command);
+    if (command != "show" && parser.isSet("resource-language"))
+        return Status::Fail("--resource-language is not an option of " + command);
     if (command != "set" && parser.isSet("block"))
         return Status::Fail("--block is not an option of " + command);
     if (command != "set" && command != "bump" && parser.isSet("force"))
@@ -94,7 +96,7 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
     const std::string command = shape.Name;
     const std::string path = ArgumentBytes(parser.positionalArguments().at(1));
     if (command == "show")
-        return ShowCommand(path, io);
+        return ShowCommand(path, ArgumentBytes(parser.value("resource-language")), io);
     if (command == "write")
         return WriteCommand(path, ArgumentBytes(parser.value("from")), io);
     if (command == "check")
@@ -127,10 +129,17 @@ so build scripts can stamp versions without opening the window, and reads
 the version back from compiled .res files and executables (.exe, .dll).
 
 Commands:
-  show FILE                    Print FILE's document as one JSON object.
-                               For a .res file or an executable, the member
-                               "compiled" adds the raw resource: every
-                               string table and the Translation pairs.
+  show FILE [--resource-language HEX]
+                               Print FILE's document as one JSON object.
+                               The member "compiled" adds what a compiler
+                               makes of a script (and which fields it
+                               leaves to the preprocessor or a header), or
+                               the raw resource of a .res file or an
+                               executable: every string table and the
+                               Translation pairs. Of several language
+                               copies it shows the one Windows would
+                               (neutral, else 409, else the first), or
+                               HEX, and lists the others.
   write OUT --from JSON        Write the JSON document (- for standard input)
                                to OUT as a script.
   new OUT [EDITS]              Write a new document, after the edits, to OUT.
@@ -159,9 +168,14 @@ Commands:
                                that cannot hold the strings. FILE is a
                                script, a .res file or an executable.
   import FILE -o OUT           Write the version resource of a .res file or
-                               an executable to OUT as a script.
-  verify SCRIPT COMPILED       Compare a script with its .res file (or an
-                               executable) and print every difference.
+                               an executable to OUT as a script, every
+                               string table and Translation pair included.
+                               OUT may not be a .res file or an executable.
+  verify SCRIPT COMPILED       Compare what a script compiles to with its
+                               .res file (or an executable) and print every
+                               difference. Fields the script leaves to the
+                               preprocessor or a header's macros are named
+                               on stderr and not compared.
   bump FILE [--part P] [-o OUT] [--force]
                                Add one to part P (major, minor, patch or
                                build; default build) of FILEVERSION and
@@ -204,7 +218,12 @@ Other options:
   -o, --output OUT             set, bump: write to OUT instead of FILE;
                                import: the script to write.
   --part P                     bump: major, minor, patch or build.
-  --force                      set, bump: write even when part of FILE is lost.
+  --force                      set, bump: replace a field written as a macro,
+                               an expression or under #if/#else; set: write
+                               a new document over a file with no
+                               VERSIONINFO.
+  --block NAME                 set: the string table to edit.
+  --resource-language HEX      show: the language copy of a compiled file.
   --from JSON                  write: the JSON document's file, or -.
   -h, --help                   Show this help.
   -v, --version                Show the program version.
@@ -249,6 +268,8 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption("part", "bump: the part to increment.", "PART"));
     parser.addOption(QCommandLineOption("force", "set, bump: write even what loses part of FILE."));
     parser.addOption(QCommandLineOption("block", "set: the string table to edit.", "NAME"));
+    parser.addOption(QCommandLineOption("resource-language",
+                                        "show: the language copy of a compiled file.", "HEX"));
     AddEditOptions(parser);
 
     if (!parser.parse(ArgumentTexts(args)))

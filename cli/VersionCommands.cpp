@@ -6,11 +6,16 @@
 #include "CommandSupport.h"
 #include "InPlace.h"
 #include "RecordJson.h"
+#include "versioninfo/CompareCompiled.h"
 #include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ImportScript.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Unicode.h"
 #include "versioninfo/VersionBump.h"
+
+#include <memory>
 
 #include <iostream>
 
@@ -45,11 +50,18 @@ void PrintFindings(const Findings& findings, CliStreams& io) {
         io.Out << finding.Field << ": " << finding.Message << '\n';
 }
 
-std::string CompiledMember(const CompiledResource& resource) {
-    const CompiledVersionInfo& info = resource.Info;
-    std::string out = "{\n    \"format\": ";
-    out += resource.Format == CompiledFormat::Pe ? "\"pe\"" : "\"res\"";
-    out += ",\n    \"resourceLanguage\": " + std::to_string(resource.Language);
+std::string LanguageList(const std::vector<std::uint16_t>& languages) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        out += (i ? ", " : "") + std::to_string(languages[i]);
+    return out + "]";
+}
+
+// The raw resource: the numbers, every string table and the Translation
+// pairs. `head` holds the members that say where it came from.
+std::string CompiledMember(const std::string& head, const CompiledVersionInfo& info,
+                           const std::string& tail) {
+    std::string out = "{\n    " + head;
     out += ",\n    \"fileFlagsMask\": " + std::to_string(info.Fixed.FileFlagsMask);
     out += ",\n    \"fileFlags\": " + std::to_string(info.Fixed.FileFlags);
     out += ",\n    \"fileOS\": " + std::to_string(info.Fixed.FileOS);
@@ -75,11 +87,45 @@ std::string CompiledMember(const CompiledResource& resource) {
     for (std::size_t i = 0; i < info.Translations.size(); ++i)
         out += (i ? ", [" : "[") + std::to_string(info.Translations[i].first) + ", " +
                std::to_string(info.Translations[i].second) + "]";
-    out += "]\n  }";
+    out += "]" + tail + "\n  }";
     return out;
 }
 
+// Which language copy of a compiled file's version resource to show.
+std::optional<std::size_t> ChosenCopy(const std::vector<CompiledResource>& copies,
+                                      const std::string& language, CliStreams& io) {
+    if (language.empty())
+        return PreferredVersion(copies);
+    unsigned long wanted = 0;
+    try {
+        std::size_t used = 0;
+        wanted = std::stoul(language, &used, 16);
+        if (used != language.size())
+            throw std::invalid_argument(language);
+    } catch (const std::exception&) {
+        io.Err << "--resource-language takes a hexadecimal language ID, not \"" << language
+               << "\"\n";
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        if (copies[i].Language == wanted)
+            return i;
+    io.Err << "The file holds no version resource in language " << language << '\n';
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string ScriptCompiledMember(const VersionScript& script) {
+    const ScriptCompiled compiled = CompileScriptModel(script);
+    std::string undetermined = ",\n    \"undetermined\": {";
+    for (std::size_t i = 0; i < compiled.Undetermined.size(); ++i)
+        undetermined += std::string(i ? "," : "") + "\n      " +
+                        JsonStringLiteral(compiled.Undetermined[i].first) + ": " +
+                        JsonStringLiteral(compiled.Undetermined[i].second);
+    undetermined += compiled.Undetermined.empty() ? "}" : "\n    }";
+    return CompiledMember("\"format\": \"rc\"", compiled.Info, undetermined);
+}
 
 int CheckCommand(const std::string& path, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
@@ -93,12 +139,20 @@ int CheckCommand(const std::string& path, CliStreams& io) {
     return findings.empty() ? ExitSuccess : ExitFailure;
 }
 
-int ShowCompiledCommand(const std::string& bytes, CliStreams& io) {
-    Expected<CompiledResource> compiled = ReadCompiledVersion(bytes);
-    if (!compiled) {
-        io.Err << compiled.message() << '\n';
+int ShowCompiledCommand(const std::string& bytes, const std::string& language, CliStreams& io) {
+    Expected<std::vector<CompiledResource>> copies = ReadCompiledVersions(bytes);
+    if (!copies) {
+        io.Err << copies.message() << '\n';
         return ExitFailure;
     }
+    const std::optional<std::size_t> chosen = ChosenCopy(*copies, language, io);
+    if (!chosen)
+        return ExitUsage;
+    const CompiledResource* compiled = &(*copies)[*chosen];
+    std::vector<std::uint16_t> others;
+    for (const CompiledResource& copy : *copies)
+        if (&copy != compiled)
+            others.push_back(copy.Language);
     ImportedRecord imported = RecordFromCompiled(compiled->Info, CliNewDocumentDefaults());
     ReadResult result;
     result.Record = std::move(imported.Record);
@@ -108,11 +162,53 @@ int ShowCompiledCommand(const std::string& bytes, CliStreams& io) {
     const std::string end = "\n}\n";
     if (json.size() >= end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
         json.resize(json.size() - end.size());
-    json += ",\n  \"compiled\": " + CompiledMember(*compiled) + end;
+    const std::string head = std::string("\"format\": ") +
+                             (compiled->Format == CompiledFormat::Pe ? "\"pe\"" : "\"res\"") +
+                             ",\n    \"resourceLanguage\": " + std::to_string(compiled->Language) +
+                             ",\n    \"otherLanguages\": " + LanguageList(others);
+    json += ",\n  \"compiled\": " + CompiledMember(head, compiled->Info, "") + end;
     io.Out << json;
     io.Out.flush();
     return ExitSuccess;
 }
+
+namespace {
+
+bool NamedLikeCompiled(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    for (const char* compiled : {"res", "exe", "dll", "sys", "ocx", "cpl", "scr", "o", "obj"})
+        if (extension == compiled)
+            return true;
+    return false;
+}
+
+// The script text of `bytes` (UTF-16 as UTF-8) and its model; both live
+// together because the model points into the text.
+struct ParsedScript {
+    std::string Text;
+    std::unique_ptr<VersionScript> Model;
+};
+
+std::optional<ParsedScript> ParseScriptFile(const std::string& path, const std::string& bytes,
+                                            CliStreams& io) {
+    ParsedScript parsed;
+    std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+    parsed.Text = utf8 ? std::move(*utf8) : bytes;
+    Expected<VersionScript> model = ParseVersionScript(parsed.Text);
+    if (!model) {
+        io.Err << path << ": " << model.message() << '\n';
+        return std::nullopt;
+    }
+    parsed.Model = std::make_unique<VersionScript>(std::move(*model));
+    return parsed;
+}
+
+} // namespace
 
 int ImportCommand(const std::string& path, const std::string& outPath, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
@@ -122,37 +218,55 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
         io.Err << path << " is neither a .res file nor an executable\n";
         return ExitUsage;
     }
+    // The output is a script: never the input, another .res or an executable.
+    const LoadedFile existing = LoadFile(outPath);
+    if (NamedLikeCompiled(outPath) || (existing && LooksCompiled(*existing))) {
+        io.Err << outPath << " is a compiled file (or named like one); import writes a script\n";
+        return ExitUsage;
+    }
     Expected<CompiledResource> compiled = ReadCompiledVersion(*bytes);
     if (!compiled) {
         io.Err << path << ": " << compiled.message() << '\n';
         return ExitFailure;
     }
-    ImportedRecord imported = RecordFromCompiled(compiled->Info, CliNewDocumentDefaults());
-    for (const std::string& note : imported.Notes)
-        io.Err << path << ": " << note << '\n';
     // The symbolic names the script is written with come from winver.h.
-    imported.Record.ComIncLines = {"#include <winver.h>"};
-    return WriteDocument(imported.Record, outPath, io);
+    Expected<ImportedScript> script = ScriptOfCompiled(compiled->Info, {"#include <winver.h>"});
+    if (!script) {
+        io.Err << path << ": " << script.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    for (const std::string& note : script->Notes)
+        io.Err << path << ": " << note << '\n';
+    if (Status saved = SaveFileSafely(outPath, script->Text); !saved) {
+        io.Err << saved.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
 }
 
 int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io) {
     const std::optional<std::string> script = LoadInput(scriptPath, io);
     if (!script)
         return ExitUsage;
+    if (LooksCompiled(*script)) {
+        io.Err << scriptPath << " is a compiled file; verify takes the script first\n";
+        return ExitUsage;
+    }
     const std::optional<std::string> bytes = LoadInput(compiledPath, io);
     if (!bytes)
         return ExitUsage;
-    const ReadResult read = ReadScriptText(*script, CliNewDocumentDefaults());
-    if (read.ConversionError) {
-        io.Err << scriptPath << ": " << *read.ConversionError << '\n';
+    const std::optional<ParsedScript> parsed = ParseScriptFile(scriptPath, *script, io);
+    if (!parsed)
         return ExitFailure;
-    }
     Expected<CompiledResource> compiled = ReadCompiledVersion(*bytes);
     if (!compiled) {
         io.Err << compiledPath << ": " << compiled.message() << '\n';
         return ExitFailure;
     }
-    const Findings differences = CompareWithCompiled(read.Record, compiled->Info);
+    const ScriptCompiled expected = CompileScriptModel(*parsed->Model);
+    for (const auto& [field, reason] : expected.Undetermined)
+        io.Err << scriptPath << ": " << field << " is not compared: it " << reason << '\n';
+    const Findings differences = CompareScriptWithCompiled(expected, compiled->Info);
     PrintFindings(differences, io);
     return differences.empty() ? ExitSuccess : ExitFailure;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "versioninfo/ScriptModel.h"
 
 #include <string>
 
@@ -18,14 +19,23 @@ namespace qm {
 int CheckCommand(const std::string& path, CliStreams& io);
 
 /// `show` for a .res file or an executable: the script's JSON for the
-/// document it holds, with the raw resource under "compiled".
-int ShowCompiledCommand(const std::string& bytes, CliStreams& io);
+/// document it holds, with the raw resource under "compiled". Of several
+/// language copies it shows `language` (hexadecimal), by default the one
+/// Windows would, and lists the others.
+int ShowCompiledCommand(const std::string& bytes, const std::string& language, CliStreams& io);
+/// The "compiled" member of a script's JSON: what a compiler makes of it,
+/// and which fields it leaves to the preprocessor or a header.
+std::string ScriptCompiledMember(const VersionScript& script);
 
-/// Writes the document held by a .res file or an executable as a script.
+/// Writes the version resource of a .res file or an executable as a script,
+/// every string table and Translation pair included. Refuses an output that
+/// is a compiled file (the input included) or named like one.
 int ImportCommand(const std::string& path, const std::string& outPath, CliStreams& io);
 
-/// Compares a script with a compiled file; prints each difference and
-/// exits 1 when there is any (or when the compiled file can't be read).
+/// Compares what a script compiles to with a compiled file; prints each
+/// difference and exits 1 when there is any (or when the compiled file
+/// can't be read). Fields the script leaves to the preprocessor or to a
+/// header's macros are named on stderr and not compared.
 int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io);
 
 /// Bumps one part ("major", "minor", "patch", "build") of both fixed

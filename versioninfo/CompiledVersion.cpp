@@ -41,18 +41,6 @@ std::string Quote(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-std::string FlagNames(std::uint32_t flags) {
-    std::string names;
-    for (const NamedValue& row : FileFlagValues()) {
-        if (flags & row.Value)
-            names += (names.empty() ? "" : "|") + std::string(row.Name);
-        flags &= ~row.Value;
-    }
-    if (flags)
-        names += (names.empty() ? "" : "|") + Hex(flags);
-    return names.empty() ? "0" : names;
-}
-
 VersionParts PartsOf(std::uint32_t ms, std::uint32_t ls) {
     return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
             static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
@@ -162,32 +150,46 @@ bool LooksCompiled(std::string_view bytes) {
     return LooksLikeResFile(bytes) || LooksLikePeFile(bytes);
 }
 
-Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes) {
-    CompiledResource resource;
+Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view bytes) {
+    CompiledFormat format = CompiledFormat::Res;
     Expected<std::vector<ResourceEntry>> entries = Status::Fail("");
     if (LooksLikeResFile(bytes)) {
-        resource.Format = CompiledFormat::Res;
         entries = ParseResFile(bytes);
     } else if (LooksLikePeFile(bytes)) {
-        resource.Format = CompiledFormat::Pe;
+        format = CompiledFormat::Pe;
         entries = ParsePeResources(bytes);
     } else {
         return Status::Fail("Neither a .res file nor an executable");
     }
     if (!entries)
         return Status::Fail(entries.message());
+    std::vector<CompiledResource> resources;
     for (const ResourceEntry& entry : *entries) {
         if (!entry.Type.IsNumber || entry.Type.Number != VersionResourceType)
             continue;
         Expected<CompiledVersionInfo> info = DecodeVersionInfo(entry.Data, entry.Offset);
         if (!info)
             return Status::Fail(info.message());
-        resource.Language = entry.Language;
-        resource.Offset = entry.Offset;
-        resource.Info = std::move(*info);
-        return resource;
+        resources.push_back({format, entry.Language, entry.Offset, std::move(*info)});
     }
-    return Status::Fail("The file holds no version resource");
+    if (resources.empty())
+        return Status::Fail("The file holds no version resource");
+    return resources;
+}
+
+std::size_t PreferredVersion(const std::vector<CompiledResource>& resources) {
+    for (std::uint16_t language : {std::uint16_t(0), std::uint16_t(0x0409)})
+        for (std::size_t i = 0; i < resources.size(); ++i)
+            if (resources[i].Language == language)
+                return i;
+    return 0;
+}
+
+Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes) {
+    Expected<std::vector<CompiledResource>> resources = ReadCompiledVersions(bytes);
+    if (!resources)
+        return Status::Fail(resources.message());
+    return std::move((*resources)[PreferredVersion(*resources)]);
 }
 
 ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,

@@ -35,8 +35,16 @@ struct CompiledResource {
 /// script (scripts are text and begin with neither signature).
 bool LooksCompiled(std::string_view bytes);
 
-/// The first version resource of a .res file or a PE file. Fails when the
-/// file is neither, is malformed, or holds no version resource.
+/// Every version resource of a .res file or a PE file (one per language
+/// copy), in file order. Fails when the file is neither, is malformed, or
+/// holds no version resource.
+Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view bytes);
+
+/// The copy Windows' GetFileVersionInfo gives on an English system:
+/// language neutral, else U.S. English (0x0409), else the first.
+std::size_t PreferredVersion(const std::vector<CompiledResource>& resources);
+
+/// The preferred version resource of a .res file or a PE file.
 Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes);
 
 struct ImportedRecord {

@@ -54,19 +54,6 @@ std::string SpellLike(std::string_view old, std::uint32_t value) {
     return std::to_string(value) + tail;
 }
 
-std::string FlagNamesOf(std::uint32_t flags) {
-    std::string names;
-    for (const NamedValue& row : FileFlagValues()) {
-        if (flags & row.Value) {
-            names += (names.empty() ? "" : "|") + std::string(row.Name);
-            flags &= ~row.Value;
-        }
-    }
-    if (flags)
-        names += (names.empty() ? "" : "|") + ("0x" + HexDigits(flags, false)) + "L";
-    return names.empty() ? "0" : names;
-}
-
 // The script text of a marker-form value: a quoted literal (with "\0" when
 // `terminated`), or a bare value as it stands.
 std::string ValueText(std::string_view marker, bool terminated, bool& bare) {
@@ -255,7 +242,7 @@ private:
         apply(BuildFlag("SpecialBuild"), 0x20);
         const ScriptNumber& number = statement->Numbers.front();
         Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), flags)
-                                            : FlagNamesOf(flags));
+                                            : FlagNames(flags));
         Allowed.insert("FILEFLAGS");
         return Status::Ok();
     }
@@ -352,9 +339,10 @@ private:
                                 "; --force replaces it");
         const std::string_view old = Script.Tokens.Text(found->ValueSpan);
         const bool terminated = old.size() >= 4 && old.substr(old.size() - 3) == "\\0\"";
+        const bool wide = old.front() != '"'; // L"...": the new text stays wide
         bool bare = false;
         const std::string text = ValueText(edit.Value, terminated, bare);
-        Replace(found->ValueSpan, text);
+        Replace(found->ValueSpan, (wide && !bare ? std::string(old.substr(0, 1)) : "") + text);
         if (!bare)
             AskedStrings[field] = CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
         return Status::Ok();

@@ -311,6 +311,10 @@ public:
             if (Text[i] == '\n' || (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')))
                 Out.LineStarts.push_back(i + 1);
         }
+        // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
+        // token: the preprocessor skips it.
+        if (Text.substr(0, 3) == "\xEF\xBB\xBF")
+            At = 3;
         while (At < Text.size()) {
             if (Status step = Step(); !step)
                 return Status::Fail(step.message());
@@ -325,7 +329,8 @@ private:
     bool Active() const { return Groups.empty() || Groups.back().Active; }
 
     bool AtLineStart(std::size_t pos) const {
-        while (pos > 0 && Text[pos - 1] != '\n' && Text[pos - 1] != '\r') {
+        while (pos > 0 && Text[pos - 1] != '\n' && Text[pos - 1] != '\r' &&
+               !(pos == 3 && Text.substr(0, 3) == "\xEF\xBB\xBF")) {
             if (!IsSpace(Text[pos - 1]))
                 return false;
             --pos;

@@ -479,6 +479,20 @@ private:
         }
     }
 
+    // A name the script does not define, standing beside a string: a
+    // string macro from a header, as in COMPANY "\0".
+    bool IsNameInString() const {
+        const ScriptToken& token = Peek();
+        return token.Kind == TokenKind::Word && IsIdentifier(token.Text) && !IsKeyword(token) &&
+               !WinverValue(token.Text);
+    }
+    bool StartsStringItem() const {
+        if (Peek().Kind == TokenKind::String)
+            return true;
+        return IsNameInString() && At + 1 < Tokens.size() &&
+               Tokens[At + 1].Kind == TokenKind::String;
+    }
+
     // VALUE "key", item [, item]... where an item is one or more adjacent
     // strings (joined) or a number.
     Status ParseValue(ValueStatement& value) {
@@ -497,12 +511,15 @@ private:
         for (;;) {
             if (AtEnd())
                 return Expected("a value");
-            if (Peek().Kind == TokenKind::String) {
+            if (StartsStringItem()) {
                 std::u32string item;
-                while (!AtEnd() && Peek().Kind == TokenKind::String) {
+                while (!AtEnd() && (Peek().Kind == TokenKind::String || IsNameInString())) {
                     if (!Peek().Macro.empty() && value.Macro.empty())
                         value.Macro = Peek().Macro;
-                    item += UnescapeScriptText(StringInner(Peek()));
+                    if (Peek().Kind == TokenKind::String)
+                        item += UnescapeScriptText(StringInner(Peek()));
+                    else if (value.Unknown.empty())
+                        value.Unknown = Peek().Text; // a string macro from a header
                     ++At;
                 }
                 if (firstItem)
@@ -535,7 +552,7 @@ private:
         value.Span.End = value.ValueSpan.End;
         value.Resolved = value.Unknown.empty();
         value.SingleLiteral = At - first == 1 && Tokens[first].Kind == TokenKind::String &&
-                              Tokens[first].Text.front() == '"' && Tokens[first].Macro.empty();
+                              Tokens[first].Macro.empty();
         if (!value.IsText)
             value.Text.clear();
         return Status::Ok();
@@ -545,6 +562,10 @@ private:
     const std::vector<ScriptToken>& Tokens;
     std::size_t At = 0;
 };
+
+std::string DependsOn(const std::string& condition) {
+    return "depends on the preprocessor (" + condition + ")";
+}
 
 std::string NeedsName(const std::string& name) {
     return "needs " + name + ", which the script does not define";
@@ -594,6 +615,8 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
         const FixedStatement* statement = script.FindFixed(keyword);
         if (!statement)
             return values;
+        if (!statement->Condition.empty())
+            out.Undetermined.emplace_back(keyword, DependsOn(statement->Condition));
         for (const ScriptNumber& number : statement->Numbers) {
             if (!number.Value) {
                 out.Undetermined.emplace_back(keyword, NeedsName(number.Unknown));
@@ -632,6 +655,9 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
             if (!value.Resolved)
                 out.Undetermined.emplace_back(StringFieldName(table.Name, value.Key),
                                               NeedsName(value.Unknown));
+            else if (!value.Condition.empty())
+                out.Undetermined.emplace_back(StringFieldName(table.Name, value.Key),
+                                              DependsOn(value.Condition));
             compiled.Strings.push_back(std::move(string));
         }
         out.Info.Tables.push_back(std::move(compiled));

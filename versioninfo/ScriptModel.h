@@ -51,7 +51,7 @@ struct ValueStatement {
     bool Resolved = true;      ///< false when a piece needs an unknown name
     std::string Text;          ///< compiled text up to its first NUL, UTF-8
     std::vector<ScriptNumber> Numbers; ///< for a binary value
-    bool SingleLiteral = false; ///< exactly one narrow string token, written in place
+    bool SingleLiteral = false; ///< exactly one string token (L"..." too), written in place
     std::string Macro;          ///< a macro of the script it uses, or ""
     std::string Unknown;        ///< a name it needs and lacks, or ""
     std::string Condition;
@@ -86,8 +86,9 @@ struct VersionScript {
 Expected<VersionScript> ParseVersionScript(std::string_view text);
 
 /// What a compiler would make of the model. Fields that need unknown names
-/// are 0 in `Info` and named in `Undetermined` (e.g. "FILEVERSION",
-/// "040904B0/CompanyName"), with the reason.
+/// are 0 in `Info`, and fields under an #if with alternatives hold the
+/// branch taken without definitions; both are named in `Undetermined`
+/// (e.g. "FILEVERSION", "040904B0/CompanyName"), with the reason.
 struct ScriptCompiled {
     CompiledVersionInfo Info;
     std::vector<std::pair<std::string, std::string>> Undetermined; ///< field, reason

@@ -405,6 +405,8 @@ private:
         if (!value.SingleLiteral || !note.empty())
             return "\\#" + BareText(value.ValueSpan);
         std::string_view inner = Model->Tokens.Text(value.ValueSpan);
+        if (inner.front() != '"')
+            return "\\#" + BareText(value.ValueSpan); // L"...": the form writes narrow strings
         inner = inner.substr(1, inner.size() - 2);
         if (inner == "\\0")
             return "\\0";

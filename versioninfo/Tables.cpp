@@ -221,4 +221,16 @@ std::optional<std::uint32_t> WinverValue(std::string_view name) {
     return std::nullopt;
 }
 
+std::string FlagNames(std::uint32_t flags) {
+    std::string names;
+    for (const NamedValue& row : FileFlagValues()) {
+        if (flags & row.Value)
+            names += (names.empty() ? "" : "|") + std::string(row.Name);
+        flags &= ~row.Value;
+    }
+    if (flags)
+        names += (names.empty() ? "" : "|") + ("0x" + HexText(flags));
+    return names.empty() ? "0" : names;
+}
+
 } // namespace qm

@@ -57,6 +57,9 @@ const std::vector<NamedValue>& FileFlagValues();
 /// The number of any winver.h name a VERSIONINFO statement may use (the
 /// lists above, the subtypes, VS_FFI_FILEFLAGSMASK, VS_VERSION_INFO, ...).
 std::optional<std::uint32_t> WinverValue(std::string_view name);
+/// FILEFLAGS as names joined by "|" ("VS_FF_DEBUG|VS_FF_PATCHED"), bits
+/// without a name in hexadecimal after them, "0" for none.
+std::string FlagNames(std::uint32_t flags);
 /// The name with `value` in `list`, if one has it.
 std::optional<std::string_view> NameWithValue(const std::vector<NamedValue>& list,
                                               std::uint32_t value);

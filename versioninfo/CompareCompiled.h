@@ -1,0 +1,23 @@
+//===- CompareCompiled.h - A script's model against a compiled resource -*- C++ -*-===//
+//
+// `verify` as a compiler would see it: what the script compiles to (its
+// model) against what a .res file or an executable holds, field by field,
+// every string table and Translation pair included. Fields that the script
+// leaves to the preprocessor or to a header's macros are not compared; the
+// caller says which.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "ScriptModel.h"
+#include "VersionCheck.h"
+
+namespace qm {
+
+/// Every difference between `script` and `compiled`, in script order:
+/// the fixed fields, then each string table (matched by name in any case)
+/// and its strings, then the Translation pairs. Empty when they agree.
+Findings CompareScriptWithCompiled(const ScriptCompiled& script,
+                                   const CompiledVersionInfo& compiled);
+
+} // namespace qm
