@@ -5,6 +5,7 @@
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Unicode.h"
+#include "versioninfo/VersionCheck.h"
 
 #include <iostream>
 #include <memory>
@@ -83,6 +84,19 @@ std::string MarkerOf(const VersionScript& model, const ValueStatement& value) {
     return std::string(text);
 }
 
+// The numbers a compiler reads (hexadecimal, octal, expressions) when the
+// script alone determines them; else the text, which bump then refuses.
+std::string VersionTextOf(const VersionScript& model, const FixedStatement& version) {
+    VersionParts parts{};
+    for (std::size_t i = 0; i < version.Numbers.size(); ++i) {
+        const ScriptNumber& number = version.Numbers[i];
+        if (!number.Value || !number.Macro.empty())
+            return std::string(model.Tokens.Text(version.ValueSpan));
+        parts[i] = static_cast<std::uint16_t>(*number.Value);
+    }
+    return FixedVersionText(parts);
+}
+
 } // namespace
 
 ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force) {
@@ -138,8 +152,8 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
     // Each table is bumped as a document of its own, so that every table
     // whose strings agreed gets the new version.
     VersionRecord record;
-    record.HFileVersion = std::string(model.Tokens.Text(fileVersion->ValueSpan));
-    record.HProductVersion = std::string(model.Tokens.Text(productVersion->ValueSpan));
+    record.HFileVersion = VersionTextOf(model, *fileVersion);
+    record.HProductVersion = VersionTextOf(model, *productVersion);
     ScriptEdits edits;
     edits.Force = force;
     std::optional<BumpResult> first;

@@ -4,11 +4,13 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -187,6 +189,92 @@ TEST_F(VersionCommandsTest, BumpIncrementsOnePartAndRefusesWhatItCannot) {
     bump = rc({"bump", "Example2.rc", "--part", "major"});
     EXPECT_EQ(bump.ExitCode, 0) << bump.Err.toStdString();
     EXPECT_TRUE(readBytes("Example2.rc").endsWith("STRINGTABLE\r\nBEGIN\r\n  1, \"kept\"\r\nEND\r\n"));
+}
+
+} // namespace
+
+namespace {
+
+// The corpus of real-world styles (tests/data/realworld), through the
+// program: show, verify and bump on each, against what llvm-rc makes.
+class RealWorldCommandsTest : public VersionCommandsTest {
+protected:
+    void SetUp() override {
+        for (const QString& name : QDir(QM_REALWORLD_DIR).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(QM_REALWORLD_DIR "/" + name, path(name)));
+    }
+
+    // llvm-rc reads no UTF-16 (Windows' rc.exe does): such a script is
+    // compiled from its UTF-8 text; a script that is not UTF-8 is 1252.
+    QJsonObject shownCompiled(const QString& script, const QString& res) {
+        QByteArray bytes = readBytes(script);
+        QString source = script;
+        if (bytes.startsWith("\xFF\xFE")) {
+            source = script + ".utf8.rc";
+            QFile out(path(source));
+            EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                         (bytes.size() - 2) / 2)
+                          .toUtf8());
+            out.close();
+            bytes = readBytes(source);
+        }
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8.decode(bytes);
+        const QString codePage = utf8.hasError() ? "1252" : "65001";
+        const RunResult compiled = run(QM_LLVM_RC, {"/C", codePage, "/I",
+                                                    "/usr/share/mingw-w64/include", "/FO", res,
+                                                    source});
+        EXPECT_EQ(compiled.ExitCode, 0) << script.toStdString() << compiled.Out.toStdString();
+        return QJsonDocument::fromJson(rc({"show", res}).Out).object();
+    }
+};
+
+// The compiled member without the members a bump changes.
+QJsonObject WithoutVersions(QJsonObject compiled) {
+    QJsonArray tables = compiled["stringTables"].toArray();
+    for (int t = 0; t < tables.size(); ++t) {
+        QJsonObject table = tables[t].toObject();
+        QJsonObject strings = table["strings"].toObject();
+        strings.remove("FileVersion");
+        strings.remove("ProductVersion");
+        table["strings"] = strings;
+        tables[t] = table;
+    }
+    compiled["stringTables"] = tables;
+    return compiled;
+}
+
+TEST_F(RealWorldCommandsTest, ShowVerifyAndBumpAgreeWithLlvmRc) {
+    int bumped = 0;
+    for (const QString& script : QDir(Dir.path()).entryList({"*.rc"}, QDir::Files)) {
+        const std::string name = script.toStdString();
+        const QJsonObject before = shownCompiled(script, "before.res");
+        const QJsonObject res = before["compiled"].toObject();
+        const QJsonObject shown = QJsonDocument::fromJson(rc({"show", script}).Out).object();
+        const QJsonObject model = shown["compiled"].toObject();
+        if (model["undetermined"].toObject().isEmpty()) {
+            for (const char* member : {"fileFlags", "fileOS", "fileType", "stringTables",
+                                       "translations"})
+                EXPECT_EQ(model[member], res[member]) << name << ": " << member;
+        }
+        const RunResult verify = rc({"verify", script, "before.res"});
+        EXPECT_EQ(verify.ExitCode, 0) << name << ": " << verify.Out.toStdString();
+
+        const RunResult bump = rc({"bump", script, "--part", "minor"});
+        if (script.startsWith("macros") || script.startsWith("header_macros")) {
+            EXPECT_EQ(bump.ExitCode, 1) << name; // versions spelled with macros
+            EXPECT_TRUE(bump.Err.contains("FILEVERSION")) << bump.Err.toStdString();
+            continue;
+        }
+        ASSERT_EQ(bump.ExitCode, 0) << name << ": " << bump.Err.toStdString();
+        ++bumped;
+        const QJsonObject after = shownCompiled(script, "after.res");
+        EXPECT_EQ(rc({"verify", script, "after.res"}).ExitCode, 0) << name;
+        EXPECT_EQ(WithoutVersions(after["compiled"].toObject()), WithoutVersions(res)) << name;
+        EXPECT_NE(after["fileVersion"], before["fileVersion"]) << name;
+    }
+    EXPECT_GE(bumped, 19);
 }
 
 } // namespace
