@@ -10,6 +10,7 @@
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/VersionCheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -25,7 +26,11 @@ QString FindingLine(const Finding& finding, TFormMain& window) {
 } // namespace
 
 bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
-    const Findings findings = CheckDocument(record);
+    // A short form of the version ("4.0") is no reason to stop a compile.
+    Findings findings = CheckDocument(record);
+    findings.erase(std::remove_if(findings.begin(), findings.end(),
+                                  [](const Finding& finding) { return finding.Note; }),
+                   findings.end());
     if (findings.empty())
         return true;
     QStringList text{QStringLiteral("A resource compiler may refuse or change these versions:"),

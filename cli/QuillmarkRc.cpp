@@ -81,6 +81,8 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
         return Status::Fail(command + " needs -o OUT");
     if (!shape.TakesPart && parser.isSet("part"))
         return Status::Fail("--part is not an option of " + command);
+    if (command != "check" && parser.isSet("strict"))
+        return Status::Fail("--strict is not an option of " + command);
     if (command != "show" && parser.isSet("resource-language"))
         return Status::Fail("--resource-language is not an option of " + command);
     if (command != "set" && parser.isSet("block"))
@@ -100,7 +102,7 @@ int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliS
     if (command == "write")
         return WriteCommand(path, ArgumentBytes(parser.value("from")), io);
     if (command == "check")
-        return CheckCommand(path, io);
+        return CheckCommand(path, parser.isSet("strict"), io);
     if (command == "import")
         return ImportCommand(path, ArgumentBytes(parser.value("output")), io);
     if (command == "verify")
@@ -160,13 +162,16 @@ Commands:
                                another field differently. A file with no
                                VERSIONINFO is refused; --force writes a new
                                document.
-  check FILE                   Print what a compiler would refuse or wrap:
+  check FILE [--strict]        Print what a compiler would refuse or wrap:
                                fixed versions that are not four numbers of
                                0 to 65535 (a dotted 1.2.3 is shown in its
                                comma form), FileVersion/ProductVersion
                                strings that disagree with them, a code page
-                               that cannot hold the strings. FILE is a
-                               script, a .res file or an executable.
+                               that cannot hold the strings. A string that
+                               shows only the leading parts ("4.0" for
+                               4, 0, 1381, 318) is a note, which fails the
+                               check only with --strict. FILE is a script,
+                               a .res file or an executable.
   import FILE -o OUT           Write the version resource of a .res file or
                                an executable to OUT as a script, every
                                string table and Translation pair included.
@@ -223,6 +228,7 @@ Other options:
                                a new document over a file with no
                                VERSIONINFO.
   --block NAME                 set: the string table to edit.
+  --strict                     check: a note fails the check too.
   --resource-language HEX      show: the language copy of a compiled file.
   --from JSON                  write: the JSON document's file, or -.
   -h, --help                   Show this help.
@@ -268,6 +274,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
     parser.addOption(QCommandLineOption("part", "bump: the part to increment.", "PART"));
     parser.addOption(QCommandLineOption("force", "set, bump: write even what loses part of FILE."));
     parser.addOption(QCommandLineOption("block", "set: the string table to edit.", "NAME"));
+    parser.addOption(QCommandLineOption("strict", "check: notes fail too."));
     parser.addOption(QCommandLineOption("resource-language",
                                         "show: the language copy of a compiled file.", "HEX"));
     AddEditOptions(parser);

@@ -127,16 +127,19 @@ std::string ScriptCompiledMember(const VersionScript& script) {
     return CompiledMember("\"format\": \"rc\"", compiled.Info, undetermined);
 }
 
-int CheckCommand(const std::string& path, CliStreams& io) {
+int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
     const std::optional<std::string> bytes = LoadInput(path, io);
     if (!bytes)
         return ExitUsage;
     const std::optional<VersionRecord> record = DocumentOf(path, *bytes, io);
     if (!record)
         return ExitFailure;
-    const Findings findings = CheckDocument(*record);
-    PrintFindings(findings, io);
-    return findings.empty() ? ExitSuccess : ExitFailure;
+    bool failed = false;
+    for (const Finding& finding : CheckDocument(*record)) {
+        io.Out << finding.Field << ": " << (finding.Note ? "note: " : "") << finding.Message << '\n';
+        failed = failed || strict || !finding.Note;
+    }
+    return failed ? ExitFailure : ExitSuccess;
 }
 
 int ShowCompiledCommand(const std::string& bytes, const std::string& language, CliStreams& io) {

@@ -14,9 +14,10 @@
 
 namespace qm {
 
-/// Prints each finding of the version check as "FIELD: message"; exit 1
-/// when there is any. FILE is a script, a .res file or an executable.
-int CheckCommand(const std::string& path, CliStreams& io);
+/// Prints each finding of the version check as "FIELD: message" (a note
+/// as "FIELD: note: message"); exit 1 when there is a finding other than a
+/// note, or any with `strict`. FILE is a script, a .res file or an executable.
+int CheckCommand(const std::string& path, bool strict, CliStreams& io);
 
 /// `show` for a .res file or an executable: the script's JSON for the
 /// document it holds, with the raw resource under "compiled". Of several

@@ -106,9 +106,19 @@ void CheckStringVersion(const VersionRecord& record, int key, std::string_view f
                                       std::string(fixedField) + " is " + FixedVersionText(*fixed)});
         return;
     }
-    if (!StringVersionAgrees(shown, *fixed))
-        findings.push_back({name, "The string " + name + " " + Quote(*text) + " disagrees with " +
-                                      std::string(fixedField) + " " + FixedVersionText(*fixed)});
+    if (StringVersionAgrees(shown, *fixed))
+        return;
+    if (ShowsLeadingParts(shown, *fixed)) {
+        // "4.00" for 4, 0, 1381, 318: a short form, as many products show it.
+        findings.push_back({name,
+                            "The string " + name + " " + Quote(*text) + " shows the first " +
+                                std::to_string(shown.size()) + " parts of " +
+                                std::string(fixedField) + " " + FixedVersionText(*fixed),
+                            true});
+        return;
+    }
+    findings.push_back({name, "The string " + name + " " + Quote(*text) + " disagrees with " +
+                                  std::string(fixedField) + " " + FixedVersionText(*fixed)});
 }
 
 void CheckCodePage(const VersionRecord& record, Findings& findings) {
@@ -271,6 +281,15 @@ std::vector<std::uint64_t> LeadingVersionNumbers(std::string_view text, std::siz
     if (end)
         *end = numbers.empty() ? 0 : numbersEnd;
     return numbers;
+}
+
+bool ShowsLeadingParts(const std::vector<std::uint64_t>& shown, const VersionParts& fixed) {
+    if (shown.empty() || shown.size() >= 4)
+        return false;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] != fixed[i])
+            return false;
+    return true;
 }
 
 bool StringVersionAgrees(const std::vector<std::uint64_t>& shown, const VersionParts& fixed) {

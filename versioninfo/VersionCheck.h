@@ -26,6 +26,9 @@ namespace qm {
 struct Finding {
     std::string Field;
     std::string Message;
+    /// Worth saying but no fault: a version string that shows only the
+    /// leading parts of its fixed version.
+    bool Note = false;
     bool operator==(const Finding& other) const {
         return Field == other.Field && Message == other.Message;
     }
@@ -68,6 +71,9 @@ std::string DottedVersionText(const VersionParts& parts);
 /// `end` receives where the numbers end.
 std::vector<std::uint64_t> LeadingVersionNumbers(std::string_view text, std::size_t* end = nullptr);
 
+/// Whether string version numbers are fewer than four and equal the leading
+/// parts of a fixed version ("4.00" for 4, 0, 1381, 318).
+bool ShowsLeadingParts(const std::vector<std::uint64_t>& shown, const VersionParts& fixed);
 /// Whether string version numbers agree with a fixed version: parts the
 /// string leaves out count as 0.
 bool StringVersionAgrees(const std::vector<std::uint64_t>& shown, const VersionParts& fixed);

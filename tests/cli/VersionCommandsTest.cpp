@@ -277,4 +277,19 @@ TEST_F(RealWorldCommandsTest, ShowVerifyAndBumpAgreeWithLlvmRc) {
     EXPECT_GE(bumped, 19);
 }
 
+TEST_F(RealWorldCommandsTest, AShortenedVersionStringIsANoteUnlessStrict) {
+    // "4.00" and "4.0" for 4, 0, 1381, 318, as many products show them.
+    const RunResult check = rc({"check", "resources_first.rc"});
+    EXPECT_EQ(check.ExitCode, 0) << check.Out.toStdString();
+    EXPECT_EQ(check.Out.toStdString(),
+              "FileVersion: note: The string FileVersion \"4.00\" shows the first 2 parts of "
+              "FILEVERSION 4, 0, 1381, 318\n"
+              "ProductVersion: note: The string ProductVersion \"4.0\" shows the first 2 parts "
+              "of PRODUCTVERSION 4, 0, 1381, 318\n");
+    EXPECT_EQ(rc({"check", "resources_first.rc", "--strict"}).ExitCode, 1);
+    // A string that truly disagrees still fails.
+    EXPECT_EQ(rc({"set", "resources_first.rc", "--string", "FileVersion=4.1"}).ExitCode, 0);
+    EXPECT_EQ(rc({"check", "resources_first.rc"}).ExitCode, 1);
+}
+
 } // namespace
