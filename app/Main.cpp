@@ -11,6 +11,7 @@
 #include "settings/AppSettings.h"
 #include "settings/Options.h"
 #include "versioninfo/Lookups.h"
+#include "versioninfo/LossCheck.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
@@ -313,8 +314,9 @@ ScriptReadResult TFormMain::ReadScript() {
             UserPrompts().ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
             return result;
         }
-        encoding = EncodingForFile(*bytes);
         read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+        // A UTF-16 script is read as its UTF-8 text.
+        encoding = read.Utf16 ? TextEncoding::Utf8 : EncodingForFile(*bytes);
     }
     result.Opened = true;
 
@@ -333,7 +335,31 @@ ScriptReadResult TFormMain::ReadScript() {
     return result;
 }
 
+bool TFormMain::ConfirmReplacingFile() {
+    const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
+    if (!bytes)
+        return true; // no file yet, or one the write itself will report
+    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+    std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
+    if (read.Utf16)
+        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
+    if (losses.empty())
+        return true;
+    constexpr std::size_t Shown = 12;
+    QStringList text{QStringLiteral("Saving writes only what the form shows. ") + CurrentFile +
+                         QStringLiteral(" holds more, which would be lost:"),
+                     QString()};
+    for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
+        text << QStringLiteral("  ") + DecodeBytes(losses[i]);
+    if (losses.size() > Shown)
+        text << QStringLiteral("  ... and %1 more").arg(losses.size() - Shown);
+    text << QString() << QStringLiteral("Replace it all the same?");
+    return UserPrompts().AskToGoOn(this, QStringLiteral("Save"), text.join('\n'));
+}
+
 bool TFormMain::WriteScript() {
+    if (!ConfirmReplacingFile())
+        return false;
     if (!FitEncodingToDocument())
         return false;
     const VersionRecord record = DocumentRecord();

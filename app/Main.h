@@ -151,6 +151,9 @@ public:
     /// Writes the controls to CurrentFile and lists the script on File Image.
     /// A failure is shown in the error box and gives false.
     bool WriteScript();
+    /// True when the file about to be replaced holds nothing the form
+    /// can't show, or the user agreed to lose it.
+    bool ConfirmReplacingFile();
     /// Lists ImageLines, numbered, on File Image; a line longer than 4096
     /// bytes is shown cut, with the number of bytes left out.
     void ShowFileImage();

@@ -2,7 +2,7 @@
 
 #include "CommandSupport.h"
 
-#include "LossCheck.h"
+#include "versioninfo/LossCheck.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptWriter.h"
 

@@ -16,6 +16,11 @@ void ScriptedPrompts::ShowMessage(QWidget*, const QString& caption, const QStrin
     Messages.append({caption, text, icon});
 }
 
+bool ScriptedPrompts::AskToGoOn(QWidget* parent, const QString& caption, const QString& text) {
+    ShowMessage(parent, caption, text, MessageIcon::Warning);
+    return Replies.isEmpty() ? true : Replies.takeFirst();
+}
+
 bool ScriptedPrompts::RunFileDialog(TFileDlgPlus& dialog) {
     Dialogs.append(
         {dialog.objectName(), dialog.InitialDir(), dialog.FileName(), dialog.ReadOnlyChecked()});

@@ -46,6 +46,8 @@ public:
     void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
                      MessageIcon icon) override;
     bool RunFileDialog(TFileDlgPlus& dialog) override;
+    /// Shown as a message; answered from Replies, else Yes.
+    bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override;
 
     void Choose(const QString& fileName, bool readOnly = false) {
         Answers.append(Answer{true, fileName, readOnly});
@@ -58,6 +60,7 @@ public:
     QList<ShownMessage> Messages;
     QList<DialogSeen> Dialogs;
     QList<Answer> Answers;
+    QList<bool> Replies;
 };
 
 /// A program folder and a settings file of its own, removed afterwards.

@@ -232,6 +232,35 @@ private slots:
         QVERIFY(window->cbtnCompile->isEnabled());
     }
 
+    // A Visual Studio script holds more than the form: Save asks first,
+    // with No leaving the file as it was.
+    void savingOverMoreThanTheFormShowsAsksFirst() {
+        Sandbox sandbox;
+        const std::string script = "#include \"winres.h\"\r\nLANGUAGE 9, 1\r\n" +
+                                   ScriptBytes("5.0") +
+                                   "STRINGTABLE\r\nBEGIN\r\n  1 \"kept\"\r\nEND\r\n";
+        WriteBytes(sandbox.Path("a.rc"), script);
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        window->StringEdits[0]->setText("6.0");
+
+        sandbox.Prompts->Replies = {false};
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnSaveAs->click();
+        const QStringList asked = sandbox.Prompts->TextsCaptioned("Save");
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].contains("STRINGTABLE"), qPrintable(asked[0]));
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), script);
+
+        sandbox.Prompts->Replies = {true};
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnSaveAs->click();
+        QVERIFY(ReadBytes(sandbox.Path("a.rc")).find("6.0") != std::string::npos);
+        // Its own script again, the next save asks nothing.
+        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
+        window->cbtnSaveAs->click();
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("Save").size(), 2);
+    }
+
     void exitClosesWithoutWritingAnything() {
         Sandbox sandbox;
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));

@@ -1,10 +1,10 @@
 //===- LossCheck.h - What writing a read script back would lose ---*- C++ -*-===//
 //
-// `set` reads a script, edits the record and writes it back, but the record
-// holds only the version information: any other resource, a second
-// language block, a comment inside the block, an extra VALUE key or the
-// bytes after a NUL would silently be gone. This finds them before anything
-// is written. Values the writer spells differently (a flags number, a
+// The window's Save (and `set --force` on a file with no VERSIONINFO)
+// writes the whole script from the record, which holds only the version
+// information: any other resource, a second language block, a comment
+// inside the block, an extra VALUE key or the bytes after a NUL would
+// silently be gone. This finds them before anything is written. Values the writer spells differently (a flags number, a
 // string without its "\0") are not losses: the line is still written.
 //
 //===----------------------------------------------------------------------===//

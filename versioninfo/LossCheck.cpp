@@ -10,7 +10,7 @@
 // each of those lines once.
 //
 //===----------------------------------------------------------------------===//
-#include "LossCheck.h"
+#include "versioninfo/LossCheck.h"
 
 #include "versioninfo/Lookups.h"
 #include "versioninfo/ScriptWriter.h"
