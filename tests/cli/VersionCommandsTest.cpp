@@ -134,6 +134,11 @@ TEST_F(VersionCommandsTest, ShowImportAndVerifyReadTheCompiledResource) {
     ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
     EXPECT_EQ(rc({"verify", "imported.rc", "app.res"}).ExitCode, 0);
     EXPECT_EQ(rc({"import", "app.res"}).ExitCode, 2);
+    // Never over the input, another .res or an executable.
+    for (const char* out : {"app.res", "other.RES", "app.exe"})
+        EXPECT_EQ(rc({"import", "app.res", "-o", out}).ExitCode, 2) << out;
+    EXPECT_EQ(readBytes("app.res").left(4), QByteArray(4, '\0'));
+    EXPECT_EQ(rc({"verify", "app.res", "app.res"}).ExitCode, 2);
     // set would replace the compiled file with an empty script.
     EXPECT_EQ(rc({"set", "app.res", "--file-version", "1.2.3"}).ExitCode, 2);
     EXPECT_EQ(readBytes("app.res").left(4), QByteArray(4, '\0'));
@@ -260,6 +265,10 @@ TEST_F(RealWorldCommandsTest, ShowVerifyAndBumpAgreeWithLlvmRc) {
         }
         const RunResult verify = rc({"verify", script, "before.res"});
         EXPECT_EQ(verify.ExitCode, 0) << name << ": " << verify.Out.toStdString();
+        // import keeps every table and pair: its script verifies too.
+        ASSERT_EQ(rc({"import", "before.res", "-o", "imported.rc"}).ExitCode, 0) << name;
+        const RunResult reimported = rc({"verify", "imported.rc", "before.res"});
+        EXPECT_EQ(reimported.ExitCode, 0) << name << ": " << reimported.Out.toStdString();
 
         const RunResult bump = rc({"bump", script, "--part", "minor"});
         if (script.startsWith("macros") || script.startsWith("header_macros")) {
@@ -290,6 +299,28 @@ TEST_F(RealWorldCommandsTest, AShortenedVersionStringIsANoteUnlessStrict) {
     // A string that truly disagrees still fails.
     EXPECT_EQ(rc({"set", "resources_first.rc", "--string", "FileVersion=4.1"}).ExitCode, 0);
     EXPECT_EQ(rc({"check", "resources_first.rc"}).ExitCode, 1);
+}
+
+TEST_F(RealWorldCommandsTest, ShowPicksTheLanguageCopyWindowsWouldAndListsTheOthers) {
+    // German first, then U.S. English: Windows on an English system shows the second.
+    QByteArray script = readBytes("neutral.rc");
+    const QByteArray block = script.mid(script.indexOf("1 VERSIONINFO"));
+    script.replace(script.indexOf("1 VERSIONINFO"), block.size(),
+                   "LANGUAGE 7, 1\r\n" + QByteArray(block).replace("Neutral Ltd", "Beispiel") +
+                       "LANGUAGE 9, 1\r\n" + block);
+    QFile file(path("two.rc"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(script);
+    file.close();
+    const QJsonObject shown = shownCompiled("two.rc", "two.res");
+    const QJsonObject compiled = shown["compiled"].toObject();
+    EXPECT_EQ(compiled["resourceLanguage"].toInt(), 0x409);
+    EXPECT_EQ(compiled["otherLanguages"].toArray(), QJsonArray{0x407});
+    EXPECT_EQ(shown["strings"].toObject()["CompanyName"].toString(), "Neutral Ltd");
+    const RunResult german = rc({"show", "two.res", "--resource-language", "407"});
+    EXPECT_EQ(QJsonDocument::fromJson(german.Out).object()["strings"].toObject()["CompanyName"],
+              "Beispiel");
+    EXPECT_EQ(rc({"show", "two.res", "--resource-language", "40c"}).ExitCode, 2);
 }
 
 } // namespace
