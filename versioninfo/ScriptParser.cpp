@@ -1,0 +1,587 @@
+//===- ScriptParser.cpp - Tokens to the VERSIONINFO model --------------------===//
+//
+// A recursive-descent parser over the lexer's active tokens. It skips every
+// other resource by counting BEGIN/END (and braces) at the top level, then
+// parses the one VERSIONINFO with llvm-rc's grammar. Its messages name the
+// line and what was expected, as a compiler's would.
+//
+//===----------------------------------------------------------------------===//
+#include "versioninfo/ScriptModel.h"
+
+#include "versioninfo/ScriptEscapes.h"
+#include "versioninfo/Tables.h"
+#include "versioninfo/Text.h"
+#include "versioninfo/Unicode.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+constexpr const char* FixedKeywords[] = {"FILEVERSION", "PRODUCTVERSION", "FILEFLAGSMASK",
+                                         "FILEFLAGS",   "FILEOS",         "FILETYPE",
+                                         "FILESUBTYPE"};
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return out;
+}
+
+bool IsWord(const ScriptToken& token, std::string_view word) {
+    return token.Kind == TokenKind::Word && EqualsIgnoringCase(token.Text, word);
+}
+
+bool IsPunct(const ScriptToken& token, char c) {
+    return token.Kind == TokenKind::Punct && token.Text.size() == 1 && token.Text[0] == c;
+}
+
+// A number token as llvm-rc reads it: 0x hexadecimal, a leading 0 octal,
+// an L (or U) suffix allowed; 32 bits kept.
+std::optional<std::uint32_t> NumberValue(std::string_view text) {
+    while (!text.empty() && std::string_view("lLuU").find(text.back()) != std::string_view::npos)
+        text.remove_suffix(1);
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (text.size() > 1 && text[0] == '0') {
+        base = 8;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
+        if (digit >= base)
+            return std::nullopt;
+        value = (value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit)) &
+                0xFFFFFFFFull;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+bool HasLongSuffix(std::string_view text) {
+    return !text.empty() && (text.back() == 'L' || text.back() == 'l');
+}
+
+// llvm-rc's integer with a NOT mask: NOT x is 0 that clears x's bits from
+// what it is combined with.
+struct MaskedValue {
+    std::uint32_t Value = 0;
+    std::uint32_t NotMask = 0;
+};
+
+MaskedValue Combine(MaskedValue lhs, char op, MaskedValue rhs) {
+    lhs.Value &= ~rhs.NotMask;
+    switch (op) {
+    case '+':
+        lhs.Value += rhs.Value;
+        break;
+    case '-':
+        lhs.Value -= rhs.Value;
+        break;
+    case '|':
+        lhs.Value |= rhs.Value;
+        break;
+    default:
+        lhs.Value &= rhs.Value;
+        break;
+    }
+    lhs.NotMask |= rhs.NotMask;
+    return lhs;
+}
+
+// A name a compiler can read as a number: letters, digits and underscores,
+// not starting with a digit. Other words (a stray '.', bytes above 0x7F)
+// make the script one a compiler refuses.
+bool IsIdentifier(std::string_view text) {
+    if (text.empty() || (text[0] >= '0' && text[0] <= '9'))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+// Words that end a statement rather than name a number.
+bool IsKeyword(const ScriptToken& token) {
+    if (IsBeginToken(token) || IsEndToken(token) || IsWord(token, "BLOCK") || IsWord(token, "VALUE"))
+        return true;
+    return std::any_of(std::begin(FixedKeywords), std::end(FixedKeywords),
+                       [&](const char* k) { return IsWord(token, k); });
+}
+
+// The text of a string token between its quotes (after an L prefix).
+std::string_view StringInner(const ScriptToken& token) {
+    std::string_view text = token.Text;
+    if (!text.empty() && text.front() != '"')
+        text.remove_prefix(1);
+    return text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view();
+}
+
+class Parser {
+public:
+    explicit Parser(VersionScript& script) : Script(script), Tokens(script.Tokens.Tokens) {}
+
+    Status Run() {
+        if (!FindHeader())
+            return Status::Fail("Can't find VERSIONINFO");
+        if (Status fixed = ParseFixedStatements(); !fixed)
+            return fixed;
+        if (Status body = ParseRootBlock(); !body)
+            return body;
+        return Status::Ok();
+    }
+
+private:
+    bool AtEnd() const { return At >= Tokens.size(); }
+    const ScriptToken& Peek() const { return Tokens[At]; }
+
+    std::string Where() const {
+        const std::size_t offset = AtEnd() ? (Tokens.empty() ? 0 : Tokens.back().Span.End)
+                                           : Peek().Span.Begin;
+        return "line " + std::to_string(Script.Tokens.LineOf(offset));
+    }
+
+    Status Expected(const std::string& what) const {
+        return Status::Fail(Where() + ": expected " + what +
+                            (AtEnd() ? ", found the end of the script"
+                                     : ", found \"" + Peek().Text + "\""));
+    }
+
+    // The first VERSIONINFO keyword outside every other resource's block.
+    bool FindHeader() {
+        int depth = 0;
+        for (std::size_t i = 0; i < Tokens.size(); ++i) {
+            const ScriptToken& token = Tokens[i];
+            if (IsBeginToken(token)) {
+                ++depth;
+            } else if (IsEndToken(token)) {
+                depth = std::max(0, depth - 1);
+            } else if (depth == 0 && i > 0 && IsWord(token, "VERSIONINFO")) {
+                Script.HeaderLine = Script.Tokens.LineOf(token.Span.Begin);
+                Script.Span.Begin = Tokens[i - 1].Span.Begin;
+                At = i + 1;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Status ParseFixedStatements() {
+        for (;;) {
+            if (AtEnd())
+                return Expected("BEGIN");
+            const std::string keyword = Upper(Peek().Text);
+            const bool isFixed = Peek().Kind == TokenKind::Word &&
+                                 std::any_of(std::begin(FixedKeywords), std::end(FixedKeywords),
+                                             [&](const char* k) { return keyword == k; });
+            if (!isFixed)
+                return Status::Ok();
+            if (Script.FindFixed(keyword))
+                return Status::Fail(Where() + ": " + keyword + " is given twice");
+            FixedStatement statement;
+            statement.Keyword = keyword;
+            statement.Span.Begin = Peek().Span.Begin;
+            statement.Condition = Peek().Condition;
+            ++At;
+            const std::size_t maxNumbers =
+                (keyword == "FILEVERSION" || keyword == "PRODUCTVERSION") ? 4 : 1;
+            for (;;) {
+                ScriptNumber number;
+                if (Status parsed = ParseNumber(number); !parsed)
+                    return Status::Fail(parsed.message() + " in " + keyword);
+                statement.Numbers.push_back(number);
+                if (statement.Numbers.size() == maxNumbers || AtEnd() || !IsPunct(Peek(), ','))
+                    break;
+                ++At;
+            }
+            statement.ValueSpan = {statement.Numbers.front().Span.Begin,
+                                   statement.Numbers.back().Span.End};
+            statement.Span.End = statement.ValueSpan.End;
+            if (maxNumbers == 4) {
+                for (const ScriptNumber& number : statement.Numbers) {
+                    if (number.Value && *number.Value > 0xFFFF)
+                        return Status::Fail("line " +
+                                            std::to_string(Script.Tokens.LineOf(number.Span.Begin)) +
+                                            ": " + keyword + " part " +
+                                            std::to_string(*number.Value) +
+                                            " does not fit in 16 bits");
+                }
+            }
+            Script.Fixed.push_back(std::move(statement));
+        }
+    }
+
+    // expression := term (('+' | '-' | '|' | '&') term)*, left to right.
+    Status ParseNumber(ScriptNumber& number) {
+        const std::size_t first = At;
+        MaskedValue value;
+        if (Status term = ParseTerm(number, value); !term)
+            return term;
+        while (!AtEnd() && Peek().Kind == TokenKind::Punct &&
+               std::string_view("+-|&").find(Peek().Text[0]) != std::string_view::npos) {
+            const char op = Peek().Text[0];
+            ++At;
+            MaskedValue rhs;
+            if (Status term = ParseTerm(number, rhs); !term)
+                return term;
+            value = Combine(value, op, rhs);
+        }
+        number.Span = {Tokens[first].Span.Begin, Tokens[At - 1].Span.End};
+        number.Literal = At - first == 1 && Tokens[first].Kind == TokenKind::Number &&
+                         Tokens[first].Macro.empty();
+        if (number.Unknown.empty())
+            number.Value = value.Value;
+        return Status::Ok();
+    }
+
+    Status ParseTerm(ScriptNumber& number, MaskedValue& value) {
+        if (AtEnd())
+            return Expected("a number");
+        const ScriptToken& token = Peek();
+        if (!token.Macro.empty() && number.Macro.empty())
+            number.Macro = token.Macro;
+        if (IsPunct(token, '-') || IsPunct(token, '~') || IsWord(token, "NOT")) {
+            ++At;
+            MaskedValue inner;
+            if (Status term = ParseTerm(number, inner); !term)
+                return term;
+            if (token.Text == "-")
+                value.Value = 0u - inner.Value;
+            else if (token.Text == "~")
+                value.Value = ~inner.Value;
+            else
+                value = {0, inner.Value};
+            return Status::Ok();
+        }
+        if (IsPunct(token, '(')) {
+            ++At;
+            ScriptNumber inner;
+            if (Status parsed = ParseNumber(inner); !parsed)
+                return parsed;
+            if (AtEnd() || !IsPunct(Peek(), ')'))
+                return Expected("\")\"");
+            ++At;
+            if (!inner.Unknown.empty() && number.Unknown.empty())
+                number.Unknown = inner.Unknown;
+            if (!inner.Macro.empty() && number.Macro.empty())
+                number.Macro = inner.Macro;
+            number.Long = number.Long || inner.Long;
+            value.Value = inner.Value.value_or(0);
+            return Status::Ok();
+        }
+        if (token.Kind == TokenKind::Number) {
+            std::optional<std::uint32_t> parsed = NumberValue(token.Text);
+            if (!parsed)
+                return Status::Fail(Where() + ": \"" + token.Text + "\" is not a number");
+            value.Value = *parsed;
+            number.Long = number.Long || HasLongSuffix(token.Text);
+            ++At;
+            return Status::Ok();
+        }
+        if (token.Kind == TokenKind::Word && IsIdentifier(token.Text) && !IsKeyword(token)) {
+            if (std::optional<std::uint32_t> known = WinverValue(token.Text))
+                value.Value = *known;
+            else if (number.Unknown.empty())
+                number.Unknown = token.Text;
+            ++At;
+            return Status::Ok();
+        }
+        return Expected("a number");
+    }
+
+    Status ExpectBegin() {
+        if (AtEnd() || !IsBeginToken(Peek()))
+            return Expected("BEGIN");
+        ++At;
+        return Status::Ok();
+    }
+
+    // The string after BLOCK or VALUE: a quoted name (macros expanded).
+    Status ParseName(std::string& name, ScriptSpan& span) {
+        if (AtEnd() || Peek().Kind != TokenKind::String)
+            return Expected("a quoted name");
+        name = CompiledOfScriptText(StringInner(Peek()));
+        span = Peek().Span;
+        ++At;
+        return Status::Ok();
+    }
+
+    Status ParseRootBlock() {
+        if (Status begin = ExpectBegin(); !begin)
+            return begin;
+        for (;;) {
+            if (AtEnd())
+                return Expected("END");
+            if (IsEndToken(Peek())) {
+                Script.Span.End = Peek().Span.End;
+                ++At;
+                return Status::Ok();
+            }
+            if (IsWord(Peek(), "VALUE")) {
+                ValueStatement ignored;
+                if (Status value = ParseValue(ignored); !value)
+                    return value;
+                Script.Unmodelled.push_back("VALUE \"" + ignored.Key + "\" outside every block");
+                continue;
+            }
+            if (!IsWord(Peek(), "BLOCK"))
+                return Expected("BLOCK, VALUE or END");
+            ++At;
+            std::string name;
+            ScriptSpan nameSpan;
+            if (Status parsed = ParseName(name, nameSpan); !parsed)
+                return parsed;
+            Status inner = EqualsIgnoringCase(name, "StringFileInfo") ? ParseStringFileInfo()
+                           : EqualsIgnoringCase(name, "VarFileInfo")  ? ParseVarFileInfo()
+                                                                      : SkipBlock(name);
+            if (!inner)
+                return inner;
+        }
+    }
+
+    Status ParseStringFileInfo() {
+        if (Status begin = ExpectBegin(); !begin)
+            return begin;
+        for (;;) {
+            if (AtEnd())
+                return Expected("END");
+            if (IsEndToken(Peek())) {
+                ++At;
+                return Status::Ok();
+            }
+            if (IsWord(Peek(), "VALUE")) {
+                ValueStatement ignored;
+                if (Status value = ParseValue(ignored); !value)
+                    return value;
+                Script.Unmodelled.push_back("VALUE \"" + ignored.Key +
+                                            "\" directly in StringFileInfo");
+                continue;
+            }
+            if (!IsWord(Peek(), "BLOCK"))
+                return Expected("BLOCK or END");
+            ScriptStringTable table;
+            table.Span.Begin = Peek().Span.Begin;
+            table.Condition = Peek().Condition;
+            ++At;
+            if (Status parsed = ParseName(table.Name, table.NameSpan); !parsed)
+                return parsed;
+            table.Name = std::string(StringInner(Tokens[At - 1]));
+            if (Status table_ = ParseTable(table); !table_)
+                return table_;
+            Script.Tables.push_back(std::move(table));
+        }
+    }
+
+    Status ParseTable(ScriptStringTable& table) {
+        if (Status begin = ExpectBegin(); !begin)
+            return begin;
+        for (;;) {
+            if (AtEnd())
+                return Expected("END");
+            if (IsEndToken(Peek())) {
+                table.BodyEnd = Peek().Span.Begin;
+                table.Span.End = Peek().Span.End;
+                ++At;
+                return Status::Ok();
+            }
+            if (IsWord(Peek(), "BLOCK")) {
+                ++At;
+                std::string name;
+                ScriptSpan span;
+                if (Status parsed = ParseName(name, span); !parsed)
+                    return parsed;
+                if (Status skipped = SkipBlock(name); !skipped)
+                    return skipped;
+                continue;
+            }
+            if (!IsWord(Peek(), "VALUE"))
+                return Expected("VALUE or END");
+            ValueStatement value;
+            if (Status parsed = ParseValue(value); !parsed)
+                return parsed;
+            table.Values.push_back(std::move(value));
+        }
+    }
+
+    Status ParseVarFileInfo() {
+        if (Status begin = ExpectBegin(); !begin)
+            return begin;
+        for (;;) {
+            if (AtEnd())
+                return Expected("END");
+            if (IsEndToken(Peek())) {
+                ++At;
+                return Status::Ok();
+            }
+            if (IsWord(Peek(), "BLOCK")) {
+                ++At;
+                std::string name;
+                ScriptSpan span;
+                if (Status parsed = ParseName(name, span); !parsed)
+                    return parsed;
+                if (Status skipped = SkipBlock(name); !skipped)
+                    return skipped;
+                continue;
+            }
+            if (!IsWord(Peek(), "VALUE"))
+                return Expected("VALUE or END");
+            ValueStatement value;
+            if (Status parsed = ParseValue(value); !parsed)
+                return parsed;
+            if (EqualsIgnoringCase(value.Key, "Translation") && !Script.Translation)
+                Script.Translation = std::move(value);
+            else
+                Script.Unmodelled.push_back("VALUE \"" + value.Key + "\" in VarFileInfo");
+        }
+    }
+
+    // A block the version resource model does not hold: parsed for its
+    // syntax, then named.
+    Status SkipBlock(const std::string& name) {
+        if (Status begin = ExpectBegin(); !begin)
+            return begin;
+        Script.Unmodelled.push_back("BLOCK \"" + name + "\"");
+        for (;;) {
+            if (AtEnd())
+                return Expected("END");
+            if (IsEndToken(Peek())) {
+                ++At;
+                return Status::Ok();
+            }
+            if (IsWord(Peek(), "BLOCK")) {
+                ++At;
+                std::string inner;
+                ScriptSpan span;
+                if (Status parsed = ParseName(inner, span); !parsed)
+                    return parsed;
+                if (Status skipped = SkipBlock(inner); !skipped)
+                    return skipped;
+                continue;
+            }
+            if (!IsWord(Peek(), "VALUE"))
+                return Expected("VALUE or END");
+            ValueStatement ignored;
+            if (Status parsed = ParseValue(ignored); !parsed)
+                return parsed;
+        }
+    }
+
+    // A name the script does not define, standing beside a string: a
+    // string macro from a header, as in COMPANY "\0".
+    bool IsNameInString() const {
+        const ScriptToken& token = Peek();
+        return token.Kind == TokenKind::Word && IsIdentifier(token.Text) && !IsKeyword(token) &&
+               !WinverValue(token.Text);
+    }
+    bool StartsStringItem() const {
+        if (Peek().Kind == TokenKind::String)
+            return true;
+        return IsNameInString() && At + 1 < Tokens.size() &&
+               Tokens[At + 1].Kind == TokenKind::String;
+    }
+
+    // VALUE "key", item [, item]... where an item is one or more adjacent
+    // strings (joined) or a number.
+    Status ParseValue(ValueStatement& value) {
+        value.Span.Begin = Peek().Span.Begin;
+        value.Condition = Peek().Condition;
+        ++At;
+        ScriptSpan keySpan;
+        if (Status key = ParseName(value.Key, keySpan); !key)
+            return key;
+        if (AtEnd() || !IsPunct(Peek(), ','))
+            return Expected("\",\" after the key \"" + value.Key + "\"");
+        ++At;
+        const std::size_t first = At;
+        bool firstItem = true;
+        bool textEnded = false;
+        for (;;) {
+            if (AtEnd())
+                return Expected("a value");
+            if (StartsStringItem()) {
+                std::u32string item;
+                while (!AtEnd() && (Peek().Kind == TokenKind::String || IsNameInString())) {
+                    if (!Peek().Macro.empty() && value.Macro.empty())
+                        value.Macro = Peek().Macro;
+                    if (Peek().Kind == TokenKind::String)
+                        item += UnescapeScriptText(StringInner(Peek()));
+                    else if (value.Unknown.empty())
+                        value.Unknown = Peek().Text; // a string macro from a header
+                    ++At;
+                }
+                if (firstItem)
+                    value.IsText = true;
+                if (value.IsText && !textEnded) {
+                    const std::size_t nul = item.find(U'\0');
+                    value.Text += EncodeUtf8(nul == std::u32string::npos ? item : item.substr(0, nul));
+                    // Items after the first are separate strings: what a
+                    // reader shows ends with the first.
+                    textEnded = true;
+                }
+            } else {
+                ScriptNumber number;
+                if (Status parsed = ParseNumber(number); !parsed)
+                    return Status::Fail(parsed.message() + " in the value of \"" + value.Key + "\"");
+                if (firstItem)
+                    value.IsText = false;
+                if (!number.Unknown.empty() && value.Unknown.empty())
+                    value.Unknown = number.Unknown;
+                if (!number.Macro.empty() && value.Macro.empty())
+                    value.Macro = number.Macro;
+                value.Numbers.push_back(std::move(number));
+            }
+            firstItem = false;
+            if (AtEnd() || !IsPunct(Peek(), ','))
+                break;
+            ++At;
+        }
+        value.ValueSpan = {Tokens[first].Span.Begin, Tokens[At - 1].Span.End};
+        value.Span.End = value.ValueSpan.End;
+        value.Resolved = value.Unknown.empty();
+        value.SingleLiteral = At - first == 1 && Tokens[first].Kind == TokenKind::String &&
+                              Tokens[first].Macro.empty();
+        if (!value.IsText)
+            value.Text.clear();
+        return Status::Ok();
+    }
+
+    VersionScript& Script;
+    const std::vector<ScriptToken>& Tokens;
+    std::size_t At = 0;
+};
+
+} // namespace
+
+const FixedStatement* VersionScript::FindFixed(std::string_view keyword) const {
+    for (const FixedStatement& statement : Fixed) {
+        if (statement.Keyword == keyword)
+            return &statement;
+    }
+    return nullptr;
+}
+
+Expected<VersionScript> ParseVersionScript(std::string_view text) {
+    Expected<ScriptTokens> tokens = TokenizeScript(text);
+    if (!tokens)
+        return Status::Fail(tokens.message());
+    VersionScript script;
+    script.Tokens = std::move(*tokens);
+    if (Status parsed = Parser(script).Run(); !parsed)
+        return parsed;
+    return script;
+}
+
+} // namespace qm
