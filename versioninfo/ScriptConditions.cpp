@@ -12,18 +12,6 @@ namespace qm {
 
 namespace {
 
-bool IsSpace(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsIdentChar(char c) {
-    return IsDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Integer expressions of #if and #elif, with the C preprocessor's operators
 // and precedence. A name the script does not define counts as 0, as it does
 // for the preprocessor.
@@ -42,7 +30,7 @@ public:
 
 private:
     void SkipSpace() {
-        while (At < Text.size() && IsSpace(Text[At]))
+        while (At < Text.size() && IsBlank(Text[At]))
             ++At;
     }
     bool Take(std::string_view op) {
@@ -193,7 +181,7 @@ private:
                 Failed = true;
             return value;
         }
-        if (At < Text.size() && IsDigit(Text[At]))
+        if (At < Text.size() && IsAsciiDigit(Text[At]))
             return Number();
         std::string name = Identifier();
         if (name.empty()) {
@@ -217,7 +205,7 @@ private:
     }
     long long Number() {
         std::size_t start = At;
-        while (At < Text.size() && IsIdentChar(Text[At]))
+        while (At < Text.size() && IsIdentifierChar(Text[At]))
             ++At;
         std::string digits(Text.substr(start, At - start));
         while (!digits.empty() && std::string_view("uUlL").find(digits.back()) != std::string::npos)
@@ -234,7 +222,7 @@ private:
     }
     std::string Identifier() {
         std::size_t start = At;
-        while (At < Text.size() && IsIdentChar(Text[At]))
+        while (At < Text.size() && IsIdentifierChar(Text[At]))
             ++At;
         return std::string(Text.substr(start, At - start));
     }

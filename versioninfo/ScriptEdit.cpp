@@ -184,21 +184,22 @@ private:
         return Status::Ok();
     }
 
-    const FixedStatement* Require(const char* keyword, Status& status) const {
+    // The statement of a field the edit may replace, or why not.
+    Expected<const FixedStatement*> EditableField(const char* keyword) const {
         const FixedStatement* statement = Script.FindFixed(keyword);
         if (!statement)
-            status = Status::Fail(std::string(keyword) + " is not in the script's VERSIONINFO (" +
-                                  Line(Script.Span.Begin) + "); add it there first");
+            return Status::Fail(std::string(keyword) + " is not in the script's VERSIONINFO (" +
+                                Line(Script.Span.Begin) + "); add it there first");
+        if (Status editable = CheckEditable(*statement); !editable)
+            return editable;
         return statement;
     }
 
     Status EditVersion(const char* keyword, const std::string& text) {
-        Status status = Status::Ok();
-        const FixedStatement* statement = Require(keyword, status);
-        if (!statement)
-            return status;
-        if (Status s = CheckEditable(*statement); !s)
-            return s;
+        Expected<const FixedStatement*> field = EditableField(keyword);
+        if (!field)
+            return Status::Fail(field.message());
+        const FixedStatement* statement = *field;
         Expected<VersionParts> parts = ParseFixedVersion(text, keyword);
         if (!parts) {
             // Not four numbers (a macro, say): written as given, for the
@@ -224,12 +225,10 @@ private:
     }
 
     Status EditFlags() {
-        Status status = Status::Ok();
-        const FixedStatement* statement = Require("FILEFLAGS", status);
-        if (!statement)
-            return status;
-        if (Status s = CheckEditable(*statement); !s)
-            return s;
+        Expected<const FixedStatement*> field = EditableField("FILEFLAGS");
+        if (!field)
+            return Status::Fail(field.message());
+        const FixedStatement* statement = *field;
         std::uint32_t flags = statement->Numbers.front().Value.value_or(0);
         auto apply = [&flags](const std::optional<bool>& on, std::uint32_t bit) {
             if (on)
@@ -248,12 +247,10 @@ private:
     }
 
     Status EditNamed(const char* keyword, std::uint32_t value, const std::string& name) {
-        Status status = Status::Ok();
-        const FixedStatement* statement = Require(keyword, status);
-        if (!statement)
-            return status;
-        if (Status s = CheckEditable(*statement); !s)
-            return s;
+        Expected<const FixedStatement*> field = EditableField(keyword);
+        if (!field)
+            return Status::Fail(field.message());
+        const FixedStatement* statement = *field;
         const ScriptNumber& number = statement->Numbers.front();
         Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), value) : name);
         Allowed.insert(keyword);

@@ -20,14 +20,6 @@ namespace qm {
 
 namespace {
 
-bool IsSpace(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsPunct(char c) {
     switch (c) {
     case ',':
@@ -44,10 +36,6 @@ bool IsPunct(char c) {
     default:
         return false;
     }
-}
-
-bool IsIdentChar(char c) {
-    return IsDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 std::string LineRef(std::size_t line) {
@@ -104,7 +92,7 @@ private:
     bool AtLineStart(std::size_t pos) const {
         while (pos > 0 && Text[pos - 1] != '\n' && Text[pos - 1] != '\r' &&
                !(pos == 3 && Text.substr(0, 3) == "\xEF\xBB\xBF")) {
-            if (!IsSpace(Text[pos - 1]))
+            if (!IsBlank(Text[pos - 1]))
                 return false;
             --pos;
         }
@@ -113,7 +101,7 @@ private:
 
     Status Step() {
         const char c = Text[At];
-        if (IsSpace(c)) {
+        if (IsBlank(c)) {
             ++At;
             return Status::Ok();
         }
@@ -184,7 +172,7 @@ private:
         ScriptToken token;
         if (c == '"' ||
             ((c == 'L' || c == 'l') && At + 1 < Text.size() && Text[At + 1] == '"' &&
-             (start == 0 || !IsIdentChar(Text[start - 1])))) {
+             (start == 0 || !IsIdentifierChar(Text[start - 1])))) {
             if (c != '"')
                 ++At;
             if (Status read = ReadString(start, token); !read)
@@ -196,13 +184,13 @@ private:
             ++At;
             token.Kind = TokenKind::Punct;
         } else {
-            token.Kind = IsDigit(c) ? TokenKind::Number : TokenKind::Word;
+            token.Kind = IsAsciiDigit(c) ? TokenKind::Number : TokenKind::Word;
             // Words are cut where an identifier ends when they start like
             // one, so "A|B" is three tokens; other words (a file name of an
             // ICON, say) run to the next blank or punctuation.
-            const bool identifier = IsIdentChar(c);
-            while (At < Text.size() && !IsSpace(Text[At]) && !IsPunct(Text[At]) &&
-                   Text[At] != '"' && (!identifier || IsIdentChar(Text[At])) &&
+            const bool identifier = IsIdentifierChar(c);
+            while (At < Text.size() && !IsBlank(Text[At]) && !IsPunct(Text[At]) &&
+                   Text[At] != '"' && (!identifier || IsIdentifierChar(Text[At])) &&
                    Text.compare(At, 2, "//") != 0 && Text.compare(At, 2, "/*") != 0)
                 ++At;
             if (At == start)
@@ -297,7 +285,7 @@ private:
         const std::string line = ReadDirectiveLine();
         std::string_view rest = TrimLeft(line);
         std::size_t nameEnd = 0;
-        while (nameEnd < rest.size() && IsIdentChar(rest[nameEnd]))
+        while (nameEnd < rest.size() && IsIdentifierChar(rest[nameEnd]))
             ++nameEnd;
         const std::string name(rest.substr(0, nameEnd));
         std::string_view argument = Trim(rest.substr(nameEnd));
@@ -374,7 +362,7 @@ private:
 
     void Define(std::string_view argument) {
         std::size_t nameEnd = 0;
-        while (nameEnd < argument.size() && IsIdentChar(argument[nameEnd]))
+        while (nameEnd < argument.size() && IsIdentifierChar(argument[nameEnd]))
             ++nameEnd;
         if (nameEnd == 0)
             return;

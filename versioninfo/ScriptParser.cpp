@@ -109,9 +109,7 @@ MaskedValue Combine(MaskedValue lhs, char op, MaskedValue rhs) {
 bool IsIdentifier(std::string_view text) {
     if (text.empty() || (text[0] >= '0' && text[0] <= '9'))
         return false;
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    });
+    return std::all_of(text.begin(), text.end(), IsIdentifierChar);
 }
 
 // Words that end a statement rather than name a number.
@@ -319,164 +317,101 @@ private:
         return Status::Ok();
     }
 
-    Status ParseRootBlock() {
+    // A block's body: BEGIN, then BLOCKs and VALUEs in any order, then END.
+    // `onBlock` takes a nested block after its name (the keyword's span is
+    // given), `onValue` each VALUE; `end` receives the END token's span.
+    template <typename OnBlock, typename OnValue>
+    Status WalkBlock(OnBlock onBlock, OnValue onValue, ScriptSpan* end = nullptr) {
         if (Status begin = ExpectBegin(); !begin)
             return begin;
         for (;;) {
             if (AtEnd())
                 return Expected("END");
             if (IsEndToken(Peek())) {
-                Script.Span.End = Peek().Span.End;
+                if (end)
+                    *end = Peek().Span;
                 ++At;
                 return Status::Ok();
             }
             if (IsWord(Peek(), "VALUE")) {
-                ValueStatement ignored;
-                if (Status value = ParseValue(ignored); !value)
-                    return value;
-                Script.Unmodelled.push_back("VALUE \"" + ignored.Key + "\" outside every block");
+                ValueStatement value;
+                if (Status parsed = ParseValue(value); !parsed)
+                    return parsed;
+                onValue(std::move(value));
                 continue;
             }
             if (!IsWord(Peek(), "BLOCK"))
                 return Expected("BLOCK, VALUE or END");
+            const ScriptToken& keyword = Peek();
             ++At;
             std::string name;
             ScriptSpan nameSpan;
             if (Status parsed = ParseName(name, nameSpan); !parsed)
                 return parsed;
-            Status inner = EqualsIgnoringCase(name, "StringFileInfo") ? ParseStringFileInfo()
-                           : EqualsIgnoringCase(name, "VarFileInfo")  ? ParseVarFileInfo()
-                                                                      : SkipBlock(name);
-            if (!inner)
+            if (Status inner = onBlock(keyword, name, nameSpan); !inner)
                 return inner;
         }
     }
 
-    Status ParseStringFileInfo() {
-        if (Status begin = ExpectBegin(); !begin)
-            return begin;
-        for (;;) {
-            if (AtEnd())
-                return Expected("END");
-            if (IsEndToken(Peek())) {
-                ++At;
-                return Status::Ok();
-            }
-            if (IsWord(Peek(), "VALUE")) {
-                ValueStatement ignored;
-                if (Status value = ParseValue(ignored); !value)
-                    return value;
-                Script.Unmodelled.push_back("VALUE \"" + ignored.Key +
-                                            "\" directly in StringFileInfo");
-                continue;
-            }
-            if (!IsWord(Peek(), "BLOCK"))
-                return Expected("BLOCK or END");
-            ScriptStringTable table;
-            table.Span.Begin = Peek().Span.Begin;
-            table.Condition = Peek().Condition;
-            ++At;
-            if (Status parsed = ParseName(table.Name, table.NameSpan); !parsed)
-                return parsed;
-            table.Name = std::string(StringInner(Tokens[At - 1]));
-            if (Status table_ = ParseTable(table); !table_)
-                return table_;
-            Script.Tables.push_back(std::move(table));
-        }
+    auto Unmodelled(const std::string& where) {
+        return [this, where](ValueStatement value) {
+            Script.Unmodelled.push_back("VALUE \"" + value.Key + "\" " + where);
+        };
+    }
+    auto SkipNested() {
+        return [this](const ScriptToken&, const std::string& name, ScriptSpan) {
+            return SkipBlock(name);
+        };
     }
 
-    Status ParseTable(ScriptStringTable& table) {
-        if (Status begin = ExpectBegin(); !begin)
-            return begin;
-        for (;;) {
-            if (AtEnd())
-                return Expected("END");
-            if (IsEndToken(Peek())) {
-                table.BodyEnd = Peek().Span.Begin;
-                table.Span.End = Peek().Span.End;
-                ++At;
-                return Status::Ok();
-            }
-            if (IsWord(Peek(), "BLOCK")) {
-                ++At;
-                std::string name;
-                ScriptSpan span;
-                if (Status parsed = ParseName(name, span); !parsed)
-                    return parsed;
-                if (Status skipped = SkipBlock(name); !skipped)
-                    return skipped;
-                continue;
-            }
-            if (!IsWord(Peek(), "VALUE"))
-                return Expected("VALUE or END");
-            ValueStatement value;
-            if (Status parsed = ParseValue(value); !parsed)
+    Status ParseRootBlock() {
+        ScriptSpan end;
+        Status walked = WalkBlock(
+            [this](const ScriptToken&, const std::string& name, ScriptSpan) {
+                return EqualsIgnoringCase(name, "StringFileInfo") ? ParseStringFileInfo()
+                       : EqualsIgnoringCase(name, "VarFileInfo")  ? ParseVarFileInfo()
+                                                                  : SkipBlock(name);
+            },
+            Unmodelled("outside every block"), &end);
+        Script.Span.End = end.End;
+        return walked;
+    }
+
+    Status ParseStringFileInfo() {
+        return WalkBlock(
+            [this](const ScriptToken& keyword, const std::string&, ScriptSpan nameSpan) {
+                ScriptStringTable table;
+                table.Span.Begin = keyword.Span.Begin;
+                table.Condition = keyword.Condition;
+                table.NameSpan = nameSpan;
+                table.Name = std::string(StringInner(Tokens[At - 1]));
+                ScriptSpan end;
+                Status parsed = WalkBlock(
+                    SkipNested(), [&table](ValueStatement value) { table.Values.push_back(std::move(value)); },
+                    &end);
+                table.BodyEnd = end.Begin;
+                table.Span.End = end.End;
+                if (parsed)
+                    Script.Tables.push_back(std::move(table));
                 return parsed;
-            table.Values.push_back(std::move(value));
-        }
+            },
+            Unmodelled("directly in StringFileInfo"));
     }
 
     Status ParseVarFileInfo() {
-        if (Status begin = ExpectBegin(); !begin)
-            return begin;
-        for (;;) {
-            if (AtEnd())
-                return Expected("END");
-            if (IsEndToken(Peek())) {
-                ++At;
-                return Status::Ok();
-            }
-            if (IsWord(Peek(), "BLOCK")) {
-                ++At;
-                std::string name;
-                ScriptSpan span;
-                if (Status parsed = ParseName(name, span); !parsed)
-                    return parsed;
-                if (Status skipped = SkipBlock(name); !skipped)
-                    return skipped;
-                continue;
-            }
-            if (!IsWord(Peek(), "VALUE"))
-                return Expected("VALUE or END");
-            ValueStatement value;
-            if (Status parsed = ParseValue(value); !parsed)
-                return parsed;
+        return WalkBlock(SkipNested(), [this](ValueStatement value) {
             if (EqualsIgnoringCase(value.Key, "Translation") && !Script.Translation)
                 Script.Translation = std::move(value);
             else
                 Script.Unmodelled.push_back("VALUE \"" + value.Key + "\" in VarFileInfo");
-        }
+        });
     }
 
     // A block the version resource model does not hold: parsed for its
     // syntax, then named.
     Status SkipBlock(const std::string& name) {
-        if (Status begin = ExpectBegin(); !begin)
-            return begin;
         Script.Unmodelled.push_back("BLOCK \"" + name + "\"");
-        for (;;) {
-            if (AtEnd())
-                return Expected("END");
-            if (IsEndToken(Peek())) {
-                ++At;
-                return Status::Ok();
-            }
-            if (IsWord(Peek(), "BLOCK")) {
-                ++At;
-                std::string inner;
-                ScriptSpan span;
-                if (Status parsed = ParseName(inner, span); !parsed)
-                    return parsed;
-                if (Status skipped = SkipBlock(inner); !skipped)
-                    return skipped;
-                continue;
-            }
-            if (!IsWord(Peek(), "VALUE"))
-                return Expected("VALUE or END");
-            ValueStatement ignored;
-            if (Status parsed = ParseValue(ignored); !parsed)
-                return parsed;
-        }
+        return WalkBlock(SkipNested(), [](ValueStatement) {});
     }
 
     // A name the script does not define, standing beside a string: a

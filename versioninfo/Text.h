@@ -18,6 +18,13 @@ using Lines = std::vector<std::string>;
 inline bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+/// A letter, digit or underscore: what C names (and resource names) are made of.
+inline bool IsIdentifierChar(char c) {
+    return IsAsciiDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);
