@@ -38,38 +38,13 @@ bool IsPunct(const ScriptToken& token, char c) {
     return token.Kind == TokenKind::Punct && token.Text.size() == 1 && token.Text[0] == c;
 }
 
-// A number token as llvm-rc reads it: 0x hexadecimal, a leading 0 octal,
-// an L (or U) suffix allowed; 32 bits kept.
+// A number token as llvm-rc reads it, or nothing when it is none or
+// does not fit in 32 bits (llvm-rc refuses both).
 std::optional<std::uint32_t> NumberValue(std::string_view text) {
-    while (!text.empty() && std::string_view("lLuU").find(text.back()) != std::string_view::npos)
-        text.remove_suffix(1);
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    } else if (text.size() > 1 && text[0] == '0') {
-        base = 8;
-        text.remove_prefix(1);
-    }
-    if (text.empty())
+    const std::optional<std::uint64_t> value = ScriptNumberValue(text);
+    if (!value || *value > 0xFFFFFFFFull)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        if (digit >= base)
-            return std::nullopt;
-        value = (value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit)) &
-                0xFFFFFFFFull;
-    }
-    return static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(*value);
 }
 
 bool HasLongSuffix(std::string_view text) {

@@ -6,6 +6,8 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/Text.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstring>
 
@@ -74,6 +76,37 @@ std::string HexText(long long value) {
         bits >>= 4;
     } while (bits != 0);
     return std::string(reversed.rbegin(), reversed.rend());
+}
+
+std::optional<std::uint64_t> ScriptNumberValue(std::string_view token) {
+    constexpr std::uint64_t TooLarge = 0x100000000ull;
+    while (!token.empty() && std::string_view("lLuU").find(token.back()) != std::string_view::npos)
+        token.remove_suffix(1);
+    int base = 10;
+    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+        base = 16;
+        token.remove_prefix(2);
+    } else if (token.size() > 1 && token[0] == '0') {
+        base = 8;
+        token.remove_prefix(1);
+    }
+    if (token.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : token) {
+        int digit = 99;
+        if (IsAsciiDigit(c))
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit >= base)
+            return std::nullopt;
+        value = std::min(value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit),
+                         TooLarge);
+    }
+    return value;
 }
 
 } // namespace qm

@@ -7,6 +7,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,12 @@ Lines SplitLines(std::string_view bytes);
 
 /// Joins lines, each followed by CR LF (the last one too).
 std::string JoinCrLf(const Lines& lines);
+
+/// A number token of a script as llvm-rc and windres read it: 0x
+/// hexadecimal, a leading 0 octal, else decimal; L and U suffixes allowed.
+/// Values above 32 bits come back as 0x100000000 (too large for any
+/// field). Nothing when the token is no number.
+std::optional<std::uint64_t> ScriptNumberValue(std::string_view token);
 
 /// Uppercase hexadecimal without leading zeros (at least one digit). A
 /// negative number is shown as its 32-bit two's complement.

@@ -35,31 +35,10 @@ bool ReadDecimal(std::string_view text, std::size_t& at, std::uint64_t& value) {
 }
 
 Expected<std::uint64_t> ParseNumber(std::string_view part) {
-    std::string_view text = Trim(part);
-    while (!text.empty() &&
-           (text.back() == 'L' || text.back() == 'l' || text.back() == 'U' || text.back() == 'u'))
-        text.remove_suffix(1);
-    std::uint64_t value = 0;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        for (char c : text.substr(2)) {
-            int digit;
-            if (IsDigit(c))
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return Status::Fail("");
-            if (value <= ReadLimit)
-                value = value * 16 + static_cast<std::uint64_t>(digit);
-        }
-        return value;
-    }
-    std::size_t at = 0;
-    if (!ReadDecimal(text, at, value) || at != text.size())
+    std::optional<std::uint64_t> value = ScriptNumberValue(Trim(part));
+    if (!value)
         return Status::Fail("");
-    return value;
+    return *value;
 }
 
 std::string Quote(std::string_view text) {

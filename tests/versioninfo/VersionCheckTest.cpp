@@ -53,6 +53,10 @@ TEST(VersionCheck, FixedVersionsMustBeFourSixteenBitNumbers) {
     VersionRecord fine = Example2Record();
     fine.HProductVersion = "0x2, 1L, 0, 65535";
     EXPECT_TRUE(CheckDocument(fine).empty());
+    // A leading 0 is octal to llvm-rc and windres: 0200000 is 65536.
+    Expected<std::vector<std::uint64_t>> octal = ParseVersionNumbers("010, 0x10, 0200000");
+    ASSERT_TRUE(octal);
+    EXPECT_EQ(*octal, (std::vector<std::uint64_t>{8, 16, 65536}));
     // Macros, expressions and comments are the compiler's to work out.
     for (const char* text : {"VER_PRODUCTVERSION", "VER_MAJOR, VER_MINOR, 0, 0", "1+1, 0, 0, 0",
                              "2, 1, 0, 0 // beta"}) {
