@@ -50,7 +50,8 @@ int ShowCommand(const std::string& path, const std::string& language, CliStreams
     const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
     Expected<VersionScript> model = ParseVersionScript(utf8 ? *utf8 : *bytes);
     const std::string end = "\n}\n";
-    if (model && json.size() > end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
+    if (model && json.size() > end.size() &&
+        json.compare(json.size() - end.size(), end.size(), end) == 0)
         json.insert(json.size() - end.size(), ",\n  \"compiled\": " + ScriptCompiledMember(*model));
     io.Out << json;
     io.Out.flush();

@@ -174,7 +174,8 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
             io.Err << note << '\n';
         for (int k : {0, 7})
             if (t < model.Tables.size() && bumped->Record.StringValues[k] != table.StringValues[k])
-                edits.Strings.push_back({std::string(StringKeys()[k]), bumped->Record.StringValues[k],
+                edits.Strings.push_back({std::string(StringKeys()[k]),
+                                         bumped->Record.StringValues[k],
                                          {model.Tables[t].Name}});
         if (!first)
             first = std::move(*bumped);

@@ -136,7 +136,8 @@ int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
         return ExitFailure;
     bool failed = false;
     for (const Finding& finding : CheckDocument(*record)) {
-        io.Out << finding.Field << ": " << (finding.Note ? "note: " : "") << finding.Message << '\n';
+        io.Out << finding.Field << ": " << (finding.Note ? "note: " : "") << finding.Message
+               << '\n';
         failed = failed || strict || !finding.Note;
     }
     return failed ? ExitFailure : ExitSuccess;

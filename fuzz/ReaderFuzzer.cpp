@@ -17,8 +17,8 @@
 #include "fuzz/RoundTripModel.h"
 
 #include "versioninfo/ScriptReader.h"
-#include "versioninfo/Unicode.h"
 #include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>

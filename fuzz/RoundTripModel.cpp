@@ -113,7 +113,9 @@ std::string ExpectedValue(std::string_view written) {
         return "";
     if (StartsWith(t, "\\#"))
         return BareEntry(t.substr(2));
-    std::string_view text = StartsWith(t, "\\0") ? t.substr(2) : StartsWith(t, "\\\\") ? t.substr(1) : t;
+    std::string_view text = StartsWith(t, "\\0")    ? t.substr(2)
+                            : StartsWith(t, "\\\\") ? t.substr(1)
+                                                    : t;
     if (BeginsLikeMarker(text))
         return "\\" + std::string(text);
     return QuotedEntry(text);
@@ -144,7 +146,8 @@ bool EndsStatementsEarly(std::string_view bare) {
         return false;
     };
     for (char c : std::string(bare) + " ") {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '_') {
             word += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
             continue;
         }
@@ -161,7 +164,8 @@ bool CompilerReadsOtherwise(const VersionRecord& r) {
         !IsRow(SubTypeLists(r.FileType), r.FileSubType))
         return true;
     for (const std::string& value : r.StringValues) {
-        std::string_view bare = StartsWith(value, "\\#") ? TrimLeftBytes(std::string_view(value).substr(2)) : "";
+        std::string_view bare =
+            StartsWith(value, "\\#") ? TrimLeftBytes(std::string_view(value).substr(2)) : "";
         if (value.find('"') != std::string::npos || StartsWith(bare, "\"") ||
             EndsStatementsEarly(bare))
             return true;

@@ -57,7 +57,8 @@ private:
                                       " in the compiled resource"});
     }
 
-    static const CompiledStringTable* Named(const CompiledVersionInfo& info, const std::string& name) {
+    static const CompiledStringTable* Named(const CompiledVersionInfo& info,
+                                            const std::string& name) {
         for (const CompiledStringTable& table : info.Tables)
             if (EqualsIgnoringCase(table.Name, name))
                 return &table;
@@ -115,9 +116,8 @@ private:
         }
         for (const CompiledString& string : compiled.Strings)
             if (!Find(table, string.Key))
-                Out.push_back({string.Key, "The string " + string.Key + where +
-                                               " is compiled as " + Shown(string) +
-                                               " but the script leaves it out"});
+                Out.push_back({string.Key, "The string " + string.Key + where + " is compiled as " +
+                                               Shown(string) + " but the script leaves it out"});
     }
 
     const ScriptCompiled& Script;

@@ -106,7 +106,8 @@ CompiledVersionInfo WithoutBinaryValues(CompiledVersionInfo info) {
 
 } // namespace
 
-Expected<ImportedScript> ScriptOfCompiled(const CompiledVersionInfo& info, const Lines& comIncLines) {
+Expected<ImportedScript> ScriptOfCompiled(const CompiledVersionInfo& info,
+                                          const Lines& comIncLines) {
     ImportedScript imported;
     Lines lines = comIncLines;
     FixedPart(info.Fixed, lines);

@@ -26,6 +26,7 @@ struct ImportedScript {
 
 /// The script for `info`, after `comIncLines`. Fails, naming the fields,
 /// when the script read back would compile to anything else.
-Expected<ImportedScript> ScriptOfCompiled(const CompiledVersionInfo& info, const Lines& comIncLines);
+Expected<ImportedScript> ScriptOfCompiled(const CompiledVersionInfo& info,
+                                          const Lines& comIncLines);
 
 } // namespace qm

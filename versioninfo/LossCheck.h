@@ -4,8 +4,9 @@
 // writes the whole script from the record, which holds only the version
 // information: any other resource, a second language block, a comment
 // inside the block, an extra VALUE key or the bytes after a NUL would
-// silently be gone. This finds them before anything is written. Values the writer spells differently (a flags number, a
-// string without its "\0") are not losses: the line is still written.
+// silently be gone. This finds them before anything is written. Values the writer spells
+// differently (a flags number, a string without its "\0") are not losses: the line is still
+// written.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

@@ -101,7 +101,8 @@ private:
             if (Status s = EditNamed("FILEOS", *WinverValue(*Edits.FileOS), *Edits.FileOS); !s)
                 return s;
         if (Edits.FileType)
-            if (Status s = EditNamed("FILETYPE", *WinverValue(*Edits.FileType), *Edits.FileType); !s)
+            if (Status s = EditNamed("FILETYPE", *WinverValue(*Edits.FileType), *Edits.FileType);
+                !s)
                 return s;
         if (Edits.FileSubType) {
             const std::string type = Edits.FileType.value_or(CurrentFileTypeName());
@@ -110,7 +111,8 @@ private:
             if (!value && type == "VFT_VXD")
                 value = DeviceNumber(*Edits.FileSubType);
             if (!value)
-                return Status::Fail("FILESUBTYPE " + *Edits.FileSubType + " is no subtype of " + type);
+                return Status::Fail("FILESUBTYPE " + *Edits.FileSubType + " is no subtype of " +
+                                    type);
             if (Status s = EditNamed("FILESUBTYPE", *value, *Edits.FileSubType); !s)
                 return s;
         } else if (Edits.FileType && CurrentSubTypeValue() != 0) {
@@ -161,7 +163,8 @@ private:
         const FixedStatement* type = Script.FindFixed("FILETYPE");
         if (!type || !type->Numbers.front().Value)
             return "";
-        return std::string(NameWithValue(FileTypeValues(), *type->Numbers.front().Value).value_or(""));
+        return std::string(
+            NameWithValue(FileTypeValues(), *type->Numbers.front().Value).value_or(""));
     }
 
     // A field may be replaced when every number of it is known without the
@@ -213,7 +216,8 @@ private:
         if (statement->Numbers.size() > 1)
             separator = std::string(Script.Tokens.Text(
                 {statement->Numbers[0].Span.End, statement->Numbers[1].Span.Begin}));
-        if (separator.find(',') == std::string::npos || separator.find_first_of("\r\n") != std::string::npos)
+        if (separator.find(',') == std::string::npos ||
+            separator.find_first_of("\r\n") != std::string::npos)
             separator = ", ";
         std::string spelled;
         for (std::size_t i = 0; i < 4; ++i)
@@ -252,7 +256,8 @@ private:
             return Status::Fail(field.message());
         const FixedStatement* statement = *field;
         const ScriptNumber& number = statement->Numbers.front();
-        Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), value) : name);
+        Replace(number.Span,
+                number.Literal ? SpellLike(Script.Tokens.Text(number.Span), value) : name);
         Allowed.insert(keyword);
         return Status::Ok();
     }
@@ -280,10 +285,14 @@ private:
         if (table->Name.size() != 8 || !table->Condition.empty())
             return Status::Fail(Line(table->NameSpan.Begin) + ": the table name \"" + table->Name +
                                 "\" is not eight hexadecimal digits");
-        const unsigned oldLanguage = static_cast<unsigned>(std::stoul(table->Name.substr(0, 4), nullptr, 16));
-        const unsigned oldCodePage = static_cast<unsigned>(std::stoul(table->Name.substr(4, 4), nullptr, 16));
-        const unsigned language = Edits.Language ? static_cast<unsigned>(*Edits.Language) : oldLanguage;
-        const unsigned codePage = Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : oldCodePage;
+        const unsigned oldLanguage =
+            static_cast<unsigned>(std::stoul(table->Name.substr(0, 4), nullptr, 16));
+        const unsigned oldCodePage =
+            static_cast<unsigned>(std::stoul(table->Name.substr(4, 4), nullptr, 16));
+        const unsigned language =
+            Edits.Language ? static_cast<unsigned>(*Edits.Language) : oldLanguage;
+        const unsigned codePage =
+            Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : oldCodePage;
         const bool lower = HasLowerHex(table->Name);
         const std::string name = HexDigits(language, lower, 4) + HexDigits(codePage, lower, 4);
         std::string_view old = Script.Tokens.Text(table->NameSpan);
@@ -295,7 +304,8 @@ private:
             for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
                 if (numbers[i].Value == oldLanguage && numbers[i + 1].Value == oldCodePage &&
                     numbers[i].Literal && numbers[i + 1].Literal) {
-                    Replace(numbers[i].Span, SpellLike(Script.Tokens.Text(numbers[i].Span), language));
+                    Replace(numbers[i].Span,
+                            SpellLike(Script.Tokens.Text(numbers[i].Span), language));
                     Replace(numbers[i + 1].Span,
                             SpellLike(Script.Tokens.Text(numbers[i + 1].Span), codePage));
                     Allowed.insert("Translation");
@@ -341,16 +351,19 @@ private:
         const std::string text = ValueText(edit.Value, terminated, bare);
         Replace(found->ValueSpan, (wide && !bare ? std::string(old.substr(0, 1)) : "") + text);
         if (!bare)
-            AskedStrings[field] = CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+            AskedStrings[field] =
+                CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
         return Status::Ok();
     }
 
     // "//" before a VALUE that stands alone on its line, as the writer
     // leaves an empty value.
     Status CommentOut(const ValueStatement& value) {
-        const std::size_t lineStart = Script.Tokens.LineStarts[Script.Tokens.LineOf(value.Span.Begin) - 1];
-        const bool alone = Trim(Text.substr(lineStart, value.Span.Begin - lineStart)).empty() &&
-                           Script.Tokens.LineOf(value.Span.Begin) == Script.Tokens.LineOf(value.Span.End);
+        const std::size_t lineStart =
+            Script.Tokens.LineStarts[Script.Tokens.LineOf(value.Span.Begin) - 1];
+        const bool alone =
+            Trim(Text.substr(lineStart, value.Span.Begin - lineStart)).empty() &&
+            Script.Tokens.LineOf(value.Span.Begin) == Script.Tokens.LineOf(value.Span.End);
         if (!alone)
             return Status::Fail(Line(value.Span.Begin) + ": the VALUE \"" + value.Key +
                                 "\" shares its line; remove it by hand");
@@ -369,7 +382,8 @@ private:
             const ValueStatement& last = table.Values.back();
             const std::size_t line = Script.Tokens.LineOf(last.Span.End);
             anchorLineStart = Script.Tokens.LineStarts[Script.Tokens.LineOf(last.Span.Begin) - 1];
-            insertAt = line < Script.Tokens.LineStarts.size() ? Script.Tokens.LineStarts[line] : Text.size();
+            insertAt = line < Script.Tokens.LineStarts.size() ? Script.Tokens.LineStarts[line]
+                                                              : Text.size();
             const std::string_view old = Script.Tokens.Text(last.ValueSpan);
             terminated = old.size() >= 3 && old.substr(old.size() - 3) == "\\0\"";
         } else {
@@ -377,14 +391,16 @@ private:
             anchorLineStart = Script.Tokens.LineStarts[line - 1];
             insertAt = anchorLineStart;
         }
-        for (std::size_t i = anchorLineStart; i < Text.size() && (Text[i] == ' ' || Text[i] == '\t'); ++i)
+        for (std::size_t i = anchorLineStart;
+             i < Text.size() && (Text[i] == ' ' || Text[i] == '\t'); ++i)
             indent += Text[i];
         if (table.Values.empty())
             indent += "    ";
         std::string lineEnd = "\r\n";
         const std::size_t firstBreak = Text.find_first_of("\r\n");
         if (firstBreak != std::string_view::npos)
-            lineEnd = Text.substr(firstBreak, 2) == "\r\n" ? "\r\n" : std::string(1, Text[firstBreak]);
+            lineEnd =
+                Text.substr(firstBreak, 2) == "\r\n" ? "\r\n" : std::string(1, Text[firstBreak]);
         bool bare = false;
         const std::string value = ValueText(edit.Value, terminated, bare);
         std::string line = indent + "VALUE \"" + edit.Key + "\", " + value + lineEnd;
@@ -402,8 +418,9 @@ private:
     }
 
     std::string Apply() {
-        std::stable_sort(Replacements.begin(), Replacements.end(),
-                         [](const Replacement& a, const Replacement& b) { return a.Begin < b.Begin; });
+        std::stable_sort(
+            Replacements.begin(), Replacements.end(),
+            [](const Replacement& a, const Replacement& b) { return a.Begin < b.Begin; });
         std::string out;
         out.reserve(Text.size() + 256);
         std::size_t at = 0;
@@ -450,7 +467,8 @@ private:
             if (!same && !Allowed.count(field))
                 changed.push_back(field);
         };
-        check("FILEVERSION", a.FileVersionMS == b.FileVersionMS && a.FileVersionLS == b.FileVersionLS);
+        check("FILEVERSION",
+              a.FileVersionMS == b.FileVersionMS && a.FileVersionLS == b.FileVersionLS);
         check("PRODUCTVERSION",
               a.ProductVersionMS == b.ProductVersionMS && a.ProductVersionLS == b.ProductVersionLS);
         check("FILEFLAGSMASK", a.FileFlagsMask == b.FileFlagsMask);
@@ -483,7 +501,8 @@ private:
             const auto x = kept(old), y = kept(now);
             bool same = x.size() == y.size();
             for (std::size_t i = 0; same && i < x.size(); ++i)
-                same = x[i]->Key == y[i]->Key && x[i]->Value == y[i]->Value && x[i]->IsText == y[i]->IsText;
+                same = x[i]->Key == y[i]->Key && x[i]->Value == y[i]->Value &&
+                       x[i]->IsText == y[i]->IsText;
             if (!same)
                 changed.push_back("the strings of table " + old.Name);
         }
@@ -493,8 +512,10 @@ private:
     void CheckAsked(const ScriptCompiled& now, std::vector<std::string>& changed) const {
         for (const auto& [keyword, parts] : AskedVersions) {
             const bool file = keyword == "FILEVERSION";
-            const std::uint32_t ms = file ? now.Info.Fixed.FileVersionMS : now.Info.Fixed.ProductVersionMS;
-            const std::uint32_t ls = file ? now.Info.Fixed.FileVersionLS : now.Info.Fixed.ProductVersionLS;
+            const std::uint32_t ms =
+                file ? now.Info.Fixed.FileVersionMS : now.Info.Fixed.ProductVersionMS;
+            const std::uint32_t ls =
+                file ? now.Info.Fixed.FileVersionLS : now.Info.Fixed.ProductVersionLS;
             if (ms != (static_cast<std::uint32_t>(parts[0]) << 16 | parts[1]) ||
                 ls != (static_cast<std::uint32_t>(parts[2]) << 16 | parts[3]))
                 changed.push_back(keyword + " (not compiled as asked)");

@@ -54,8 +54,8 @@ MacroTable PredefinedMacros() {
 
 struct ConditionGroup {
     bool ParentActive = true;
-    bool Taken = false;  ///< a branch of this group was already active
-    bool Active = true;  ///< the current branch is active
+    bool Taken = false; ///< a branch of this group was already active
+    bool Active = true; ///< the current branch is active
     bool Alternatives = false;
     std::string Line; ///< the #if line, for reports
     std::size_t FirstToken = 0;
@@ -69,7 +69,8 @@ public:
         Out.Source = Text;
         Out.LineStarts.push_back(0);
         for (std::size_t i = 0; i < Text.size(); ++i) {
-            if (Text[i] == '\n' || (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')))
+            if (Text[i] == '\n' ||
+                (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')))
                 Out.LineStarts.push_back(i + 1);
         }
         // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
@@ -149,7 +150,8 @@ private:
         std::size_t i = At + 1;
         for (;;) {
             if (i >= Text.size() || Text[i] == '\n' || Text[i] == '\r')
-                return Status::Fail(LineRef(Out.LineOf(start)) + ": the string has no end on its line");
+                return Status::Fail(LineRef(Out.LineOf(start)) +
+                                    ": the string has no end on its line");
             if (Text[i] == '"') {
                 if (i + 1 < Text.size() && Text[i + 1] == '"') {
                     i += 2;
@@ -170,9 +172,8 @@ private:
         const std::size_t start = At;
         const char c = Text[At];
         ScriptToken token;
-        if (c == '"' ||
-            ((c == 'L' || c == 'l') && At + 1 < Text.size() && Text[At + 1] == '"' &&
-             (start == 0 || !IsIdentifierChar(Text[start - 1])))) {
+        if (c == '"' || ((c == 'L' || c == 'l') && At + 1 < Text.size() && Text[At + 1] == '"' &&
+                         (start == 0 || !IsIdentifierChar(Text[start - 1])))) {
             if (c != '"')
                 ++At;
             if (Status read = ReadString(start, token); !read)
@@ -256,8 +257,10 @@ private:
         std::string line;
         while (At < Text.size()) {
             const char c = Text[At];
-            if (c == '\\' && At + 1 < Text.size() && (Text[At + 1] == '\n' || Text[At + 1] == '\r')) {
-                At += (Text[At + 1] == '\r' && At + 2 < Text.size() && Text[At + 2] == '\n') ? 3 : 2;
+            if (c == '\\' && At + 1 < Text.size() &&
+                (Text[At + 1] == '\n' || Text[At + 1] == '\r')) {
+                At +=
+                    (Text[At + 1] == '\r' && At + 2 < Text.size() && Text[At + 2] == '\n') ? 3 : 2;
                 line += ' ';
                 continue;
             }

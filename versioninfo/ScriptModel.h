@@ -46,14 +46,14 @@ struct FixedStatement {
 struct ValueStatement {
     std::string Key; ///< compiled (escapes resolved), UTF-8
     ScriptSpan Span;
-    ScriptSpan ValueSpan;      ///< the tokens after the comma
+    ScriptSpan ValueSpan; ///< the tokens after the comma
     bool IsText = true;
-    bool Resolved = true;      ///< false when a piece needs an unknown name
-    std::string Text;          ///< compiled text up to its first NUL, UTF-8
+    bool Resolved = true;              ///< false when a piece needs an unknown name
+    std::string Text;                  ///< compiled text up to its first NUL, UTF-8
     std::vector<ScriptNumber> Numbers; ///< for a binary value
-    bool SingleLiteral = false; ///< exactly one string token (L"..." too), written in place
-    std::string Macro;          ///< a macro of the script it uses, or ""
-    std::string Unknown;        ///< a name it needs and lacks, or ""
+    bool SingleLiteral = false;        ///< exactly one string token (L"..." too), written in place
+    std::string Macro;                 ///< a macro of the script it uses, or ""
+    std::string Unknown;               ///< a name it needs and lacks, or ""
     std::string Condition;
 };
 
@@ -61,8 +61,8 @@ struct ValueStatement {
 struct ScriptStringTable {
     std::string Name; ///< as written, without quotes
     ScriptSpan NameSpan;
-    ScriptSpan Span;          ///< BLOCK to its END
-    std::size_t BodyEnd = 0;  ///< where its END token begins
+    ScriptSpan Span;         ///< BLOCK to its END
+    std::size_t BodyEnd = 0; ///< where its END token begins
     std::vector<ValueStatement> Values;
     std::string Condition;
 };

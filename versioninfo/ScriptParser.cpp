@@ -89,7 +89,8 @@ bool IsIdentifier(std::string_view text) {
 
 // Words that end a statement rather than name a number.
 bool IsKeyword(const ScriptToken& token) {
-    if (IsBeginToken(token) || IsEndToken(token) || IsWord(token, "BLOCK") || IsWord(token, "VALUE"))
+    if (IsBeginToken(token) || IsEndToken(token) || IsWord(token, "BLOCK") ||
+        IsWord(token, "VALUE"))
         return true;
     return std::any_of(std::begin(FixedKeywords), std::end(FixedKeywords),
                        [&](const char* k) { return IsWord(token, k); });
@@ -122,15 +123,15 @@ private:
     const ScriptToken& Peek() const { return Tokens[At]; }
 
     std::string Where() const {
-        const std::size_t offset = AtEnd() ? (Tokens.empty() ? 0 : Tokens.back().Span.End)
-                                           : Peek().Span.Begin;
+        const std::size_t offset =
+            AtEnd() ? (Tokens.empty() ? 0 : Tokens.back().Span.End) : Peek().Span.Begin;
         return "line " + std::to_string(Script.Tokens.LineOf(offset));
     }
 
     Status Expected(const std::string& what) const {
-        return Status::Fail(Where() + ": expected " + what +
-                            (AtEnd() ? ", found the end of the script"
-                                     : ", found \"" + Peek().Text + "\""));
+        return Status::Fail(
+            Where() + ": expected " + what +
+            (AtEnd() ? ", found the end of the script" : ", found \"" + Peek().Text + "\""));
     }
 
     // The first VERSIONINFO keyword outside every other resource's block.
@@ -186,11 +187,10 @@ private:
             if (maxNumbers == 4) {
                 for (const ScriptNumber& number : statement.Numbers) {
                     if (number.Value && *number.Value > 0xFFFF)
-                        return Status::Fail("line " +
-                                            std::to_string(Script.Tokens.LineOf(number.Span.Begin)) +
-                                            ": " + keyword + " part " +
-                                            std::to_string(*number.Value) +
-                                            " does not fit in 16 bits");
+                        return Status::Fail(
+                            "line " + std::to_string(Script.Tokens.LineOf(number.Span.Begin)) +
+                            ": " + keyword + " part " + std::to_string(*number.Value) +
+                            " does not fit in 16 bits");
                 }
             }
             Script.Fixed.push_back(std::move(statement));
@@ -362,7 +362,8 @@ private:
                 table.Name = std::string(StringInner(Tokens[At - 1]));
                 ScriptSpan end;
                 Status parsed = WalkBlock(
-                    SkipNested(), [&table](ValueStatement value) { table.Values.push_back(std::move(value)); },
+                    SkipNested(),
+                    [&table](ValueStatement value) { table.Values.push_back(std::move(value)); },
                     &end);
                 table.BodyEnd = end.Begin;
                 table.Span.End = end.End;
@@ -436,7 +437,8 @@ private:
                     value.IsText = true;
                 if (value.IsText && !textEnded) {
                     const std::size_t nul = item.find(U'\0');
-                    value.Text += EncodeUtf8(nul == std::u32string::npos ? item : item.substr(0, nul));
+                    value.Text +=
+                        EncodeUtf8(nul == std::u32string::npos ? item : item.substr(0, nul));
                     // Items after the first are separate strings: what a
                     // reader shows ends with the first.
                     textEnded = true;
@@ -444,7 +446,8 @@ private:
             } else {
                 ScriptNumber number;
                 if (Status parsed = ParseNumber(number); !parsed)
-                    return Status::Fail(parsed.message() + " in the value of \"" + value.Key + "\"");
+                    return Status::Fail(parsed.message() + " in the value of \"" + value.Key +
+                                        "\"");
                 if (firstItem)
                     value.IsText = false;
                 if (!number.Unknown.empty() && value.Unknown.empty())

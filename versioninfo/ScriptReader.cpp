@@ -11,8 +11,8 @@
 
 #include "versioninfo/Lookups.h"
 #include "versioninfo/ScriptModel.h"
-#include "versioninfo/Unicode.h"
 #include "versioninfo/Status.h"
+#include "versioninfo/Unicode.h"
 
 #include <exception>
 

@@ -158,11 +158,20 @@ int CodePageValue(std::string_view row) {
 
 const std::vector<NamedValue>& FileOSValues() {
     static const std::vector<NamedValue> Values = {
-        {"VOS_UNKNOWN", 0},           {"VOS_DOS_WINDOWS16", 0x10001}, {"VOS_DOS_WINDOWS32", 0x10004},
-        {"VOS_NT_WINDOWS32", 0x40004}, {"VOS_OS216_PM16", 0x20002},   {"VOS_OS232_PM32", 0x30003},
-        {"VOS_DOS", 0x10000},          {"VOS_OS216", 0x20000},        {"VOS_OS232", 0x30000},
-        {"VOS_NT", 0x40000},           {"VOS__WINDOWS16", 1},         {"VOS__WINDOWS32", 4},
-        {"VOS__PM16", 2},              {"VOS__PM32", 3},
+        {"VOS_UNKNOWN", 0},
+        {"VOS_DOS_WINDOWS16", 0x10001},
+        {"VOS_DOS_WINDOWS32", 0x10004},
+        {"VOS_NT_WINDOWS32", 0x40004},
+        {"VOS_OS216_PM16", 0x20002},
+        {"VOS_OS232_PM32", 0x30003},
+        {"VOS_DOS", 0x10000},
+        {"VOS_OS216", 0x20000},
+        {"VOS_OS232", 0x30000},
+        {"VOS_NT", 0x40000},
+        {"VOS__WINDOWS16", 1},
+        {"VOS__WINDOWS32", 4},
+        {"VOS__PM16", 2},
+        {"VOS__PM32", 3},
     };
     return Values;
 }
@@ -203,9 +212,9 @@ std::optional<std::uint32_t> SubTypeValue(std::string_view fileType, std::string
 
 std::optional<std::uint32_t> WinverValue(std::string_view name) {
     static const std::vector<NamedValue> Others = {
-        {"VS_FFI_FILEFLAGSMASK", 0x3F}, {"VS_FFI_SIGNATURE", 0xFEEF04BD},
-        {"VS_FFI_STRUCVERSION", 0x10000}, {"VS_VERSION_INFO", 1},
-        {"VS_USER_DEFINED", 100},        {"VOS_WINCE", 0x50000},
+        {"VS_FFI_FILEFLAGSMASK", 0x3F},     {"VS_FFI_SIGNATURE", 0xFEEF04BD},
+        {"VS_FFI_STRUCVERSION", 0x10000},   {"VS_VERSION_INFO", 1},
+        {"VS_USER_DEFINED", 100},           {"VOS_WINCE", 0x50000},
         {"VFT2_DRV_VERSIONED_PRINTER", 12},
     };
     for (const auto* list : {&FileOSValues(), &FileTypeValues(), &FileFlagValues(), &Others}) {

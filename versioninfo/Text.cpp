@@ -103,8 +103,8 @@ std::optional<std::uint64_t> ScriptNumberValue(std::string_view token) {
             digit = c - 'A' + 10;
         if (digit >= base)
             return std::nullopt;
-        value = std::min(value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit),
-                         TooLarge);
+        value = std::min(
+            value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit), TooLarge);
     }
     return value;
 }

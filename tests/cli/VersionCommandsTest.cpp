@@ -193,7 +193,8 @@ TEST_F(VersionCommandsTest, BumpIncrementsOnePartAndRefusesWhatItCannot) {
     extra.close();
     bump = rc({"bump", "Example2.rc", "--part", "major"});
     EXPECT_EQ(bump.ExitCode, 0) << bump.Err.toStdString();
-    EXPECT_TRUE(readBytes("Example2.rc").endsWith("STRINGTABLE\r\nBEGIN\r\n  1, \"kept\"\r\nEND\r\n"));
+    EXPECT_TRUE(
+        readBytes("Example2.rc").endsWith("STRINGTABLE\r\nBEGIN\r\n  1, \"kept\"\r\nEND\r\n"));
 }
 
 } // namespace
@@ -227,9 +228,8 @@ protected:
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString decoded = utf8.decode(bytes);
         const QString codePage = utf8.hasError() ? "1252" : "65001";
-        const RunResult compiled = run(QM_LLVM_RC, {"/C", codePage, "/I",
-                                                    "/usr/share/mingw-w64/include", "/FO", res,
-                                                    source});
+        const RunResult compiled = run(
+            QM_LLVM_RC, {"/C", codePage, "/I", "/usr/share/mingw-w64/include", "/FO", res, source});
         EXPECT_EQ(compiled.ExitCode, 0) << script.toStdString() << compiled.Out.toStdString();
         return QJsonDocument::fromJson(rc({"show", res}).Out).object();
     }
@@ -259,8 +259,8 @@ TEST_F(RealWorldCommandsTest, ShowVerifyAndBumpAgreeWithLlvmRc) {
         const QJsonObject shown = QJsonDocument::fromJson(rc({"show", script}).Out).object();
         const QJsonObject model = shown["compiled"].toObject();
         if (model["undetermined"].toObject().isEmpty()) {
-            for (const char* member : {"fileFlags", "fileOS", "fileType", "stringTables",
-                                       "translations"})
+            for (const char* member :
+                 {"fileFlags", "fileOS", "fileType", "stringTables", "translations"})
                 EXPECT_EQ(model[member], res[member]) << name << ": " << member;
         }
         const RunResult verify = rc({"verify", script, "before.res"});

@@ -180,8 +180,8 @@ TEST(RealWorldScripts, EditsChangeTheCompiledResourceInTheAskedFieldsOnly) {
         ASSERT_TRUE(model) << script.Name;
         Expected<std::string> text = EditScript(script.Text, *model, edits);
         const FixedStatement* version = model->FindFixed("FILEVERSION");
-        const bool macro = !version->Numbers.front().Macro.empty() ||
-                           !version->Numbers.front().Unknown.empty();
+        const bool macro =
+            !version->Numbers.front().Macro.empty() || !version->Numbers.front().Unknown.empty();
         if (macro) {
             // A version spelled with macros is the one thing set refuses.
             EXPECT_FALSE(text) << script.Name;
@@ -200,8 +200,10 @@ TEST(RealWorldScripts, EditsChangeTheCompiledResourceInTheAskedFieldsOnly) {
             if (s.Key == "CompanyName")
                 company = s.Value;
         EXPECT_EQ(company, "Edited \\ Co.") << script.Name;
-        EXPECT_TRUE(SameInfo(WithoutFileVersionAndCompany(*before), WithoutFileVersionAndCompany(*after)))
-            << script.Name << ":\n" << *text;
+        EXPECT_TRUE(
+            SameInfo(WithoutFileVersionAndCompany(*before), WithoutFileVersionAndCompany(*after)))
+            << script.Name << ":\n"
+            << *text;
         // Outside the edited tokens, not a byte moved.
         EXPECT_EQ(text->substr(0, model->FindFixed("FILEVERSION")->ValueSpan.Begin),
                   script.Text.substr(0, model->FindFixed("FILEVERSION")->ValueSpan.Begin))

@@ -114,8 +114,8 @@ std::string ExpectedValue(std::string_view value) {
     // What the writer puts between the quotes; the reader gives it back,
     // with a marker of its own when it begins like one.
     std::string text(marker == "\\0" ? t.substr(2) : marker == "\\\\" ? t.substr(1) : t);
-    const bool markerLike =
-        text.size() >= 2 && text[0] == '\\' && (text[1] == '0' || text[1] == '#' || text[1] == '\\');
+    const bool markerLike = text.size() >= 2 && text[0] == '\\' &&
+                            (text[1] == '0' || text[1] == '#' || text[1] == '\\');
     return markerLike ? "\\" + text : text;
 }
 

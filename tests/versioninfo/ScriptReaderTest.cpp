@@ -107,10 +107,9 @@ TEST(ScriptReader, EachMissingLandmarkHasItsReport) {
     // Compilers take keywords in any case and braces for BEGIN and END.
     for (const char* open : {"begin", "{"}) {
         const std::string close = open[0] == '{' ? "}" : "end";
-        ReadResult r =
-            ReadLines({"1 versioninfo", "fileversion 2", open, "block \"stringfileinfo\"", open,
-                       "block \"040904e4\"", open, "value \"Comments\", \"c\"", close, close,
-                       close});
+        ReadResult r = ReadLines({"1 versioninfo", "fileversion 2", open,
+                                  "block \"stringfileinfo\"", open, "block \"040904e4\"", open,
+                                  "value \"Comments\", \"c\"", close, close, close});
         EXPECT_TRUE(r.Reports.empty()) << open;
         EXPECT_EQ(r.Record.StringValues[3], "c") << open;
         EXPECT_EQ(LanguageRow(r), " 409  U.S. English");
