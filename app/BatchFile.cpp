@@ -64,11 +64,20 @@ Status LineBreakRefused(std::string_view folder) {
                         "NUL byte, and the batch file's first line must stay one line.");
 }
 
+/// A "#" starts a comment where a word may start: at the line's start,
+/// after a blank, or after an operator such as ";", "&" or "|".
+bool StartsShellComment(std::string_view bytes, std::size_t i) {
+    return i == 0 || std::string_view(" \t;&|()<>").find(bytes[i - 1]) != std::string_view::npos;
+}
+
 /// Where the first line of a shell script ends, as the shell reads it: a
 /// line break inside quotes or after a backslash does not end it. A quote
 /// left open ends it at the first line break, as a damaged line is replaced
-/// rather than taken to the end of the file.
-std::size_t ShellLineEnd(std::string_view bytes) {
+/// rather than taken to the end of the file. `hereDocument` is set when the
+/// line opens one ("<<" outside quotes and comments): its body follows on
+/// the next lines, which a replaced first line would turn into commands.
+std::size_t ShellLineEnd(std::string_view bytes, bool& hereDocument) {
+    hereDocument = false;
     char quote = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
@@ -82,7 +91,12 @@ std::size_t ShellLineEnd(std::string_view bytes) {
                 quote = 0;
         } else if (c == '\'' || c == '"') {
             quote = c;
-        } else if (c == '#' && (i == 0 || bytes[i - 1] == ' ' || bytes[i - 1] == '\t')) {
+        } else if (c == '<' && bytes.substr(i, 3) == "<<<") {
+            i += 2; // a here-string stays on its line
+        } else if (c == '<' && bytes.substr(i, 2) == "<<") {
+            hereDocument = true;
+            ++i;
+        } else if (c == '#' && StartsShellComment(bytes, i)) {
             // A comment: quotes in it are text, and it ends at the line break.
             i = std::min(bytes.find_first_of(std::string_view("\n\0", 2), i), bytes.size()) - 1;
         } else if (c == '\n' || c == '\0') {
@@ -145,9 +159,14 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
 
     // The whole first line as the shell (or cmd.exe) reads it is replaced,
     // so a line that once spanned several lines is mended, not extended.
+    bool hereDocument = false;
     const std::size_t lineEnd =
-        style == PathStyle::Posix ? ShellLineEnd(*bytes) : CmdLineEnd(*bytes);
+        style == PathStyle::Posix ? ShellLineEnd(*bytes, hereDocument) : CmdLineEnd(*bytes);
     const std::string current = bytes->substr(0, lineEnd);
+    if (hereDocument)
+        return Status::Fail("The first line of the batch file " + batchPath + ", \"" + current +
+                            "\", opens a here-document: replacing it would turn the document's "
+                            "lines into commands. Move the here-document to a later line.");
     if (*firstLine == current)
         return Status::Ok();
     std::string rest = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd);

@@ -129,13 +129,16 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     StringInfoFocus = StringEdits[0];
     QString filesProblem;
     const AppFiles files = GivenFiles ? *GivenFiles : LocateAppFiles(ProgramDir, &filesProblem);
+    // The batch script writes the log but does not make its folder.
+    const QString logFolder = QFileInfo(files.LogPath).absolutePath();
+    if (!QDir().mkpath(logFolder))
+        filesProblem += (filesProblem.isEmpty() ? QString() : QStringLiteral("\n")) +
+                        QStringLiteral("Can't create the folder %1").arg(logFolder);
     if (!filesProblem.isEmpty())
         ShowErrorBox(filesProblem);
     LogPath = files.LogPath;
     BatchPath = files.BatchPath;
     TemplatePath = files.TemplatePath;
-    // The batch script writes the log but does not make its folder.
-    QDir().mkpath(QFileInfo(LogPath).absolutePath());
     CompilePending = false;
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);
@@ -245,13 +248,25 @@ void TFormMain::OpenClick() {
         return;
     }
     // Read-only: the file becomes the template of a new document that
-    // proposes the file itself as its target.
-    TargetDir = PathFolder(chosen);
-    TargetName = PathName(chosen);
-    SetFileName(NewDocumentName);
+    // proposes the file itself as its target. A file that can't be loaded
+    // leaves the window as it was, its name and target included.
+    const QString previousFile = CurrentFile;
+    const QString previousDir = TargetDir;
+    const QString previousName = TargetName;
     ScriptReadResult read;
     {
-        const OnExit unname([this] { CurrentFile = NewDocumentName; });
+        const OnExit settle([&] {
+            if (read.Opened) {
+                CurrentFile = NewDocumentName;
+                return;
+            }
+            TargetDir = previousDir;
+            TargetName = previousName;
+            SetFileName(previousFile);
+        });
+        TargetDir = PathFolder(chosen);
+        TargetName = PathName(chosen);
+        SetFileName(NewDocumentName);
         CurrentFile = chosen;
         read = ReadScript();
     }

@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <iostream>
 
@@ -32,17 +33,22 @@ NewDocumentDefaults CliNewDocumentDefaults() {
     return NewDocumentDefaultsFrom(settings);
 }
 
-Lines CliTemplateComIncLines() {
+Expected<Lines> CliTemplateComIncLines() {
     if (!QCoreApplication::instance())
-        return {};
+        return Lines{};
     QString problem;
     const AppFiles files = LocateAppFiles(QCoreApplication::applicationDirPath(), &problem);
     if (!problem.isEmpty())
         std::cerr << "quillmark-rc: " << problem.toStdString() << '\n';
-    const Expected<std::string> bytes =
-        LoadFile(QFile::encodeName(files.TemplatePath).toStdString());
+    // Without a template a new document has no comment lines; a template
+    // that is there but can't be read is an error, not an empty template.
+    if (!QFileInfo::exists(files.TemplatePath) && !QFileInfo(files.TemplatePath).isSymLink())
+        return Lines{};
+    const std::string path = QFile::encodeName(files.TemplatePath).toStdString();
+    const LoadedFile bytes = LoadFile(path);
     if (!bytes)
-        return {};
+        return Status::Fail("new takes its first lines from the template Initial.rc. " +
+                            bytes.message());
     // Only the lines ahead of the resource are taken, so neither the
     // defaults nor a stop of the reader part-way matter here.
     return ReadScriptText(*bytes, NewDocumentDefaults{}).Record.ComIncLines;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "versioninfo/Text.h"
+#include "versioninfo/Status.h"
 #include "versioninfo/VersionRecord.h"
 
 namespace qm {
@@ -18,7 +19,8 @@ NewDocumentDefaults CliNewDocumentDefaults();
 
 /// The comment and include lines of the template Initial.rc where the
 /// running program finds it (settings/AppFiles.h); none without a template
-/// or a program to locate it from.
-Lines CliTemplateComIncLines();
+/// or a program to locate it from. Fails, naming the file and why, when a
+/// template is there but can't be read (a FIFO, a folder, no permission).
+Expected<Lines> CliTemplateComIncLines();
 
 } // namespace qm

@@ -14,10 +14,7 @@ namespace qm {
 std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
     LoadedFile bytes = LoadFile(path, FileSource::FileOrStream);
     if (!bytes) {
-        if (bytes.Refused)
-            io.Err << bytes.message() << '\n';
-        else
-            io.Err << "Can't open " << path << '\n';
+        io.Err << bytes.message() << '\n'; // "Can't open PATH: why"
         return std::nullopt;
     }
     return std::move(*bytes);

@@ -16,9 +16,9 @@
 
 namespace qm {
 
-/// The file's bytes, or "Can't open PATH" on stderr, as the window's Open
-/// reports it (with the reason for a file turned away for its size or
-/// kind). A pipe such as the shell's <(...) is read too, up to the same cap.
+/// The file's bytes, or "Can't open PATH: REASON" on stderr (a missing
+/// file, a folder, no permission, a kind or size turned away). A pipe such
+/// as the shell's <(...) is read too, up to the same cap.
 std::optional<std::string> LoadInput(const std::string& path, CliStreams& io);
 
 /// True, after naming on stderr what would be lost, when writing `read`'s

@@ -94,7 +94,13 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
 
 int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     VersionRecord record = NewDocument(CliNewDocumentDefaults());
-    record.ComIncLines = CliTemplateComIncLines();
+    Expected<Lines> templateLines = CliTemplateComIncLines();
+    if (!templateLines) {
+        // A script without the template's #include would not compile.
+        io.Err << templateLines.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    record.ComIncLines = std::move(*templateLines);
     if (Status applied = ApplyEdits(edits, record); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;

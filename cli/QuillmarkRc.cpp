@@ -92,6 +92,16 @@ Status CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
     return Status::Ok();
 }
 
+// Whatever a command printed must have reached its reader: a full disk or a
+// closed pipe turns a success into a failure, for every command alike.
+int WithOutputChecked(int exitCode, CliStreams& io) {
+    io.Out.flush();
+    if (io.Out || exitCode != ExitSuccess)
+        return exitCode;
+    io.Err << "Can't write to standard output\n";
+    return ExitFailure;
+}
+
 int RunCommand(const CommandShape& shape, const QCommandLineParser& parser, CliStreams& io) {
     if (Status fits = CheckShape(shape, parser); !fits)
         return UsageError(fits.message(), io);
@@ -295,7 +305,7 @@ int RunQuillmarkRc(const std::vector<std::string>& args, CliStreams& io) {
                           io);
     for (const CommandShape& shape : Commands) {
         if (positional.front() == QLatin1String(shape.Name))
-            return RunCommand(shape, parser, io);
+            return WithOutputChecked(RunCommand(shape, parser, io), io);
     }
     return UsageError("unknown command " + Quoted(ArgumentBytes(positional.front())), io);
 }

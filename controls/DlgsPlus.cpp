@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QShowEvent>
@@ -149,12 +151,18 @@ bool TFileDlgPlus::RunScripted() {
 void TFileDlgPlus::ApplySettings() {
     if (!InitialDirValue.isEmpty())
         setDirectory(InitialDirValue);
-    if (!FileNameValue.isEmpty() && !HasWildcards(FileNameValue))
+    if (!FileNameValue.isEmpty() && !HasWildcards(FileNameValue)) {
         selectFile(FileNameValue);
-    else if (auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        // The dialog object is reused: without this, the name typed or chosen
-        // in the last run would be proposed again.
-        nameEdit->clear();
+    } else {
+        // The dialog object is reused: without this, the file typed or chosen
+        // in the last run would be proposed again, in the name box and as
+        // the list's selection (which accepting the dialog would open).
+        for (auto* view : findChildren<QAbstractItemView*>())
+            if (view->selectionModel())
+                view->selectionModel()->clearSelection();
+        if (auto* nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            nameEdit->clear();
+    }
     ReadOnlyBox->setChecked(ReadOnlyCheckedValue);
     ReadOnlyBox->setVisible(ReadOnlyBoxShownValue);
 }

@@ -38,14 +38,19 @@ QString UserStateDir() {
     return WithSeparator(base) + UserFolderName + QLatin1Char('/');
 }
 
+/// Adds one line to the problems reported, keeping those before it.
+void Report(QString* problem, const QString& line) {
+    if (problem)
+        *problem += (problem->isEmpty() ? QString() : QStringLiteral("\n")) + line;
+}
+
 /// Copies `from` to `to` unless something is at `to` already or there is
 /// nothing to copy. The copy is the user's, so it is writable by them.
 void CopyDefault(const QString& from, const QString& to, QString* problem) {
     if (QFileInfo::exists(to) || !QFileInfo(from).isFile())
         return;
     if (!QFile::copy(from, to)) {
-        if (problem)
-            *problem = QStringLiteral("Can't copy %1 to %2").arg(from, to);
+        Report(problem, QStringLiteral("Can't copy %1 to %2").arg(from, to));
         return;
     }
     QFile::setPermissions(to, QFile::permissions(to) | QFile::ReadOwner | QFile::WriteOwner);
@@ -78,8 +83,7 @@ AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem) {
     AppFiles files = AppFilesIn(dataDir);
     files.LogPath = UserStateDir() + LogFileName;
     if (!QDir().mkpath(dataDir)) {
-        if (problem)
-            *problem = QStringLiteral("Can't create the folder %1").arg(dataDir);
+        Report(problem, QStringLiteral("Can't create the folder %1").arg(dataDir));
         return files;
     }
     const AppFiles defaults = AppFilesIn(WithSeparator(defaultsDir));

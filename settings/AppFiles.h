@@ -53,8 +53,9 @@ QString InstalledDefaultsDir(const QString& programDir);
 /// The user's own files. The data folder is created, and the template and
 /// batch script are each copied from `defaultsDir` when the user has none
 /// and a default exists (a missing default is not an error: its use will
-/// report it). The log's folder is not created here. On failure `problem`
-/// receives a message naming the file or folder; the paths are given still.
+/// report it). The log's folder is not created here. `problem` receives
+/// one line for each failure, naming the file or folder; the paths are
+/// given still.
 AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem = nullptr);
 
 /// The files of the program in `programDir`: beside it, or the user's own

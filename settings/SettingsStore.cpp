@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMap>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QVariant>
 
@@ -59,11 +60,18 @@ std::unique_ptr<QSettings> OpenRegistry() {
     return registry;
 }
 
+// Where QSettings keeps the user's file, worked out without a QSettings:
+// constructing one opens the file and the organisation's fallback file,
+// and a FIFO there would block before any check could run.
 QString SettingsFilePath() {
     if (!StoreFileOverride().isEmpty())
         return StoreFileOverride();
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application)
-        .fileName();
+    if (platform::RunsOnWindows())
+        return QSettings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application)
+            .fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + Organisation + QLatin1Char('/') + Application +
+           QStringLiteral(".conf");
 }
 
 Status Fail(const QString& message) {

@@ -147,7 +147,7 @@ void CompareStrings(const VersionRecord& record, const CompiledStringTable& tabl
 } // namespace
 
 bool LooksCompiled(std::string_view bytes) {
-    return LooksLikeResFile(bytes) || LooksLikePeFile(bytes);
+    return LooksLikeResFile(bytes) || LooksLikePeFile(bytes) || LooksLike16BitResFile(bytes);
 }
 
 Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view bytes) {
@@ -158,6 +158,9 @@ Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view by
     } else if (LooksLikePeFile(bytes)) {
         format = CompiledFormat::Pe;
         entries = ParsePeResources(bytes);
+    } else if (LooksLike16BitResFile(bytes)) {
+        return Status::Fail("A 16-bit resource file (the Windows 3.x format), which Quillmark "
+                            "does not read; compile the script for 32 bits (rc /r, llvm-rc)");
     } else {
         return Status::Fail("Neither a .res file nor an executable");
     }

@@ -21,7 +21,6 @@ constexpr std::size_t DirectoryEntrySize = 8;
 constexpr std::uint32_t HighBit = 0x80000000u;
 // A real file has a few hundred resources; far more means a hostile tree.
 constexpr std::size_t MaxVisitedEntries = 1u << 16;
-constexpr std::size_t MaxNameUnits = 256;
 
 struct Section {
     std::uint32_t VirtualAddress;
@@ -105,15 +104,17 @@ Status ReadDirectory(Tree& tree, std::uint32_t offset,
 
 Status ReadName(const Tree& tree, std::uint32_t field, ResourceId& id) {
     if (!(field & HighBit)) {
+        // IDs are 31 bits here: 0x10010 is no RT_VERSION (16).
         id.IsNumber = true;
-        id.Number = static_cast<std::uint16_t>(field);
+        id.Number = field;
         return Status::Ok();
     }
     const std::uint32_t offset = field & ~HighBit;
     if (offset > tree.Size || tree.Size - offset < 2)
         return BadTree("name", tree.Base + offset);
     const std::size_t units = *tree.View.U16(tree.Base + offset);
-    if (units > MaxNameUnits || (tree.Size - offset - 2) / 2 < units)
+    // Any length its 16-bit count allows, as long as it lies in the section.
+    if ((tree.Size - offset - 2) / 2 < units)
         return BadTree("name of " + std::to_string(units) + " characters", tree.Base + offset);
     id.IsNumber = false;
     id.Text = EncodeUtf8(DecodeUtf16Le(tree.View.Slice(tree.Base + offset + 2, units * 2)));

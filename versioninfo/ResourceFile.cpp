@@ -12,8 +12,6 @@ namespace {
 // DataSize, HeaderSize, then the smallest type and name (two numbers),
 // then DataVersion, MemoryFlags, LanguageId, Version, Characteristics.
 constexpr std::size_t MinHeaderSize = 32;
-// A name longer than this is no name a compiler writes.
-constexpr std::size_t MaxNameUnits = 256;
 
 /// Reads a type or name at `at` (a number after 0xFFFF, or a NUL-ended
 /// UTF-16 text) and moves `at` past it, staying before `end`.
@@ -33,10 +31,12 @@ Status ReadId(const BinaryView& view, std::size_t& at, std::size_t end, const ch
         at += 4;
         return Status::Ok();
     }
+    // A name may be as long as its header allows: compilers take names of
+    // hundreds of characters.
     const std::size_t start = at;
-    for (std::size_t units = 0;; ++units) {
+    for (;;) {
         std::optional<std::uint16_t> unit = view.U16(at);
-        if (!unit || at + 2 > end || units > MaxNameUnits)
+        if (!unit || at + 2 > end)
             return Status::Fail(std::string("The resource ") + what + " at offset " +
                                 HexOffset(start) + " has no end within its header");
         at += 2;
@@ -55,6 +55,15 @@ bool LooksLikeResFile(std::string_view bytes) {
                                   '\xFF', '\xFF', 0, 0, '\xFF', '\xFF', 0, 0};
     return bytes.size() >= sizeof Marker &&
            bytes.compare(0, sizeof Marker, std::string_view(Marker, sizeof Marker)) == 0;
+}
+
+bool LooksLike16BitResFile(std::string_view bytes) {
+    // Each entry starts with its type: 0xFF and a number, or a name. A
+    // script never starts so: 0xFF 0xFE is UTF-16's mark, and a text has no
+    // NUL, which a 16-bit number or name end brings at once.
+    if (bytes.size() < 4 || bytes[0] != '\xFF' || bytes[1] == '\xFE')
+        return false;
+    return bytes.substr(0, 16).find('\0') != std::string_view::npos;
 }
 
 Expected<std::vector<ResourceEntry>> ParseResFile(std::string_view bytes) {

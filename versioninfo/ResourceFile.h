@@ -24,7 +24,7 @@ constexpr std::uint16_t VersionResourceType = 16;
 /// A resource type or name: a number, or a text (UTF-8).
 struct ResourceId {
     bool IsNumber = true;
-    std::uint16_t Number = 0;
+    std::uint32_t Number = 0; ///< 16 bits in a .res file, up to 31 in an executable
     std::string Text;
 };
 
@@ -43,5 +43,10 @@ bool LooksLikeResFile(std::string_view bytes);
 /// with a message naming the offset when a size or a name runs past the
 /// end of the file. Never throws.
 Expected<std::vector<ResourceEntry>> ParseResFile(std::string_view bytes);
+
+/// True when `bytes` look like a 16-bit .res file (Windows 3.x): entries
+/// without the 32-bit file's empty first entry, the first type a number
+/// after 0xFF.
+bool LooksLike16BitResFile(std::string_view bytes);
 
 } // namespace qm

@@ -118,6 +118,27 @@ int WriteAndClose(std::FILE* file, std::string_view bytes) {
     return error;
 }
 
+// A file with other names (hard links) is written in place, so that every
+// name shows the new content; a rename would leave the others with the old.
+// The complete new content is already in `tempPath`: should the write in
+// place fail part-way, that copy stays and the message names it.
+Status WriteInPlace(const std::string& path, const fs::path& target, std::string_view bytes,
+                    const fs::path& tempPath) {
+    std::error_code ec;
+    std::FILE* file = platform::OpenExistingForUpdate(platform::PathBytes(target));
+    int error = file ? WriteAndClose(file, bytes) : (errno ? errno : EIO);
+    if (!error) {
+        fs::resize_file(target, bytes.size(), ec);
+        error = ec ? (ec.value() ? ec.value() : EIO) : 0;
+    }
+    if (error)
+        return CantWrite(path, Reason(error) + "; it has other names (hard links), so it is "
+                                               "written in place, and its new content is kept in " +
+                                   Shown(tempPath));
+    fs::remove(tempPath, ec);
+    return Status::Ok();
+}
+
 } // namespace
 
 Status SaveFileSafely(const std::string& path, std::string_view bytes) {
@@ -169,6 +190,8 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
             return CantWrite(path, ec.message());
         }
     }
+    if (targetExists && fs::hard_link_count(target, ec) > 1 && !ec)
+        return WriteInPlace(path, target, bytes, tempPath);
     fs::rename(tempPath, target, ec);
     if (ec) {
         discard();

@@ -349,7 +349,7 @@ TEST_F(CliHostile, FolderGivenAsTheFileIsRefusedByName) {
     fs::create_directory(path("folder.rc"));
     const RunResult show = run({"show", "folder.rc"});
     EXPECT_EQ(show.ExitCode, 2);
-    EXPECT_EQ(show.Err, "Can't open folder.rc\n");
+    EXPECT_EQ(show.Err, "Can't open folder.rc: it is a folder\n");
     EXPECT_TRUE(show.Out.empty());
 
     EXPECT_EQ(run({"set", "folder.rc", "--debug", "on"}).ExitCode, 2);
@@ -367,7 +367,7 @@ TEST_F(CliHostile, PathUnderARegularFileFailsAndTouchesNothing) {
 
     const RunResult show = run({"show", "plain.rc/inner.rc"});
     EXPECT_EQ(show.ExitCode, 2);
-    EXPECT_EQ(show.Err, "Can't open plain.rc/inner.rc\n");
+    EXPECT_EQ(show.Err, "Can't open plain.rc/inner.rc: Not a directory\n");
 
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"set", "plain.rc", "--debug", "on", "-o", "plain.rc/out.rc"},
@@ -390,7 +390,7 @@ TEST_F(CliHostile, FileThatVanishedBeforeTheReadIsReportedNotCrashedOn) {
 
     const RunResult show = run({"show", "link.rc"});
     EXPECT_EQ(show.ExitCode, 2);
-    EXPECT_EQ(show.Err, "Can't open link.rc\n");
+    EXPECT_EQ(show.Err, "Can't open link.rc: No such file or directory\n");
     const RunResult set = run({"set", "link.rc", "--debug", "on"});
     EXPECT_EQ(set.ExitCode, 2);
     EXPECT_FALSE(fs::exists(path("gone.rc")));

@@ -196,10 +196,12 @@ TEST_F(QuillmarkRcTest, ShowReadsBothExamplesWithoutReports) {
 }
 
 TEST_F(QuillmarkRcTest, ShowOfAFileThatCannotBeOpenedExitsTwo) {
-    for (const QString& missing : {path("none.rc"), Dir.path()}) {
+    const QList<QPair<QString, QByteArray>> cases = {
+        {path("none.rc"), ": No such file or directory\n"}, {Dir.path(), ": it is a folder\n"}};
+    for (const auto& [missing, why] : cases) {
         const RunResult result = run({"show", missing});
         EXPECT_EQ(result.ExitCode, 2);
-        EXPECT_EQ(result.Err, "Can't open " + missing.toUtf8() + "\n");
+        EXPECT_EQ(result.Err, "Can't open " + missing.toUtf8() + why);
         EXPECT_TRUE(result.Out.isEmpty());
     }
 }
@@ -281,7 +283,8 @@ TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
         EXPECT_FALSE(result.Err.isEmpty()) << document;
         EXPECT_FALSE(QFile::exists(path("out.rc"))) << document;
     }
-    EXPECT_EQ(run({"write", "out.rc", "--from", "none.json"}).Err, "Can't open none.json\n");
+    EXPECT_EQ(run({"write", "out.rc", "--from", "none.json"}).Err,
+              "Can't open none.json: No such file or directory\n");
 }
 
 TEST_F(QuillmarkRcTest, SetAppliesEditsAndWritesToOutput) {
@@ -432,7 +435,8 @@ TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
         EXPECT_EQ(set.ExitCode, 2) << edit.join(' ').toStdString();
         EXPECT_EQ(ReadBytes(path("keep.rc")), Example("Example2.rc"));
     }
-    EXPECT_EQ(run({"set", "none.rc", "--debug", "on"}).Err, "Can't open none.rc\n");
+    EXPECT_EQ(run({"set", "none.rc", "--debug", "on"}).Err,
+              "Can't open none.rc: No such file or directory\n");
 }
 
 } // namespace
