@@ -8,8 +8,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Text.h"
 #include "versioninfo/Status.h"
+#include "versioninfo/Text.h"
 #include "versioninfo/VersionRecord.h"
 
 namespace qm {

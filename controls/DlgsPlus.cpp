@@ -6,13 +6,13 @@
 //===----------------------------------------------------------------------===//
 #include "controls/DlgsPlus.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QScreen>

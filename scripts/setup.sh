@@ -96,8 +96,12 @@ run_package_tests() (
     grep -q '^#include <winver.h>' "$tmp/app.rc" || fail "quillmark-rc new left out the template's lines"
     llvm-rc /C 65001 /I /usr/share/mingw-w64/include /FO "$tmp/app.res" -- "$tmp/app.rc" ||
         fail "llvm-rc rejected the script quillmark-rc wrote"
-    "${user[@]}" QT_QPA_PLATFORM=offscreen "$usr/bin/quillmark" --self-check ||
-        fail "the installed window did not start or did not find its files"
+    # A FIFO where the organisation's settings file would be must not stall
+    # start-up: the settings paths are checked before anything opens them.
+    mkdir -p "$tmp/home/.config/Harrowgate"
+    mkfifo "$tmp/home/.config/Harrowgate.conf"
+    "${user[@]}" QT_QPA_PLATFORM=offscreen timeout 60 "$usr/bin/quillmark" --self-check ||
+        fail "the installed window did not start, stalled or did not find its files"
     for file in Initial.rc QuillmarkEX.sh; do
         [ -f "$tmp/home/.local/share/quillmark/$file" ] || fail "no per-user $file"
     done

@@ -132,8 +132,9 @@ Status WriteInPlace(const std::string& path, const fs::path& target, std::string
         error = ec ? (ec.value() ? ec.value() : EIO) : 0;
     }
     if (error)
-        return CantWrite(path, Reason(error) + "; it has other names (hard links), so it is "
-                                               "written in place, and its new content is kept in " +
+        return CantWrite(path, Reason(error) +
+                                   "; it has other names (hard links), so it is "
+                                   "written in place, and its new content is kept in " +
                                    Shown(tempPath));
     fs::remove(tempPath, ec);
     return Status::Ok();

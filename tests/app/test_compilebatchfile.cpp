@@ -142,6 +142,38 @@ TEST(app_compile_batchfile, ChangedFolderRewritesOnlyTheFirstLine) {
     }
 }
 
+TEST(app_compile_batchfile, ACommentAfterAnOperatorEndsTheFirstLine) {
+    // The shell reads "#" after ";" as a comment: its apostrophe opens no quote.
+    TempFolder temp;
+    const std::string batch = temp.path("QuillmarkEX.sh");
+    const std::string tail = "\n# the shipped script's comment, isn't it\nexec \"$@\"\n";
+    for (const char* first :
+         {"path=/usr/bin;# don't edit", "path=/usr/bin&&# don't", "true|# it's"}) {
+        WriteBytes(batch, first + tail);
+        Lines image;
+        ASSERT_TRUE(UpdateBatchFile(batch, temp.path(), image)) << first;
+        EXPECT_EQ(ReadBytes(batch), "path=" + temp.path() + tail) << first;
+    }
+}
+
+TEST(app_compile_batchfile, AHereDocumentOnTheFirstLineIsRefused) {
+    // Replacing its line would run the document's body as commands.
+    TempFolder temp;
+    const std::string batch = temp.path("QuillmarkEX.sh");
+    const std::string bytes = "cat <<EOF\nrm -rf ~\nEOF\nexec \"$@\"\n";
+    WriteBytes(batch, bytes);
+    Lines image;
+    Status refused = UpdateBatchFile(batch, temp.path(), image);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.message().find("\"cat <<EOF\", opens a here-document"), std::string::npos)
+        << refused.message();
+    EXPECT_EQ(ReadBytes(batch), bytes);
+    // A here-string stays on its line and is replaced as any line is.
+    WriteBytes(batch, "cat <<< x\nexec\n");
+    ASSERT_TRUE(UpdateBatchFile(batch, temp.path(), image));
+    EXPECT_EQ(ReadBytes(batch), "path=" + temp.path() + "\nexec\n");
+}
+
 TEST(app_compile_batchfile, AMissingFolderGivesAnEmptyAssignment) {
     TempFolder temp;
     WriteBytes(temp.path("file"), "x");

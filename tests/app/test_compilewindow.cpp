@@ -311,6 +311,23 @@ private slots:
         QVERIFY(!QFile::exists(WorkDir + "x"));
     }
 
+    // A log folder that can't be made is said at start-up (and so fails
+    // --self-check), not found out at the first compile.
+    void aLogFolderThatCantBeMadeIsReported() {
+        const QString root = Temp.path() + "/" + QTest::currentTestFunction();
+        QVERIFY(QDir().mkpath(root));
+        QFile blocker(root + "/state");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        AppFiles files = AppFilesIn(ProgramDir);
+        files.LogPath = root + "/state/quillmark/" + LogFileName;
+        MakeWindow(nullptr, files);
+        QCOMPARE(Boxes->Shown.size(), 1);
+        QVERIFY2(
+            Boxes->Shown[0].Text.contains("Can't create the folder " + root + "/state/quillmark"),
+            qPrintable(Boxes->Shown[0].Text));
+    }
+
     void anInstalledCopysLogGoesToTheUsersLogFolder() {
         // The batch script in the user's data folder, the log in a state
         // folder that does not exist yet: start-up makes it, and the script

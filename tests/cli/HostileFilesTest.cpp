@@ -116,7 +116,7 @@ protected:
                                         "PATH=/usr/bin:/bin"};
         if (const char* asan = std::getenv("ASAN_OPTIONS"))
             env.push_back(std::string("ASAN_OPTIONS=") + asan);
-        std::vector<char*> argv{const_cast<char*>(QM_RC_PROGRAM)};
+        std::vector<char*> argv{const_cast<char*>(Program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
@@ -144,6 +144,7 @@ protected:
             }
             if (chdir(dir.c_str()) != 0)
                 _exit(126);
+            alarm(60); // a program that hangs fails its test instead of stalling the suite
             // The program itself must turn a file-size overrun into an
             // error (EFBIG) rather than be killed by the signal.
             signal(SIGXFSZ, SIG_DFL);
@@ -179,6 +180,7 @@ protected:
     }
 
     fs::path Dir;
+    std::string Program = QM_RC_PROGRAM;
     /// Where the program's standard output goes instead of the pipe, if set.
     std::string OutputFile;
 
@@ -432,12 +434,56 @@ TEST_F(CliHostile, StreamsAreReadUpToTheCapAndBigFilesAreRefused) {
     EXPECT_EQ(fs::file_size(path("big.rc")), (64u << 20) + 1);
 }
 
-TEST_F(CliHostile, ShowFailsWhenItsOutputCannotBeWritten) {
+TEST_F(CliHostile, EveryCommandFailsWhenItsOutputCannotBeWritten) {
     WriteBytes(path("app.rc"), StableExample());
+    const std::string compiled = std::string(QM_FUZZ_CORPUS_DIR) + "/compiled/";
     OutputFile = "/dev/full";
-    const RunResult shown = run({"show", "app.rc"});
-    EXPECT_EQ(shown.ExitCode, 1);
-    EXPECT_NE(shown.Err.find("standard output"), std::string::npos) << shown.Err;
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"show", "app.rc"},
+                                                 {"show", compiled + "example2.res"},
+                                                 {"show", compiled + "example2-pe64.exe"},
+                                                 {"bump", "app.rc"}}) {
+        const RunResult result = run(args);
+        EXPECT_EQ(result.ExitCode, 1) << args[0] << ' ' << args[1];
+        EXPECT_NE(result.Err.find("standard output"), std::string::npos) << result.Err;
+    }
+}
+
+TEST_F(CliHostile, SixteenBitResFilesAreNamedAsSuch) {
+    // RT_VERSION (0xFF, 16), name 1 (0xFF, 1), flags, size: the Windows 3.x layout.
+    WriteBytes(path("old.res"), std::string("\xFF\x10\x00\xFF\x01\x00\x30\x10\x04\x00\x00\x00"
+                                            "abcd",
+                                            16));
+    for (const char* command : {"show", "check"}) {
+        const RunResult result = run({command, "old.res"});
+        EXPECT_EQ(result.ExitCode, 1) << command;
+        EXPECT_NE(result.Err.find("16-bit resource file"), std::string::npos) << result.Err;
+        EXPECT_TRUE(result.Out.empty()) << command;
+    }
+}
+
+TEST_F(CliHostile, AFileWithOtherNamesIsWrittenInPlace) {
+    WriteBytes(path("app.rc"), StableExample());
+    fs::create_hard_link(path("app.rc"), path("alias.rc"));
+    ASSERT_EQ(run({"set", "app.rc", "--debug", "on"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(path("alias.rc")), ReadBytes(path("app.rc")));
+    EXPECT_NE(ReadBytes(path("alias.rc")), StableExample());
+    EXPECT_EQ(files(), (std::vector<std::string>{"alias.rc", "app.rc"})); // no temporary left
+}
+
+TEST_F(CliHostile, NewRefusesATemplateItCannotRead) {
+    // An installed copy: the program in bin/, the user's template a FIFO.
+    const fs::path bin = Dir / "usr" / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(QM_RC_PROGRAM, bin / "quillmark-rc");
+    fs::create_directories(Dir / ".local" / "share" / "quillmark");
+    ASSERT_EQ(mkfifo((Dir / ".local/share/quillmark/Initial.rc").c_str(), 0600), 0);
+    const std::string saved = Program;
+    Program = (bin / "quillmark-rc").string();
+    const RunResult made = run({"new", "a.rc"});
+    Program = saved;
+    EXPECT_EQ(made.ExitCode, 1);
+    EXPECT_NE(made.Err.find("Initial.rc: it is not a regular file"), std::string::npos) << made.Err;
+    EXPECT_FALSE(fs::exists(path("a.rc")));
 }
 
 // --- Settings ---------------------------------------------------------------
@@ -471,6 +517,19 @@ TEST_F(CliHostileSettings, GarbageSettingsFileGivesTheBuiltInDefaults) {
     EXPECT_EQ(shown.ExitCode, 0);
     EXPECT_EQ(shown.json()["language"].toString(), " 409  U.S. English");
     EXPECT_EQ(ReadBytes(settingsFile()), garbage); // only ever read
+}
+
+// QSettings opens a file as it is constructed, the organisation's fallback
+// file included: a FIFO at either place must never stall a command.
+TEST_F(CliHostileSettings, AFifoWhereTheSettingsLiveDoesNotHang) {
+    fs::create_directories(settingsFile().parent_path());
+    for (const fs::path& fifo :
+         {settingsFile(), settingsFile().parent_path().parent_path() / "Harrowgate.conf"}) {
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        const RunResult shown = run({"show", std::string(QM_EXAMPLES_DIR) + "/Example2.rc"});
+        EXPECT_EQ(shown.ExitCode, 0) << fifo << shown.Err; // alarm() would end a hang with -1
+        fs::remove(fifo);
+    }
 }
 
 TEST_F(CliHostileSettings, WrongTypedSettingIsNamedAndLaterRowsFallBack) {

@@ -297,6 +297,36 @@ private slots:
             QCOMPARE(proposed, QString());
         }
     }
+
+    // Nor may the list keep the last run's file selected: accepting the
+    // dialog as it comes up would open that file again.
+    void shownOpenDialogForgetsTheLastRunsSelection() {
+        const QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath("B.rc"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        TOpenDlgPlus dialog;
+        dialog.SetInitialDir(dir.path());
+        dialog.SetFileName(dir.filePath("B.rc"));
+        WhileShown(dialog, [&] {
+            QTRY_VERIFY(dialog.isVisible());
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            QVERIFY(buttons && buttons->button(QDialogButtonBox::Open));
+            buttons->button(QDialogButtonBox::Open)->click();
+        });
+        QVERIFY(dialog.Execute());
+        QCOMPARE(dialog.FileName(), dir.filePath("B.rc"));
+
+        dialog.SetFileName(QStringLiteral("*.rc"));
+        QStringList selected{QStringLiteral("<not shown>")};
+        WhileShown(dialog, [&] {
+            QTRY_VERIFY(dialog.isVisible());
+            selected = dialog.selectedFiles();
+        });
+        QVERIFY(!dialog.Execute());
+        QVERIFY2(!selected.contains(dir.filePath("B.rc")), qPrintable(selected.join(',')));
+    }
 };
 
 std::unique_ptr<QObject> MakeDlgsPlusTest() {

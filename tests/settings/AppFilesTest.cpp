@@ -80,3 +80,16 @@ TEST_F(AppFilesTest, AFolderThatCannotBeMadeIsNamed) {
     EXPECT_TRUE(problem.contains(Path("data/quillmark"))) << problem.toStdString();
     EXPECT_EQ(files.TemplatePath, Path("data/quillmark/Initial.rc"));
 }
+
+TEST_F(AppFilesTest, EveryCopyThatFailsIsNamed) {
+    Write("usr/share/quillmark/Initial.rc", "// template\r\n");
+    Write("usr/share/quillmark/QuillmarkEX.sh", "path=\n");
+    // Dangling links where the copies go: neither copy can be made.
+    ASSERT_TRUE(QDir().mkpath(Path("data/quillmark")));
+    ASSERT_TRUE(QFile::link(Path("nowhere/a"), Path("data/quillmark/Initial.rc")));
+    ASSERT_TRUE(QFile::link(Path("nowhere/b"), Path("data/quillmark/QuillmarkEX.sh")));
+    QString problem;
+    PrepareUserFiles(Path("usr/share/quillmark"), &problem);
+    EXPECT_TRUE(problem.contains("Initial.rc")) << problem.toStdString();
+    EXPECT_TRUE(problem.contains("QuillmarkEX.sh")) << problem.toStdString();
+}

@@ -9,6 +9,9 @@
 //===----------------------------------------------------------------------===//
 #include "CompilerSupport.h"
 
+#include <cstring>
+#include <fstream>
+
 #include "versioninfo/BinaryView.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/Lookups.h"
@@ -172,6 +175,56 @@ TEST(VersionCheck, LlvmRcRefusesWhatTheCheckReports) {
     const Findings findings = CheckDocument(r);
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].Field, "FILEVERSION");
+}
+
+// The RT_VERSION entry of an executable's root resource directory, by
+// the section table: its ID field's offset, or 0.
+std::size_t VersionTypeEntry(const std::string& exe) {
+    const std::size_t rsrc = exe.find(std::string(".rsrc\0\0\0", 8));
+    if (rsrc == std::string::npos)
+        return 0;
+    auto u32 = [&exe](std::size_t at) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, exe.data() + at, 4);
+        return v;
+    };
+    const std::size_t root = u32(rsrc + 20); // PointerToRawData
+    const std::size_t entries =
+        static_cast<unsigned char>(exe[root + 12]) + static_cast<unsigned char>(exe[root + 14]);
+    for (std::size_t i = 0; i < entries; ++i)
+        if (u32(root + 16 + i * 8) == VersionResourceType)
+            return root + 16 + i * 8;
+    return 0;
+}
+
+TEST(CompiledVersion, NamesOfAnyLengthAndFullTypeIdsAreRead) {
+    // llvm-rc and windres take a resource named with 300 characters.
+    test::TempFolder dir;
+    Lines image;
+    ASSERT_TRUE(WriteScript(CompilableRecord(), dir / "long.rc", image));
+    {
+        std::ofstream script(dir / "long.rc", std::ios::app | std::ios::binary);
+        script << std::string(300, 'N') << " RCDATA { 1 }\r\n";
+    }
+    const test::CommandRun run =
+        test::RunCommand(std::string("'") + QM_LLVM_RC + "' /C 65001 /I " + QM_WINVER_INCLUDE_DIR +
+                         " /FO '" + dir / "long.res" + "' '" + dir / "long.rc" + "'");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    Expected<std::string> res = LoadFile(dir / "long.res");
+    ASSERT_TRUE(res);
+    Expected<CompiledResource> read = ReadCompiledVersion(*res);
+    EXPECT_TRUE(read) << read.message();
+
+    std::string exe = test::BuildTinyExe(CompilableRecord(), dir);
+    if (exe.empty())
+        GTEST_SKIP() << "x86_64-w64-mingw32-windres or -gcc is not installed";
+    // Type IDs are 31 bits in an executable: 0x10010 is no RT_VERSION.
+    const std::size_t entry = VersionTypeEntry(exe);
+    ASSERT_NE(entry, 0u);
+    exe[entry + 2] = '\x01';
+    read = ReadCompiledVersion(exe);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.message(), "The file holds no version resource");
 }
 
 TEST(CompiledVersion, DamagedFilesAreRefusedCleanly) {
