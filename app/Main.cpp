@@ -330,6 +330,13 @@ ScriptReadResult TFormMain::ReadScript() {
             return result;
         }
         read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+        if (read.Refused) {
+            UserPrompts().ShowMessage(this, QStringLiteral("Open"),
+                                      QStringLiteral("Can't open ") + CurrentFile + ": " +
+                                          FromLocalBytes(read.ConversionError->substr(10)),
+                                      MessageIcon::Information);
+            return result;
+        }
         // A UTF-16 script is read as its UTF-8 text.
         encoding = read.Utf16 ? TextEncoding::Utf8 : EncodingForFile(*bytes);
     }

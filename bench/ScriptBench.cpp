@@ -96,12 +96,58 @@ void BM_WriteScript(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+// The shapes that cost the reader most for their size: the shortest lines
+// a script may have in bulk, one huge line, one huge string value. Besides
+// the time, the counter "peak_x_input" gives the process's peak resident
+// size so far over the input's (the bound is 10 for any input up to the
+// cap); shape 0 runs first and costs most.
+std::string WorstShape(int shape, size_t size) {
+    const std::string example = ExampleText();
+    std::string text;
+    text.reserve(size + example.size());
+    if (shape == 0) {
+        while (text.size() < size)
+            text += "// 34567890\n";
+        return text + example;
+    }
+    if (shape == 1)
+        return "// " + std::string(size, 'x') + "\n" + example;
+    text = example;
+    text.insert(text.find("\"Example\\0\"") + 1, std::string(size, 'v'));
+    return text;
+}
+
+double PeakResidentBytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double kilobytes = 0;
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %lf kB", &kilobytes) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kilobytes * 1024;
+}
+
+void BM_ReadWorstShape(benchmark::State& state) {
+    const std::string bytes = WorstShape(static_cast<int>(state.range(0)), 32u << 20);
+    for (auto _ : state) {
+        ReadResult result = ReadScriptText(bytes, {}, false);
+        benchmark::DoNotOptimize(result.Record.ComIncLines.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(bytes.size()));
+    state.counters["peak_x_input"] = PeakResidentBytes() / static_cast<double>(bytes.size());
+}
+
 // 0 stands for the typical script; the others are comment-heavy sizes.
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgName("bytes")->Arg(0)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMicrosecond);
 }
 
 BENCHMARK(BM_LoadAndSplitBaseline)->Apply(Sizes);
+// 0: 12-byte comment lines, 1: one long line, 2: one long string value.
+BENCHMARK(BM_ReadWorstShape)->ArgName("shape")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadScript)->Apply(Sizes);
 BENCHMARK(BM_WriteScript)->Apply(Sizes);
 

@@ -2,6 +2,7 @@
 
 #include "CommandSupport.h"
 
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/LossCheck.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptWriter.h"
@@ -18,6 +19,17 @@ std::optional<std::string> LoadInput(const std::string& path, CliStreams& io) {
         return std::nullopt;
     }
     return std::move(*bytes);
+}
+
+std::optional<std::string> LoadScriptInput(const std::string& path, CliStreams& io) {
+    std::optional<std::string> bytes = LoadInput(path, io);
+    if (!bytes || LooksCompiled(*bytes))
+        return bytes;
+    if (Status lines = CheckScriptLines(*bytes); !lines) {
+        io.Err << "Can't open " << path << ": " << lines.message() << '\n';
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,

@@ -21,6 +21,9 @@ namespace qm {
 /// as the shell's <(...) is read too, up to the same cap.
 std::optional<std::string> LoadInput(const std::string& path, CliStreams& io);
 
+/// LoadInput for a file that may be a script: a script is also refused
+/// (CheckScriptLines) when reading it would take many times its size.
+std::optional<std::string> LoadScriptInput(const std::string& path, CliStreams& io);
 /// True, after naming on stderr what would be lost, when writing `read`'s
 /// record in place of the script `bytes` would drop part of it.
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,

@@ -35,7 +35,7 @@ std::optional<std::string> ReadCapped(std::istream& in) {
 } // namespace
 
 int ShowCommand(const std::string& path, const std::string& language, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadInput(path, io);
+    const std::optional<std::string> bytes = LoadScriptInput(path, io);
     if (!bytes)
         return ExitUsage;
     if (LooksCompiled(*bytes))
@@ -44,16 +44,22 @@ int ShowCommand(const std::string& path, const std::string& language, CliStreams
         io.Err << "--resource-language is for compiled files; " << path << " is a script\n";
         return ExitUsage;
     }
-    const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults());
-    std::string json = ShowJson(result);
-    // What a compiler makes of the script, where it parses.
-    const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
-    Expected<VersionScript> model = ParseVersionScript(utf8 ? *utf8 : *bytes);
-    const std::string end = "\n}\n";
-    if (model && json.size() > end.size() &&
-        json.compare(json.size() - end.size(), end.size(), end) == 0)
-        json.insert(json.size() - end.size(), ",\n  \"compiled\": " + ScriptCompiledMember(*model));
-    io.Out << json;
+    // What a compiler makes of the script, where it parses, as one member
+    // more; the document is written around it rather than copied into a
+    // bigger string (a script may be tens of megabytes).
+    std::string compiled;
+    {
+        const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
+        Expected<VersionScript> model = ParseVersionScript(utf8 ? *utf8 : *bytes);
+        if (model)
+            compiled = ",\n  \"compiled\": " + ScriptCompiledMember(*model);
+    }
+    const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false);
+    const std::string json = ShowJson(result);
+    const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
+    io.Out.write(json.data(), static_cast<std::streamsize>(end));
+    io.Out << compiled;
+    io.Out.write(json.data() + end, static_cast<std::streamsize>(json.size() - end));
     io.Out.flush();
     if (!io.Out) {
         // A full disk or a closed pipe: the caller must not take a cut-short
@@ -110,7 +116,7 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
 
 int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
                const std::string& outPath, bool force, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadInput(path, io);
+    const std::optional<std::string> bytes = LoadScriptInput(path, io);
     if (!bytes)
         return ExitUsage;
     if (LooksCompiled(*bytes)) {
@@ -121,7 +127,7 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& b
     }
     // Names that depend on the record (a subtype of the file type) are
     // checked before anything is touched.
-    VersionRecord probe = ReadScriptText(*bytes, CliNewDocumentDefaults()).Record;
+    VersionRecord probe = ReadScriptText(*bytes, CliNewDocumentDefaults(), false).Record;
     if (Status applied = ApplyEdits(edits, probe); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;

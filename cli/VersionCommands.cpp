@@ -35,7 +35,7 @@ std::optional<VersionRecord> DocumentOf(const std::string& path, const std::stri
         }
         return RecordFromCompiled(compiled->Info, CliNewDocumentDefaults()).Record;
     }
-    ReadResult read = ReadScriptText(bytes, CliNewDocumentDefaults());
+    ReadResult read = ReadScriptText(bytes, CliNewDocumentDefaults(), false);
     if (read.ConversionError) {
         io.Err << path << ": " << *read.ConversionError << '\n';
         return std::nullopt;
@@ -128,7 +128,7 @@ std::string ScriptCompiledMember(const VersionScript& script) {
 }
 
 int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadInput(path, io);
+    const std::optional<std::string> bytes = LoadScriptInput(path, io);
     if (!bytes)
         return ExitUsage;
     const std::optional<VersionRecord> record = DocumentOf(path, *bytes, io);
@@ -249,7 +249,7 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
 }
 
 int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io) {
-    const std::optional<std::string> script = LoadInput(scriptPath, io);
+    const std::optional<std::string> script = LoadScriptInput(scriptPath, io);
     if (!script)
         return ExitUsage;
     if (LooksCompiled(*script)) {
@@ -282,7 +282,7 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
         return ExitUsage;
     }
-    const std::optional<std::string> bytes = LoadInput(path, io);
+    const std::optional<std::string> bytes = LoadScriptInput(path, io);
     if (!bytes)
         return ExitUsage;
     if (LooksCompiled(*bytes)) {

@@ -543,7 +543,8 @@ private:
     std::size_t RenamedTable = npos;
 };
 
-bool AgreesWithFixed(const ValueStatement& value, const FixedStatement* fixed) {
+bool AgreesWithFixed(const VersionScript& script, const ValueStatement& value,
+                     const FixedStatement* fixed) {
     if (!fixed || !value.IsText)
         return false;
     VersionParts parts{};
@@ -552,7 +553,7 @@ bool AgreesWithFixed(const ValueStatement& value, const FixedStatement* fixed) {
             return false;
         parts[i] = static_cast<std::uint16_t>(*fixed->Numbers[i].Value);
     }
-    const std::vector<std::uint64_t> shown = LeadingVersionNumbers(value.Text);
+    const std::vector<std::uint64_t> shown = LeadingVersionNumbers(ValueText(script, value));
     return !shown.empty() && StringVersionAgrees(shown, parts);
 }
 
@@ -573,7 +574,7 @@ std::vector<std::string> TablesForString(const VersionScript& script, const Scri
         std::vector<std::string> agreeing;
         for (const ScriptStringTable& table : script.Tables)
             for (const ValueStatement& value : table.Values)
-                if (value.Key == edit.Key && AgreesWithFixed(value, fixed)) {
+                if (value.Key == edit.Key && AgreesWithFixed(script, value, fixed)) {
                     agreeing.push_back(table.Name);
                     break;
                 }

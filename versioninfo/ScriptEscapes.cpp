@@ -50,21 +50,36 @@ std::string ScriptTextOfCompiled(std::string_view utf8) {
     return text;
 }
 
-std::u32string UnescapeScriptText(std::string_view scriptText) {
-    const std::u32string text = DecodeScriptBytes(scriptText);
-    std::u32string out;
+// Escapes are ASCII, so the text is walked byte by byte: in UTF-8 every
+// other byte passes through as it is, in Windows-1252 it is converted.
+// Nothing as large as the text is made but the result.
+std::string UnescapeScriptText(std::string_view text) {
+    const bool utf8 = IsWellFormedUtf8(text);
+    std::string out;
+    out.reserve(text.size());
+    auto put = [&out](char32_t c) { out += EncodeUtf8(std::u32string_view(&c, 1)); };
+    auto isAscii = [&text](std::size_t at) {
+        return at < text.size() && static_cast<unsigned char>(text[at]) < 0x80;
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i];
+        const char c = text[i];
+        if (!isAscii(i)) {
+            if (utf8)
+                out += c;
+            else
+                put(DecodeWindows1252(text.substr(i, 1))[0]);
+            continue;
+        }
         if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
             out += '"';
             ++i;
             continue;
         }
-        if (c != '\\' || i + 1 == text.size()) {
-            out += c;
+        if (c != '\\' || !isAscii(i + 1)) {
+            out += c; // a backslash before a non-ASCII character stays
             continue;
         }
-        const char32_t e = text[++i];
+        const char e = text[++i];
         if (e == '\\') {
             out += '\\';
         } else if (e == 'n') {
@@ -74,27 +89,24 @@ std::u32string UnescapeScriptText(std::string_view scriptText) {
         } else if (e == 't' || e == 'T') {
             out += '\t';
         } else if (e == 'a' || e == 'A') {
-            out += 0x08; // what the compilers make of \a
+            out += '\x08'; // what the compilers make of \a
         } else if (e == 'x' || e == 'X') {
             char32_t value = 0;
             std::size_t digits = 0;
-            while (digits < 2 && i + 1 < text.size() && text[i + 1] < 0x80 &&
-                   IsHexDigit(static_cast<char>(text[i + 1]))) {
-                value =
-                    value * 16 + static_cast<char32_t>(HexDigitValue(static_cast<char>(text[++i])));
+            while (digits < 2 && isAscii(i + 1) && IsHexDigit(text[i + 1])) {
+                value = value * 16 + static_cast<char32_t>(HexDigitValue(text[++i]));
                 ++digits;
             }
             if (digits == 0)
-                out += U"\\x";
+                out += "\\x";
             else
-                out += value;
+                put(value);
         } else if (e >= '0' && e <= '7') {
-            char32_t value = e - '0';
+            char32_t value = static_cast<char32_t>(e - '0');
             for (std::size_t digits = 1;
-                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
-                 ++digits)
-                value = value * 8 + (text[++i] - '0');
-            out += value;
+                 digits < 3 && isAscii(i + 1) && text[i + 1] >= '0' && text[i + 1] <= '7'; ++digits)
+                value = value * 8 + static_cast<char32_t>(text[++i] - '0');
+            put(value);
         } else {
             out += '\\';
             out += e;
@@ -104,11 +116,11 @@ std::u32string UnescapeScriptText(std::string_view scriptText) {
 }
 
 std::string CompiledOfScriptText(std::string_view scriptText) {
-    std::u32string out = UnescapeScriptText(scriptText);
-    const std::size_t nul = out.find(U'\0');
-    if (nul != std::u32string::npos)
+    std::string out = UnescapeScriptText(scriptText);
+    const std::size_t nul = out.find('\0');
+    if (nul != std::string::npos)
         out.resize(nul);
-    return EncodeUtf8(out);
+    return out;
 }
 
 } // namespace qm

@@ -25,6 +25,6 @@ std::string ScriptTextOfCompiled(std::string_view utf8);
 std::string CompiledOfScriptText(std::string_view scriptText);
 
 /// The same, keeping everything after a NUL: a string's full content.
-std::u32string UnescapeScriptText(std::string_view scriptText);
+std::string UnescapeScriptText(std::string_view scriptText);
 
 } // namespace qm

@@ -71,7 +71,7 @@ public:
         for (std::size_t i = 0; i < Text.size(); ++i) {
             if (Text[i] == '\n' ||
                 (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')))
-                Out.LineStarts.push_back(i + 1);
+                Out.LineStarts.push_back(static_cast<std::uint32_t>(i + 1));
         }
         // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
         // token: the preprocessor skips it.
@@ -164,7 +164,7 @@ private:
         At = i + 1;
         token.Kind = TokenKind::String;
         token.Span = {start, At};
-        token.Text = std::string(Text.substr(start, At - start));
+        token.Text = Text.substr(start, At - start);
         return Status::Ok();
     }
 
@@ -198,7 +198,7 @@ private:
                 ++At;
         }
         token.Span = {start, At};
-        token.Text = std::string(Text.substr(start, At - start));
+        token.Text = Text.substr(start, At - start);
         if (token.Kind == TokenKind::Word)
             ExpandOrEmit(std::move(token));
         else
@@ -215,21 +215,23 @@ private:
         Expand(token, token.Text, expanding);
     }
 
-    void Expand(const ScriptToken& use, const std::string& name, std::set<std::string>& expanding) {
-        auto found = Macros.find(name);
-        if (found == Macros.end() || found->second.FunctionLike || expanding.count(name) ||
-            PredefinedMacros().count(name)) {
+    void Expand(const ScriptToken& use, std::string_view name, std::set<std::string>& expanding) {
+        auto found = Macros.find(std::string(name));
+        if (found == Macros.end() || found->second.FunctionLike ||
+            expanding.count(std::string(name)) || PredefinedMacros().count(std::string(name))) {
             ScriptToken token = use;
             token.Text = name;
             Emit(std::move(token));
             return;
         }
-        expanding.insert(name);
-        Expected<ScriptTokens> body = Lexer(found->second.Body).RunBody();
+        expanding.insert(std::string(name));
+        // The body is kept for as long as the tokens: their texts point into it.
+        Out.MacroTexts.push_back(found->second.Body);
+        Expected<ScriptTokens> body = Lexer(Out.MacroTexts.back()).RunBody();
         if (body) {
             for (ScriptToken& part : body->Tokens) {
                 part.Span = use.Span;
-                part.Macro = use.Macro.empty() ? use.Text : use.Macro;
+                part.Macro = use.Macro.empty() ? std::string(use.Text) : use.Macro;
                 if (part.Kind == TokenKind::Word) {
                     ScriptToken outer = part;
                     Expand(outer, part.Text, expanding);
@@ -238,7 +240,7 @@ private:
                 }
             }
         }
-        expanding.erase(name);
+        expanding.erase(std::string(name));
     }
 
     // A macro body is tokenized on its own, without directives or macros.
@@ -393,6 +395,8 @@ Expected<ScriptTokens> TokenizeScript(std::string_view text) {
     const std::size_t nul = text.find('\0');
     if (nul != std::string_view::npos)
         text = text.substr(0, nul);
+    if (text.size() > 0xFFFFFFFFu)
+        return Status::Fail("the script is larger than 4 GB");
     return Lexer(text).Run();
 }
 

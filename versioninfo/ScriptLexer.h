@@ -15,6 +15,7 @@
 #include "Status.h"
 
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -32,7 +33,7 @@ enum class TokenKind { Word, Number, String, Punct };
 
 struct ScriptToken {
     TokenKind Kind = TokenKind::Word;
-    std::string Text;      ///< as written (a string with its quotes and L prefix)
+    std::string_view Text; ///< as written (a string with its quotes and L prefix)
     ScriptSpan Span;       ///< where it stands in the script; a macro's use for its expansion
     std::string Macro;     ///< the script's macro this token came from, or ""
     std::string Condition; ///< the #if line of a group with alternatives around it, or ""
@@ -42,8 +43,11 @@ struct ScriptToken {
 struct ScriptTokens {
     std::string_view Source;
     std::vector<ScriptToken> Tokens; ///< the active ones, macros expanded
+    /// The bodies of the macros expanded, which their tokens' texts point
+    /// into (a deque: its strings never move).
+    std::deque<std::string> MacroTexts;
     /// Line starts of the text, for turning offsets into line numbers.
-    std::vector<std::size_t> LineStarts;
+    std::vector<std::uint32_t> LineStarts; ///< scripts are at most 64 MB
     /// 1-based line number of a byte offset.
     std::size_t LineOf(std::size_t offset) const;
     /// The bytes of a span.

@@ -6,6 +6,9 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/ScriptModel.h"
 
+#include "versioninfo/ScriptEscapes.h"
+#include "versioninfo/Unicode.h"
+
 namespace qm {
 
 namespace {
@@ -30,6 +33,26 @@ bool ScriptCompiled::IsUndetermined(std::string_view field) const {
 
 std::string StringFieldName(std::string_view table, std::string_view key) {
     return std::string(table) + "/" + std::string(key);
+}
+
+std::string_view StringInner(const ScriptToken& token) {
+    std::string_view text = token.Text;
+    if (!text.empty() && text.front() != '"')
+        text.remove_prefix(1);
+    return text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view();
+}
+
+std::string ValueText(const VersionScript& script, const ValueStatement& value) {
+    std::string text;
+    for (std::size_t token : value.TextTokens) {
+        text += UnescapeScriptText(StringInner(script.Tokens.Tokens[token]));
+        const std::size_t nul = text.find('\0');
+        if (nul != std::string::npos) {
+            text.resize(nul);
+            break;
+        }
+    }
+    return text;
 }
 
 ScriptCompiled CompileScriptModel(const VersionScript& script) {
@@ -79,7 +102,7 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
             CompiledString string;
             string.Key = value.Key;
             string.IsText = value.IsText;
-            string.Value = value.IsText ? value.Text : std::string();
+            string.Value = value.IsText ? ValueText(script, value) : std::string();
             if (!value.Resolved)
                 out.Undetermined.emplace_back(StringFieldName(table.Name, value.Key),
                                               NeedsName(value.Unknown));

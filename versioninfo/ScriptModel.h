@@ -48,8 +48,10 @@ struct ValueStatement {
     ScriptSpan Span;
     ScriptSpan ValueSpan; ///< the tokens after the comma
     bool IsText = true;
-    bool Resolved = true;              ///< false when a piece needs an unknown name
-    std::string Text;                  ///< compiled text up to its first NUL, UTF-8
+    bool Resolved = true; ///< false when a piece needs an unknown name
+    /// The string tokens of the first item (indices into the tokens); the
+    /// compiled text is worked out only when asked for (ValueText).
+    std::vector<std::size_t> TextTokens;
     std::vector<ScriptNumber> Numbers; ///< for a binary value
     bool SingleLiteral = false;        ///< exactly one string token (L"..." too), written in place
     std::string Macro;                 ///< a macro of the script it uses, or ""
@@ -95,6 +97,12 @@ struct ScriptCompiled {
     bool IsUndetermined(std::string_view field) const;
 };
 ScriptCompiled CompileScriptModel(const VersionScript& script);
+
+/// The text a compiler gives a string value, up to its first NUL, in UTF-8.
+std::string ValueText(const VersionScript& script, const ValueStatement& value);
+
+/// The text of a string token between its quotes (after an L prefix).
+std::string_view StringInner(const ScriptToken& token);
 
 /// Undetermined's field name of a string: "<table name>/<key>".
 std::string StringFieldName(std::string_view table, std::string_view key);

@@ -96,14 +96,6 @@ bool IsKeyword(const ScriptToken& token) {
                        [&](const char* k) { return IsWord(token, k); });
 }
 
-// The text of a string token between its quotes (after an L prefix).
-std::string_view StringInner(const ScriptToken& token) {
-    std::string_view text = token.Text;
-    if (!text.empty() && text.front() != '"')
-        text.remove_prefix(1);
-    return text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view();
-}
-
 class Parser {
 public:
     explicit Parser(VersionScript& script) : Script(script), Tokens(script.Tokens.Tokens) {}
@@ -129,9 +121,9 @@ private:
     }
 
     Status Expected(const std::string& what) const {
-        return Status::Fail(
-            Where() + ": expected " + what +
-            (AtEnd() ? ", found the end of the script" : ", found \"" + Peek().Text + "\""));
+        return Status::Fail(Where() + ": expected " + what +
+                            (AtEnd() ? ", found the end of the script"
+                                     : ", found \"" + std::string(Peek().Text) + "\""));
     }
 
     // The first VERSIONINFO keyword outside every other resource's block.
@@ -258,7 +250,8 @@ private:
         if (token.Kind == TokenKind::Number) {
             std::optional<std::uint32_t> parsed = NumberValue(token.Text);
             if (!parsed)
-                return Status::Fail(Where() + ": \"" + token.Text + "\" is not a number");
+                return Status::Fail(Where() + ": \"" + std::string(token.Text) +
+                                    "\" is not a number");
             value.Value = *parsed;
             number.Long = number.Long || HasLongSuffix(token.Text);
             ++At;
@@ -418,31 +411,23 @@ private:
         ++At;
         const std::size_t first = At;
         bool firstItem = true;
-        bool textEnded = false;
         for (;;) {
             if (AtEnd())
                 return Expected("a value");
             if (StartsStringItem()) {
-                std::u32string item;
                 while (!AtEnd() && (Peek().Kind == TokenKind::String || IsNameInString())) {
                     if (!Peek().Macro.empty() && value.Macro.empty())
                         value.Macro = Peek().Macro;
-                    if (Peek().Kind == TokenKind::String)
-                        item += UnescapeScriptText(StringInner(Peek()));
-                    else if (value.Unknown.empty())
+                    // What a reader shows ends with the first item: later
+                    // items are strings of their own.
+                    if (Peek().Kind == TokenKind::String && firstItem)
+                        value.TextTokens.push_back(At);
+                    else if (Peek().Kind != TokenKind::String && value.Unknown.empty())
                         value.Unknown = Peek().Text; // a string macro from a header
                     ++At;
                 }
                 if (firstItem)
                     value.IsText = true;
-                if (value.IsText && !textEnded) {
-                    const std::size_t nul = item.find(U'\0');
-                    value.Text +=
-                        EncodeUtf8(nul == std::u32string::npos ? item : item.substr(0, nul));
-                    // Items after the first are separate strings: what a
-                    // reader shows ends with the first.
-                    textEnded = true;
-                }
             } else {
                 ScriptNumber number;
                 if (Status parsed = ParseNumber(number); !parsed)
@@ -467,7 +452,7 @@ private:
         value.SingleLiteral = At - first == 1 && Tokens[first].Kind == TokenKind::String &&
                               Tokens[first].Macro.empty();
         if (!value.IsText)
-            value.Text.clear();
+            value.TextTokens.clear();
         return Status::Ok();
     }
 

@@ -75,6 +75,9 @@ public:
            const VersionScript* model)
         : Lines_(lines), Defaults(defaults), Result(result), Record(result.Record), Model(model) {}
 
+    /// How many lines stand before the header (or all, without one).
+    size_t LeadingLines = 0;
+
     void Run() {
         size_t at = ReadLeadingLines();
         if (at < Lines_.size())
@@ -97,7 +100,8 @@ public:
     }
 
 private:
-    // Lines before the header go to ComIncLines exactly as they stand.
+    // Lines before the header go to ComIncLines exactly as they stand (the
+    // caller takes them from the image once the read is over).
     // The parsed header line wins over the text search: a #define or a
     // string that mentions VERSIONINFO earlier is not the header.
     size_t ReadLeadingLines() {
@@ -108,10 +112,11 @@ private:
                                             trimmed.find("VERSIONINFO") != std::string_view::npos;
             if (header) {
                 CurrentPhase = Phase::HeaderFound;
+                LeadingLines = i;
                 return i;
             }
-            Record.ComIncLines.push_back(Lines_[i]);
         }
+        LeadingLines = Lines_.size();
         return Lines_.size();
     }
 
@@ -456,8 +461,29 @@ private:
 
 } // namespace
 
-ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults) {
+Status CheckScriptLines(std::string_view bytes) {
+    constexpr std::size_t FreeLines = 1u << 16;
+    constexpr std::size_t MinBytesPerLine = 12;
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::size_t lines = 0;
+    for (char c : bytes)
+        lines += c == '\n' || c == '\r';
+    if (lines <= FreeLines || bytes.size() >= lines * MinBytesPerLine)
+        return Status::Ok();
+    return Status::Fail("it holds " + std::to_string(lines) + " line breaks in " +
+                        std::to_string(bytes.size()) +
+                        " bytes, nearly all empty lines, which no script has");
+}
+
+ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
+                          bool keepImageLines) {
     ReadResult result;
+    if (Status lines = CheckScriptLines(bytes); !lines) {
+        result.Record = NewDocument(defaults);
+        result.Refused = true;
+        result.ConversionError = "Not read: " + lines.message();
+        return result;
+    }
     try {
         result.Record = NewDocument(defaults);
         std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
@@ -467,7 +493,19 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
         }
         result.ImageLines = SplitLines(bytes);
         Expected<VersionScript> model = ParseVersionScript(bytes);
-        Reader(result.ImageLines, defaults, result, model ? &*model : nullptr).Run();
+        Reader reader(result.ImageLines, defaults, result, model ? &*model : nullptr);
+        reader.Run();
+        // Without a listing to keep, the leading lines move into the record
+        // rather than being copied: a script of many lines is held once.
+        Lines& image = result.ImageLines;
+        const auto leading = image.begin() + static_cast<std::ptrdiff_t>(reader.LeadingLines);
+        if (keepImageLines) {
+            result.Record.ComIncLines.assign(image.begin(), leading);
+        } else {
+            result.Record.ComIncLines.assign(std::make_move_iterator(image.begin()),
+                                             std::make_move_iterator(leading));
+            Lines().swap(image);
+        }
     } catch (const std::exception& error) {
         // Only running out of memory can get here; report it like any other
         // failure that stops the read.

@@ -12,6 +12,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "Status.h"
 #include "VersionRecord.h"
 
 #include <optional>
@@ -36,9 +37,20 @@ struct ReadResult {
     /// The file was UTF-16 with a byte-order mark; ImageLines and Record
     /// hold its text as UTF-8.
     bool Utf16 = false;
+    /// Set when the file was not read at all (CheckScriptLines failed); the
+    /// reason is in ConversionError too.
+    bool Refused = false;
 };
 
-/// Reads a script from its bytes. Never throws.
-ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults);
+/// Refuses, saying why, a text of very many lines that are nearly all
+/// empty: more than 65,536 lines averaging fewer than 12 bytes. Every line
+/// costs the reader a fixed amount of memory, so such a file would need
+/// many times its size; no script looks like that.
+Status CheckScriptLines(std::string_view bytes);
+
+/// Reads a script from its bytes. Never throws. Without `keepImageLines`
+/// ImageLines comes back empty, and the read needs less memory.
+ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
+                          bool keepImageLines = true);
 
 } // namespace qm

@@ -1,0 +1,81 @@
+//===- ReaderMemoryTest.cpp - Reading stays within ten times the input ----===//
+//
+// Each read runs in a forked child whose address space is capped at what
+// it already uses plus ten times the input: running out of memory there
+// shows as a read that failed. Sanitizer builds reserve address space of
+// their own, so the test is left to the plain build.
+//
+//===----------------------------------------------------------------------===//
+#include "TestSupport.h"
+
+#include "versioninfo/ScriptReader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QM_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QM_SANITIZED 1
+#endif
+#endif
+
+namespace qm {
+namespace {
+
+std::size_t AddressSpaceInUse() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Exit 0: read; 1: the read failed (memory ran out); 2: refused by design.
+int ReadUnderCap(const std::string& bytes) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlim_t cap = AddressSpaceInUse() + 10 * bytes.size() + (8u << 20);
+        const rlimit limit{cap, cap};
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(3);
+        const ReadResult read = ReadScriptText(bytes, {}, false);
+        _exit(read.Refused ? 2 : read.ConversionError ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ReaderMemory, AnyInputIsReadWithinTenTimesItsSize) {
+#ifdef QM_SANITIZED
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
+    const std::string script = test::ReadExample("Example2.rc");
+    const std::size_t size = 16u << 20;
+    auto repeated = [&](const std::string& line) {
+        std::string bytes;
+        bytes.reserve(size + script.size());
+        while (bytes.size() < size)
+            bytes += line;
+        return bytes + script;
+    };
+    // Comment lines as short as a script may hold them, one long line, a
+    // string value of megabytes: all read.
+    EXPECT_EQ(ReadUnderCap(repeated("// 34567890\n")), 0);
+    EXPECT_EQ(ReadUnderCap("// " + std::string(size, 'x') + "\n" + script), 0);
+    std::string bigValue = script;
+    bigValue.insert(bigValue.find("\"Example\\0\"") + 1, std::string(size, 'v'));
+    EXPECT_EQ(ReadUnderCap(bigValue), 0);
+    // Line breaks alone, or lines of two bytes: refused before they cost
+    // the reader many times their size.
+    EXPECT_EQ(ReadUnderCap(repeated("\n")), 2);
+    EXPECT_EQ(ReadUnderCap(repeated("//\n")), 2);
+}
+
+} // namespace
+} // namespace qm
