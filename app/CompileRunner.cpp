@@ -151,7 +151,11 @@ void CompileRunner::CompileClick() {
 
     const PathStyle style = NativePathStyle();
     std::string folder = RunFolder(inputs.ScriptPath, style);
+    // The script's folder is the current folder while the compiler starts
+    // (it is also given to the start itself), and no longer: a relative
+    // path from the command line must still mean the same file afterwards.
     std::error_code error;
+    const std::filesystem::path previous = std::filesystem::current_path(error);
     if (!folder.empty())
         std::filesystem::current_path(platform::NativePath(folder), error);
     if (error) {
@@ -159,6 +163,14 @@ void CompileRunner::CompileClick() {
                                 .arg(FromBytes(folder), FromMessage(error.message())));
         return;
     }
+    struct RestoreFolder {
+        const std::filesystem::path& Previous;
+        ~RestoreFolder() {
+            std::error_code ignored;
+            if (!Previous.empty())
+                std::filesystem::current_path(Previous, ignored);
+        }
+    } restore{previous};
 
     if (settings.UseBatchFile) {
         if (RemoveOldLog())

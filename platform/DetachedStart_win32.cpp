@@ -24,6 +24,13 @@ QString StartDetached(const DetachedCommand& command, qint64* processId) {
             // compiler's console and make the show mode meaningless.
             args->flags &= ~static_cast<DWORD>(CREATE_NO_WINDOW);
             args->flags |= CREATE_NEW_CONSOLE;
+            // Qt hands the child our standard handles; the compiler must
+            // write to its own new console instead, as the options promise.
+            args->startupInfo->dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+            args->startupInfo->hStdInput = nullptr;
+            args->startupInfo->hStdOutput = nullptr;
+            args->startupInfo->hStdError = nullptr;
+            args->inheritHandles = false;
             args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
             args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
         });

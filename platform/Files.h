@@ -33,9 +33,17 @@ std::FILE* OpenExistingForUpdate(const std::string& path);
 /// truncated. Null with errno set on failure.
 std::FILE* CreateExclusive(const std::string& path);
 
+/// Empty when the existing file at `path` can be opened for writing (it is
+/// neither created nor changed), else the reason. On Windows a file that
+/// another program holds open is waited for about two seconds first.
+std::string CheckWritable(const std::string& path);
+
 /// Renames `from` over `to` in one step, replacing `to` (not named
-/// ReplaceFile, which <windows.h> defines as a macro); on Windows the move
-/// is written through to the disk before it returns. False on failure.
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+/// ReplaceFile, which <windows.h> defines as a macro). Empty on success,
+/// else the reason. On Windows `from` is flushed to the disk first, an
+/// existing `to` keeps its attributes, ACLs and streams (ReplaceFileW), and
+/// while another program holds `to` open (a virus scanner, the search
+/// indexer, a cloud sync) the replace is retried for about two seconds.
+std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 } // namespace qm::platform

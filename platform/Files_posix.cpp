@@ -2,6 +2,9 @@
 
 #include "platform/Files.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <cstdio>
 
 #include <fcntl.h>
@@ -31,8 +34,19 @@ std::FILE* CreateExclusive(const std::string& path) {
     return file;
 }
 
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (std::rename(from.c_str(), to.c_str()) == 0)
+        return std::string();
+    return std::strerror(errno);
+}
+
+std::string CheckWritable(const std::string& path) {
+    // "r+" opens for writing without creating or truncating anything.
+    std::FILE* probe = OpenExistingForUpdate(path);
+    if (!probe)
+        return std::strerror(errno);
+    std::fclose(probe);
+    return std::string();
 }
 
 } // namespace qm::platform

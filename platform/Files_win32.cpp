@@ -38,9 +38,76 @@ std::FILE* CreateExclusive(const std::string& path) {
     return file;
 }
 
-bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+namespace {
+
+bool HeldByAnotherProgram(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+// The new content reaches the disk before it takes the old one's place.
+void FlushToDisk(const std::filesystem::path& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
+std::string InUse(DWORD error) {
+    return "the file is in use by another program (" + SystemErrorText(error) +
+           "); close it there, or wait a moment, and save again";
+}
+
+} // namespace
+
+std::string CheckWritable(const std::string& path) {
+    const std::wstring wide = WidenAnsi(path);
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return std::string();
+        }
+        error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            break;
+        Sleep(100);
+    }
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return InUse(error);
+    return SystemErrorText(error);
+}
+
+std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    FlushToDisk(from);
+    // ReplaceFileW keeps them too, but not every implementation does.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    const bool replacing = attributes != INVALID_FILE_ATTRIBUTES;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const BOOL done = replacing
+                              ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                              : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+        if (done) {
+            if (replacing)
+                SetFileAttributesW(to.c_str(), attributes);
+            return std::string();
+        }
+        error = GetLastError();
+        if (!HeldByAnotherProgram(error))
+            break;
+        Sleep(100);
+    }
+    if (HeldByAnotherProgram(error))
+        return InUse(error);
+    return SystemErrorText(error);
 }
 
 } // namespace qm::platform

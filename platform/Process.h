@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace qm::platform {
 
@@ -10,6 +12,15 @@ namespace qm::platform {
 /// not fit is reported and cleaned up like any other failed write. Call it
 /// once at start-up. Does nothing on Windows, which has no such signal.
 void IgnoreFileSizeSignal();
+
+/// The program's arguments (without its name) as the program's bytes, or
+/// an error naming the argument at fault. On Windows they come from the
+/// wide command line and must each be exact in the ANSI code page.
+struct ProgramArgumentList {
+    std::vector<std::string> Arguments;
+    std::string Error; ///< empty when every argument was taken
+};
+ProgramArgumentList ProgramArguments(int argc, char** argv);
 
 /// True once the process `processId` (as a detached start reported it) has
 /// ended, also while it waits to be reaped by whoever adopted it; false while

@@ -35,4 +35,8 @@ bool ProcessHasEnded(std::int64_t processId) {
     return false;
 }
 
+ProgramArgumentList ProgramArguments(int argc, char** argv) {
+    return {std::vector<std::string>(argv + 1, argv + argc), {}};
+}
+
 } // namespace qm::platform

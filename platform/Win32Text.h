@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace qm::platform {
@@ -16,6 +17,9 @@ std::wstring WidenAnsi(const std::string& bytes);
 /// UTF-16 as ANSI code page bytes; a character the code page lacks becomes
 /// the code page's default character ('?').
 std::string NarrowToAnsi(const std::wstring& text);
+/// The same without "best fit": nothing when a character has no exact
+/// form in the code page (U+FF02 must not become '"', U+2215 not '/').
+std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text);
 
 /// The system's words for the error code `error`, in the ANSI code page,
 /// without the closing period and line end.

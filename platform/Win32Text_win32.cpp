@@ -31,6 +31,23 @@ std::string NarrowToAnsi(const std::wstring& text) {
     return bytes;
 }
 
+std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int size = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr,
+                                           0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, &bytes[0], length, nullptr,
+                        &usedDefault);
+    if (usedDefault)
+        return std::nullopt;
+    return bytes;
+}
+
 std::string SystemErrorText(unsigned long error) {
     char* text = nullptr;
     const DWORD length = FormatMessageA(

@@ -94,7 +94,8 @@ ValueMap AllValues(QSettings& settings) {
 /// Moves `from` over `to`, replacing it in one step.
 bool ReplaceFile(const QString& from, const QString& to) {
     return platform::RenameOver(QFileInfo(from).filesystemFilePath(),
-                                QFileInfo(to).filesystemFilePath());
+                                QFileInfo(to).filesystemFilePath())
+        .empty();
 }
 
 /// Removes the staging files of a store that did not finish.

@@ -62,11 +62,8 @@ Status CheckExistingTarget(const std::string& shown, const fs::path& target) {
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & writeBits) == fs::perms::none)
         return CantCreate(shown, "the file is read-only");
-    // "r+" opens for writing without creating or truncating anything.
-    std::FILE* probe = platform::OpenExistingForUpdate(Shown(target));
-    if (!probe)
-        return CantCreate(shown, Reason(errno));
-    std::fclose(probe);
+    if (std::string why = platform::CheckWritable(Shown(target)); !why.empty())
+        return CantCreate(shown, why);
     return Status::Ok();
 }
 
@@ -193,10 +190,9 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     }
     if (targetExists && fs::hard_link_count(target, ec) > 1 && !ec)
         return WriteInPlace(path, target, bytes, tempPath);
-    fs::rename(tempPath, target, ec);
-    if (ec) {
+    if (std::string failed = platform::RenameOver(tempPath, target); !failed.empty()) {
         discard();
-        return CantWrite(path, ec.message());
+        return CantWrite(path, failed);
     }
     return Status::Ok();
 }

@@ -293,6 +293,7 @@ private slots:
         UseFakeCompiler("fakerc -v");
         const QString name = "my script; rm -rf ~ & $(touch x).rc";
         NameDocument(name);
+        const QString startFolder = QDir::currentPath();
 
         for (bool down : {true, false}) {
             QFile::remove(CompilerDir + "/argv.bin");
@@ -304,6 +305,8 @@ private slots:
         }
         QCOMPARE(ReadFile(CompilerDir + "/cwd.txt").trimmed(),
                  QFile::encodeName(WorkDir.chopped(1)));
+        // The compiler ran in the script's folder; the program is back in its own.
+        QCOMPARE(QDir::currentPath(), startFolder);
         const QStringList lines = ResultLines();
         QCOMPARE(lines.first(), "fake compiler ran");
         const QString res = WorkDir + "my script; rm -rf ~ & $(touch x).res";

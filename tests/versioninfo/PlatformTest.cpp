@@ -53,10 +53,10 @@ TEST_F(PlatformFiles, RenameOverReplacesTheTarget) {
     const std::string to = Dir + "/to.txt";
     WriteAndClose(platform::CreateExclusive(from), "new");
     WriteAndClose(platform::CreateExclusive(to), "old");
-    ASSERT_TRUE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)));
+    ASSERT_EQ(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)), "");
     EXPECT_EQ(*LoadFile(to), "new");
     EXPECT_FALSE(fs::exists(from));
-    EXPECT_FALSE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)));
+    EXPECT_NE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)), "");
 }
 
 TEST_F(PlatformFiles, ShortPathNamesTheSameFolderOrNothing) {
