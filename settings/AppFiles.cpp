@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace qm {
 
@@ -20,14 +21,20 @@ QString WithSeparator(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+// %LOCALAPPDATA%\Quillmark\ on Windows (GenericDataLocation is the local
+// application data folder there); $XDG_DATA_HOME/quillmark/ elsewhere.
 QString UserDataDir() {
-    return WithSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
-           UserFolderName + QLatin1Char('/');
+    const QString base =
+        WithSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return base + (platform::RunsOnWindows() ? QStringLiteral("Quillmark") : UserFolderName) +
+           QLatin1Char('/');
 }
 
 // The XDG state folder holds what a program leaves behind between runs that
 // is neither configuration nor data worth keeping: logs among them.
 QString UserStateDir() {
+    if (platform::RunsOnWindows())
+        return UserDataDir(); // Windows has no state folder: the log lives with the rest
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
 #else
@@ -68,13 +75,25 @@ AppFiles AppFilesIn(const QString& folder) {
 }
 
 bool KeepsFilesBesideProgram(const QString& programDir) {
-    if (platform::RunsOnWindows())
-        return true;
+    return KeepsFilesBesideProgram(programDir, platform::RunsOnWindows());
+}
+
+// Windows installs the shipped files beside the program, so holding them
+// says nothing there: only a folder the user may write in is a portable
+// copy's. The test is a file made and removed again.
+bool KeepsFilesBesideProgram(const QString& programDir, bool windows) {
     const AppFiles beside = AppFilesIn(WithSeparator(programDir));
-    return QFileInfo::exists(beside.TemplatePath) || QFileInfo::exists(beside.BatchPath);
+    const bool holdsFiles =
+        QFileInfo::exists(beside.TemplatePath) || QFileInfo::exists(beside.BatchPath);
+    if (!windows || !holdsFiles)
+        return holdsFiles;
+    QTemporaryFile probe(WithSeparator(programDir) + QStringLiteral("quillmark-write-test-XXXXXX"));
+    return probe.open();
 }
 
 QString InstalledDefaultsDir(const QString& programDir) {
+    if (platform::RunsOnWindows())
+        return WithSeparator(programDir);
     return QDir::cleanPath(programDir + QStringLiteral("/../share/quillmark")) + QLatin1Char('/');
 }
 

@@ -4,15 +4,18 @@
 // document may start from ("Initial.rc"), the batch script that runs the
 // resource compiler and the log that script leaves behind ("Quillmark.log").
 //
-// A copy that keeps its files in its own folder uses them there: always on
-// Windows, and elsewhere when that folder holds the shipped template or
-// batch script, as a build tree's bin/ and a copy unpacked into one folder
-// do. An installed copy (say /usr/bin) can't write beside itself, so each
-// user gets files of their own:
-//   - template and batch script in $XDG_DATA_HOME/quillmark/
-//     (~/.local/share/quillmark/), each copied from the installed defaults
-//     in <prefix>/share/quillmark/ the first time it is missing;
-//   - the log in $XDG_STATE_HOME/quillmark/ (~/.local/state/quillmark/).
+// A copy that keeps its files in its own folder uses them there: one whose
+// folder holds the shipped template or batch script, as a build tree's bin/
+// and a copy unpacked into one folder do, and on Windows only when it may
+// write there (a portable copy). An installed copy (/usr/bin, or
+// C:\Program Files\Quillmark) can't write beside itself, so each user gets
+// files of their own, each copied from the installed defaults the first
+// time it is missing and the user's to edit from then on:
+//   - Linux: template and batch script in $XDG_DATA_HOME/quillmark/
+//     (~/.local/share/quillmark/) from <prefix>/share/quillmark/, the log
+//     in $XDG_STATE_HOME/quillmark/ (~/.local/state/quillmark/);
+//   - Windows: all three in %LOCALAPPDATA%\Quillmark\, the defaults being
+//     those beside the program.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -44,7 +47,9 @@ const char* BatchScriptName();
 AppFiles AppFilesIn(const QString& folder);
 
 /// True when the program in `programDir` keeps its files beside itself.
+/// `windows` picks the rule of that system (the running one by default).
 bool KeepsFilesBesideProgram(const QString& programDir);
+bool KeepsFilesBesideProgram(const QString& programDir, bool windows);
 
 /// Where an installed program in `programDir` finds the defaults it copies
 /// for each user: <prefix>/share/quillmark/, ending in a separator.

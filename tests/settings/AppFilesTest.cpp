@@ -48,6 +48,11 @@ TEST_F(AppFilesTest, ABuildTreeKeepsItsFilesBesideTheProgram) {
     const QString bin = Path("usr/bin/");
     Write("usr/bin/QuillmarkEX.sh", "path=\n");
     EXPECT_TRUE(KeepsFilesBesideProgram(bin));
+    // Windows' rule: a folder holding the files is a portable copy's only
+    // when the user may write there (checked with a file that is removed).
+    EXPECT_TRUE(KeepsFilesBesideProgram(bin, true));
+    EXPECT_EQ(QDir(bin).entryList(QDir::Files), QStringList{"QuillmarkEX.sh"});
+    EXPECT_FALSE(KeepsFilesBesideProgram(Path("usr/share"), true));
     const AppFiles files = LocateAppFiles(bin);
     EXPECT_EQ(files, AppFilesIn(bin));
     EXPECT_EQ(files.LogPath, bin + "Quillmark.log");
