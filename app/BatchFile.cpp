@@ -156,6 +156,16 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
     Expected<std::string> firstLine = BatchFirstLine(ShortPath(compilerPath), style);
     if (!firstLine)
         return Status::Fail(firstLine.message());
+    // cmd.exe reads the batch file in the console's (OEM) code page: a
+    // folder written in the program's (ANSI) code page would point nowhere.
+    const std::string shownLine = *firstLine;
+    std::optional<std::string> batchText = platform::BatchFileText(*firstLine);
+    if (!batchText)
+        return Status::Fail("The compiler folder \"" + compilerPath +
+                            "\" can't be written into the batch file: cmd.exe reads it in the "
+                            "console's code page, which lacks some of its characters. Choose a "
+                            "folder with a short (8.3) name or another path.");
+    firstLine = std::move(*batchText);
 
     // The whole first line as the shell (or cmd.exe) reads it is replaced,
     // so a line that once spanned several lines is mended, not extended.
@@ -170,7 +180,7 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
     if (*firstLine == current)
         return Status::Ok();
     std::string rest = lineEnd == std::string::npos ? std::string() : bytes->substr(lineEnd);
-    imageLines.front() = *firstLine;
+    imageLines.front() = shownLine;
     return SaveFileSafely(batchPath, *firstLine + rest);
 }
 

@@ -92,11 +92,19 @@ Expected<CompileCommand> FormBatchCommand(const CompileInputs& inputs, PathStyle
     if (words.empty())
         return EmptyCommandError();
     std::string scriptName = NamePart(inputs.ScriptPath, style);
+    const std::string folder = RunFolder(inputs.ScriptPath, style);
+    // cmd.exe can't have a network folder as its current folder: it would
+    // run the batch file in C:\Windows instead, far from the script.
+    if (style == PathStyle::Windows && (folder.rfind("\\\\", 0) == 0 || folder.rfind("//", 0) == 0))
+        return Status::Fail(
+            "The script lies in the network folder " + folder +
+            ", where cmd.exe can't run the batch file. Map the folder to a drive "
+            "letter, or uncheck \"Use Batch-File\" to start the compiler directly.");
 
     CompileCommand command;
     command.Text =
         inputs.BatchPath + " " + inputs.ProgramDir + " " + inputs.CommandText + " " + scriptName;
-    command.WorkingDir = RunFolder(inputs.ScriptPath, style);
+    command.WorkingDir = folder;
     if (style == PathStyle::Posix) {
         command.Program = "/bin/sh";
         command.Arguments.push_back(inputs.BatchPath);

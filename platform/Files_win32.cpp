@@ -11,12 +11,39 @@
 
 namespace qm::platform {
 
+namespace {
+
+const std::wstring LongPrefix = L"\\\\?\\";
+const std::wstring LongUncPrefix = L"\\\\?\\UNC\\";
+
+} // namespace
+
+// Beyond MAX_PATH the system takes only the \\?\ form (with the
+// longPathAware manifest, most calls take long paths too, but not all).
+// That form skips the system's normalisation, so the path is made full,
+// with backslashes, first.
 std::filesystem::path NativePath(const std::string& bytes) {
-    return std::filesystem::path(WidenAnsi(bytes));
+    std::wstring wide = WidenAnsi(bytes);
+    if (wide.size() < 248 || wide.rfind(LongPrefix, 0) == 0)
+        return std::filesystem::path(wide);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return std::filesystem::path(wide);
+    std::wstring full(needed, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr));
+    if (full.rfind(L"\\\\", 0) == 0)
+        return std::filesystem::path(LongUncPrefix + full.substr(2));
+    return std::filesystem::path(LongPrefix + full);
 }
 
+// Paths go back to the program without the prefix, as the user wrote them.
 std::string PathBytes(const std::filesystem::path& path) {
-    return NarrowToAnsi(path.native());
+    const std::wstring& wide = path.native();
+    if (wide.rfind(LongUncPrefix, 0) == 0)
+        return NarrowToAnsi(L"\\\\" + wide.substr(LongUncPrefix.size()));
+    if (wide.rfind(LongPrefix, 0) == 0)
+        return NarrowToAnsi(wide.substr(LongPrefix.size()));
+    return NarrowToAnsi(wide);
 }
 
 std::FILE* OpenExistingForUpdate(const std::string& path) {

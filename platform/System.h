@@ -7,9 +7,18 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace qm::platform {
 
 /// True in a Windows build.
 bool RunsOnWindows();
+
+/// The program's bytes as the batch interpreter reads a batch file: on
+/// Windows cmd.exe reads the OEM code page, so ANSI text is converted,
+/// exactly or not at all (nothing when a character has no exact form);
+/// elsewhere the bytes as they are.
+std::optional<std::string> BatchFileText(const std::string& bytes);
 
 } // namespace qm::platform

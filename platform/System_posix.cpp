@@ -8,4 +8,8 @@ bool RunsOnWindows() {
     return false;
 }
 
+std::optional<std::string> BatchFileText(const std::string& bytes) {
+    return bytes;
+}
+
 } // namespace qm::platform

@@ -120,6 +120,17 @@ TEST(app_compile_command, TheWindowsExampleInBothModes) {
     EXPECT_EQ(Argv(*direct), (Words{"C:\\RC\\Bin\\Brcc32", "-v", "-32", "D:\\Work\\App.rc"}));
 }
 
+TEST(app_compile_command, ABatchRunInANetworkFolderIsRefusedByName) {
+    // cmd.exe would run the batch file in C:\\Windows instead.
+    CompileInputs in = WindowsExample();
+    in.ScriptPath = "\\\\server\\share\\App.rc";
+    auto batch = FormBatchCommand(in, PathStyle::Windows);
+    ASSERT_FALSE(batch);
+    EXPECT_NE(batch.message().find("network folder \\\\server\\share"), std::string::npos)
+        << batch.message();
+    EXPECT_TRUE(FormDirectCommand(in, PathStyle::Windows)); // a direct start is fine
+}
+
 TEST(app_compile_command, TheExampleWithThisSystemsPaths) {
     auto batch = FormBatchCommand(LinuxSetup(), PathStyle::Posix);
     ASSERT_TRUE(batch) << batch.message();

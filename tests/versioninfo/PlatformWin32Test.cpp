@@ -61,5 +61,21 @@ TEST_F(SavedFile, AFileHeldOpenIsNamedInUseAndKept) {
     EXPECT_TRUE(SaveFileSafely(Path, "new")); // once it is closed
 }
 
+TEST(PlatformWin32, PathsLongerThanMaxPathAreUsable) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    std::string folder = platform::PathBytes(std::filesystem::path(temp)) + "qm-long";
+    const std::string top = folder;
+    while (folder.size() < 300)
+        folder += "\\a-folder-with-a-rather-long-name";
+    std::error_code error;
+    std::filesystem::create_directories(platform::NativePath(folder), error);
+    ASSERT_FALSE(error) << error.message();
+    const std::string file = folder + "\\App.rc";
+    ASSERT_TRUE(SaveFileSafely(file, "long"));
+    EXPECT_EQ(*LoadFile(file), "long");
+    std::filesystem::remove_all(platform::NativePath(top), error);
+}
+
 } // namespace
 } // namespace qm
