@@ -20,6 +20,8 @@ std::string NarrowToAnsi(const std::wstring& text);
 /// The same without "best fit": nothing when a character has no exact
 /// form in the code page (U+FF02 must not become '"', U+2215 not '/').
 std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text);
+/// The same for any code page (CP_OEMCP, the console's, for batch files).
+std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned codePage);
 
 /// The system's words for the error code `error`, in the ANSI code page,
 /// without the closing period and line end.

@@ -31,21 +31,25 @@ std::string NarrowToAnsi(const std::wstring& text) {
     return bytes;
 }
 
-std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text) {
+std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned codePage) {
     if (text.empty())
         return std::string();
     const int size = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr,
-                                           0, nullptr, &usedDefault);
+    const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size,
+                                           nullptr, 0, nullptr, &usedDefault);
     if (length <= 0 || usedDefault)
         return std::nullopt;
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, &bytes[0], length, nullptr,
-                        &usedDefault);
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, &bytes[0], length,
+                        nullptr, &usedDefault);
     if (usedDefault)
         return std::nullopt;
     return bytes;
+}
+
+std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text) {
+    return NarrowExactly(text, CP_ACP);
 }
 
 std::string SystemErrorText(unsigned long error) {
