@@ -27,8 +27,9 @@
 // The script is also read as a compiler reads it, so texts that a compiler
 // reads otherwise than the line scanner are not modelled: a quote inside a
 // string value or at the start of a bare one, a bare value holding a brace,
-// a block keyword or an open comment, a #define or an open /* in a comment
-// line.
+// a block keyword or an open comment; and comment lines that a #define, a
+// final backslash or an open /* make more than a line (then not even the
+// comment lines are modelled).
 //
 // A NUL ends the text on reading, so records holding one are not modelled;
 // nor are CR or LF outside the comment lines, which would break the layout.
@@ -170,9 +171,19 @@ bool CompilerReadsOtherwise(const VersionRecord& r) {
             EndsStatementsEarly(bare))
             return true;
     }
+    return false;
+}
+
+// Comment lines a compiler reads as more than a line: a #define, a line
+// continued by a final backslash (a directive or a // comment swallows the
+// next line), an open /* comment. Where they end, and so where the header
+// is, depends on the compiler's reading.
+bool ComIncLinesReadOtherwise(const VersionRecord& r) {
     for (const std::string& line : r.ComIncLines) {
         const std::size_t open = line.rfind("/*");
-        if ((TrimLeftBytes(line).substr(0, 1) == "#" && line.find("define") != std::string::npos) ||
+        const std::string_view code = TrimBytes(line);
+        if ((code.substr(0, 1) == "#" && line.find("define") != std::string::npos) ||
+            (!code.empty() && code.back() == '\\') ||
             (open != std::string::npos && line.find("*/", open) == std::string::npos))
             return true;
     }
@@ -186,6 +197,10 @@ ExpectedRead ExpectedAfterRoundTrip(const VersionRecord& written) {
     VersionRecord& r = expected.Record;
     r = written;
     expected.WholeRecordKnown = !CompilerReadsOtherwise(written);
+    if (ComIncLinesReadOtherwise(written)) {
+        expected.WholeRecordKnown = false;
+        expected.ComIncLinesKnown = false;
+    }
 
     r.ComIncLines.clear();
     for (const std::string& line : written.ComIncLines) {
