@@ -12,6 +12,7 @@
 #include "platform/DetachedStart.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/System.h"
 #include "settings/AppSettings.h"
 
 #include <QFile>
@@ -261,9 +262,11 @@ void CompileRunner::CheckCompileDone() {
 }
 
 void CompileRunner::ShowLog(const std::string& logBytes) {
-    const TextEncoding encoding = EncodingForFile(logBytes);
+    bool utf8 = false;
+    const std::string log = platform::BatchLogText(logBytes, utf8);
+    const TextEncoding encoding = utf8 ? TextEncoding::Utf8 : EncodingForFile(log);
     QStringList lines;
-    for (const std::string& line : SplitLines(logBytes))
+    for (const std::string& line : SplitLines(log))
         lines << DecodeText(line, encoding);
     lines << QString();
     const std::string script = Bytes(Window.CurrentFile);

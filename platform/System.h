@@ -21,4 +21,9 @@ bool RunsOnWindows();
 /// elsewhere the bytes as they are.
 std::optional<std::string> BatchFileText(const std::string& bytes);
 
+/// The log a batch run leaves, for showing: on Windows cmd.exe's own lines
+/// and console programs' output are in the OEM code page, so the log comes
+/// back as UTF-8 (true in `utf8`); elsewhere the bytes as they are (false).
+std::string BatchLogText(const std::string& bytes, bool& utf8);
+
 } // namespace qm::platform

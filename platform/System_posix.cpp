@@ -12,4 +12,9 @@ std::optional<std::string> BatchFileText(const std::string& bytes) {
     return bytes;
 }
 
+std::string BatchLogText(const std::string& bytes, bool& utf8) {
+    utf8 = false;
+    return bytes;
+}
+
 } // namespace qm::platform

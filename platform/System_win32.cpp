@@ -15,4 +15,22 @@ std::optional<std::string> BatchFileText(const std::string& bytes) {
     return NarrowExactly(WidenAnsi(bytes), CP_OEMCP);
 }
 
+std::string BatchLogText(const std::string& bytes, bool& utf8) {
+    utf8 = true;
+    if (bytes.empty())
+        return std::string();
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, &wide[0], length);
+    const int out = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(out > 0 ? out : 0), '\0');
+    if (out > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], out,
+                            nullptr, nullptr);
+    return text;
+}
+
 } // namespace qm::platform
