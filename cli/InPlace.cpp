@@ -162,7 +162,7 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
         VersionRecord table = record;
         if (t < model.Tables.size())
             for (const ValueStatement& value : model.Tables[t].Values)
-                for (int k : {0, 7})
+                for (int k : {Index(StringKey::FileVersion), Index(StringKey::ProductVersion)})
                     if (value.Key == StringKeys()[k])
                         table.StringValues[k] = MarkerOf(model, value);
         Expected<BumpResult> bumped = BumpVersion(table, part);
@@ -172,7 +172,7 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
         }
         for (const std::string& note : bumped->Notes)
             io.Err << note << '\n';
-        for (int k : {0, 7})
+        for (int k : {Index(StringKey::FileVersion), Index(StringKey::ProductVersion)})
             if (t < model.Tables.size() && bumped->Record.StringValues[k] != table.StringValues[k])
                 edits.Strings.push_back({std::string(StringKeys()[k]),
                                          bumped->Record.StringValues[k],

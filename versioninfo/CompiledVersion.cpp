@@ -14,8 +14,6 @@ namespace qm {
 namespace {
 
 constexpr std::uint32_t FileFlagsMask = 0x3F; // VS_FFI_FILEFLAGSMASK
-constexpr int PrivateBuildKey = 10;           // indexes into StringKeys()
-constexpr int SpecialBuildKey = 11;
 
 std::optional<std::uint32_t> ValueOf(const std::vector<NamedValue>& list, std::string_view name) {
     for (const NamedValue& row : list) {
@@ -37,10 +35,6 @@ std::string Hex4(unsigned value) {
     return buffer;
 }
 
-std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 VersionParts PartsOf(std::uint32_t ms, std::uint32_t ls) {
     return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
             static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
@@ -55,8 +49,8 @@ std::uint32_t ExpectedFlags(const VersionRecord& record) {
     flags |= record.FFDebug ? 0x1 : 0;
     flags |= record.FFPreRelease ? 0x2 : 0;
     flags |= record.FFPatched ? 0x4 : 0;
-    flags |= !TrimRight(record.StringValues[PrivateBuildKey]).empty() ? 0x8 : 0;
-    flags |= !TrimRight(record.StringValues[SpecialBuildKey]).empty() ? 0x20 : 0;
+    flags |= !TrimRight(record.StringValues[Index(StringKey::PrivateBuild)]).empty() ? 0x8 : 0;
+    flags |= !TrimRight(record.StringValues[Index(StringKey::SpecialBuild)]).empty() ? 0x20 : 0;
     return flags;
 }
 
@@ -263,12 +257,8 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
 
     if (!info.Tables.empty()) {
         for (const CompiledString& string : info.Tables[0].Strings) {
-            int key = -1;
-            for (int k = 0; k < StringKeyCount; ++k) {
-                if (StringKeys()[k] == string.Key)
-                    key = k;
-            }
-            if (key < 0) {
+            const std::optional<StringKey> named = StringKeyNamed(string.Key);
+            if (!named) {
                 notes.push_back("The string " + Quote(string.Key) +
                                 " has no field in the form and is left out");
                 continue;
@@ -285,7 +275,7 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
             else if (text[0] == '\\' && text.size() > 1 &&
                      (text[1] == '0' || text[1] == '#' || text[1] == '\\'))
                 text.insert(0, "\\");
-            record.StringValues[key] = std::move(text);
+            record.StringValues[Index(*named)] = std::move(text);
         }
     }
     for (std::size_t t = 1; t < info.Tables.size(); ++t)

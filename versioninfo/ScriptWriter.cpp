@@ -18,8 +18,6 @@ namespace {
 constexpr std::string_view LiveLeadIn = "           VALUE ";
 constexpr std::string_view CommentedLeadIn = "//         VALUE ";
 constexpr size_t FieldWidth = 20;
-constexpr int PrivateBuildKey = 10; // indexes into StringKeys()
-constexpr int SpecialBuildKey = 11;
 
 std::string PadTo(std::string text, size_t width) {
     if (text.size() < width)
@@ -80,8 +78,10 @@ std::string FormatValueLine(std::string_view keyField, std::string_view value) {
 std::string FlagsExpression(const VersionRecord& record) {
     // The two build flags follow the string values as they will be written:
     // a value of blanks only is commented out, so it sets no flag either.
-    const bool privateBuild = !TrimRight(record.StringValues[PrivateBuildKey]).empty();
-    const bool specialBuild = !TrimRight(record.StringValues[SpecialBuildKey]).empty();
+    const bool privateBuild =
+        !TrimRight(record.StringValues[Index(StringKey::PrivateBuild)]).empty();
+    const bool specialBuild =
+        !TrimRight(record.StringValues[Index(StringKey::SpecialBuild)]).empty();
     const std::pair<bool, const char*> flags[] = {
         {record.FFDebug, "VS_FF_DEBUG"},      {record.FFPreRelease, "VS_FF_PRERELEASE"},
         {record.FFPatched, "VS_FF_PATCHED"},  {privateBuild, "VS_FF_PRIVATEBUILD"},

@@ -16,6 +16,13 @@ const std::array<std::string_view, StringKeyCount>& StringKeys() {
     return Keys;
 }
 
+std::optional<StringKey> StringKeyNamed(std::string_view name) {
+    for (int k = 0; k < StringKeyCount; ++k)
+        if (StringKeys()[k] == name)
+            return static_cast<StringKey>(k);
+    return std::nullopt;
+}
+
 const TextList& FileOSTable() {
     static const TextList Table = {"VOS_UNKNOWN",      "VOS_DOS_WINDOWS16", "VOS_DOS_WINDOWS32",
                                    "VOS_NT_WINDOWS32", "VOS_OS216_PM16",    "VOS_OS232_PM32",

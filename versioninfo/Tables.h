@@ -25,6 +25,28 @@ constexpr int StringKeyCount = 12;
 /// The twelve string-table keys in the script's fixed order.
 const std::array<std::string_view, StringKeyCount>& StringKeys();
 
+/// The twelve keys by name, in the same order; Index() gives a key's place
+/// in StringKeys() and in VersionRecord::StringValues.
+enum class StringKey : int {
+    FileVersion,
+    FileDescription,
+    LegalCopyright,
+    Comments,
+    CompanyName,
+    LegalTrademarks,
+    OriginalFilename,
+    ProductVersion,
+    ProductName,
+    InternalName,
+    PrivateBuild,
+    SpecialBuild,
+};
+constexpr int Index(StringKey key) {
+    return static_cast<int>(key);
+}
+/// The key spelled `name` exactly, if it is one of the twelve.
+std::optional<StringKey> StringKeyNamed(std::string_view name);
+
 const TextList& FileOSTable();   ///< 14 names, "VOS_UNKNOWN" first.
 const TextList& FileTypeTable(); ///< 7 names, "VFT_UNKNOWN" first.
 const TextList& LanguageTable(); ///< 45 display strings, " 401  Arabic" first.

@@ -109,4 +109,8 @@ std::optional<std::uint64_t> ScriptNumberValue(std::string_view token) {
     return value;
 }
 
+std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
 } // namespace qm

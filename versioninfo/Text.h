@@ -45,6 +45,9 @@ std::string JoinCrLf(const Lines& lines);
 /// field). Nothing when the token is no number.
 std::optional<std::uint64_t> ScriptNumberValue(std::string_view token);
 
+/// `text` between double quotes, as messages show a name or a value.
+std::string Quote(std::string_view text);
+
 /// Uppercase hexadecimal without leading zeros (at least one digit). A
 /// negative number is shown as its 32-bit two's complement.
 std::string HexText(long long value);

@@ -8,8 +8,8 @@ namespace qm {
 
 namespace {
 
-constexpr int FileVersionKey = 0; // indexes into StringKeys()
-constexpr int ProductVersionKey = 7;
+constexpr int FileVersionKey = Index(StringKey::FileVersion);
+constexpr int ProductVersionKey = Index(StringKey::ProductVersion);
 
 /// A fixed version text read leniently: four numbers, or a dotted form.
 Expected<VersionParts> ReadFixed(std::string_view text, std::string_view field) {

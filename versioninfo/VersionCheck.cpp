@@ -12,8 +12,8 @@ namespace qm {
 
 namespace {
 
-constexpr int FileVersionKey = 0; // indexes into StringKeys()
-constexpr int ProductVersionKey = 7;
+constexpr int FileVersionKey = Index(StringKey::FileVersion);
+constexpr int ProductVersionKey = Index(StringKey::ProductVersion);
 constexpr std::uint64_t PartLimit = 0xFFFF;
 // Large enough for any 16-bit part, small enough never to overflow.
 constexpr std::uint64_t ReadLimit = 0xFFFFFFFFull;
@@ -39,10 +39,6 @@ Expected<std::uint64_t> ParseNumber(std::string_view part) {
     if (!value)
         return Status::Fail("");
     return *value;
-}
-
-std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 std::string CodePointName(char32_t c) {

@@ -3,6 +3,7 @@
 #include "versioninfo/VersionInfoBlock.h"
 
 #include "versioninfo/BinaryView.h"
+#include "versioninfo/Text.h"
 #include "versioninfo/Unicode.h"
 
 namespace qm {
@@ -88,7 +89,6 @@ public:
     }
 
     std::string Where(std::size_t offset) const { return HexOffset(Base + offset); }
-    static std::string Quote(const std::string& text) { return "\"" + text + "\""; }
     static Status Fail(const std::string& message) { return Status::Fail(message); }
 
     BinaryView View;
@@ -123,7 +123,7 @@ Expected<CompiledVersionInfo> DecodeVersionInfo(std::string_view data, std::size
         return Status::Fail(root.message());
     if (root->Key != "VS_VERSION_INFO")
         return Status::Fail("The version resource at offset " + decoder.Where(0) +
-                            " begins with the block " + Decoder::Quote(root->Key) +
+                            " begins with the block " + Quote(root->Key) +
                             ", not \"VS_VERSION_INFO\"");
     if (root->Value.size() < FixedInfoSize)
         return Status::Fail("The version resource at offset " + decoder.Where(0) +
