@@ -9,10 +9,6 @@ namespace qm {
 
 namespace {
 
-std::string Hex(std::uint32_t value) {
-    return "0x" + HexText(value);
-}
-
 std::string VersionOf(std::uint32_t ms, std::uint32_t ls) {
     return FixedVersionText({static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
                              static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)});

@@ -23,18 +23,6 @@ std::optional<std::uint32_t> ValueOf(const std::vector<NamedValue>& list, std::s
     return std::nullopt;
 }
 
-std::string Hex(std::uint32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(value));
-    return buffer;
-}
-
-std::string Hex4(unsigned value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04X", value & 0xFFFFu);
-    return buffer;
-}
-
 VersionParts PartsOf(std::uint32_t ms, std::uint32_t ls) {
     return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
             static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};

@@ -113,4 +113,16 @@ std::string Quote(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+std::string Hex(std::uint32_t value) {
+    return "0x" + HexText(value);
+}
+
+std::string Hex4(unsigned value) {
+    static const char Digits[] = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = Digits[value & 0xF];
+    return text;
+}
+
 } // namespace qm

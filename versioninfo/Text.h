@@ -51,5 +51,10 @@ std::string Quote(std::string_view text);
 /// Uppercase hexadecimal without leading zeros (at least one digit). A
 /// negative number is shown as its 32-bit two's complement.
 std::string HexText(long long value);
+/// The same after "0x", as messages show a number: "0x40004".
+std::string Hex(std::uint32_t value);
+/// Four uppercase hexadecimal digits, as a block name holds a language or
+/// a code page: "0409".
+std::string Hex4(unsigned value);
 
 } // namespace qm
