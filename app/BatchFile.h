@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/CompileCommand.h"
+#include "settings/AppFiles.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/Text.h"
 
@@ -20,9 +21,6 @@
 #include <string_view>
 
 namespace qm {
-
-/// The log's name, in the program's folder.
-inline constexpr const char* LogFileName = "Quillmark.log";
 
 /// The short (8.3) form of `path` on Windows; elsewhere `path` itself when
 /// that folder exists. Empty when the platform can't give it.

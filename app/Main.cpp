@@ -87,7 +87,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent)
                      : setup.ProgramDir;
     GivenFiles = setup.Files;
     if (!GivenFiles && !setup.ProgramDir.isEmpty())
-        GivenFiles = AppFilesIn(ProgramDir);
+        GivenFiles = AppFilesIn(QFile::encodeName(ProgramDir).toStdString());
     FormCreate(setup.Arguments);
 }
 
@@ -127,18 +127,21 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     ApplyPageFont();
     FixedInfoFocus = cmmComInc;
     StringInfoFocus = StringEdits[0];
-    QString filesProblem;
-    const AppFiles files = GivenFiles ? *GivenFiles : LocateAppFiles(ProgramDir, &filesProblem);
+    std::string problem;
+    const AppFiles files =
+        GivenFiles ? *GivenFiles
+                   : LocateAppFiles(QFile::encodeName(ProgramDir).toStdString(), &problem);
+    QString filesProblem = QFile::decodeName(QByteArray::fromStdString(problem));
+    LogPath = QFile::decodeName(QByteArray::fromStdString(files.LogPath));
+    BatchPath = QFile::decodeName(QByteArray::fromStdString(files.BatchPath));
+    TemplatePath = QFile::decodeName(QByteArray::fromStdString(files.TemplatePath));
     // The batch script writes the log but does not make its folder.
-    const QString logFolder = QFileInfo(files.LogPath).absolutePath();
+    const QString logFolder = QFileInfo(LogPath).absolutePath();
     if (!QDir().mkpath(logFolder))
         filesProblem += (filesProblem.isEmpty() ? QString() : QStringLiteral("\n")) +
                         QStringLiteral("Can't create the folder %1").arg(logFolder);
     if (!filesProblem.isEmpty())
         ShowErrorBox(filesProblem);
-    LogPath = files.LogPath;
-    BatchPath = files.BatchPath;
-    TemplatePath = files.TemplatePath;
     CompilePending = false;
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);

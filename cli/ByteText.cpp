@@ -1,21 +1,166 @@
-//===- ByteText.cpp - Lossless bytes <-> Unicode text ---------------------===//
+//===- ByteText.cpp - Script bytes in JSON, losslessly ---------------------===//
+//
+// The parser (nlohmann::json) refuses lone surrogates, so the "\udcXX"
+// escapes are swapped before it runs for a two-character form it accepts
+// and swapped back in every string it returns. The form is U+FFFF followed
+// by U+0080..U+00FF (the byte); a U+FFFF of the input itself is doubled, so
+// the swap is lossless whatever the document holds.
+//
+//===----------------------------------------------------------------------===//
 
 #include "ByteText.h"
 
-#include "versioninfo/Unicode.h"
+#include "versioninfo/Text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
 namespace {
 
-constexpr char16_t EscapeBase = 0xDC00;
+constexpr unsigned EscapeBase = 0xDC00;
+/// U+FFFF in UTF-8: the marker of the swapped form.
+constexpr std::string_view Marker = "\xEF\xBF\xBF";
 
 bool IsContinuation(unsigned char b, unsigned char low = 0x80, unsigned char high = 0xBF) {
     return b >= low && b <= high;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    out += EncodeUtf8(std::u32string_view(&cp, 1));
+void AppendEscape(std::string& out, const char* format, unsigned value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    out += buffer;
+}
+
+/// The UTF-16 unit of the "\uXXXX" escape at `at`, if one is there.
+std::optional<unsigned> EscapedUnit(std::string_view json, std::size_t at) {
+    if (json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u')
+        return std::nullopt;
+    unsigned unit = 0;
+    for (std::size_t i = at + 2; i < at + 6; ++i) {
+        const char c = json[i];
+        unsigned digit = 0;
+        if (IsAsciiDigit(c))
+            digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return std::nullopt;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+/// Where each swap moved the text: the offset after it in the swapped text,
+/// and the same place in the original.
+using OffsetMap = std::vector<std::pair<std::size_t, std::size_t>>;
+
+/// The document with every byte escape and every U+FFFF swapped for the
+/// parser (see the banner). Only string contents change.
+std::string SwapByteEscapes(std::string_view json, OffsetMap& offsets) {
+    std::string out;
+    out.reserve(json.size());
+    bool inString = false;
+    for (std::size_t at = 0; at < json.size(); ++at) {
+        const char c = json[at];
+        if (!inString || c == '"') {
+            inString = inString ? false : c == '"';
+            out += c;
+            continue;
+        }
+        if (c == '\\') {
+            const std::optional<unsigned> unit = EscapedUnit(json, at);
+            const std::optional<unsigned> next = unit ? EscapedUnit(json, at + 6) : std::nullopt;
+            if (unit && *unit >= 0xD800 && *unit <= 0xDBFF && next && *next >= 0xDC00 &&
+                *next <= 0xDFFF) {
+                out.append(json.substr(at, 12)); // a pair is a character, not a byte
+                at += 11;
+            } else if (unit && *unit >= EscapeBase + 0x80 && *unit <= EscapeBase + 0xFF) {
+                AppendEscape(out, "\\uffff\\u%04x", *unit - EscapeBase);
+                at += 5;
+                offsets.emplace_back(out.size(), at + 1);
+            } else if (unit && *unit == 0xFFFF) {
+                out += "\\uffff\\uffff";
+                at += 5;
+                offsets.emplace_back(out.size(), at + 1);
+            } else if (at + 1 < json.size()) {
+                out += c;
+                out += json[++at];
+            } else {
+                out += c;
+            }
+            continue;
+        }
+        if (json.substr(at, Marker.size()) == Marker) {
+            out += "\\uffff\\uffff";
+            at += Marker.size() - 1;
+            offsets.emplace_back(out.size(), at + 1);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::size_t OriginalOffset(const OffsetMap& offsets, std::size_t swapped) {
+    auto after = std::upper_bound(offsets.begin(), offsets.end(),
+                                  std::make_pair(swapped, std::numeric_limits<std::size_t>::max()));
+    if (after == offsets.begin())
+        return swapped;
+    --after;
+    return swapped - after->first + after->second;
+}
+
+/// A parsed string back to the bytes it stands for.
+std::string UnswapString(const std::string& text) {
+    if (text.find(Marker) == std::string::npos)
+        return text;
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text.compare(at, Marker.size(), Marker) != 0) {
+            bytes += text[at];
+            continue;
+        }
+        at += Marker.size();
+        if (text.compare(at, Marker.size(), Marker) == 0) {
+            bytes += Marker;
+            at += Marker.size() - 1;
+        } else {
+            // U+0080..U+00FF: C2 80..C3 BF, whose value is the byte.
+            const auto lead = static_cast<unsigned char>(text[at]);
+            const auto trail = static_cast<unsigned char>(text[at + 1]);
+            bytes += static_cast<char>(((lead & 0x03u) << 6) | (trail & 0x3Fu));
+            ++at;
+        }
+    }
+    return bytes;
+}
+
+void UnswapStrings(nlohmann::json& value) {
+    if (value.is_string()) {
+        value = UnswapString(value.get_ref<const std::string&>());
+    } else if (value.is_array()) {
+        for (nlohmann::json& item : value)
+            UnswapStrings(item);
+    } else if (value.is_object()) {
+        // Member names follow the rule too; the object is rebuilt with them.
+        nlohmann::json object = nlohmann::json::object();
+        for (auto& [name, member] : value.items()) {
+            UnswapStrings(member);
+            object[UnswapString(name)] = std::move(member);
+        }
+        value = std::move(object);
+    }
 }
 
 } // namespace
@@ -53,43 +198,53 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
     return length;
 }
 
-QString BytesToText(std::string_view bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+std::string JsonStringLiteral(std::string_view bytes) {
+    std::string out = "\"";
     std::size_t at = 0;
     while (at < bytes.size()) {
         const std::size_t length = Utf8SequenceLength(bytes, at);
+        const auto byte = static_cast<unsigned char>(bytes[at]);
         if (length == 0) {
-            text +=
-                QChar(static_cast<char16_t>(EscapeBase + static_cast<unsigned char>(bytes[at])));
+            AppendEscape(out, "\\udc%02x", byte);
             ++at;
-        } else {
-            text += QString::fromUtf8(bytes.data() + at, static_cast<qsizetype>(length));
-            at += length;
+            continue;
         }
+        if (length > 1) {
+            out.append(bytes.substr(at, length));
+        } else if (byte == '"' || byte == '\\') {
+            out += '\\';
+            out += static_cast<char>(byte);
+        } else if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\r') {
+            out += "\\r";
+        } else if (byte == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20) {
+            AppendEscape(out, "\\u%04x", byte);
+        } else {
+            out += static_cast<char>(byte);
+        }
+        at += length;
     }
-    return text;
+    return out + '"';
 }
 
-Expected<std::string> TextToBytes(const QString& text) {
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text[i + 1].unicode())) {
-            AppendUtf8(bytes, QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
-            ++i;
-        } else if (unit >= EscapeBase + 0x80 && unit <= EscapeBase + 0xFF) {
-            bytes += static_cast<char>(unit - EscapeBase);
-        } else if (QChar::isSurrogate(unit)) {
-            return Status::Fail("U+" + QString::number(unit, 16).toUpper().toStdString() +
-                                " stands for no character or byte");
-        } else {
-            AppendUtf8(bytes, unit);
-        }
+Expected<nlohmann::json> ParseJsonBytes(std::string_view json) {
+    OffsetMap offsets;
+    const std::string swapped = SwapByteEscapes(json, offsets);
+    try {
+        nlohmann::json document = nlohmann::json::parse(swapped);
+        UnswapStrings(document);
+        return document;
+    } catch (const nlohmann::json::parse_error& error) {
+        // nlohmann counts from 1, to the byte it stopped at.
+        const std::size_t at = OriginalOffset(offsets, error.byte > 0 ? error.byte - 1 : 0);
+        std::string what = error.what();
+        if (const std::size_t colon = what.find(": "); colon != std::string::npos)
+            what = what.substr(colon + 2);
+        return Status::Fail("Invalid JSON at offset " + std::to_string(at) + ": " + what);
     }
-    return bytes;
 }
 
 } // namespace qm

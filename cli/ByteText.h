@@ -1,21 +1,21 @@
-//===- ByteText.h - Lossless bytes <-> Unicode text for the command line --===//
+//===- ByteText.h - Script bytes in JSON, losslessly -----------------------===//
 //
 // Script files are bytes in whatever 8-bit code page they were written in;
-// JSON and QString are Unicode. The rule used everywhere at that border:
+// JSON is Unicode. The rule used everywhere at that border:
 //
 //   * every run of bytes that is valid UTF-8 stands for those characters;
 //   * every other byte B (0x80..0xFF) stands for the lone surrogate
 //     U+DC00 + B, i.e. U+DC80..U+DCFF, written "\udcXX" in JSON.
 //
 // Valid UTF-8 never encodes a surrogate, so the two cases cannot collide and
-// bytes -> text -> bytes is the identity for every byte string.
+// bytes -> JSON -> bytes is the identity for every byte string.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
 #include "versioninfo/Status.h"
 
-#include <QString>
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstddef>
 #include <string>
@@ -28,11 +28,13 @@ namespace qm {
 /// surrogates and code points above U+10FFFF are not well-formed.
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
 
-/// Bytes to text by the rule above. Never fails.
-QString BytesToText(std::string_view bytes);
+/// `bytes` as a JSON string literal, quotes included, by the rule above.
+std::string JsonStringLiteral(std::string_view bytes);
 
-/// Text to bytes by the rule above. Fails on a surrogate that stands for no
-/// byte (an unpaired one outside U+DC80..U+DCFF).
-Expected<std::string> TextToBytes(const QString& text);
+/// Parses a JSON document whose strings follow the rule above: every string
+/// of the result holds the bytes it stands for. Fails with the parser's
+/// message and the byte offset in `json`, and on a lone surrogate that
+/// stands for no byte.
+Expected<nlohmann::json> ParseJsonBytes(std::string_view json);
 
 } // namespace qm

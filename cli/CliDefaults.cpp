@@ -9,43 +9,41 @@
 
 #include "CliDefaults.h"
 
+#include "platform/Files.h"
+#include "platform/UserFolders.h"
 #include "settings/AppFiles.h"
-#include "settings/AppSettings.h"
+#include "settings/StoredSettings.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace qm {
 
 NewDocumentDefaults CliNewDocumentDefaults() {
-    AppSettings settings = BuiltInAppSettings();
-    // The settings word their errors in UTF-8; the console takes the local
-    // 8-bit encoding, as for every other message (the ANSI code page on
-    // Windows).
-    if (Status loaded = LoadSettings(settings); !loaded)
-        std::cerr << "quillmark-rc: "
-                  << QString::fromStdString(loaded.message()).toLocal8Bit().toStdString() << '\n';
-    return NewDocumentDefaultsFrom(settings);
+    const StoredSettings stored = ReadStoredSettings();
+    if (!stored.Problem)
+        std::cerr << "quillmark-rc: " << stored.Problem.message() << '\n';
+    return StoredNewDocumentDefaults(stored);
 }
 
 Expected<Lines> CliTemplateComIncLines() {
-    if (!QCoreApplication::instance())
+    const std::string programDir = platform::ProgramFolder();
+    if (programDir.empty())
         return Lines{};
-    QString problem;
-    const AppFiles files = LocateAppFiles(QCoreApplication::applicationDirPath(), &problem);
-    if (!problem.isEmpty())
-        std::cerr << "quillmark-rc: " << problem.toStdString() << '\n';
+    std::string problem;
+    const AppFiles files = LocateAppFiles(programDir, &problem);
+    if (!problem.empty())
+        std::cerr << "quillmark-rc: " << problem << '\n';
     // Without a template a new document has no comment lines; a template
     // that is there but can't be read is an error, not an empty template.
-    if (!QFileInfo::exists(files.TemplatePath) && !QFileInfo(files.TemplatePath).isSymLink())
+    std::error_code error;
+    if (!std::filesystem::exists(
+            std::filesystem::symlink_status(platform::NativePath(files.TemplatePath), error)))
         return Lines{};
-    const std::string path = QFile::encodeName(files.TemplatePath).toStdString();
-    const LoadedFile bytes = LoadFile(path);
+    const LoadedFile bytes = LoadFile(files.TemplatePath);
     if (!bytes)
         return Status::Fail("new takes its first lines from the template Initial.rc. " +
                             bytes.message());

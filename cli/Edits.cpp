@@ -2,7 +2,6 @@
 
 #include "Edits.h"
 
-#include "ByteText.h"
 #include "DocumentFields.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/Tables.h"
@@ -19,52 +18,54 @@ struct EditOption {
     const char* Name;
     const char* ValueName;
     const char* Description;
+    bool Repeatable = false;
 };
 
 const std::array<EditOption, 12> EditOptions = {{
-    {"file-version", "T", "FILEVERSION text; a dotted 1.2.3 is written 1, 2, 3, 0."},
-    {"product-version", "T", "PRODUCTVERSION text; a dotted 1.2.3 is written 1, 2, 3, 0."},
+    {"file-version", "T",
+     "FILEVERSION text, written as given; a dotted version (1.2.3, "
+     "1.2.3-beta) is written in its comma form, 1, 2, 3, 0."},
+    {"product-version", "T", "PRODUCTVERSION text, the same way."},
     {"debug", "on|off", "The VS_FF_DEBUG flag."},
     {"prerelease", "on|off", "The VS_FF_PRERELEASE flag."},
     {"patched", "on|off", "The VS_FF_PATCHED flag."},
     {"file-os", "NAME", "FILEOS name, e.g. VOS__WINDOWS32."},
-    {"file-type", "NAME", "FILETYPE name; resets the subtype to the first of its list."},
+    {"file-type", "NAME",
+     "FILETYPE name; resets the subtype list, whose first row, "
+     "VFT2_UNKNOWN, is then selected."},
     {"file-subtype", "NAME", "FILESUBTYPE name of the file type's list (any text for VFT_VXD)."},
-    {"language", "HEX", "Language ID in hexadecimal, e.g. 409 or 0x409."},
-    {"code-page", "DEC", "Code page in decimal, e.g. 1252."},
-    {"string", "KEY=VALUE", "A string value in marker form (repeatable)."},
-    {"com-inc-line", "TEXT", "A comment/include line (repeatable; replaces them all)."},
+    {"language", "HEX",
+     "Language ID, e.g. 409 or 0x409: the first row of the language list "
+     "that holds it."},
+    {"code-page", "DEC",
+     "Code page, e.g. 1252: the first row of the code page list that "
+     "holds it."},
+    {"string", "KEY=VALUE", "A string value in marker form (repeatable; see below).", true},
+    {"com-inc-line", "TEXT",
+     "A comment or include line (repeatable); the lines given replace "
+     "all of them.",
+     true},
 }};
 
 std::string Option(const char* name) {
     return std::string("--") + name;
 }
 
-Expected<std::string> OptionBytes(const QString& value, const char* name) {
-    Expected<std::string> bytes = TextToBytes(value);
-    if (!bytes)
-        return Status::Fail(Option(name) + ": " + bytes.message());
-    return bytes;
-}
-
 /// The value of a single-valued option (the last one given wins).
-Expected<std::optional<std::string>> OptionalText(const QCommandLineParser& parser,
-                                                  const char* name) {
-    if (!parser.isSet(name))
+Expected<std::optional<std::string>> OptionalText(const ParsedOptions& options, const char* name) {
+    if (!options.isSet(name))
         return std::optional<std::string>();
-    Expected<std::string> bytes = OptionBytes(parser.value(name), name);
-    if (!bytes)
-        return Status::Fail(bytes.message());
-    if (Status single = CheckSingleLine(*bytes, Option(name)); !single)
+    std::string bytes = options.value(name);
+    if (Status single = CheckSingleLine(bytes, Option(name)); !single)
         return single;
-    return std::optional<std::string>(std::move(*bytes));
+    return std::optional<std::string>(std::move(bytes));
 }
 
 /// A version text; a dotted one such as 1.2.3 (what build scripts and
 /// tags carry) becomes the comma form a resource compiler needs.
-Expected<std::optional<std::string>> OptionalVersion(const QCommandLineParser& parser,
+Expected<std::optional<std::string>> OptionalVersion(const ParsedOptions& options,
                                                      const char* name) {
-    Expected<std::optional<std::string>> text = OptionalText(parser, name);
+    Expected<std::optional<std::string>> text = OptionalText(options, name);
     if (text && *text) {
         if (std::optional<std::string> comma = CommaFormOfDotted(**text))
             **text = *comma;
@@ -72,23 +73,23 @@ Expected<std::optional<std::string>> OptionalVersion(const QCommandLineParser& p
     return text;
 }
 
-Expected<std::optional<bool>> OptionalSwitch(const QCommandLineParser& parser, const char* name) {
-    if (!parser.isSet(name))
+Expected<std::optional<bool>> OptionalSwitch(const ParsedOptions& options, const char* name) {
+    if (!options.isSet(name))
         return std::optional<bool>();
-    const QString value = parser.value(name);
+    const std::string value = options.value(name);
     if (value == "on")
         return std::optional<bool>(true);
     if (value == "off")
         return std::optional<bool>(false);
-    return Status::Fail(Option(name) + " takes on or off, not " + Quoted(value.toStdString()));
+    return Status::Fail(Option(name) + " takes on or off, not " + Quoted(value));
 }
 
 /// A name of `table`, letter case ignored as the window's lists ignore it;
 /// the table's own spelling is kept.
-Expected<std::optional<std::string>> OptionalTableName(const QCommandLineParser& parser,
+Expected<std::optional<std::string>> OptionalTableName(const ParsedOptions& options,
                                                        const char* name, const TextList& table,
                                                        const char* what) {
-    Expected<std::optional<std::string>> text = OptionalText(parser, name);
+    Expected<std::optional<std::string>> text = OptionalText(options, name);
     if (!text || !*text)
         return text;
     const int row = SelectExact(table, **text, NoRow);
@@ -109,8 +110,8 @@ bool AllDigits(std::string_view text, int base) {
 /// --language: hexadecimal, with or without 0x; the row is the first one
 /// whose display string contains the number's uppercase hex text, the same
 /// choice as for the language default of a new document.
-Expected<std::optional<int>> OptionalLanguage(const QCommandLineParser& parser) {
-    Expected<std::optional<std::string>> text = OptionalText(parser, "language");
+Expected<std::optional<int>> OptionalLanguage(const ParsedOptions& options) {
+    Expected<std::optional<std::string>> text = OptionalText(options, "language");
     if (!text || !*text)
         return std::optional<int>();
     std::string_view digits = **text;
@@ -127,8 +128,8 @@ Expected<std::optional<int>> OptionalLanguage(const QCommandLineParser& parser) 
 }
 
 /// --code-page: decimal; the row is chosen as for the code page default.
-Expected<std::optional<int>> OptionalCodePage(const QCommandLineParser& parser) {
-    Expected<std::optional<std::string>> text = OptionalText(parser, "code-page");
+Expected<std::optional<int>> OptionalCodePage(const ParsedOptions& options) {
+    Expected<std::optional<std::string>> text = OptionalText(options, "code-page");
     if (!text || !*text)
         return std::optional<int>();
     if (!AllDigits(**text, 10) || (*text)->size() > 9)
@@ -141,20 +142,17 @@ Expected<std::optional<int>> OptionalCodePage(const QCommandLineParser& parser) 
     return std::optional<int>(row);
 }
 
-Status ParseStrings(const QCommandLineParser& parser, Edits& edits) {
-    for (const QString& given : parser.values("string")) {
-        Expected<std::string> bytes = OptionBytes(given, "string");
-        if (!bytes)
-            return Status::Fail(bytes.message());
-        const std::size_t equals = bytes->find('=');
+Status ParseStrings(const ParsedOptions& options, Edits& edits) {
+    for (const std::string& given : options.values("string")) {
+        const std::size_t equals = given.find('=');
         if (equals == std::string::npos)
-            return Status::Fail("--string takes KEY=VALUE, not " + Quoted(*bytes));
-        const std::string key = bytes->substr(0, equals);
+            return Status::Fail("--string takes KEY=VALUE, not " + Quoted(given));
+        const std::string key = given.substr(0, equals);
         const int index = StringKeyIndex(key);
         if (index < 0)
             return Status::Fail("Unknown string key " + Quoted(key) + " (the keys are " +
                                 StringKeyNames() + ")");
-        std::string value = bytes->substr(equals + 1);
+        std::string value = given.substr(equals + 1);
         if (Status single = CheckSingleLine(value, "--string " + key); !single)
             return single;
         edits.Strings.emplace_back(index, std::move(value));
@@ -162,17 +160,14 @@ Status ParseStrings(const QCommandLineParser& parser, Edits& edits) {
     return Status::Ok();
 }
 
-Status ParseComIncLines(const QCommandLineParser& parser, Edits& edits) {
-    if (!parser.isSet("com-inc-line"))
+Status ParseComIncLines(const ParsedOptions& options, Edits& edits) {
+    if (!options.isSet("com-inc-line"))
         return Status::Ok();
     Lines lines;
-    for (const QString& given : parser.values("com-inc-line")) {
-        Expected<std::string> line = OptionBytes(given, "com-inc-line");
-        if (!line)
-            return Status::Fail(line.message());
-        if (Status single = CheckSingleLine(*line, "--com-inc-line"); !single)
+    for (const std::string& line : options.values("com-inc-line")) {
+        if (Status single = CheckSingleLine(line, "--com-inc-line"); !single)
             return single;
-        lines.push_back(std::move(*line));
+        lines.push_back(line);
     }
     edits.ComIncLines = std::move(lines);
     return Status::Ok();
@@ -190,39 +185,34 @@ template <typename T> void Take(Expected<T> parsed, T& field, Status& status) {
 
 } // namespace
 
-void AddEditOptions(QCommandLineParser& parser) {
-    for (const EditOption& option : EditOptions)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(option.Name),
-                                            QString::fromLatin1(option.Description),
-                                            QString::fromLatin1(option.ValueName)));
-}
-
-std::string FirstEditGiven(const QCommandLineParser& parser) {
+void AddEditOptions(CLI::App& command) {
     for (const EditOption& option : EditOptions) {
-        if (parser.isSet(option.Name))
-            return Option(option.Name);
+        CLI::Option* added = command.add_option(Option(option.Name), option.Description)
+                                 ->type_name(option.ValueName)
+                                 ->group("Edits");
+        if (option.Repeatable)
+            added->take_all()->allow_extra_args(false);
     }
-    return "";
 }
 
-Expected<Edits> ParseEdits(const QCommandLineParser& parser) {
+Expected<Edits> ParseEdits(const ParsedOptions& options) {
     Edits edits;
     Status status = Status::Ok();
-    Take(OptionalVersion(parser, "file-version"), edits.FileVersion, status);
-    Take(OptionalVersion(parser, "product-version"), edits.ProductVersion, status);
-    Take(OptionalSwitch(parser, "debug"), edits.Debug, status);
-    Take(OptionalSwitch(parser, "prerelease"), edits.PreRelease, status);
-    Take(OptionalSwitch(parser, "patched"), edits.Patched, status);
-    Take(OptionalTableName(parser, "file-os", FileOSTable(), "FILEOS"), edits.FileOS, status);
-    Take(OptionalTableName(parser, "file-type", FileTypeTable(), "FILETYPE"), edits.FileType,
+    Take(OptionalVersion(options, "file-version"), edits.FileVersion, status);
+    Take(OptionalVersion(options, "product-version"), edits.ProductVersion, status);
+    Take(OptionalSwitch(options, "debug"), edits.Debug, status);
+    Take(OptionalSwitch(options, "prerelease"), edits.PreRelease, status);
+    Take(OptionalSwitch(options, "patched"), edits.Patched, status);
+    Take(OptionalTableName(options, "file-os", FileOSTable(), "FILEOS"), edits.FileOS, status);
+    Take(OptionalTableName(options, "file-type", FileTypeTable(), "FILETYPE"), edits.FileType,
          status);
-    Take(OptionalText(parser, "file-subtype"), edits.FileSubType, status);
-    Take(OptionalLanguage(parser), edits.LanguageRow, status);
-    Take(OptionalCodePage(parser), edits.CodePageRow, status);
+    Take(OptionalText(options, "file-subtype"), edits.FileSubType, status);
+    Take(OptionalLanguage(options), edits.LanguageRow, status);
+    Take(OptionalCodePage(options), edits.CodePageRow, status);
     if (status)
-        status = ParseStrings(parser, edits);
+        status = ParseStrings(options, edits);
     if (status)
-        status = ParseComIncLines(parser, edits);
+        status = ParseComIncLines(options, edits);
     if (!status)
         return status;
     return edits;

@@ -7,10 +7,11 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "ParsedOptions.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/VersionRecord.h"
 
-#include <QCommandLineParser>
+#include <CLI/CLI.hpp>
 
 #include <optional>
 #include <string>
@@ -34,14 +35,11 @@ struct Edits {
     std::optional<Lines> ComIncLines;
 };
 
-/// Registers the EDITS options on `parser`.
-void AddEditOptions(QCommandLineParser& parser);
+/// Registers the EDITS options on a command.
+void AddEditOptions(CLI::App& command);
 
-/// The long name of the first EDITS option given, or "" when none was.
-std::string FirstEditGiven(const QCommandLineParser& parser);
-
-/// Reads and checks the EDITS options given to `parser`.
-Expected<Edits> ParseEdits(const QCommandLineParser& parser);
+/// Reads and checks the EDITS options given to a command.
+Expected<Edits> ParseEdits(const ParsedOptions& options);
 
 /// Applies `edits` to `record`, in field order: a new file type rebuilds the
 /// subtype list (first row selected) before a subtype is looked up in it.

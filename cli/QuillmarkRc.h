@@ -1,7 +1,7 @@
 //===- QuillmarkRc.h - Command-line entry of quillmark-rc -----------------===//
 //
-// Parses the arguments, checks that the options fit the command, and runs
-// the command. Kept apart from main() so the whole tool is a library call.
+// Parses the arguments, refusing options the command does not take, and
+// runs the command. Kept apart from main() so the whole tool is a library call.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -12,9 +12,6 @@
 #include <vector>
 
 namespace qm {
-
-/// The text --help prints.
-std::string QuillmarkRcHelp();
 
 /// Runs quillmark-rc on `args` (the program name excluded; each argument
 /// as the bytes the system passed) and returns the exit code.

@@ -1,9 +1,8 @@
 //===- RecordJson.cpp - The JSON form of a document -----------------------===//
 //
-// The writer is hand-made because QJsonObject sorts its members, and the
-// schema promises a fixed order (the twelve string keys in script order).
-// The reader is QJsonDocument, which keeps "\udcXX" escapes as lone
-// surrogates, so ByteText's rule survives the parse.
+// The writer is hand-made because the schema promises a fixed member order
+// (the twelve string keys in script order). The reader takes the document
+// from ParseJsonBytes, so its strings are already the script's bytes.
 //
 //===----------------------------------------------------------------------===//
 
@@ -14,9 +13,7 @@
 #include "versioninfo/Lookups.h"
 #include "versioninfo/Tables.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
@@ -29,42 +26,8 @@ namespace {
 
 // ---------------------------------------------------------------- writing
 
-void AppendEscapedByte(std::string& out, const char* format, unsigned value) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    out += buffer;
-}
-
 void AppendJsonString(std::string& out, std::string_view bytes) {
-    out += '"';
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t length = Utf8SequenceLength(bytes, at);
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (length == 0) {
-            AppendEscapedByte(out, "\\udc%02x", byte);
-            ++at;
-            continue;
-        }
-        if (length > 1) {
-            out.append(bytes.substr(at, length));
-        } else if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += static_cast<char>(byte);
-        } else if (byte == '\n') {
-            out += "\\n";
-        } else if (byte == '\r') {
-            out += "\\r";
-        } else if (byte == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20) {
-            AppendEscapedByte(out, "\\u%04x", byte);
-        } else {
-            out += static_cast<char>(byte);
-        }
-        at += length;
-    }
-    out += '"';
+    out += JsonStringLiteral(bytes);
 }
 
 class JsonObjectWriter {
@@ -132,35 +95,29 @@ const std::array<const char*, 15> KnownMembers = {
     "patched",     "fileOS",      "fileType",       "fileSubType", "language",
     "codePage",    "strings",     "reports",        "error",       "compiled"};
 
-std::string MemberName(const QString& name) {
-    return Quoted(name.toStdString());
-}
+using Json = nlohmann::json;
 
 /// A JSON string as script bytes, checked to fit on one line.
-Expected<std::string> LineText(const QJsonValue& value, const std::string& what) {
-    if (!value.isString())
+Expected<std::string> LineText(const Json& value, const std::string& what) {
+    if (!value.is_string())
         return Status::Fail(what + " must be a string");
-    Expected<std::string> bytes = TextToBytes(value.toString());
-    if (!bytes)
-        return Status::Fail(what + ": " + bytes.message());
-    if (Status single = CheckSingleLine(*bytes, what); !single)
+    std::string bytes = value.get<std::string>();
+    if (Status single = CheckSingleLine(bytes, what); !single)
         return single;
     return bytes;
 }
 
 class JsonRecordReader {
 public:
-    JsonRecordReader(const QJsonObject& object, VersionRecord& record)
-        : Object(object), Record(record) {}
+    JsonRecordReader(const Json& object, VersionRecord& record) : Object(object), Record(record) {}
 
     Status read() {
-        for (auto it = Object.begin(); it != Object.end(); ++it) {
-            const std::string name = it.key().toStdString();
+        for (const auto& [name, value] : Object.items()) {
             bool known = false;
             for (const char* member : KnownMembers)
                 known = known || name == member;
             if (!known)
-                return Status::Fail("Unknown member " + MemberName(it.key()));
+                return Status::Fail("Unknown member " + Quoted(name));
         }
         Status status = comIncLines();
         for (auto [name, field] : {std::pair{"fileVersion", &Record.HFileVersion},
@@ -193,12 +150,11 @@ private:
     Status comIncLines() {
         if (!Object.contains("comIncLines"))
             return Status::Ok();
-        const QJsonValue value = Object.value("comIncLines");
-        if (!value.isArray())
+        const Json& array = Object.at("comIncLines");
+        if (!array.is_array())
             return Status::Fail("\"comIncLines\" must be an array of strings");
         Lines lines;
-        const QJsonArray array = value.toArray();
-        for (qsizetype i = 0; i < array.size(); ++i) {
+        for (std::size_t i = 0; i < array.size(); ++i) {
             Expected<std::string> line =
                 LineText(array.at(i), "\"comIncLines\" item " + std::to_string(i + 1));
             if (!line)
@@ -212,7 +168,7 @@ private:
     Status text(const char* name, std::string& field) {
         if (!Object.contains(name))
             return Status::Ok();
-        Expected<std::string> value = LineText(Object.value(name), Quoted(name));
+        Expected<std::string> value = LineText(Object.at(name), Quoted(name));
         if (!value)
             return Status::Fail(value.message());
         field = std::move(*value);
@@ -222,10 +178,10 @@ private:
     Status flag(const char* name, bool& field) {
         if (!Object.contains(name))
             return Status::Ok();
-        const QJsonValue value = Object.value(name);
-        if (!value.isBool())
+        const Json& value = Object.at(name);
+        if (!value.is_boolean())
             return Status::Fail(Quoted(name) + " must be true or false");
-        field = value.toBool();
+        field = value.get<bool>();
         return Status::Ok();
     }
 
@@ -252,8 +208,8 @@ private:
     Status row(const char* name, const TextList& table, int& field) {
         if (!Object.contains(name))
             return Status::Ok();
-        const QJsonValue value = Object.value(name);
-        if (value.isNull()) {
+        const Json& value = Object.at(name);
+        if (value.is_null()) {
             field = NoRow;
             return Status::Ok();
         }
@@ -270,25 +226,23 @@ private:
     Status strings() {
         if (!Object.contains("strings"))
             return Status::Ok();
-        const QJsonValue value = Object.value("strings");
-        if (!value.isObject())
+        const Json& strings = Object.at("strings");
+        if (!strings.is_object())
             return Status::Fail("\"strings\" must be an object");
-        const QJsonObject strings = value.toObject();
-        for (auto it = strings.begin(); it != strings.end(); ++it) {
-            const std::string key = it.key().toStdString();
+        for (const auto& [key, text] : strings.items()) {
             const int index = StringKeyIndex(key);
             if (index < 0)
                 return Status::Fail("Unknown string key " + Quoted(key) + " (the keys are " +
                                     StringKeyNames() + ")");
-            Expected<std::string> text = LineText(it.value(), "\"strings\" " + Quoted(key));
-            if (!text)
-                return Status::Fail(text.message());
-            Record.StringValues[static_cast<std::size_t>(index)] = std::move(*text);
+            Expected<std::string> bytes = LineText(text, "\"strings\" " + Quoted(key));
+            if (!bytes)
+                return Status::Fail(bytes.message());
+            Record.StringValues[static_cast<std::size_t>(index)] = std::move(*bytes);
         }
         return Status::Ok();
     }
 
-    const QJsonObject& Object;
+    const Json& Object;
     VersionRecord& Record;
 };
 
@@ -318,24 +272,14 @@ std::string ShowJson(const ReadResult& result) {
     return out;
 }
 
-std::string JsonStringLiteral(std::string_view bytes) {
-    std::string out;
-    AppendJsonString(out, bytes);
-    return out;
-}
-
 Expected<VersionRecord> RecordFromJson(std::string_view json, const NewDocumentDefaults& defaults) {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(json.data(), static_cast<qsizetype>(json.size())), &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return Status::Fail("Invalid JSON at offset " + std::to_string(parseError.offset) + ": " +
-                            parseError.errorString().toStdString());
-    if (!document.isObject())
+    Expected<Json> document = ParseJsonBytes(json);
+    if (!document)
+        return Status::Fail(document.message());
+    if (!document->is_object())
         return Status::Fail("The JSON document is not an object");
     VersionRecord record = NewDocument(defaults);
-    const QJsonObject object = document.object();
-    if (Status status = JsonRecordReader(object, record).read(); !status)
+    if (Status status = JsonRecordReader(*document, record).read(); !status)
         return status;
     return record;
 }

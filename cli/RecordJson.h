@@ -28,9 +28,6 @@ namespace qm {
 /// by two blanks, ending in a line feed.
 std::string ShowJson(const ReadResult& result);
 
-/// `bytes` as a JSON string literal, quotes included, by the byte rule.
-std::string JsonStringLiteral(std::string_view bytes);
-
 /// A document in the schema above. Members left out take the values of
 /// NewDocument(defaults); `reports` and `error` are ignored. Unknown
 /// members, wrong types, a name that is not a row of its list and text that

@@ -2,6 +2,7 @@
 
 #include "VersionCommands.h"
 
+#include "ByteText.h"
 #include "CliDefaults.h"
 #include "CommandSupport.h"
 #include "InPlace.h"

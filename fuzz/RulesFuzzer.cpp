@@ -98,8 +98,8 @@ std::int32_t ReferenceIntegerSetting(std::u16string text, std::int32_t fallback)
 void CheckIntegerRule(const QString& text) {
     const std::u16string utf16 = text.toStdU16String();
     constexpr std::int32_t Fallback = -424242;
-    FUZZ_CHECK(ReadWholeNumber(text) == ReferenceWholeNumber(utf16));
-    FUZZ_CHECK(ReadIntegerSetting(text, Fallback) == ReferenceIntegerSetting(utf16, Fallback));
+    FUZZ_CHECK(ReadWholeNumber(text.toStdString()) == ReferenceWholeNumber(utf16));
+    FUZZ_CHECK(ReadIntegerSetting(text.toStdString(), Fallback) == ReferenceIntegerSetting(utf16, Fallback));
 }
 
 // --- Path rules -------------------------------------------------------------

@@ -13,6 +13,11 @@ namespace qm::platform {
 /// once at start-up. Does nothing on Windows, which has no such signal.
 void IgnoreFileSizeSignal();
 
+/// Makes standard input, output and error carry bytes unchanged: on Windows
+/// no CR is added before a line feed and a Ctrl+Z does not end the input.
+/// Call it once at start-up, before anything is read or written.
+void UseBinaryStandardStreams();
+
 /// The program's arguments (without its name) as the program's bytes, or
 /// an error naming the argument at fault. On Windows they come from the
 /// wide command line and must each be exact in the ANSI code page.

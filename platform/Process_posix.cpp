@@ -35,6 +35,9 @@ bool ProcessHasEnded(std::int64_t processId) {
     return false;
 }
 
+// Streams carry bytes here already.
+void UseBinaryStandardStreams() {}
+
 ProgramArgumentList ProgramArguments(int argc, char** argv) {
     return {std::vector<std::string>(argv + 1, argv + argc), {}};
 }

@@ -8,11 +8,21 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
+
 namespace qm::platform {
 
 // Windows ends no process for writing past a size limit; a failed write is
 // reported as an error already.
 void IgnoreFileSizeSignal() {}
+
+void UseBinaryStandardStreams() {
+    for (std::FILE* stream : {stdin, stdout, stderr})
+        _setmode(_fileno(stream), _O_BINARY);
+}
 
 bool ProcessHasEnded(std::int64_t processId) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId));

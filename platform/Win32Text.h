@@ -23,6 +23,9 @@ std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text);
 /// The same for any code page (CP_OEMCP, the console's, for batch files).
 std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned codePage);
 
+/// `text` in UTF-8.
+std::string NarrowToUtf8(const std::wstring& text);
+
 /// The system's words for the error code `error`, in the ANSI code page,
 /// without the closing period and line end.
 std::string SystemErrorText(unsigned long error);

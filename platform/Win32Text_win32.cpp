@@ -48,6 +48,20 @@ std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned code
     return bytes;
 }
 
+// UTF-8 takes no best-fit flag and reports no default character; a lone
+// surrogate becomes U+FFFD.
+std::string NarrowToUtf8(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
 std::optional<std::string> NarrowToAnsiExactly(const std::wstring& text) {
     return NarrowExactly(text, CP_ACP);
 }

@@ -2,65 +2,93 @@
 
 #include "settings/AppFiles.h"
 
+#include "platform/Files.h"
 #include "platform/System.h"
+#include "platform/UserFolders.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
 
 namespace qm {
 
 namespace {
 
-const QString LogFileName = QStringLiteral("Quillmark.log");
-const QString UserFolderName = QStringLiteral("quillmark");
+namespace fs = std::filesystem;
 
-QString WithSeparator(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+const char* const UserFolderName = "quillmark";
+
+std::string WithSeparator(const std::string& folder) {
+    const char last = folder.empty() ? '\0' : folder.back();
+    if (last == '/' || (platform::RunsOnWindows() && last == '\\'))
+        return folder;
+    return folder + (platform::RunsOnWindows() ? '\\' : '/');
 }
 
-// %LOCALAPPDATA%\Quillmark\ on Windows (GenericDataLocation is the local
-// application data folder there); $XDG_DATA_HOME/quillmark/ elsewhere.
-QString UserDataDir() {
-    const QString base =
-        WithSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    return base + (platform::RunsOnWindows() ? QStringLiteral("Quillmark") : UserFolderName) +
-           QLatin1Char('/');
+// %LOCALAPPDATA%\Quillmark\ on Windows; $XDG_DATA_HOME/quillmark/ elsewhere.
+std::string UserDataDir() {
+    return WithSeparator(WithSeparator(platform::UserDataFolder()) +
+                         (platform::RunsOnWindows() ? "Quillmark" : UserFolderName));
 }
 
 // The XDG state folder holds what a program leaves behind between runs that
-// is neither configuration nor data worth keeping: logs among them.
-QString UserStateDir() {
+// is neither configuration nor data worth keeping: logs among them. Windows
+// has none, so the log lives with the rest there.
+std::string UserStateDir() {
     if (platform::RunsOnWindows())
-        return UserDataDir(); // Windows has no state folder: the log lives with the rest
-#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
-#else
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-#endif
-    return WithSeparator(base) + UserFolderName + QLatin1Char('/');
+        return UserDataDir();
+    return WithSeparator(WithSeparator(platform::UserStateFolder()) + UserFolderName);
+}
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(platform::NativePath(path), error);
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(platform::NativePath(path), error);
 }
 
 /// Adds one line to the problems reported, keeping those before it.
-void Report(QString* problem, const QString& line) {
+void Report(std::string* problem, const std::string& line) {
     if (problem)
-        *problem += (problem->isEmpty() ? QString() : QStringLiteral("\n")) + line;
+        *problem += (problem->empty() ? "" : "\n") + line;
 }
 
 /// Copies `from` to `to` unless something is at `to` already or there is
 /// nothing to copy. The copy is the user's, so it is writable by them.
-void CopyDefault(const QString& from, const QString& to, QString* problem) {
-    if (QFileInfo::exists(to) || !QFileInfo(from).isFile())
+void CopyDefault(const std::string& from, const std::string& to, std::string* problem) {
+    if (Exists(to) || !IsFile(from))
         return;
-    if (!QFile::copy(from, to)) {
-        Report(problem, QStringLiteral("Can't copy %1 to %2").arg(from, to));
+    std::error_code error;
+    const fs::path target = platform::NativePath(to);
+    if (!fs::copy_file(platform::NativePath(from), target, error)) {
+        Report(problem, "Can't copy " + from + " to " + to);
         return;
     }
-    QFile::setPermissions(to, QFile::permissions(to) | QFile::ReadOwner | QFile::WriteOwner);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    error);
+}
+
+/// True when a new file can be made in `folder`: made and removed again.
+bool CanCreateFileIn(const std::string& folder) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string probe =
+            folder + "quillmark-write-test-" + std::to_string(random() % 1000000000u);
+        if (std::FILE* file = platform::CreateExclusive(probe)) {
+            std::fclose(file);
+            std::error_code error;
+            fs::remove(platform::NativePath(probe), error);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -69,40 +97,40 @@ const char* BatchScriptName() {
     return platform::RunsOnWindows() ? "QuillmarkEX.bat" : "QuillmarkEX.sh";
 }
 
-AppFiles AppFilesIn(const QString& folder) {
-    return {folder + LogFileName, folder + QLatin1String(BatchScriptName()),
-            folder + QLatin1String(TemplateFileName)};
+AppFiles AppFilesIn(const std::string& folder) {
+    return {folder + LogFileName, folder + BatchScriptName(), folder + TemplateFileName};
 }
 
-bool KeepsFilesBesideProgram(const QString& programDir) {
+bool KeepsFilesBesideProgram(const std::string& programDir) {
     return KeepsFilesBesideProgram(programDir, platform::RunsOnWindows());
 }
 
 // Windows installs the shipped files beside the program, so holding them
 // says nothing there: only a folder the user may write in is a portable
-// copy's. The test is a file made and removed again.
-bool KeepsFilesBesideProgram(const QString& programDir, bool windows) {
+// copy's.
+bool KeepsFilesBesideProgram(const std::string& programDir, bool windows) {
     const AppFiles beside = AppFilesIn(WithSeparator(programDir));
-    const bool holdsFiles =
-        QFileInfo::exists(beside.TemplatePath) || QFileInfo::exists(beside.BatchPath);
+    const bool holdsFiles = Exists(beside.TemplatePath) || Exists(beside.BatchPath);
     if (!windows || !holdsFiles)
         return holdsFiles;
-    QTemporaryFile probe(WithSeparator(programDir) + QStringLiteral("quillmark-write-test-XXXXXX"));
-    return probe.open();
+    return CanCreateFileIn(WithSeparator(programDir));
 }
 
-QString InstalledDefaultsDir(const QString& programDir) {
+std::string InstalledDefaultsDir(const std::string& programDir) {
     if (platform::RunsOnWindows())
         return WithSeparator(programDir);
-    return QDir::cleanPath(programDir + QStringLiteral("/../share/quillmark")) + QLatin1Char('/');
+    const fs::path share = (platform::NativePath(programDir) / ".." / "share" / "quillmark");
+    return WithSeparator(platform::PathBytes(share.lexically_normal()));
 }
 
-AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem) {
-    const QString dataDir = UserDataDir();
+AppFiles PrepareUserFiles(const std::string& defaultsDir, std::string* problem) {
+    const std::string dataDir = UserDataDir();
     AppFiles files = AppFilesIn(dataDir);
     files.LogPath = UserStateDir() + LogFileName;
-    if (!QDir().mkpath(dataDir)) {
-        Report(problem, QStringLiteral("Can't create the folder %1").arg(dataDir));
+    std::error_code error;
+    fs::create_directories(platform::NativePath(dataDir), error);
+    if (error || !fs::is_directory(platform::NativePath(dataDir), error)) {
+        Report(problem, "Can't create the folder " + dataDir);
         return files;
     }
     const AppFiles defaults = AppFilesIn(WithSeparator(defaultsDir));
@@ -111,7 +139,7 @@ AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem) {
     return files;
 }
 
-AppFiles LocateAppFiles(const QString& programDir, QString* problem) {
+AppFiles LocateAppFiles(const std::string& programDir, std::string* problem) {
     if (KeepsFilesBesideProgram(programDir))
         return AppFilesIn(WithSeparator(programDir));
     return PrepareUserFiles(InstalledDefaultsDir(programDir), problem);

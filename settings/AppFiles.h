@@ -17,21 +17,25 @@
 //   - Windows: all three in %LOCALAPPDATA%\Quillmark\, the defaults being
 //     those beside the program.
 //
+// Qt-free, so the window and quillmark-rc find the same files. Paths are
+// the program's bytes (platform/Files.h); folders end in a separator.
+//
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace qm {
 
-/// The template's file name.
+/// The template's and the log's file names.
 inline constexpr const char* TemplateFileName = "Initial.rc";
+inline constexpr const char* LogFileName = "Quillmark.log";
 
 /// The full paths of the three files.
 struct AppFiles {
-    QString LogPath;
-    QString BatchPath;
-    QString TemplatePath;
+    std::string LogPath;
+    std::string BatchPath;
+    std::string TemplatePath;
 
     bool operator==(const AppFiles& other) const {
         return LogPath == other.LogPath && BatchPath == other.BatchPath &&
@@ -44,16 +48,16 @@ struct AppFiles {
 const char* BatchScriptName();
 
 /// The three files in `folder`, which ends in a separator.
-AppFiles AppFilesIn(const QString& folder);
+AppFiles AppFilesIn(const std::string& folder);
 
 /// True when the program in `programDir` keeps its files beside itself.
 /// `windows` picks the rule of that system (the running one by default).
-bool KeepsFilesBesideProgram(const QString& programDir);
-bool KeepsFilesBesideProgram(const QString& programDir, bool windows);
+bool KeepsFilesBesideProgram(const std::string& programDir);
+bool KeepsFilesBesideProgram(const std::string& programDir, bool windows);
 
 /// Where an installed program in `programDir` finds the defaults it copies
 /// for each user: <prefix>/share/quillmark/, ending in a separator.
-QString InstalledDefaultsDir(const QString& programDir);
+std::string InstalledDefaultsDir(const std::string& programDir);
 
 /// The user's own files. The data folder is created, and the template and
 /// batch script are each copied from `defaultsDir` when the user has none
@@ -61,10 +65,10 @@ QString InstalledDefaultsDir(const QString& programDir);
 /// report it). The log's folder is not created here. `problem` receives
 /// one line for each failure, naming the file or folder; the paths are
 /// given still.
-AppFiles PrepareUserFiles(const QString& defaultsDir, QString* problem = nullptr);
+AppFiles PrepareUserFiles(const std::string& defaultsDir, std::string* problem = nullptr);
 
 /// The files of the program in `programDir`: beside it, or the user's own
 /// (prepared as above).
-AppFiles LocateAppFiles(const QString& programDir, QString* problem = nullptr);
+AppFiles LocateAppFiles(const std::string& programDir, std::string* problem = nullptr);
 
 } // namespace qm

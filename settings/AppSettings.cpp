@@ -1,13 +1,15 @@
 //===- AppSettings.cpp - The user's settings: rows, load and store --------===//
 //
-// The eleven rows are one table: value name, kind, default, field. Loading,
-// storing and converting the dialog's entries all walk it in order, so the
-// order that decides what a failed store leaves written lives in one place.
+// The eleven rows (settings/SettingRows.h) each get their field here and the
+// conversion of the dialog's entry. Loading, storing and converting all walk
+// the rows in order, so the order that decides what a failed store leaves
+// written lives in one place.
 //
 //===----------------------------------------------------------------------===//
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
 #include "settings/SettingNumbers.h"
+#include "settings/SettingRows.h"
 #include "settings/SettingsStore.h"
 
 #include "versioninfo/Tables.h"
@@ -19,16 +21,11 @@
 namespace qm {
 namespace {
 
-enum class Kind { Text, Integer, Flag };
-
 /// How one dialog entry becomes the text that is stored.
 using EntryConversion = Expected<QString> (*)(const OptionEntries&);
 
 struct Row {
-    const char* Name;
-    Kind RowKind;
-    const char* TextDefault;
-    std::int32_t NumberDefault;
+    SettingId Id;
     QString AppSettings::*TextField;
     std::int32_t AppSettings::*IntegerField;
     bool AppSettings::*FlagField;
@@ -55,7 +52,7 @@ const std::string* SelectedRow(const TextList& table, int row) {
 }
 
 Expected<QString> ConvertFontSize(const OptionEntries& e) {
-    const auto size = ReadWholeNumber(e.FontSize);
+    const auto size = ReadWholeNumber(e.FontSize.toStdString());
     if (!size)
         return ConversionError(e.FontSize, "FontSize");
     return QString::number(*size);
@@ -79,41 +76,43 @@ using S = AppSettings;
 
 // clang-format off
 const std::array<Row, 11> Rows = {{
-    {"FontName", Kind::Text, "FixedSys", 0, &S::FontName, nullptr, nullptr,
+    {SettingId::FontName, &S::FontName, nullptr, nullptr,
      [](const OptionEntries& e) -> Expected<QString> { return e.FontName; }},
-    {"FontSize", Kind::Integer, nullptr, 9, nullptr, &S::FontSize, nullptr, ConvertFontSize},
-    {"UseInitialRC", Kind::Flag, nullptr, 0, nullptr, nullptr, &S::UseInitialRC,
+    {SettingId::FontSize, nullptr, &S::FontSize, nullptr, ConvertFontSize},
+    {SettingId::UseInitialRC, nullptr, nullptr, &S::UseInitialRC,
      [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.UseInitialRC); }},
-    {"DefaultFILEOS", Kind::Text, "VOS_DOS_WINDOWS32", 0, &S::DefaultFILEOS, nullptr, nullptr,
+    {SettingId::DefaultFILEOS, &S::DefaultFILEOS, nullptr, nullptr,
      [](const OptionEntries& e) -> Expected<QString> { return e.DefaultFILEOS; }},
-    {"DefaultLanguageID", Kind::Integer, nullptr, 1041, nullptr, &S::DefaultLanguageID, nullptr,
-     ConvertLanguage},
-    {"DefaultCodePage", Kind::Integer, nullptr, 1200, nullptr, &S::DefaultCodePage, nullptr,
-     ConvertCodePage},
-    {"MinimizeWindow", Kind::Flag, nullptr, 0, nullptr, nullptr, &S::MinimizeWindow,
+    {SettingId::DefaultLanguageID, nullptr, &S::DefaultLanguageID, nullptr, ConvertLanguage},
+    {SettingId::DefaultCodePage, nullptr, &S::DefaultCodePage, nullptr, ConvertCodePage},
+    {SettingId::MinimizeWindow, nullptr, nullptr, &S::MinimizeWindow,
      [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.MinimizeWindow); }},
-    {"UseBatchFile", Kind::Flag, nullptr, 1, nullptr, nullptr, &S::UseBatchFile,
+    {SettingId::UseBatchFile, nullptr, nullptr, &S::UseBatchFile,
      [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.UseBatchFile); }},
-    {"CompilerPath", Kind::Text, "C:\\Program Files\\Borland\\Delphi 2.0\\Bin", 0,
-     &S::CompilerPath, nullptr, nullptr,
+    {SettingId::CompilerPath, &S::CompilerPath, nullptr, nullptr,
      [](const OptionEntries& e) -> Expected<QString> { return e.CompilerPath; }},
-    {"CompilerCmdLine32", Kind::Text, "Brcc32 -v -32", 0, &S::CompilerCmdLine32, nullptr, nullptr,
+    {SettingId::CompilerCmdLine32, &S::CompilerCmdLine32, nullptr, nullptr,
      [](const OptionEntries& e) -> Expected<QString> { return e.CompilerCmdLine32; }},
-    {"CompilerCmdLine16", Kind::Text, "Brcc32 -v -16", 0, &S::CompilerCmdLine16, nullptr, nullptr,
+    {SettingId::CompilerCmdLine16, &S::CompilerCmdLine16, nullptr, nullptr,
      [](const OptionEntries& e) -> Expected<QString> { return e.CompilerCmdLine16; }},
 }};
 // clang-format on
 
+const SettingRow& Spec(const Row& row) {
+    return SettingRowOf(row.Id);
+}
+
 void ApplyTableDefault(const Row& row, AppSettings& settings) {
-    switch (row.RowKind) {
-    case Kind::Text:
-        settings.*row.TextField = QString::fromLatin1(row.TextDefault);
+    const SettingRow& spec = Spec(row);
+    switch (spec.Kind) {
+    case SettingKind::Text:
+        settings.*row.TextField = QString::fromLatin1(spec.TextDefault);
         break;
-    case Kind::Integer:
-        settings.*row.IntegerField = row.NumberDefault;
+    case SettingKind::Integer:
+        settings.*row.IntegerField = spec.NumberDefault;
         break;
-    case Kind::Flag:
-        settings.*row.FlagField = FlagFromNumber(row.NumberDefault);
+    case SettingKind::Flag:
+        settings.*row.FlagField = FlagFromNumber(spec.NumberDefault);
         break;
     }
 }
@@ -131,22 +130,24 @@ void ApplyDefault(const Row& row, const AppSettings& defaults, AppSettings& sett
 /// A stored text taken into its field: texts unchanged, numbers and flags by
 /// the integer reading rule (a text that is not a number gives the default).
 void ApplyStoredText(const Row& row, const QString& text, AppSettings& settings) {
-    switch (row.RowKind) {
-    case Kind::Text:
+    const SettingRow& spec = Spec(row);
+    switch (spec.Kind) {
+    case SettingKind::Text:
         settings.*row.TextField = text;
         break;
-    case Kind::Integer:
-        settings.*row.IntegerField = ReadIntegerSetting(text, row.NumberDefault);
+    case SettingKind::Integer:
+        settings.*row.IntegerField = ReadIntegerSetting(text.toStdString(), spec.NumberDefault);
         break;
-    case Kind::Flag:
-        settings.*row.FlagField = FlagFromNumber(ReadIntegerSetting(text, row.NumberDefault));
+    case SettingKind::Flag:
+        settings.*row.FlagField =
+            FlagFromNumber(ReadIntegerSetting(text.toStdString(), spec.NumberDefault));
         break;
     }
 }
 
 Status WrongType(const Row& row) {
     return Status::Fail(QStringLiteral("Invalid data type for '%1' in '%2'")
-                            .arg(QLatin1String(row.Name), SettingsStoreLocation())
+                            .arg(QLatin1String(Spec(row).Name), SettingsStoreLocation())
                             .toStdString());
 }
 
@@ -184,7 +185,7 @@ Status LoadSettings(AppSettings& into) {
     store->beginGroup(SettingsGroup);
     const AppSettings defaults = BuiltInAppSettings();
     for (const Row& row : Rows) {
-        const QString name = QLatin1String(row.Name);
+        const QString name = QLatin1String(Spec(row).Name);
         if (!store->contains(name)) {
             ApplyDefault(row, defaults, into);
             continue;
@@ -212,7 +213,7 @@ Status StoreSettings(const OptionEntries& entries) {
             conversion = Status::Fail(text.message());
             break;
         }
-        converted.emplace_back(QLatin1String(row.Name), *text);
+        converted.emplace_back(QLatin1String(Spec(row).Name), *text);
     }
     if (!converted.empty()) {
         Status written = WriteSettingTexts(converted);

@@ -374,7 +374,7 @@ void TFormOpt::FontNameChange() {
 
 void TFormOpt::FontSizeChange() {
     const QString text = cedFontSize->text();
-    const std::optional<std::int32_t> size = ReadWholeNumber(text);
+    const std::optional<std::int32_t> size = ReadWholeNumber(text.toStdString());
     if (!size) {
         ShowError(QStringLiteral("'%1' is not a valid integer value").arg(text));
         return;

@@ -48,7 +48,7 @@ void TUpDown::SetRange(int minimum, int maximum) {
 
 int TUpDown::Position() const {
     if (BuddyEdit) {
-        if (const auto shown = ReadWholeNumber(BuddyEdit->text()))
+        if (const auto shown = ReadWholeNumber(BuddyEdit->text().toStdString()))
             return *shown;
     }
     return LastPosition;

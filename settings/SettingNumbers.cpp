@@ -7,15 +7,17 @@
 //===----------------------------------------------------------------------===//
 #include "settings/SettingNumbers.h"
 
+#include <string>
+
 namespace qm {
 namespace {
 
-bool IsBlankChar(QChar c) {
-    return c.unicode() <= 32;
+bool IsBlankChar(char c) {
+    return static_cast<unsigned char>(c) <= 32;
 }
 
-int DigitValue(QChar c, int base) {
-    const char16_t u = c.unicode();
+int DigitValue(char c, int base) {
+    const auto u = static_cast<unsigned char>(c);
     int value = 99;
     if (u >= '0' && u <= '9')
         value = u - '0';
@@ -28,7 +30,7 @@ int DigitValue(QChar c, int base) {
 
 /// Reads one or more digits from `pos` to the end of `text`; fails on any
 /// other character or when the value exceeds `limit`.
-std::optional<std::uint64_t> ReadDigitsToEnd(const QString& text, int pos, int base,
+std::optional<std::uint64_t> ReadDigitsToEnd(std::string_view text, std::size_t pos, int base,
                                              std::uint64_t limit) {
     if (pos >= text.size())
         return std::nullopt;
@@ -37,7 +39,7 @@ std::optional<std::uint64_t> ReadDigitsToEnd(const QString& text, int pos, int b
         const int digit = DigitValue(text[pos], base);
         if (digit < 0)
             return std::nullopt;
-        value = value * base + digit;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
         if (value > limit)
             return std::nullopt;
     }
@@ -46,19 +48,19 @@ std::optional<std::uint64_t> ReadDigitsToEnd(const QString& text, int pos, int b
 
 } // namespace
 
-std::optional<std::int32_t> ReadWholeNumber(const QString& text) {
-    int pos = 0;
+std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
+    std::size_t pos = 0;
     while (pos < text.size() && IsBlankChar(text[pos]))
         ++pos;
-    if (pos < text.size() && text[pos] == QLatin1Char('$')) {
+    if (pos < text.size() && text[pos] == '$') {
         const auto value = ReadDigitsToEnd(text, pos + 1, 16, 0xFFFFFFFFu);
         if (!value)
             return std::nullopt;
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
     }
     bool negative = false;
-    if (pos < text.size() && (text[pos] == QLatin1Char('+') || text[pos] == QLatin1Char('-'))) {
-        negative = text[pos] == QLatin1Char('-');
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
         ++pos;
     }
     const std::uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
@@ -70,14 +72,12 @@ std::optional<std::int32_t> ReadWholeNumber(const QString& text) {
     return static_cast<std::int32_t>(signedValue);
 }
 
-std::int32_t ReadIntegerSetting(const QString& stored, std::int32_t fallback) {
-    QString text = stored;
+std::int32_t ReadIntegerSetting(std::string_view stored, std::int32_t fallback) {
     // Only a "0x" at the very start counts: a blank before it, or "0x" with
     // nothing after, leaves a text that is not a number.
-    if (text.size() > 2 && text[0] == QLatin1Char('0') &&
-        (text[1] == QLatin1Char('x') || text[1] == QLatin1Char('X')))
-        text.replace(0, 2, QStringLiteral("$"));
-    return ReadWholeNumber(text).value_or(fallback);
+    if (stored.size() > 2 && stored[0] == '0' && (stored[1] == 'x' || stored[1] == 'X'))
+        return ReadWholeNumber("$" + std::string(stored.substr(2))).value_or(fallback);
+    return ReadWholeNumber(stored).value_or(fallback);
 }
 
 } // namespace qm

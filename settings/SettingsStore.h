@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "settings/SettingRows.h"
 #include "versioninfo/Status.h"
 
 #include <QSettings>
@@ -20,7 +21,7 @@
 namespace qm {
 
 /// The group that holds every setting.
-inline const QString SettingsGroup = QStringLiteral("Settings");
+inline const QString SettingsGroup = QLatin1String(SettingsGroupName);
 
 /// Value names and their texts, in the order they are to be written.
 using SettingTexts = std::vector<std::pair<QString, QString>>;

@@ -322,8 +322,8 @@ private slots:
         QFile blocker(root + "/state");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        AppFiles files = AppFilesIn(ProgramDir);
-        files.LogPath = root + "/state/quillmark/" + LogFileName;
+        AppFiles files = AppFilesIn(ProgramDir.toStdString());
+        files.LogPath = (root + "/state/quillmark/" + LogFileName).toStdString();
         MakeWindow(nullptr, files);
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(
@@ -336,10 +336,11 @@ private slots:
         // folder that does not exist yet: start-up makes it, and the script
         // is told to write there rather than beside the program.
         const QString root = Temp.path() + "/" + QTest::currentTestFunction();
-        AppFiles files = AppFilesIn(root + "/data/");
-        files.LogPath = root + "/state/quillmark/" + LogFileName;
+        AppFiles files = AppFilesIn((root + "/data/").toStdString());
+        files.LogPath = (root + "/state/quillmark/" + LogFileName).toStdString();
         QVERIFY(QDir().mkpath(root + "/data"));
-        QVERIFY(QFile::copy(ProgramDir + BatchScriptName(), files.BatchPath));
+        QVERIFY(
+            QFile::copy(ProgramDir + BatchScriptName(), QString::fromStdString(files.BatchPath)));
         MakeWindow(nullptr, files);
         QVERIFY(QFileInfo(root + "/state/quillmark").isDir());
         UseFakeCompiler("fakerc -v");
@@ -347,7 +348,7 @@ private slots:
         Window->cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
         QCOMPARE(ResultLines().first(), "fake compiler ran");
-        QVERIFY(QFileInfo(files.LogPath).isFile());
+        QVERIFY(QFileInfo(QString::fromStdString(files.LogPath)).isFile());
         QVERIFY(!QFile::exists(ProgramDir + LogFileName));
     }
 

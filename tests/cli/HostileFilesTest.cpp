@@ -11,7 +11,6 @@
 // alone. Big inputs are generated in a temporary folder at run time.
 //
 //===----------------------------------------------------------------------===//
-#include "cli/ByteText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -79,8 +78,18 @@ std::string StableExample() {
 
 /// A JSON string member decoded back to bytes by the program's byte rule.
 std::string Bytes(const QJsonValue& value) {
-    qm::Expected<std::string> bytes = qm::TextToBytes(value.toString());
-    return bytes ? *bytes : "<not bytes>";
+    std::string bytes;
+    const QString text = value.toString();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit >= 0xDC80 && unit <= 0xDCFF)
+            bytes += static_cast<char>(unit - 0xDC00);
+        else if (QChar::isHighSurrogate(unit) && i + 1 < text.size())
+            bytes += text.mid(i++, 2).toStdString();
+        else
+            bytes += QString(QChar(unit)).toStdString();
+    }
+    return bytes;
 }
 
 /// Bytes 0x01 to 0xFF without CR and LF, after `lead`.

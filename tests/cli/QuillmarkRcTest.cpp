@@ -97,8 +97,11 @@ TEST_F(QuillmarkRcTest, HelpAndVersionExitZero) {
     EXPECT_TRUE(version.Out.startsWith("quillmark-rc 1.")) << version.Out.constData();
     const RunResult help = run({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    EXPECT_TRUE(help.Out.contains("set FILE [EDITS] [--block NAME] [-o OUT]"));
     EXPECT_TRUE(help.Out.contains("\\udcXX")) << "the byte rule is documented";
+    const RunResult setHelp = run({"set", "--help"});
+    EXPECT_EQ(setHelp.ExitCode, 0);
+    EXPECT_TRUE(setHelp.Out.contains("set FILE [EDITS] [--block NAME] [-o OUT]"));
+    EXPECT_TRUE(setHelp.Out.contains("--string KEY=VALUE"));
 }
 
 TEST_F(QuillmarkRcTest, WrongArgumentsExitTwoAndWriteNothing) {

@@ -24,11 +24,11 @@ TEST(SettingNumbers, StoredIntegerTexts) {
         // clang-format on
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadIntegerSetting(QString::fromLatin1(c.Text), Fallback), c.Value)
+        EXPECT_EQ(ReadIntegerSetting(c.Text, Fallback), c.Value)
             << '"' << c.Text << '"';
     // The font-size box has no "0x" form.
-    EXPECT_EQ(ReadWholeNumber(QStringLiteral(" $10")), 16);
-    EXPECT_FALSE(ReadWholeNumber(QStringLiteral("0x10")));
+    EXPECT_EQ(ReadWholeNumber(" $10"), 16);
+    EXPECT_FALSE(ReadWholeNumber("0x10"));
 }
 
 TEST(SettingNumbers, FlagIsTheLowEightBits) {
