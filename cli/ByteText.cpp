@@ -146,20 +146,35 @@ std::string UnswapString(const std::string& text) {
     return bytes;
 }
 
-void UnswapStrings(nlohmann::json& value) {
-    if (value.is_string()) {
-        value = UnswapString(value.get_ref<const std::string&>());
-    } else if (value.is_array()) {
-        for (nlohmann::json& item : value)
-            UnswapStrings(item);
-    } else if (value.is_object()) {
-        // Member names follow the rule too; the object is rebuilt with them.
-        nlohmann::json object = nlohmann::json::object();
-        for (auto& [name, member] : value.items()) {
-            UnswapStrings(member);
-            object[UnswapString(name)] = std::move(member);
+/// Every string of `document`, member names included, back to its bytes.
+/// Iterative: a hostile document may nest deeper than the stack reaches.
+void UnswapStrings(nlohmann::json& document) {
+    std::vector<nlohmann::json*> pending{&document};
+    while (!pending.empty()) {
+        nlohmann::json& value = *pending.back();
+        pending.pop_back();
+        if (value.is_string()) {
+            value = UnswapString(value.get_ref<const std::string&>());
+        } else if (value.is_array()) {
+            for (nlohmann::json& item : value)
+                pending.push_back(&item);
+        } else if (value.is_object()) {
+            // Names are keys of the object's map, so a changed one means a
+            // new member; the values move over untouched.
+            std::vector<std::pair<std::string, std::string>> renamed;
+            for (auto& [name, member] : value.items()) {
+                std::string bytes = UnswapString(name);
+                if (bytes != name)
+                    renamed.emplace_back(name, std::move(bytes));
+            }
+            for (auto& [name, bytes] : renamed) {
+                nlohmann::json member = std::move(value[name]);
+                value.erase(name);
+                value[bytes] = std::move(member);
+            }
+            for (auto& [name, member] : value.items())
+                pending.push_back(&member);
         }
-        value = std::move(object);
     }
 }
 

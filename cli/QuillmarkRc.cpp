@@ -232,6 +232,8 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
 int RunQuillmarkRc(const std::vector<std::string>& arguments, CliStreams& io) {
     CLI::App app(Description, ProgramName);
     app.footer(Footer);
+    // CLI11 takes "/x" for an option on Windows, and so a path for one.
+    app.allow_windows_style_options(false);
     app.set_version_flag("-v,--version", std::string(ProgramName) + ' ' + QM_VERSION);
     app.require_subcommand(1, 1);
     Arguments args;

@@ -111,7 +111,22 @@ std::string CheckWritable(const std::string& path) {
     return SystemErrorText(error);
 }
 
-std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+/// `path` made whole, with backslashes: ReplaceFileW fails ("The directory
+/// name is invalid") on a name relative to the current folder or one with
+/// forward slashes on some systems.
+std::wstring FullPath(const std::filesystem::path& path) {
+    const std::wstring given = path.wstring();
+    const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return given;
+    std::wstring full(needed, L'\0');
+    full.resize(GetFullPathNameW(given.c_str(), needed, &full[0], nullptr));
+    return full;
+}
+
+std::string RenameOver(const std::filesystem::path& fromPath, const std::filesystem::path& toPath) {
+    const std::filesystem::path from = FullPath(fromPath);
+    const std::filesystem::path to = FullPath(toPath);
     FlushToDisk(from);
     // ReplaceFileW keeps them too, but not every implementation does.
     const DWORD attributes = GetFileAttributesW(to.c_str());

@@ -34,15 +34,23 @@ std::string NarrowToAnsi(const std::wstring& text) {
 std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned codePage) {
     if (text.empty())
         return std::string();
-    const int size = static_cast<int>(text.size());
+    // A system set to use UTF-8 (the ANSI or OEM code page 65001) holds every
+    // character; the conversion then takes neither flag nor default character.
+    const unsigned resolved = codePage == CP_ACP     ? GetACP()
+                              : codePage == CP_OEMCP ? GetOEMCP()
+                                                     : codePage;
+    const bool utf8 = resolved == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size,
-                                           nullptr, 0, nullptr, &usedDefault);
+    BOOL* const defaultUsed = utf8 ? nullptr : &usedDefault;
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(resolved, flags, text.data(), size, nullptr, 0, nullptr, defaultUsed);
     if (length <= 0 || usedDefault)
         return std::nullopt;
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, &bytes[0], length,
-                        nullptr, &usedDefault);
+    WideCharToMultiByte(resolved, flags, text.data(), size, &bytes[0], length, nullptr,
+                        defaultUsed);
     if (usedDefault)
         return std::nullopt;
     return bytes;

@@ -18,7 +18,7 @@ JOBS=${QM_JOBS:-2}
 PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     llvm mingw-w64-common
     binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     clang libclang-rt-14-dev
@@ -122,15 +122,19 @@ run_hardening_tests() {
     ctest --test-dir "$fuzz" --output-on-failure -j"$JOBS"
 }
 
-# The Windows guards: the Qt-free core and its tests cross-compiled with
-# MinGW-w64 and run under wine (a minute or two), then every source of the
-# Qt tiers parsed as a Windows build reads it (a few minutes).
+# The Windows guards: the Qt-free tiers cross-compiled with MinGW-w64, the
+# core's tests under wine and quillmark-rc.exe's imports checked (a minute
+# or two); the command tests run against quillmark-rc.exe under wine; then
+# every source of the Qt tiers parsed as a Windows build reads it (a few
+# minutes).
 run_windows_checks() {
     local mingw=${QM_MINGW_BUILD_DIR:-$ROOT/build-mingw}
     cmake -S "$ROOT" -B "$mingw" -G Ninja -DQM_WITH_QT=OFF \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
     cmake --build "$mingw" -j"$JOBS"
     ctest --test-dir "$mingw" --output-on-failure -j"$JOBS"
+    QM_RC_EXE="$mingw/bin/quillmark-rc.exe" WINEPREFIX="$mingw/wine" WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 "$BUILD/bin/cli_tests"
     cmake --build "$BUILD" -j"$JOBS" --target windows_syntax_check
 }
 

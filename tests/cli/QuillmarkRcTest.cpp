@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RcUnderTest.h"
+
 namespace {
 
 struct RunResult {
@@ -56,7 +58,7 @@ protected:
         env.insert("XDG_STATE_HOME", Dir.filePath(".local/state"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Dir.path());
-        process.start(Program, args);
+        qm::test::StartRc(process, Program, args);
         EXPECT_TRUE(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
@@ -135,6 +137,7 @@ TEST_F(QuillmarkRcTest, NewWritesExampleOneUnderTheTemplatesCommentLines) {
 }
 
 TEST_F(QuillmarkRcTest, InstalledCopyTakesTheUsersOwnTemplateCopiedOnFirstUse) {
+    QM_SKIP_FOR_WINDOWS_EXE("a Linux install layout");
     // An installed layout: the program in bin/, its defaults in share/.
     ASSERT_TRUE(QDir().mkpath(path("usr/bin")) && QDir().mkpath(path("usr/share/quillmark")));
     Program = path("usr/bin/quillmark-rc");
@@ -200,7 +203,8 @@ TEST_F(QuillmarkRcTest, ShowReadsBothExamplesWithoutReports) {
 
 TEST_F(QuillmarkRcTest, ShowOfAFileThatCannotBeOpenedExitsTwo) {
     const QList<QPair<QString, QByteArray>> cases = {
-        {path("none.rc"), ": No such file or directory\n"}, {Dir.path(), ": it is a folder\n"}};
+        {path("none.rc"), ": " + qm::test::NoSuchFile() + "\n"},
+        {Dir.path(), ": it is a folder\n"}};
     for (const auto& [missing, why] : cases) {
         const RunResult result = run({"show", missing});
         EXPECT_EQ(result.ExitCode, 2);
@@ -287,7 +291,7 @@ TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
         EXPECT_FALSE(QFile::exists(path("out.rc"))) << document;
     }
     EXPECT_EQ(run({"write", "out.rc", "--from", "none.json"}).Err,
-              "Can't open none.json: No such file or directory\n");
+              "Can't open none.json: " + qm::test::NoSuchFile() + "\n");
 }
 
 TEST_F(QuillmarkRcTest, SetAppliesEditsAndWritesToOutput) {
@@ -439,7 +443,7 @@ TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
         EXPECT_EQ(ReadBytes(path("keep.rc")), Example("Example2.rc"));
     }
     EXPECT_EQ(run({"set", "none.rc", "--debug", "on"}).Err,
-              "Can't open none.rc: No such file or directory\n");
+              "Can't open none.rc: " + qm::test::NoSuchFile() + "\n");
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RcUnderTest.h"
+
 namespace {
 
 struct RunResult {
@@ -43,7 +45,7 @@ protected:
         env.insert("XDG_CONFIG_HOME", Dir.filePath(".config"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Dir.path());
-        process.start(program, args);
+        qm::test::StartRc(process, program, args);
         EXPECT_TRUE(process.waitForFinished(-1));
         RunResult result;
         result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -70,8 +72,8 @@ protected:
         const RunResult set = rc(args);
         ASSERT_EQ(set.ExitCode, 0) << set.Err.toStdString();
         const RunResult compiled =
-            run(QM_LLVM_RC, {"/C", "65001", "/I", "/usr/share/mingw-w64/include", "/FO",
-                             name + ".res", name + ".rc"});
+            run(QM_LLVM_RC, {"/C", qm::test::ScriptCodePage(), "/I", "/usr/share/mingw-w64/include",
+                             "/FO", name + ".res", name + ".rc"});
         ASSERT_EQ(compiled.ExitCode, 0) << compiled.Out.toStdString() << compiled.Err.toStdString();
     }
 
