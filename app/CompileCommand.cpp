@@ -2,27 +2,11 @@
 
 #include "app/CompileCommand.h"
 
-#include "platform/System.h"
 #include "versioninfo/Text.h"
 
 namespace qm {
 
 namespace {
-
-bool IsSeparator(char c, PathStyle style) {
-    // Windows takes "/" too, and Qt hands out its paths that way.
-    if (style == PathStyle::Windows)
-        return c == '\\' || c == ':' || c == '/';
-    return c == '/';
-}
-
-/// Index just past the last separator; 0 when there is none.
-std::size_t NameStart(std::string_view path, PathStyle style) {
-    for (std::size_t i = path.size(); i > 0; --i)
-        if (IsSeparator(path[i - 1], style))
-            return i;
-    return 0;
-}
 
 Status EmptyCommandError() {
     return Status::Fail("The compiler command is empty: set the compiler's program and options "
@@ -34,43 +18,6 @@ void Append(std::vector<std::string>& to, const std::vector<std::string>& words)
 }
 
 } // namespace
-
-PathStyle NativePathStyle() {
-    return platform::RunsOnWindows() ? PathStyle::Windows : PathStyle::Posix;
-}
-
-char FolderSeparator(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
-
-std::string FolderPart(std::string_view path, PathStyle style) {
-    return std::string(path.substr(0, NameStart(path, style)));
-}
-
-std::string NamePart(std::string_view path, PathStyle style) {
-    return std::string(path.substr(NameStart(path, style)));
-}
-
-std::string RunFolder(std::string_view scriptPath, PathStyle style) {
-    std::string folder = FolderPart(scriptPath, style);
-    if (folder.empty() || folder.back() == ':')
-        return folder;
-    // A root keeps its separator: "/" and "C:\" name folders, "" and "C:" don't.
-    bool isRoot = folder.size() == 1 ||
-                  (style == PathStyle::Windows && folder.size() == 3 && folder[1] == ':');
-    if (!isRoot)
-        folder.pop_back();
-    return folder;
-}
-
-std::string ReplaceExtension(std::string_view path, std::string_view extension, PathStyle style) {
-    std::size_t nameStart = NameStart(path, style);
-    std::size_t dot = path.rfind('.');
-    std::size_t cut = (dot != std::string_view::npos && dot >= nameStart) ? dot : path.size();
-    std::string result(path.substr(0, cut));
-    result += extension;
-    return result;
-}
 
 std::vector<std::string> SplitCommandWords(std::string_view commandText) {
     std::vector<std::string> words;
@@ -92,7 +39,7 @@ Expected<CompileCommand> FormBatchCommand(const CompileInputs& inputs, PathStyle
     if (words.empty())
         return EmptyCommandError();
     std::string scriptName = NamePart(inputs.ScriptPath, style);
-    const std::string folder = RunFolder(inputs.ScriptPath, style);
+    const std::string folder = ContainingFolder(inputs.ScriptPath, style);
     // cmd.exe can't have a network folder as its current folder: it would
     // run the batch file in C:\Windows instead, far from the script.
     if (style == PathStyle::Windows && (folder.rfind("\\\\", 0) == 0 || folder.rfind("//", 0) == 0))
@@ -125,7 +72,7 @@ Expected<CompileCommand> FormDirectCommand(const CompileInputs& inputs, PathStyl
 
     CompileCommand command;
     command.Text = folder + inputs.CommandText + " " + inputs.ScriptPath;
-    command.WorkingDir = RunFolder(inputs.ScriptPath, style);
+    command.WorkingDir = ContainingFolder(inputs.ScriptPath, style);
     command.Program = folder + words.front();
     command.Arguments.assign(words.begin() + 1, words.end());
     command.Arguments.push_back(inputs.ScriptPath);

@@ -12,6 +12,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/PathParts.h"
 #include "versioninfo/Status.h"
 
 #include <string>
@@ -19,31 +20,6 @@
 #include <vector>
 
 namespace qm {
-
-/// Which platform's path and command-line rules apply. Windows paths take
-/// "\", "/" and ":" as separators; POSIX paths take "/".
-enum class PathStyle { Windows, Posix };
-
-/// The style of the system the program was built for.
-PathStyle NativePathStyle();
-
-/// The folder separator put between the compiler folder and its program.
-char FolderSeparator(PathStyle style);
-
-/// The folder part of `path`: everything up to and including its last
-/// separator; empty when it has none.
-std::string FolderPart(std::string_view path, PathStyle style);
-
-/// The name part of `path`: everything after its last separator.
-std::string NamePart(std::string_view path, PathStyle style);
-
-/// The folder a compile runs in: the folder part without its trailing
-/// separator, except that a root keeps it ("C:\", "/").
-std::string RunFolder(std::string_view scriptPath, PathStyle style);
-
-/// `path` with its extension (from the last "." of the name part) replaced
-/// by `extension`; a name without one gets `extension` appended.
-std::string ReplaceExtension(std::string_view path, std::string_view extension, PathStyle style);
 
 /// The words of a command text from the settings, split at blanks.
 std::vector<std::string> SplitCommandWords(std::string_view commandText);

@@ -4,7 +4,6 @@
 
 #include "app/BatchFile.h"
 #include "app/Main.h"
-#include "app/PathRules.h"
 #include "app/Prompts.h"
 #include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
@@ -143,7 +142,7 @@ void CompileRunner::CompileClick() {
     CompileInputs inputs;
     // The batch script leaves its log in the folder it is given: the
     // program's own, or the user's log folder for an installed copy.
-    inputs.ProgramDir = Bytes(PathFolder(Window.LogPath));
+    inputs.ProgramDir = FolderPart(Bytes(Window.LogPath), NativePathStyle());
     inputs.BatchPath = Bytes(Window.BatchPath);
     inputs.CompilerPath = Bytes(settings.CompilerPath);
     inputs.CommandText = Bytes(PickStr(Window.cbtnCompile32->Down(), settings.CompilerCmdLine32,
@@ -151,7 +150,7 @@ void CompileRunner::CompileClick() {
     inputs.ScriptPath = Bytes(Window.CurrentFile);
 
     const PathStyle style = NativePathStyle();
-    std::string folder = RunFolder(inputs.ScriptPath, style);
+    std::string folder = ContainingFolder(inputs.ScriptPath, style);
     // The script's folder is the current folder while the compiler starts
     // (it is also given to the start itself), and no longer: a relative
     // path from the command line must still mean the same file afterwards.

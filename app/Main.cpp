@@ -4,7 +4,6 @@
 
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
-#include "app/PathRules.h"
 #include "app/Prompts.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
@@ -12,6 +11,7 @@
 #include "settings/Options.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/LossCheck.h"
+#include "versioninfo/PathParts.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/ScriptWriter.h"
@@ -40,6 +40,20 @@ namespace qm {
 namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
+
+// The window's paths split by the same text rules as the rest of the
+// program; UTF-8 carries the text there and back unchanged.
+QString PathFolder(const QString& path) {
+    return QString::fromStdString(FolderPart(path.toStdString(), NativePathStyle()));
+}
+
+QString PathName(const QString& path) {
+    return QString::fromStdString(NamePart(path.toStdString(), NativePathStyle()));
+}
+
+QString PathWithRcExtension(const QString& path) {
+    return QString::fromStdString(ReplaceExtension(path.toStdString(), ".rc", NativePathStyle()));
+}
 
 std::string FileSystemPath(const QString& path) {
     const QByteArray encoded = QFile::encodeName(path);

@@ -4,18 +4,15 @@
 // compared with a plain reference written here from the rule's words, in a
 // different way from the program's (whole-text matching and string
 // comparison instead of a digit-by-digit scan):
-//  - the integer rule of a stored setting, on 8-bit and on UTF-16 texts;
-//  - the folder part, name part and ".rc" extension of a path.
+//  - the integer rule of a stored setting;
+//  - the folder part, name part, containing folder and extension of a path,
+//    in both styles.
 //
 //===----------------------------------------------------------------------===//
 #include "fuzz/FuzzCheck.h"
 
 #include "settings/SettingNumbers.h"
-#ifdef QM_FUZZ_PATH_RULES
-#include "app/PathRules.h"
-#endif
-
-#include <QString>
+#include "versioninfo/PathParts.h"
 
 #include <cstdint>
 #include <cstring>
@@ -27,32 +24,32 @@ namespace {
 
 // --- Integer rule -----------------------------------------------------------
 
-bool IsDecimal(char16_t c) {
-    return c >= u'0' && c <= u'9';
+bool IsDecimal(char c) {
+    return c >= '0' && c <= '9';
 }
 
-bool IsHex(char16_t c) {
-    return IsDecimal(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+bool IsHex(char c) {
+    return IsDecimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-template <typename Pred> bool AllOf(std::u16string_view text, Pred pred) {
-    for (char16_t c : text)
+template <typename Pred> bool AllOf(std::string_view text, Pred pred) {
+    for (char c : text)
         if (!pred(c))
             return false;
     return true;
 }
 
-std::u16string_view WithoutLeadingZeros(std::u16string_view digits) {
-    while (digits.size() > 1 && digits.front() == u'0')
+std::string_view WithoutLeadingZeros(std::string_view digits) {
+    while (digits.size() > 1 && digits.front() == '0')
         digits.remove_prefix(1);
     return digits;
 }
 
 // Digits that fit in 64 bits (at most 16 hex or 18 decimal ones).
-std::uint64_t DigitsValue(std::u16string_view digits, int base) {
+std::uint64_t DigitsValue(std::string_view digits, int base) {
     std::uint64_t value = 0;
-    for (char16_t c : digits) {
-        const int digit = IsDecimal(c) ? c - u'0' : (c | 0x20) - u'a' + 10;
+    for (char c : digits) {
+        const int digit = IsDecimal(c) ? c - '0' : (c | 0x20) - 'a' + 10;
         value = value * base + digit;
     }
     return value;
@@ -60,11 +57,11 @@ std::uint64_t DigitsValue(std::u16string_view digits, int base) {
 
 // Leading blanks, then "$" and hexadecimal digits (all 32 bits usable), or an
 // optional sign and decimal digits within signed 32 bits; nothing after.
-std::optional<std::int32_t> ReferenceWholeNumber(std::u16string_view text) {
-    while (!text.empty() && text.front() <= 32)
+std::optional<std::int32_t> ReferenceWholeNumber(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
         text.remove_prefix(1);
-    if (!text.empty() && text.front() == u'$') {
-        std::u16string_view digits = text.substr(1);
+    if (!text.empty() && text.front() == '$') {
+        std::string_view digits = text.substr(1);
         if (digits.empty() || !AllOf(digits, IsHex))
             return std::nullopt;
         digits = WithoutLeadingZeros(digits);
@@ -73,8 +70,8 @@ std::optional<std::int32_t> ReferenceWholeNumber(std::u16string_view text) {
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(DigitsValue(digits, 16)));
     }
     bool negative = false;
-    if (!text.empty() && (text.front() == u'+' || text.front() == u'-')) {
-        negative = text.front() == u'-';
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
         text.remove_prefix(1);
     }
     if (text.empty() || !AllOf(text, IsDecimal))
@@ -89,41 +86,45 @@ std::optional<std::int32_t> ReferenceWholeNumber(std::u16string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t ReferenceIntegerSetting(std::u16string text, std::int32_t fallback) {
-    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
-        text = u"$" + text.substr(2);
+std::int32_t ReferenceIntegerSetting(std::string text, std::int32_t fallback) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text = "$" + text.substr(2);
     return ReferenceWholeNumber(text).value_or(fallback);
 }
 
-void CheckIntegerRule(const QString& text) {
-    const std::u16string utf16 = text.toStdU16String();
+void CheckIntegerRule(const std::string& text) {
     constexpr std::int32_t Fallback = -424242;
-    FUZZ_CHECK(ReadWholeNumber(text.toStdString()) == ReferenceWholeNumber(utf16));
-    FUZZ_CHECK(ReadIntegerSetting(text.toStdString(), Fallback) == ReferenceIntegerSetting(utf16, Fallback));
+    FUZZ_CHECK(ReadWholeNumber(text) == ReferenceWholeNumber(text));
+    FUZZ_CHECK(ReadIntegerSetting(text, Fallback) == ReferenceIntegerSetting(text, Fallback));
 }
 
 // --- Path rules -------------------------------------------------------------
 
-#ifdef QM_FUZZ_PATH_RULES
-void CheckPathRules(const QString& path) {
-    qsizetype lastSeparator = -1;
-    for (qsizetype i = 0; i < path.size(); ++i)
-        if (IsPathSeparator(path[i]))
-            lastSeparator = i;
-    const QString folder = path.left(lastSeparator + 1);
-    const QString name = path.mid(lastSeparator + 1);
-    FUZZ_CHECK(PathFolder(path) == folder);
-    FUZZ_CHECK(PathName(path) == name);
+void CheckPathRules(const std::string& path, PathStyle style) {
+    std::size_t nameStart = 0;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == '/' || (style == PathStyle::Windows && (path[i] == '\\' || path[i] == ':')))
+            nameStart = i + 1;
+    const std::string folder = path.substr(0, nameStart);
+    const std::string name = path.substr(nameStart);
+    FUZZ_CHECK(FolderPart(path, style) == folder);
+    FUZZ_CHECK(NamePart(path, style) == name);
 
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString stem = dot < 0 ? name : name.left(dot);
-    const QString withRc = PathWithRcExtension(path);
-    FUZZ_CHECK(withRc == folder + stem + QStringLiteral(".rc"));
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string withRc = ReplaceExtension(path, ".rc", style);
+    FUZZ_CHECK(withRc == folder + stem + ".rc");
     // Replacing the extension is stable and never touches the folder part.
-    FUZZ_CHECK(PathWithRcExtension(withRc) == withRc);
-    FUZZ_CHECK(PathFolder(withRc) == folder);
+    FUZZ_CHECK(ReplaceExtension(withRc, ".rc", style) == withRc);
+    FUZZ_CHECK(FolderPart(withRc, style) == folder);
+
+    // The containing folder is the folder part, less a last separator that
+    // does not help name it.
+    const std::string container = ContainingFolder(path, style);
+    FUZZ_CHECK(container == folder || container + folder.back() == folder);
+    if (container != folder)
+        FUZZ_CHECK(!container.empty() && !IsPathSeparator(container.back(), style));
 }
-#endif
 
 } // namespace
 } // namespace qm::fuzz
@@ -131,27 +132,20 @@ void CheckPathRules(const QString& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const char* text = reinterpret_cast<const char*>(data + 1);
-    const qsizetype length = static_cast<qsizetype>(size - 1);
+    const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     switch (data[0] % 4) {
     case 0:
-        qm::fuzz::CheckIntegerRule(QString::fromLatin1(text, length));
+        qm::fuzz::CheckIntegerRule(text);
         break;
-    case 1: {
-        // Copied rather than cast: the input need not be aligned for char16_t.
-        std::u16string utf16(static_cast<size_t>(length / 2), u'\0');
-        std::memcpy(utf16.data(), text, utf16.size() * sizeof(char16_t));
-        qm::fuzz::CheckIntegerRule(QString::fromStdU16String(utf16));
+    case 1:
+        qm::fuzz::CheckIntegerRule("0x" + text); // the stored hexadecimal form
         break;
-    }
-#ifdef QM_FUZZ_PATH_RULES
     case 2:
-        qm::fuzz::CheckPathRules(QString::fromUtf8(text, length));
+        qm::fuzz::CheckPathRules(text, qm::PathStyle::Posix);
         break;
     case 3:
-        qm::fuzz::CheckPathRules(QString::fromLatin1(text, length));
+        qm::fuzz::CheckPathRules(text, qm::PathStyle::Windows);
         break;
-#endif
     default:
         break;
     }

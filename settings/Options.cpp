@@ -12,6 +12,7 @@
 
 #include "controls/DlgsPlus.h"
 #include "versioninfo/Lookups.h"
+#include "versioninfo/PathParts.h"
 #include "versioninfo/Tables.h"
 
 #include <QApplication>
@@ -113,24 +114,6 @@ QStringList ScreenFontNames() {
     });
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
-}
-
-QString CompilerFolderOf(const QString& filePath, bool windowsPaths) {
-    const auto isSeparator = [windowsPaths](QChar c) {
-        return c == QLatin1Char('/') ||
-               (windowsPaths && (c == QLatin1Char('\\') || c == QLatin1Char(':')));
-    };
-    int last = static_cast<int>(filePath.size()) - 1;
-    while (last >= 0 && !isSeparator(filePath[last]))
-        --last;
-    if (last < 0)
-        return QString();
-    const QString folder = filePath.left(last);
-    // A root ("C:\", "\", "/") keeps its separator: without it, it would name
-    // the drive's current folder, or nothing at all.
-    if (filePath[last] == QLatin1Char(':') || folder.isEmpty() || isSeparator(folder.back()))
-        return filePath.left(last + 1);
-    return folder;
 }
 
 // --- creation ----------------------------------------------------------------
@@ -437,9 +420,8 @@ void TFormOpt::UseIniClick() {
 void TFormOpt::FindClick() {
     if (!dlgFindPath->Execute())
         return;
-    const bool windowsPaths = QDir::separator() == QLatin1Char('\\');
-    cedCompilerPath->setText(
-        CompilerFolderOf(QDir::toNativeSeparators(dlgFindPath->FileName()), windowsPaths));
+    const std::string file = QDir::toNativeSeparators(dlgFindPath->FileName()).toStdString();
+    cedCompilerPath->setText(QString::fromStdString(ContainingFolder(file, NativePathStyle())));
 }
 
 void TFormOpt::OKClick() {

@@ -119,10 +119,4 @@ private:
 /// once.
 QStringList ScreenFontNames();
 
-/// The folder of `filePath` as the compiler path takes it: without a
-/// trailing separator, except that a root keeps its own ("C:\", "/").
-/// `windowsPaths` chooses the separators: "\", "/" and the drive colon, or
-/// "/" alone.
-QString CompilerFolderOf(const QString& filePath, bool windowsPaths);
-
 } // namespace qm

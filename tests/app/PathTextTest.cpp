@@ -1,7 +1,6 @@
-//===- PathTextTest.cpp - Path splitting and the bytes<->text rule --------===//
+//===- PathTextTest.cpp - The bytes<->text rule of paths and messages ----===//
 
 #include "app/DocumentText.h"
-#include "app/PathRules.h"
 
 #include <QTest>
 
@@ -11,55 +10,6 @@ class PathTextTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void splitsFolderAndName_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("full") << "/proj/sub/Project1.dpr"
-                              << "/proj/sub/"
-                              << "Project1.dpr";
-        QTest::newRow("no folder") << "Project1.dpr"
-                                   << ""
-                                   << "Project1.dpr";
-        QTest::newRow("root") << "/a.rc"
-                              << "/"
-                              << "a.rc";
-        QTest::newRow("folder only") << "/proj/"
-                                     << "/proj/"
-                                     << "";
-        QTest::newRow("new document") << "<New>"
-                                      << ""
-                                      << "<New>";
-    }
-    void splitsFolderAndName() {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QFETCH(QString, name);
-        QCOMPARE(PathFolder(path), folder);
-        QCOMPARE(PathName(path), name);
-        QCOMPARE(PathFolder(path) + PathName(path), path);
-    }
-
-    void replacesTheExtensionOfTheNameOnly_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("dpr") << "Project1.dpr"
-                             << "Project1.rc";
-        QTest::newRow("none") << "Project1"
-                              << "Project1.rc";
-        QTest::newRow("last dot") << "a.b.c"
-                                  << "a.b.rc";
-        QTest::newRow("dot in folder") << "/my.proj/Project1"
-                                       << "/my.proj/Project1.rc";
-        QTest::newRow("already rc") << "/p/x.rc"
-                                    << "/p/x.rc";
-    }
-    void replacesTheExtensionOfTheNameOnly() {
-        QFETCH(QString, path);
-        QFETCH(QString, expected);
-        QCOMPARE(PathWithRcExtension(path), expected);
-    }
-
     void tellsValidUtf8_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("valid");

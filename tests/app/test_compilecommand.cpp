@@ -176,21 +176,6 @@ TEST(app_compile_command, CommandWordsAreSplitAtAnyBlank) {
     EXPECT_FALSE(FormDirectCommand(in, PathStyle::Posix));
 }
 
-TEST(app_compile_command, PathPartsAndTheFolderARunStartsIn) {
-    EXPECT_EQ(RunFolder("/App.rc", PathStyle::Posix), "/");
-    EXPECT_EQ(RunFolder("/a/b/App.rc", PathStyle::Posix), "/a/b");
-    EXPECT_EQ(RunFolder("C:\\App.rc", PathStyle::Windows), "C:\\");
-    EXPECT_EQ(RunFolder("C:/Work/App.rc", PathStyle::Windows), "C:/Work");
-    EXPECT_EQ(RunFolder("C:App.rc", PathStyle::Windows), "C:");
-    EXPECT_EQ(NamePart("a\\b:c/d.rc", PathStyle::Windows), "d.rc");
-    EXPECT_EQ(NamePart("a\\b.rc", PathStyle::Posix), "a\\b.rc");
-
-    EXPECT_EQ(ReplaceExtension("/w/App.rc", ".res", PathStyle::Posix), "/w/App.res");
-    EXPECT_EQ(ReplaceExtension("/w/a.b.c", ".res", PathStyle::Posix), "/w/a.b.res");
-    EXPECT_EQ(ReplaceExtension("/w.d/App", ".res", PathStyle::Posix), "/w.d/App.res");
-    EXPECT_EQ(ReplaceExtension("D:\\W.x\\App", ".res", PathStyle::Windows), "D:\\W.x\\App.res");
-}
-
 TEST(app_compile_command, WindowsQuotingRoundTripsAndKeepsCmdCharactersQuoted) {
     const Words argv{"C:\\Program Files\\Quillmark\\QuillmarkEX.bat",
                      "C:\\Program Files\\Quillmark\\",

@@ -394,19 +394,6 @@ private slots:
         QCOMPARE(Form->cedCompilerPath->text(), QDir::toNativeSeparators("/"));
     }
 
-    void compilerFolderKeepsOnlyARootsSeparator() {
-        QCOMPARE(CompilerFolderOf(QStringLiteral("C:\\Tools\\Rc\\BRCC32.EXE"), true),
-                 QStringLiteral("C:\\Tools\\Rc"));
-        QCOMPARE(CompilerFolderOf(QStringLiteral("D:\\BRCC32.EXE"), true), QStringLiteral("D:\\"));
-        QCOMPARE(CompilerFolderOf(QStringLiteral("\\\\server\\share\\rc.exe"), true),
-                 QStringLiteral("\\\\server\\share"));
-        QCOMPARE(CompilerFolderOf(QStringLiteral("/opt/rc/llvm-rc"), false),
-                 QStringLiteral("/opt/rc"));
-        QCOMPARE(CompilerFolderOf(QStringLiteral("/llvm-rc"), false), QStringLiteral("/"));
-        // A backslash is part of a POSIX name.
-        QCOMPARE(CompilerFolderOf(QStringLiteral("/a\\b/rc"), false), QStringLiteral("/a\\b"));
-    }
-
     void cancelStoresNothingAndTheNextShowingShowsTheSettingsInForce() {
         const AppSettings inForce = TheAppSettings();
         ShowForm();

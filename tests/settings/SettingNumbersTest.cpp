@@ -24,8 +24,7 @@ TEST(SettingNumbers, StoredIntegerTexts) {
         // clang-format on
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadIntegerSetting(c.Text, Fallback), c.Value)
-            << '"' << c.Text << '"';
+        EXPECT_EQ(ReadIntegerSetting(c.Text, Fallback), c.Value) << '"' << c.Text << '"';
     // The font-size box has no "0x" form.
     EXPECT_EQ(ReadWholeNumber(" $10"), 16);
     EXPECT_FALSE(ReadWholeNumber("0x10"));
