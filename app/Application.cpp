@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 
-#include "app/Prompts.h"
+#include "controls/Modals.h"
 
 #include <QIcon>
 
@@ -10,8 +10,7 @@
 
 namespace qm {
 
-TApplication::TApplication(int& argc, char** argv)
-    : QApplication(argc, argv), ErrorPrompts(MakeScreenPrompts()) {
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quillmark"));
     // The desktop entry and the icon share the program's id; the icon theme
     // may hold a newer icon than the one built in.
@@ -34,12 +33,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void TApplication::ShowError(const QString& message) {
-    ErrorPrompts->ShowMessage(activeWindow(), QStringLiteral("Quillmark"), message,
-                              MessageIcon::Critical);
-}
-
-void TApplication::SetPrompts(std::shared_ptr<Prompts> prompts) {
-    ErrorPrompts = prompts ? std::move(prompts) : MakeScreenPrompts();
+    Modals::ShowMessage(activeWindow(), QStringLiteral("Quillmark"), message,
+                        MessageIcon::Critical);
 }
 
 } // namespace qm

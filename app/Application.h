@@ -14,8 +14,6 @@
 
 namespace qm {
 
-class Prompts;
-
 /// The program's id: the name of its desktop entry, icon and metainfo.
 inline const QString AppId = QStringLiteral("org.harrowgate.Quillmark");
 
@@ -23,8 +21,7 @@ class TApplication : public QApplication {
     Q_OBJECT
 
 public:
-    /// Sets the application name "Quillmark" and the program's icon; the
-    /// error box goes to the screen until SetPrompts says otherwise.
+    /// Sets the application name "Quillmark" and the program's icon.
     TApplication(int& argc, char** argv);
     ~TApplication() override;
 
@@ -34,11 +31,6 @@ public:
 
     /// The error box: caption "Quillmark", the error icon, the message.
     void ShowError(const QString& message);
-
-    void SetPrompts(std::shared_ptr<Prompts> prompts);
-
-private:
-    std::shared_ptr<Prompts> ErrorPrompts;
 };
 
 } // namespace qm

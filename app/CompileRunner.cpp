@@ -4,10 +4,10 @@
 
 #include "app/BatchFile.h"
 #include "app/Main.h"
-#include "app/Prompts.h"
 #include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
+#include "controls/Modals.h"
 #include "platform/DetachedStart.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
@@ -220,8 +220,7 @@ bool CompileRunner::RemoveOldLog() {
 }
 
 void CompileRunner::ShowCompileBox(const QString& message) {
-    Window.UserPrompts().ShowMessage(&Window, QStringLiteral("Compile"), message,
-                                     MessageIcon::Critical);
+    Modals::ShowMessage(&Window, QStringLiteral("Compile"), message, MessageIcon::Critical);
 }
 
 void CompileRunner::EndPending() {
@@ -234,8 +233,7 @@ void CompileRunner::ShowCannotStart(const QString& commandText, const QString& r
         commandText.isEmpty()
             ? QStringLiteral("The compiler can't be started.\n\n%1").arg(reason)
             : QStringLiteral("Can't start the command\n\n%1\n\n%2").arg(commandText, reason);
-    Window.UserPrompts().ShowMessage(&Window, QStringLiteral("Compile"), message,
-                                     MessageIcon::Critical);
+    Modals::ShowMessage(&Window, QStringLiteral("Compile"), message, MessageIcon::Critical);
 }
 
 void CompileRunner::CheckCompileDone() {

@@ -4,9 +4,9 @@
 
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
-#include "app/Prompts.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
+#include "controls/Modals.h"
 #include "settings/AppSettings.h"
 #include "settings/Options.h"
 #include "versioninfo/Lookups.h"
@@ -91,8 +91,7 @@ public:
 
 } // namespace
 
-TFormMain::TFormMain(FormMainSetup setup, QWidget* parent)
-    : QWidget(parent), PromptsImpl(setup.UserPrompts ? setup.UserPrompts : MakeScreenPrompts()) {
+TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     BuildLayout();
     ConnectHandlers();
     Runner = new CompileRunner(*this, setup.Starter);
@@ -257,7 +256,7 @@ void TFormMain::NewClick() {
 void TFormMain::OpenClick() {
     dlgOpen->SetFileName(QStringLiteral("*.rc"));
     dlgOpen->SetReadOnlyChecked(false);
-    if (!UserPrompts().RunFileDialog(*dlgOpen))
+    if (!dlgOpen->Execute())
         return;
     const QString chosen = dlgOpen->FileName();
     if (!dlgOpen->ReadOnlyChecked()) {
@@ -319,7 +318,7 @@ void TFormMain::SaveAsClick() {
         dlgSave->SetFileName(TargetName);
     else
         dlgSave->SetFileName(QStringLiteral("*.rc"));
-    if (!UserPrompts().RunFileDialog(*dlgSave))
+    if (!dlgSave->Execute())
         return;
     SetFileName(dlgSave->FileName());
     WriteScript();
@@ -343,15 +342,15 @@ ScriptReadResult TFormMain::ReadScript() {
             // other failure the name is enough.
             const QString text = bytes.Refused ? FromLocalBytes(bytes.message())
                                                : QStringLiteral("Can't open ") + CurrentFile;
-            UserPrompts().ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
+            Modals::ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
             return result;
         }
         read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
         if (read.Refused) {
-            UserPrompts().ShowMessage(this, QStringLiteral("Open"),
-                                      QStringLiteral("Can't open ") + CurrentFile + ": " +
-                                          FromLocalBytes(read.ConversionError->substr(10)),
-                                      MessageIcon::Information);
+            Modals::ShowMessage(this, QStringLiteral("Open"),
+                                QStringLiteral("Can't open ") + CurrentFile + ": " +
+                                    FromLocalBytes(read.ConversionError->substr(10)),
+                                MessageIcon::Information);
             return result;
         }
         // A UTF-16 script is read as its UTF-8 text.
@@ -368,8 +367,8 @@ ScriptReadResult TFormMain::ReadScript() {
         return result;
     }
     for (const std::string& report : read.Reports)
-        UserPrompts().ShowMessage(this, QStringLiteral("Parsing"), DecodeBytes(report),
-                                  MessageIcon::Information);
+        Modals::ShowMessage(this, QStringLiteral("Parsing"), DecodeBytes(report),
+                            MessageIcon::Information);
     ShowFileImage();
     return result;
 }
@@ -393,7 +392,7 @@ bool TFormMain::ConfirmReplacingFile() {
     if (losses.size() > Shown)
         text << QStringLiteral("  ... and %1 more").arg(losses.size() - Shown);
     text << QString() << QStringLiteral("Replace it all the same?");
-    return UserPrompts().AskToGoOn(this, QStringLiteral("Save"), text.join('\n'));
+    return Modals::AskToGoOn(this, QStringLiteral("Save"), text.join('\n'));
 }
 
 bool TFormMain::WriteScript() {
@@ -586,7 +585,7 @@ void TFormMain::IdleCheck() {
 }
 
 void TFormMain::ShowErrorBox(const QString& message) {
-    UserPrompts().ShowMessage(this, AppTitle, message, MessageIcon::Critical);
+    Modals::ShowMessage(this, AppTitle, message, MessageIcon::Critical);
 }
 
 void TFormMain::RunGuarded(const std::function<void()>& handler) {
@@ -615,12 +614,8 @@ void TFormMain::UpdateBatchFile() {
 }
 
 TFormOpt* TFormMain::CreateFormOpt() {
-    if (!FormOpt) {
+    if (!FormOpt)
         FormOpt = new TFormOpt(this);
-        FormOpt->SetErrorBox([this](QWidget* parent, const QString& message) {
-            UserPrompts().ShowMessage(parent, AppTitle, message, MessageIcon::Critical);
-        });
-    }
     return FormOpt;
 }
 

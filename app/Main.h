@@ -8,8 +8,8 @@
 // and written through the core; the window never parses script text itself.
 //
 // Every control's objectName is its field name, so tests and automation can
-// find it. Message boxes and file dialogs go through Prompts, so that tests
-// can answer them.
+// find it. Message boxes and file dialogs go through controls/Modals.h, so
+// that tests can answer them.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -43,7 +43,6 @@ namespace qm {
 
 class CompileRunner;
 class ProcessStarter;
-class Prompts;
 class TSpeedBtnPlus;
 class TFormOpt;
 class TOpenDlgPlus;
@@ -62,8 +61,6 @@ struct FormMainSetup {
     std::optional<AppFiles> Files;
     /// The command-line arguments, without the program's own name.
     QStringList Arguments;
-    /// Where boxes and dialogs go; null: the real ones.
-    std::shared_ptr<Prompts> UserPrompts;
     /// What starts the compiler; null: the real, detached start.
     std::shared_ptr<ProcessStarter> Starter;
 };
@@ -176,8 +173,6 @@ public:
     /// Runs `handler`; an exception escaping it is shown in the error box.
     void RunGuarded(const std::function<void()>& handler);
 
-    Prompts& UserPrompts() { return *PromptsImpl; }
-
 public slots:
     void NewClick();
     void OpenClick();
@@ -222,7 +217,6 @@ private:
     void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
     QStringList MemoLines(QPlainTextEdit* memo) const;
 
-    std::shared_ptr<Prompts> PromptsImpl;
     std::optional<AppFiles> GivenFiles; ///< unset: LocateAppFiles at creation
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr; ///< Save & Compile; a child of the window

@@ -5,7 +5,7 @@
 #include "app/Application.h"
 #include "app/DesignFonts.h"
 #include "app/Main.h"
-#include "app/Prompts.h"
+#include "controls/Modals.h"
 
 #include <QFileInfo>
 
@@ -21,23 +21,26 @@ namespace {
 
 /// Boxes go to stderr and dialogs are cancelled: a self-check has no one to
 /// answer them.
-class ConsolePrompts : public Prompts {
+class ConsoleAnswers : public ModalAnswers {
 public:
     void ShowMessage(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         Shown = true;
     }
-    bool RunFileDialog(TFileDlgPlus&) override { return false; }
+    bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override {
+        ShowMessage(parent, caption, text, MessageIcon::Warning);
+        return false;
+    }
+    DialogAnswer RunFileDialog(const FileDialogRun&) override { return DialogAnswer::Cancel(); }
     bool Shown = false;
 };
 
 /// Runs the start-up without showing anything and reports where the
 /// program's files are. Fails when a box came up or a file is missing.
 int SelfCheck() {
-    auto prompts = std::make_shared<ConsolePrompts>();
-    FormMainSetup setup;
-    setup.UserPrompts = prompts;
-    TFormMain formMain(setup);
+    auto prompts = std::make_shared<ConsoleAnswers>();
+    Modals::SetAnswers(prompts);
+    TFormMain formMain{FormMainSetup()};
     formMain.CreateFormOpt();
 
     std::printf("Quillmark %s\n", QM_VERSION_TEXT);

@@ -4,7 +4,7 @@
 
 #include "app/DocumentText.h"
 #include "app/Main.h"
-#include "app/Prompts.h"
+#include "controls/Modals.h"
 #include "platform/Files.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
@@ -38,7 +38,7 @@ bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
     for (const Finding& finding : findings)
         text << FindingLine(finding, window);
     text << QString() << QStringLiteral("Save and compile anyway?");
-    return window.UserPrompts().AskToGoOn(&window, QStringLiteral("Check"), text.join('\n'));
+    return Modals::AskToGoOn(&window, QStringLiteral("Check"), text.join('\n'));
 }
 
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,

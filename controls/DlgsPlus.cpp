@@ -1,7 +1,7 @@
 //===- DlgsPlus.cpp - File dialogs that centre over their window ----------===//
 //
 // The run of the two file dialogs, their centring, the placement of forms by
-// code, and the scripted answers used by tests.
+// code; installed answers (controls/Modals.h) take the place of a shown run.
 //
 //===----------------------------------------------------------------------===//
 #include "controls/DlgsPlus.h"
@@ -26,17 +26,6 @@ namespace {
 // them runs at a time. A guarded pointer, so a window destroyed since reads
 // as none instead of dangling.
 QPointer<QWidget> CenterFormSlot;
-
-struct ScriptState {
-    bool Scripted = false;
-    QList<DialogAnswer> Answers;
-    QList<DialogRun> Runs;
-};
-
-ScriptState& Script() {
-    static ScriptState state;
-    return state;
-}
 
 bool HasWildcards(const QString& name) {
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
@@ -113,8 +102,13 @@ void TFileDlgPlus::SetReadOnlyBoxShown(bool shown) {
 
 bool TFileDlgPlus::Execute() {
     CenterFormSlot = ChooseCenterForm(this);
+    if (ModalAnswers* answers = Modals::Answers())
+        return RunAnswered(answers->RunFileDialog(Settings()));
+    return RunShown();
+}
 
-    DialogRun run;
+FileDialogRun TFileDlgPlus::Settings() const {
+    FileDialogRun run;
     run.DialogClass =
         QString::fromLatin1(metaObject()->className()).section(QLatin1String("::"), -1);
     run.ObjectName = objectName();
@@ -129,15 +123,10 @@ bool TFileDlgPlus::Execute() {
         acceptMode() == AcceptSave && !testOption(QFileDialog::DontConfirmOverwrite);
     run.FileMustExist = fileMode() == ExistingFile || fileMode() == ExistingFiles;
     run.Centre = CenterFormSlot;
-    run.Scripted = DialogScript::Scripted();
-    Script().Runs.append(run);
-
-    return run.Scripted ? RunScripted() : RunShown();
+    return run;
 }
 
-bool TFileDlgPlus::RunScripted() {
-    const DialogAnswer answer =
-        Script().Answers.isEmpty() ? DialogAnswer::Cancel() : Script().Answers.takeFirst();
+bool TFileDlgPlus::RunAnswered(const DialogAnswer& answer) {
     if (!answer.Accepted) {
         setResult(Rejected);
         return false;
@@ -293,30 +282,5 @@ QStringList NameFiltersFromFilter(const QString& filter) {
 }
 
 // --- test seam ---------------------------------------------------------------
-
-void DialogScript::AnswerNext(const DialogAnswer& answer) {
-    Script().Answers.append(answer);
-    Script().Scripted = true;
-}
-
-void DialogScript::SetScripted(bool on) {
-    Script().Scripted = on;
-}
-
-bool DialogScript::Scripted() {
-    return Script().Scripted;
-}
-
-int DialogScript::PendingAnswers() {
-    return Script().Answers.size();
-}
-
-const QList<DialogRun>& DialogScript::Runs() {
-    return Script().Runs;
-}
-
-void DialogScript::Reset() {
-    Script() = ScriptState();
-}
 
 } // namespace qm

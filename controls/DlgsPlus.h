@@ -9,11 +9,13 @@
 // The module also places forms by a placement code (PlaceForm,
 // ShowModalPlaced) and picks one of two texts (PickStr).
 //
-// Test seam: DialogScript lets a test answer the next runs of either dialog
-// class without showing anything, and records every run with its settings.
+// A run goes to the screen unless answers are installed (controls/Modals.h):
+// they then get the dialog's settings and answer it, and nothing is shown.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
+
+#include "controls/Modals.h"
 
 #include <QFileDialog>
 #include <QList>
@@ -78,7 +80,8 @@ protected:
 
 private:
     void ApplySettings();
-    bool RunScripted();
+    FileDialogRun Settings() const;
+    bool RunAnswered(const DialogAnswer& answer);
     bool RunShown();
 
     QString FileNameValue;
@@ -143,50 +146,5 @@ inline QString PickStr(bool flag, const QString& first, const QString& second) {
 /// filters ("Text (patterns)"); a description that already ends with its
 /// patterns in parentheses is kept as it is.
 QStringList NameFiltersFromFilter(const QString& filter);
-
-/// One recorded run of a TOpenDlgPlus or TSaveDlgPlus, with the settings it
-/// ran with.
-struct DialogRun {
-    QString DialogClass; ///< "TOpenDlgPlus" or "TSaveDlgPlus"
-    QString ObjectName;
-    QString Title;
-    QString InitialDir;
-    QString FileName; ///< as proposed, before the run
-    QString Filter;   ///< in the toolkit's form, as set
-    QString DefaultExt;
-    bool ReadOnlyBoxShown = false;
-    bool ReadOnlyChecked = false; ///< before the run
-    bool OverwritePrompt = false;
-    bool FileMustExist = false;
-    QPointer<QWidget> Centre; ///< CenterForm() of the run
-    bool Scripted = false;    ///< answered from the script, nothing shown
-};
-
-/// A scripted answer for one run.
-struct DialogAnswer {
-    bool Accepted = false;
-    QString FileName;
-    bool ReadOnly = false; ///< the read-only box ticked
-
-    static DialogAnswer Choose(const QString& fileName, bool readOnly = false) {
-        return {true, fileName, readOnly};
-    }
-    static DialogAnswer Cancel() { return {}; }
-};
-
-/// Test seam shared by both dialog classes. While scripting is on, each run
-/// takes the next answer from the queue (a cancel when the queue is empty)
-/// and shows nothing. Every run, scripted or shown, is recorded.
-class DialogScript {
-public:
-    /// Queues an answer and turns scripting on.
-    static void AnswerNext(const DialogAnswer& answer);
-    static void SetScripted(bool on);
-    static bool Scripted();
-    static int PendingAnswers();
-    static const QList<DialogRun>& Runs();
-    /// Scripting off, no answers, no runs.
-    static void Reset();
-};
 
 } // namespace qm

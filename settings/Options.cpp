@@ -11,6 +11,7 @@
 #include "settings/SettingNumbers.h"
 
 #include "controls/DlgsPlus.h"
+#include "controls/Modals.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/PathParts.h"
 #include "versioninfo/Tables.h"
@@ -25,7 +26,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -452,16 +452,8 @@ void TFormOpt::keyPressEvent(QKeyEvent* event) {
 
 // --- error boxes -------------------------------------------------------------
 
-void TFormOpt::SetErrorBox(ErrorBoxHook hook) {
-    ErrorBox = std::move(hook);
-}
-
 void TFormOpt::ShowError(const QString& message) {
-    if (ErrorBox) {
-        ErrorBox(this, message);
-        return;
-    }
-    QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), message);
+    Modals::ShowMessage(this, QStringLiteral("Quillmark"), message, MessageIcon::Critical);
 }
 
 } // namespace qm

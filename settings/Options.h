@@ -21,8 +21,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -35,9 +33,6 @@ namespace qm {
 
 class TOpenDlgPlus;
 class TUpDown;
-
-/// Shows an error message over `parent` and returns once it is dismissed.
-using ErrorBoxHook = std::function<void(QWidget* parent, const QString& message)>;
 
 class TFormOpt : public QDialog {
     Q_OBJECT
@@ -77,10 +72,6 @@ public:
     /// The controls' contents as StoreSettings takes them.
     OptionEntries Entries() const;
 
-    /// Replaces how error boxes are shown; an empty hook restores the real
-    /// message box.
-    void SetErrorBox(ErrorBoxHook hook);
-
     /// The seven boxes that preview the chosen font.
     QList<QWidget*> PreviewControls() const;
 
@@ -111,8 +102,6 @@ private:
     void ConnectHandlers();
     void FitFontSizeHeight();
     void ShowError(const QString& message);
-
-    ErrorBoxHook ErrorBox;
 };
 
 /// The screen's font families, sorted by name (letter case ignored), each

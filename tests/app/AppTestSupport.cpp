@@ -21,15 +21,9 @@ bool ScriptedPrompts::AskToGoOn(QWidget* parent, const QString& caption, const Q
     return Replies.isEmpty() ? true : Replies.takeFirst();
 }
 
-bool ScriptedPrompts::RunFileDialog(TFileDlgPlus& dialog) {
-    Dialogs.append(
-        {dialog.objectName(), dialog.InitialDir(), dialog.FileName(), dialog.ReadOnlyChecked()});
-    const Answer answer = Answers.isEmpty() ? Answer{} : Answers.takeFirst();
-    if (answer.Accepted) {
-        dialog.SetFileName(answer.FileName);
-        dialog.SetReadOnlyChecked(answer.ReadOnly);
-    }
-    return answer.Accepted;
+DialogAnswer ScriptedPrompts::RunFileDialog(const FileDialogRun& run) {
+    Dialogs.append({run.ObjectName, run.InitialDir, run.FileName, run.ReadOnlyChecked});
+    return Answers.isEmpty() ? Answer{} : Answers.takeFirst();
 }
 
 QStringList ScriptedPrompts::TextsCaptioned(const QString& caption) const {
@@ -41,11 +35,13 @@ QStringList ScriptedPrompts::TextsCaptioned(const QString& caption) const {
 }
 
 Sandbox::Sandbox() {
+    Modals::SetAnswers(Prompts);
     QDir(Dir.path()).mkpath(QStringLiteral("bin"));
     WriteSettings();
 }
 
 Sandbox::~Sandbox() {
+    Modals::SetAnswers(nullptr);
     SetSettingsStoreFile(QString());
 }
 
@@ -78,7 +74,6 @@ std::unique_ptr<TFormMain> Sandbox::MakeWindow(const QStringList& arguments) {
     FormMainSetup setup;
     setup.ProgramDir = ProgramDir();
     setup.Arguments = arguments;
-    setup.UserPrompts = Prompts;
     return std::make_unique<TFormMain>(setup);
 }
 

@@ -1,14 +1,15 @@
 //===- AppTestSupport.h - A main window in a sandbox, with scripted boxes -===//
 //
 // Each window under test gets its own temporary program folder and settings
-// file, and a Prompts that records every box and answers every file dialog
-// from a queue (an empty queue cancels).
+// file, and answers (controls/Modals.h), installed while the sandbox lives,
+// that record every box and answer every file dialog from a queue (an empty
+// queue cancels).
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
 #include "app/Main.h"
-#include "app/Prompts.h"
+#include "controls/Modals.h"
 
 #include <QList>
 #include <QMap>
@@ -35,17 +36,13 @@ struct DialogSeen {
     bool ReadOnlyChecked = false;
 };
 
-class ScriptedPrompts final : public Prompts {
+class ScriptedPrompts final : public ModalAnswers {
 public:
-    struct Answer {
-        bool Accepted = false;
-        QString FileName;
-        bool ReadOnly = false;
-    };
+    using Answer = DialogAnswer;
 
     void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
                      MessageIcon icon) override;
-    bool RunFileDialog(TFileDlgPlus& dialog) override;
+    DialogAnswer RunFileDialog(const FileDialogRun& run) override;
     /// Shown as a message; answered from Replies, else Yes.
     bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override;
 

@@ -36,7 +36,7 @@ private slots:
         auto* application = qobject_cast<TApplication*>(QCoreApplication::instance());
         QVERIFY(application);
         auto prompts = std::make_shared<ScriptedPrompts>();
-        application->SetPrompts(prompts);
+        Modals::SetAnswers(prompts);
 
         ThrowingObject thrower;
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
@@ -51,7 +51,7 @@ private slots:
             application, [&delivered] { delivered = true; }, Qt::QueuedConnection);
         QTRY_VERIFY(delivered);
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmark"));
-        application->SetPrompts(nullptr);
+        Modals::SetAnswers(nullptr);
     }
 
     void theWindowIconIsTheProgramsOwnAndCanBeDrawn() {

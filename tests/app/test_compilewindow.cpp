@@ -9,8 +9,8 @@
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/Main.h"
-#include "app/Prompts.h"
 #include "controls/ButtonPL.h"
+#include "controls/Modals.h"
 #include "settings/AppFiles.h"
 #include "settings/AppSettings.h"
 #include "versioninfo/ScriptWriter.h"
@@ -42,7 +42,7 @@ struct ShownMessage {
     QString Caption, Text;
 };
 
-class RecordingPrompts : public Prompts {
+class RecordingPrompts : public ModalAnswers {
 public:
     QList<ShownMessage> Shown;
     QList<ShownMessage> Asked;
@@ -54,7 +54,7 @@ public:
         Asked.append({caption, text});
         return GoOn;
     }
-    bool RunFileDialog(TFileDlgPlus&) override { return false; }
+    DialogAnswer RunFileDialog(const FileDialogRun&) override { return DialogAnswer::Cancel(); }
 };
 
 /// Records what would be started and starts nothing.
@@ -123,7 +123,7 @@ private:
         FormMainSetup setup;
         setup.ProgramDir = ProgramDir;
         setup.Files = std::move(files);
-        setup.UserPrompts = Boxes;
+        Modals::SetAnswers(Boxes);
         setup.Starter = std::move(starter);
         Window = std::make_unique<TFormMain>(setup);
         AppSettings& settings = TheAppSettings();
@@ -174,6 +174,7 @@ private slots:
 
     void cleanup() {
         Window.reset();
+        Modals::SetAnswers(nullptr);
         QDir::setCurrent(Temp.path());
     }
 

@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------===//
 #include "controls/DlgsPlus.h"
 #include "TestSuites.h"
+#include "tests/controls/ScriptedModals.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -53,9 +54,6 @@ class DlgsPlusTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { DialogScript::Reset(); }
-    void cleanup() { DialogScript::Reset(); }
-
     void centringArithmetic() {
         QCOMPARE(CentredOver(QRect(100, 100, 600, 400), QSize(400, 300)), QPoint(200, 133));
         // -125 / 2 truncates to -62, not -63.
@@ -150,6 +148,7 @@ private slots:
     }
 
     void scriptedAnswers() {
+        test::ScriptedModalsInstalled modals;
         TSaveDlgPlus save;
         save.setObjectName("dlgSave");
         save.SetDefaultExt("rc");
@@ -157,9 +156,8 @@ private slots:
         save.SetInitialDir("/tmp/work");
         save.SetFileName("*.rc");
 
-        DialogScript::AnswerNext(DialogAnswer::Choose("/tmp/work/version"));
-        DialogScript::AnswerNext(DialogAnswer::Cancel());
-        DialogScript::AnswerNext(DialogAnswer::Choose("/tmp/work/v.2.rc", true));
+        modals->Answers = {DialogAnswer::Choose("/tmp/work/version"), DialogAnswer::Cancel(),
+                           DialogAnswer::Choose("/tmp/work/v.2.rc", true)};
 
         QVERIFY(save.Execute());
         QCOMPARE(save.FileName(), QString("/tmp/work/version.rc")); // the default extension
@@ -169,11 +167,9 @@ private slots:
         QCOMPARE(save.FileName(), QString("/tmp/work/v.2.rc"));
         QVERIFY(!save.ReadOnlyChecked()); // the save dialog has no such box
         QVERIFY(!save.Execute());         // script exhausted: a cancel
-        QCOMPARE(DialogScript::PendingAnswers(), 0);
-
-        const QList<DialogRun>& runs = DialogScript::Runs();
+        const QList<FileDialogRun>& runs = modals->Runs;
         QCOMPARE(runs.size(), 4);
-        const DialogRun& first = runs[0];
+        const FileDialogRun& first = runs[0];
         QCOMPARE(first.DialogClass, QString("TSaveDlgPlus"));
         QCOMPARE(first.ObjectName, QString("dlgSave"));
         QCOMPARE(first.InitialDir, QString("/tmp/work"));
@@ -182,22 +178,21 @@ private slots:
         QCOMPARE(first.DefaultExt, QString("rc"));
         QVERIFY(first.OverwritePrompt);
         QVERIFY(!first.ReadOnlyBoxShown);
-        QVERIFY(first.Scripted);
         QCOMPARE(runs[1].FileName, QString("/tmp/work/version.rc"));
 
         TOpenDlgPlus open;
         open.SetReadOnlyChecked(true);
-        DialogScript::AnswerNext(DialogAnswer::Choose("/tmp/a.rc", true));
+        modals->Answers = {DialogAnswer::Choose("/tmp/a.rc", true)};
         QVERIFY(open.Execute());
         QVERIFY(open.ReadOnlyChecked());
-        QCOMPARE(DialogScript::Runs().last().DialogClass, QString("TOpenDlgPlus"));
-        QVERIFY(DialogScript::Runs().last().ReadOnlyBoxShown);
-        QVERIFY(DialogScript::Runs().last().ReadOnlyChecked);
-        QVERIFY(!DialogScript::Runs().last().FileMustExist);
+        QCOMPARE(modals->Runs.last().DialogClass, QString("TOpenDlgPlus"));
+        QVERIFY(modals->Runs.last().ReadOnlyBoxShown);
+        QVERIFY(modals->Runs.last().ReadOnlyChecked);
+        QVERIFY(!modals->Runs.last().FileMustExist);
     }
 
     void centreFormChoice() {
-        DialogScript::SetScripted(true);
+        test::ScriptedModalsInstalled modals;
         QWidget owner;
         owner.setGeometry(50, 50, 300, 200);
         QWidget child(&owner);
@@ -205,13 +200,13 @@ private slots:
         // Nothing active, owner not a window: no centring.
         TOpenDlgPlus orphan(&child);
         QVERIFY(!orphan.Execute());
-        QVERIFY(DialogScript::Runs().last().Centre.isNull());
+        QVERIFY(modals->Runs.last().Centre.isNull());
         QCOMPARE(CenterForm(), nullptr);
 
         // Nothing active: the owner window.
         TOpenDlgPlus owned(&owner);
         owned.Execute();
-        QCOMPARE(DialogScript::Runs().last().Centre.data(), &owner);
+        QCOMPARE(modals->Runs.last().Centre.data(), &owner);
 
         // The active window wins over the owner.
         QWidget active;
@@ -236,7 +231,6 @@ private slots:
         QVERIFY(visible);
         QCOMPARE(CenterForm(), &window);
         QCOMPARE(seen.topLeft(), CentredOver(window.frameGeometry(), seen.size()));
-        QVERIFY(!DialogScript::Runs().last().Scripted);
     }
 
     void shownOpenDialogReportsNameAndReadOnlyBox() {

@@ -8,6 +8,7 @@
 #include "settings/CompilerProbe.h"
 #include "settings/Options.h"
 #include "settings/OptionsUpDown.h"
+#include "tests/controls/ScriptedModals.h"
 
 #include "controls/DlgsPlus.h"
 
@@ -42,7 +43,7 @@ class OptionsDialogTest : public QObject {
 private:
     QTemporaryDir Dir;
     std::unique_ptr<TFormOpt> Form;
-    QStringList Errors;
+    std::shared_ptr<test::ScriptedModals> Answers;
 
     QString StorePath() const { return Dir.filePath(QStringLiteral("Quillmark.conf")); }
 
@@ -78,15 +79,14 @@ private slots:
         SetCompilerProbe([] { return CompilerProbe{}; }); // the table's defaults
         TheAppSettings() = AppSettings();
         QVERIFY(LoadSettings().ok());
-        DialogScript::Reset();
-        Errors.clear();
+        Answers = std::make_shared<test::ScriptedModals>();
+        Modals::SetAnswers(Answers);
         Form = std::make_unique<TFormOpt>();
-        Form->SetErrorBox([this](QWidget*, const QString& message) { Errors << message; });
     }
 
     void cleanup() {
         Form.reset();
-        DialogScript::Reset();
+        Modals::SetAnswers(nullptr);
         SetSettingsStoreFile(QString());
     }
 
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(Form->cedCompiler32->text(), QStringLiteral("Brcc32 -v -32"));
         QCOMPARE(Form->cedCompiler16->text(), QStringLiteral("Brcc32 -v -16"));
         QCOMPARE(Form->focusWidget(), Form->ccbFontName);
-        QVERIFY(Errors.isEmpty());
+        QVERIFY(Answers->Messages.isEmpty());
     }
 
     void okStoresEveryEntryAndTakesItIntoTheSettings() {
@@ -204,7 +204,7 @@ private slots:
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QCOMPARE(Form->result(), int(QDialog::Accepted));
         QVERIFY(!Form->isVisible());
-        QVERIFY2(Errors.isEmpty(), qPrintable(Errors.join('\n')));
+        QVERIFY2(Answers->Messages.isEmpty(), qPrintable(Answers->Messages.join('\n')));
 
         const AppSettings& s = TheAppSettings();
         QCOMPARE(s.FontName, font);
@@ -236,7 +236,7 @@ private slots:
 
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QCOMPARE(Form->result(), int(QDialog::Accepted));
-        QVERIFY(Errors.isEmpty());
+        QVERIFY(Answers->Messages.isEmpty());
         QCOMPARE(Stored("FontName").toString(), QString());
         QVERIFY(Stored("FontName").isValid());
         QCOMPARE(TheAppSettings().FontName, QString());
@@ -269,8 +269,9 @@ private slots:
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QCOMPARE(Form->result(), int(QDialog::Accepted));
         QVERIFY(!Form->isVisible());
-        QCOMPARE(Errors.size(), 1);
-        QVERIFY2(Errors[0].contains(QStringLiteral("DefaultLanguageID")), qPrintable(Errors[0]));
+        QCOMPARE(Answers->Messages.size(), 1);
+        QVERIFY2(Answers->Messages[0].contains(QStringLiteral("DefaultLanguageID")),
+                 qPrintable(Answers->Messages[0]));
         QCOMPARE(TheAppSettings(), inForce);
         QCOMPARE(StoredNames(),
                  (QStringList{"DefaultFILEOS", "FontName", "FontSize", "UseInitialRC"}));
@@ -305,11 +306,11 @@ private slots:
         Form->cedFontSize->setText(QStringLiteral("x"));
         QTest::mouseClick(down, Qt::LeftButton);
         QCOMPARE(Form->cedFontSize->text(), QStringLiteral("15"));
-        Errors.clear();
+        Answers->Messages.clear();
 
         Form->cedFontSize->setText(QStringLiteral("2"));
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
-        QVERIFY(Errors.isEmpty());
+        QVERIFY(Answers->Messages.isEmpty());
         QCOMPARE(Stored("FontSize").toString(), QStringLiteral("2"));
         QCOMPARE(TheAppSettings().FontSize, 2);
     }
@@ -321,23 +322,23 @@ private slots:
 
         Form->cedFontSize->selectAll();
         QTest::keyClicks(Form->cedFontSize, QStringLiteral("ab"));
-        QCOMPARE(Errors, (QStringList{"'a' is not a valid integer value",
-                                      "'ab' is not a valid integer value"}));
+        QCOMPARE(Answers->Messages, (QStringList{"'a' is not a valid integer value",
+                                                 "'ab' is not a valid integer value"}));
         Form->cedFontSize->clear();
-        QCOMPARE(Errors.size(), 3);
-        QCOMPARE(Errors.last(), QStringLiteral("'' is not a valid integer value"));
+        QCOMPARE(Answers->Messages.size(), 3);
+        QCOMPARE(Answers->Messages.last(), QStringLiteral("'' is not a valid integer value"));
         for (QWidget* w : Form->PreviewControls())
             QCOMPARE(w->font().pointSize(), 14);
 
         // OK stores the font name, then stops at the size; nothing else is
         // stored and the settings stay as they were.
         Form->cedFontSize->setText(QStringLiteral("abc"));
-        Errors.clear();
+        Answers->Messages.clear();
         const AppSettings inForce = TheAppSettings();
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QCOMPARE(Form->result(), int(QDialog::Accepted));
-        QCOMPARE(Errors.size(), 1);
-        QVERIFY(Errors[0].contains(QStringLiteral("'abc'")));
+        QCOMPARE(Answers->Messages.size(), 1);
+        QVERIFY(Answers->Messages[0].contains(QStringLiteral("'abc'")));
         QCOMPARE(StoredNames(), QStringList{"FontName"});
         QCOMPARE(TheAppSettings(), inForce);
     }
@@ -361,7 +362,7 @@ private slots:
         // them from the start.
         QTest::mouseClick(Form->cckUseIni, Qt::LeftButton);
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
-        QVERIFY(Errors.isEmpty());
+        QVERIFY(Answers->Messages.isEmpty());
         QCOMPARE(Stored("UseInitialRC").toString(), QStringLiteral("1"));
         QCOMPARE(Stored("DefaultLanguageID").toString(), QStringLiteral("1041"));
         ShowForm();
@@ -372,24 +373,24 @@ private slots:
     void findPutsTheChosenFilesFolderIntoThePathBox() {
         ShowForm();
         const QString commands32 = Form->cedCompiler32->text();
-        DialogScript::AnswerNext(DialogAnswer::Choose(QStringLiteral("/tools/rc/BRCC32.EXE")));
+        Answers->Answers = {DialogAnswer::Choose(QStringLiteral("/tools/rc/BRCC32.EXE"))};
         QTest::mouseClick(Form->cbtnFind, Qt::LeftButton);
         QCOMPARE(Form->cedCompilerPath->text(), QDir::toNativeSeparators("/tools/rc"));
         QCOMPARE(Form->cedCompiler32->text(), commands32);
 
-        QCOMPARE(DialogScript::Runs().size(), 1);
-        const DialogRun& run = DialogScript::Runs().first();
+        QCOMPARE(Answers->Runs.size(), 1);
+        const FileDialogRun& run = Answers->Runs.first();
         QCOMPARE(run.Filter, QStringLiteral("Resource Compiler (*.exe)|*.exe|All Files (*.*)|*.*"));
         QCOMPARE(run.DefaultExt, QStringLiteral("exe"));
         QCOMPARE(run.FileName, QStringLiteral("Brcc32.exe"));
         QVERIFY(!run.ReadOnlyBoxShown);
         QVERIFY(run.FileMustExist);
 
-        DialogScript::AnswerNext(DialogAnswer::Choose(QStringLiteral("/brcc32.exe")));
+        Answers->Answers = {DialogAnswer::Choose(QStringLiteral("/brcc32.exe"))};
         QTest::mouseClick(Form->cbtnFind, Qt::LeftButton);
         QCOMPARE(Form->cedCompilerPath->text(), QDir::toNativeSeparators("/"));
 
-        DialogScript::AnswerNext(DialogAnswer::Cancel());
+        Answers->Answers = {DialogAnswer::Cancel()};
         QTest::mouseClick(Form->cbtnFind, Qt::LeftButton);
         QCOMPARE(Form->cedCompilerPath->text(), QDir::toNativeSeparators("/"));
     }

@@ -1,0 +1,58 @@
+//===- Modals.cpp - Every message box and file dialog, through one seam ---===//
+
+#include "controls/Modals.h"
+
+#include <QMessageBox>
+
+namespace qm::Modals {
+
+namespace {
+
+std::shared_ptr<ModalAnswers>& Installed() {
+    static std::shared_ptr<ModalAnswers> answers;
+    return answers;
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text, MessageIcon icon) {
+    if (ModalAnswers* answers = Answers()) {
+        answers->ShowMessage(parent, caption, text, icon);
+        return;
+    }
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) {
+    if (ModalAnswers* answers = Answers())
+        return answers->AskToGoOn(parent, caption, text);
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void SetAnswers(std::shared_ptr<ModalAnswers> answers) {
+    Installed() = std::move(answers);
+}
+
+ModalAnswers* Answers() {
+    return Installed().get();
+}
+
+} // namespace qm::Modals
