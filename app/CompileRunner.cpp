@@ -41,12 +41,6 @@ QString StampLine(const std::string& path) {
     return FileStampText(path) + QStringLiteral(" : ") + FromBytes(path);
 }
 
-// Messages from the byte layers (paths, the system's words) are in the local
-// 8-bit encoding: the ANSI code page on Windows.
-QString FromMessage(const std::string& message) {
-    return QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
-}
-
 /// cmd.exe runs a batch file from the whole command line, so on Windows the
 /// line is formed here, quoted for it, rather than by Qt.
 Expected<QString> WindowsCommandLine(const CompileCommand& command) {
@@ -160,7 +154,7 @@ void CompileRunner::CompileClick() {
         std::filesystem::current_path(platform::NativePath(folder), error);
     if (error) {
         Window.ShowErrorBox(QStringLiteral("Can't make %1 the current folder: %2")
-                                .arg(FromBytes(folder), FromMessage(error.message())));
+                                .arg(FromBytes(folder), MessageText(error.message())));
         return;
     }
     struct RestoreFolder {
@@ -182,7 +176,7 @@ void CompileRunner::CompileClick() {
 
 void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool batchMode) {
     if (!command) {
-        ShowCannotStart(QString(), FromMessage(command.message()));
+        ShowCannotStart(QString(), MessageText(command.message()));
         Window.CompilePending = false;
         return;
     }
@@ -197,7 +191,7 @@ void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool b
     if (!started) {
         // Nothing will ever write the log, so nothing is left pending.
         Window.CompilePending = false;
-        ShowCannotStart(text, FromMessage(started.message()));
+        ShowCannotStart(text, MessageText(started.message()));
         return;
     }
     if (batchMode) {
@@ -278,7 +272,7 @@ void CompileRunner::UpdateBatchFile() {
     Status updated = qm::UpdateBatchFile(Bytes(Window.BatchPath),
                                          Bytes(TheAppSettings().CompilerPath), Window.ImageLines);
     if (!updated)
-        Window.ShowErrorBox(FromMessage(updated.message()));
+        Window.ShowErrorBox(MessageText(updated.message()));
 }
 
 } // namespace qm

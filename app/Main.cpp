@@ -60,10 +60,6 @@ std::string FileSystemPath(const QString& path) {
     return std::string(encoded.constData(), static_cast<size_t>(encoded.size()));
 }
 
-QString FromLocalBytes(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString TableText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -134,9 +130,8 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate(const QStringList& arguments) {
     ImageLines.clear();
     const Status loaded = LoadSettings();
-    // The settings word their errors in UTF-8, from Qt's own texts.
     if (!loaded)
-        ShowErrorBox(QString::fromStdString(loaded.message()));
+        ShowErrorBox(MessageText(loaded.message()));
     ApplyPageFont();
     FixedInfoFocus = cmmComInc;
     StringInfoFocus = StringEdits[0];
@@ -250,7 +245,7 @@ void TFormMain::NewClick() {
     TargetName.clear();
     SetFileName(NewDocumentName);
     if (!stopped)
-        ShowErrorBox(DecodeBytes(stopped.message()));
+        ShowErrorBox(MessageText(stopped.message()));
 }
 
 void TFormMain::OpenClick() {
@@ -287,7 +282,7 @@ void TFormMain::OpenClick() {
         read = ReadScript();
     }
     if (!read.Stop)
-        ShowErrorBox(DecodeBytes(read.Stop.message()));
+        ShowErrorBox(MessageText(read.Stop.message()));
 }
 
 // A file that cannot be loaded leaves the window exactly as it was, name
@@ -306,7 +301,7 @@ void TFormMain::ReadNamedFile(const QString& path) {
         read = ReadScript();
     }
     if (!read.Stop)
-        ShowErrorBox(DecodeBytes(read.Stop.message()));
+        ShowErrorBox(MessageText(read.Stop.message()));
 }
 
 void TFormMain::SaveAsClick() {
@@ -340,7 +335,7 @@ ScriptReadResult TFormMain::ReadScript() {
         if (!bytes) {
             // A file turned away for its kind or size says why; for any
             // other failure the name is enough.
-            const QString text = bytes.Refused ? FromLocalBytes(bytes.message())
+            const QString text = bytes.Refused ? MessageText(bytes.message())
                                                : QStringLiteral("Can't open ") + CurrentFile;
             Modals::ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
             return result;
@@ -349,7 +344,7 @@ ScriptReadResult TFormMain::ReadScript() {
         if (read.Refused) {
             Modals::ShowMessage(this, QStringLiteral("Open"),
                                 QStringLiteral("Can't open ") + CurrentFile + ": " +
-                                    FromLocalBytes(read.ConversionError->substr(10)),
+                                    MessageText(read.ConversionError->substr(10)),
                                 MessageIcon::Information);
             return result;
         }
@@ -367,7 +362,7 @@ ScriptReadResult TFormMain::ReadScript() {
         return result;
     }
     for (const std::string& report : read.Reports)
-        Modals::ShowMessage(this, QStringLiteral("Parsing"), DecodeBytes(report),
+        Modals::ShowMessage(this, QStringLiteral("Parsing"), MessageText(report),
                             MessageIcon::Information);
     ShowFileImage();
     return result;
@@ -401,13 +396,17 @@ bool TFormMain::WriteScript() {
     if (!FitEncodingToDocument())
         return false;
     const VersionRecord record = DocumentRecord();
-    Status written = Status::Ok();
-    {
+    // The File Image shows what was meant to be written, also after a
+    // failed save.
+    Expected<Lines> lines = FormScript(record);
+    Status written = lines ? Status::Ok() : Status::Fail(lines.message());
+    if (lines) {
         BusyCursor busy;
-        written = qm::WriteScript(record, FileSystemPath(CurrentFile), ImageLines);
+        ImageLines = std::move(*lines);
+        written = SaveScriptLines(ImageLines, FileSystemPath(CurrentFile));
     }
     if (!written) {
-        ShowErrorBox(FromLocalBytes(written.message()));
+        ShowErrorBox(MessageText(written.message()));
         return false;
     }
     ShowFileImage();

@@ -65,7 +65,7 @@ QStringList CompiledResourceReport(const VersionRecord& form, const std::string&
               : Expected<CompiledResource>(Status::Fail(bytes.message()));
     if (!compiled) {
         lines << QStringLiteral("The .res file can't be read: %1")
-                     .arg(QString::fromStdString(compiled.message()));
+                     .arg(MessageText(compiled.message()));
         return lines;
     }
     const Findings differences = CompareWithCompiled(form, compiled->Info);

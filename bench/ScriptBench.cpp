@@ -87,9 +87,8 @@ void BM_WriteScript(benchmark::State& state) {
     const std::string source = size == 0 ? ExampleText() : LargeScript(size);
     const VersionRecord record = ReadScriptText(source, {}).Record;
     const std::string path = TempPath("write.rc");
-    Lines imageLines;
     for (auto _ : state) {
-        Status status = WriteScript(record, path, imageLines);
+        Status status = WriteScript(record, path);
         benchmark::DoNotOptimize(status.ok());
     }
     SetBytes(state, path);

@@ -49,8 +49,7 @@ bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadRes
 }
 
 int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
-    Lines imageLines;
-    if (Status written = WriteScript(record, path, imageLines); !written) {
+    if (Status written = WriteScript(record, path); !written) {
         io.Err << written.message() << '\n';
         return ExitFailure;
     }

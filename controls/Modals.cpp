@@ -3,8 +3,18 @@
 #include "controls/Modals.h"
 
 #include <QMessageBox>
+#include <QStringDecoder>
 
-namespace qm::Modals {
+namespace qm {
+
+QString MessageText(std::string_view message) {
+    const QByteArray bytes(message.data(), static_cast<qsizetype>(message.size()));
+    QStringDecoder local(QStringDecoder::System);
+    const QString text = local(bytes);
+    return local.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+namespace Modals {
 
 namespace {
 
@@ -55,4 +65,6 @@ ModalAnswers* Answers() {
     return Installed().get();
 }
 
-} // namespace qm::Modals
+} // namespace Modals
+
+} // namespace qm

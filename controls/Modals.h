@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <string_view>
 
 class QWidget;
 
@@ -58,6 +59,11 @@ public:
     virtual bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) = 0;
     virtual DialogAnswer RunFileDialog(const FileDialogRun& run) = 0;
 };
+
+/// A message of the program's core (versioninfo/Status.h) as text for a
+/// box: in the program's own encoding, or as Latin-1 where it quotes bytes
+/// that encoding can't read.
+QString MessageText(std::string_view message);
 
 namespace Modals {
 

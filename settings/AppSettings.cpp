@@ -41,7 +41,7 @@ Status ConversionError(const QString& text, const char* rowName, const char* why
         QStringLiteral("'%1' is not a valid integer value (%2").arg(text, QLatin1String(rowName));
     if (why)
         message += QStringLiteral(": ") + QLatin1String(why);
-    return Status::Fail((message + QLatin1Char(')')).toStdString());
+    return Status::Fail((message + QLatin1Char(')')).toLocal8Bit().toStdString());
 }
 
 /// The row's display string, or nothing when `row` is outside the table.
@@ -148,6 +148,7 @@ void ApplyStoredText(const Row& row, const QString& text, AppSettings& settings)
 Status WrongType(const Row& row) {
     return Status::Fail(QStringLiteral("Invalid data type for '%1' in '%2'")
                             .arg(QLatin1String(Spec(row).Name), SettingsStoreLocation())
+                            .toLocal8Bit()
                             .toStdString());
 }
 

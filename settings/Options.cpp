@@ -431,7 +431,7 @@ void TFormOpt::OKClick() {
     if (stored)
         ControlsToSettings();
     else
-        ShowError(QString::fromStdString(stored.message()));
+        ShowError(MessageText(stored.message()));
     accept();
 }
 

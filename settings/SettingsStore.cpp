@@ -75,7 +75,7 @@ QString SettingsFilePath() {
 }
 
 Status Fail(const QString& message) {
-    return Status::Fail(message.toStdString());
+    return Status::Fail(message.toLocal8Bit().toStdString());
 }
 
 Status WriteFailure(const QString& path, const QString& reason) {

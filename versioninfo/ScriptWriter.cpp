@@ -139,12 +139,15 @@ Expected<Lines> FormScript(const VersionRecord& record) {
     return lines;
 }
 
-Status WriteScript(const VersionRecord& record, const std::string& path, Lines& imageLines) {
+Status SaveScriptLines(const Lines& lines, const std::string& path) {
+    return SaveFileSafely(path, JoinCrLf(lines));
+}
+
+Status WriteScript(const VersionRecord& record, const std::string& path) {
     Expected<Lines> lines = FormScript(record);
     if (!lines)
         return Status::Fail(lines.message());
-    imageLines = std::move(*lines);
-    return SaveFileSafely(path, JoinCrLf(imageLines));
+    return SaveScriptLines(*lines, path);
 }
 
 Lines NumberedListing(const Lines& imageLines) {

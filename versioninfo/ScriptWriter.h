@@ -29,11 +29,12 @@ std::string FlagsExpression(const VersionRecord& record);
 /// record has no language row or no code page row.
 Expected<Lines> FormScript(const VersionRecord& record);
 
-/// Forms the script into `imageLines` and writes it to `path` with CR LF
-/// line ends. On a missing language/code page row `imageLines` is left as
-/// it was; on a file error it already holds the new text. The previous file
-/// is replaced only after the whole new text is safely written.
-Status WriteScript(const VersionRecord& record, const std::string& path, Lines& imageLines);
+/// Writes `lines` to `path` with CR LF line ends. The previous file is
+/// replaced only after the whole new text is safely written.
+Status SaveScriptLines(const Lines& lines, const std::string& path);
+
+/// FormScript, then SaveScriptLines; nothing is written when forming fails.
+Status WriteScript(const VersionRecord& record, const std::string& path);
 
 /// The File Image listing: "%3d: %s" per line, numbered from 1.
 Lines NumberedListing(const Lines& imageLines);

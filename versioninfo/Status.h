@@ -3,6 +3,12 @@
 // The core never throws across its interface. Operations that can fail
 // return a Status (or an Expected<T>) whose message names the thing at fault.
 //
+// A message is text in the program's own encoding, the one its paths are in
+// (platform/Files.h): UTF-8 on Linux, the ANSI code page on Windows, as the
+// system words its errors. A message that quotes a script quotes its bytes
+// as they are, so on Linux it may hold Latin-1. The window turns messages
+// into text in one place (controls/Modals.h, MessageText).
+//
 //===----------------------------------------------------------------------===//
 #pragma once
 

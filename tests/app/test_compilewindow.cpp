@@ -240,8 +240,7 @@ private slots:
         record.ComIncLines = {"#include <winver.h>"};
         record.HFileVersion = "1, 0, 0, 2";
         record.StringValues[4] = "Acme";
-        Lines image;
-        QVERIFY(qm::WriteScript(record, QFile::encodeName(other).toStdString(), image));
+        QVERIFY(qm::WriteScript(record, QFile::encodeName(other).toStdString()));
         QProcess llvmRc;
         llvmRc.start("llvm-rc", {"/C", "65001", "/I", "/usr/share/mingw-w64/include", "/FO",
                                  CompilerDir + "/prepared.res", other});

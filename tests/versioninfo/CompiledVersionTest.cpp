@@ -165,8 +165,7 @@ TEST(VersionCheck, LlvmRcRefusesWhatTheCheckReports) {
     r.StringValues[7] = "2.1";
     r.HFileVersion = "2, 1, 70000, 15";
     r.StringValues[0] = "2.1.70000.15";
-    Lines image;
-    ASSERT_TRUE(WriteScript(r, dir / "big.rc", image));
+    ASSERT_TRUE(WriteScript(r, dir / "big.rc"));
     const test::CommandRun run =
         test::RunCommand(std::string("'") + QM_LLVM_RC + "' /I " + QM_WINVER_INCLUDE_DIR +
                          " /FO '" + dir / "big.res" + "' '" + dir / "big.rc" + "'");
@@ -200,8 +199,7 @@ std::size_t VersionTypeEntry(const std::string& exe) {
 TEST(CompiledVersion, NamesOfAnyLengthAndFullTypeIdsAreRead) {
     // llvm-rc and windres take a resource named with 300 characters.
     test::TempFolder dir;
-    Lines image;
-    ASSERT_TRUE(WriteScript(CompilableRecord(), dir / "long.rc", image));
+    ASSERT_TRUE(WriteScript(CompilableRecord(), dir / "long.rc"));
     {
         std::ofstream script(dir / "long.rc", std::ios::app | std::ios::binary);
         script << std::string(300, 'N') << " RCDATA { 1 }\r\n";

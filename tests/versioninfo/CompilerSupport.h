@@ -65,8 +65,7 @@ inline bool HaveProgram(const std::string& name) {
 /// gives the .res file's bytes, or "" (with a test failure) when it fails.
 inline std::string CompileWithLlvmRc(const VersionRecord& record, const TempFolder& dir,
                                      const std::string& name = "script") {
-    Lines image;
-    EXPECT_TRUE(WriteScript(record, dir / (name + ".rc"), image));
+    EXPECT_TRUE(WriteScript(record, dir / (name + ".rc")));
     const CommandRun run =
         RunCommand(std::string("'") + QM_LLVM_RC + "' /C 65001 /I " + QM_WINVER_INCLUDE_DIR +
                    " /FO '" + dir / (name + ".res") + "' '" + dir / (name + ".rc") + "'");
@@ -80,8 +79,7 @@ inline std::string CompileWithLlvmRc(const VersionRecord& record, const TempFold
 inline std::string BuildTinyExe(const VersionRecord& record, const TempFolder& dir) {
     if (!HaveProgram("x86_64-w64-mingw32-windres") || !HaveProgram("x86_64-w64-mingw32-gcc"))
         return "";
-    Lines image;
-    EXPECT_TRUE(WriteScript(record, dir / "app.rc", image));
+    EXPECT_TRUE(WriteScript(record, dir / "app.rc"));
     FILE* source = std::fopen((dir / "main.c").c_str(), "w");
     std::fputs("int main(void) { return 0; }\n", source);
     std::fclose(source);

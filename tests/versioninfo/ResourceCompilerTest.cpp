@@ -59,8 +59,7 @@ TEST(ResourceCompiler, WrittenScriptCompilesWithItsValues) {
     r.StringValues[7] = "\\#PRODUCT_VERSION_STR";
     r.StringValues[10] = "nightly";
 
-    Lines image;
-    ASSERT_TRUE(WriteScript(r, dir + "/script.rc", image));
+    ASSERT_TRUE(WriteScript(r, dir + "/script.rc"));
     RunResult run = RunCommand("'" + compiler + "' /V /I " + QM_WINVER_INCLUDE_DIR + " /FO '" +
                                dir + "/script.res' '" + dir + "/script.rc'");
     EXPECT_EQ(run.ExitCode, 0) << run.Output;
