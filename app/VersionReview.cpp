@@ -6,6 +6,7 @@
 #include "app/Main.h"
 #include "controls/Modals.h"
 #include "platform/Files.h"
+#include "versioninfo/CompareCompiled.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/VersionCheck.h"

@@ -8,6 +8,7 @@
 #include "InPlace.h"
 #include "RecordJson.h"
 #include "versioninfo/CompareCompiled.h"
+#include "versioninfo/CompiledRecord.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/ImportScript.h"
 #include "versioninfo/SafeSave.h"

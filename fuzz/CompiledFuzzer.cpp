@@ -8,6 +8,8 @@
 //===----------------------------------------------------------------------===//
 #include "FuzzCheck.h"
 
+#include "versioninfo/CompareCompiled.h"
+#include "versioninfo/CompiledRecord.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/PeResources.h"
 #include "versioninfo/ResourceFile.h"

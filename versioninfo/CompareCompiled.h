@@ -4,13 +4,16 @@
 // model) against what a .res file or an executable holds, field by field,
 // every string table and Translation pair included. Fields that the script
 // leaves to the preprocessor or to a header's macros are not compared; the
-// caller says which.
+// caller says which. The window's check compares its document the same
+// way (CompareWithCompiled).
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
 #include "ScriptModel.h"
 #include "VersionCheck.h"
+#include "VersionInfoBlock.h"
+#include "VersionRecord.h"
 
 namespace qm {
 
@@ -19,5 +22,11 @@ namespace qm {
 /// and its strings, then the Translation pairs. Empty when they agree.
 Findings CompareScriptWithCompiled(const ScriptCompiled& script,
                                    const CompiledVersionInfo& compiled);
+
+/// Every way `info` differs from what `record` compiles to, in the order
+/// of the script; empty when they agree. Texts a compiler alone can
+/// resolve (a version or value written as a macro) are not compared.
+/// Messages quote string values as compiled, in UTF-8.
+Findings CompareWithCompiled(const VersionRecord& record, const CompiledVersionInfo& info);
 
 } // namespace qm

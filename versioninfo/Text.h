@@ -23,6 +23,10 @@ inline bool IsBlank(char c) {
 inline bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
+
+inline bool IsAsciiHexDigit(char c) {
+    return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 /// A letter, digit or underscore: what C names (and resource names) are made of.
 inline bool IsIdentifierChar(char c) {
     return IsAsciiDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

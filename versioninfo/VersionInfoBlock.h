@@ -12,6 +12,7 @@
 
 #include "Status.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,15 @@
 namespace qm {
 
 /// VS_FIXEDFILEINFO, field for field.
+/// VS_FFI_FILEFLAGSMASK, the mask every script in Quillmark's layout sets.
+inline constexpr std::uint32_t FileFlagsMaskValue = 0x3F;
+
+/// The four parts of a version from its two 32-bit halves.
+inline std::array<std::uint16_t, 4> VersionPartsOf(std::uint32_t ms, std::uint32_t ls) {
+    return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
+            static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
+}
+
 struct FixedFileInfo {
     std::uint32_t Signature = 0;
     std::uint32_t StrucVersion = 0;

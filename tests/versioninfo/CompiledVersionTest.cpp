@@ -13,6 +13,8 @@
 #include <fstream>
 
 #include "versioninfo/BinaryView.h"
+#include "versioninfo/CompareCompiled.h"
+#include "versioninfo/CompiledRecord.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/PeResources.h"
