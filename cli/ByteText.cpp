@@ -178,6 +178,16 @@ void UnswapStrings(nlohmann::json& document) {
     }
 }
 
+/// nlohmann's message without its id and the line and column, which count
+/// in the swapped text.
+std::string WithoutPosition(std::string what) {
+    if (const std::size_t colon = what.find(": "); colon != std::string::npos)
+        return what.substr(colon + 2);
+    if (const std::size_t bracket = what.find("] "); bracket != std::string::npos)
+        return what.substr(bracket + 2);
+    return what;
+}
+
 } // namespace
 
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
@@ -255,10 +265,11 @@ Expected<nlohmann::json> ParseJsonBytes(std::string_view json) {
     } catch (const nlohmann::json::parse_error& error) {
         // nlohmann counts from 1, to the byte it stopped at.
         const std::size_t at = OriginalOffset(offsets, error.byte > 0 ? error.byte - 1 : 0);
-        std::string what = error.what();
-        if (const std::size_t colon = what.find(": "); colon != std::string::npos)
-            what = what.substr(colon + 2);
-        return Status::Fail("Invalid JSON at offset " + std::to_string(at) + ": " + what);
+        return Status::Fail("Invalid JSON at offset " + std::to_string(at) + ": " +
+                            WithoutPosition(error.what()));
+    } catch (const nlohmann::json::exception& error) {
+        // A number too large for a double, and the like.
+        return Status::Fail(std::string("Invalid JSON: ") + WithoutPosition(error.what()));
     }
 }
 

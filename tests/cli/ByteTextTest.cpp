@@ -97,6 +97,8 @@ TEST(ByteText, OnlyLoneByteEscapesBecomeBytes) {
 TEST(ByteText, ErrorsNameTheOffsetInTheDocumentAsWritten) {
     const std::string message = ParsedString(R"(["\udce9\udce9", x])");
     EXPECT_NE(message.find("offset 17"), std::string::npos) << message;
+    // Numbers out of range are errors too, not exceptions.
+    EXPECT_EQ(ParsedString("[9e999]").rfind("<error: Invalid JSON", 0), 0u);
 }
 
 TEST(RecordJson, RandomValuesSurviveShowJsonAndRecordFromJson) {
