@@ -621,8 +621,10 @@ TFormOpt* TFormMain::CreateFormOpt() {
 void TFormMain::OptionsClick() {
     if (!FormOpt)
         return;
+    FormOpt->SetSettings(TheAppSettings());
     if (ShowModalPlaced(FormOpt, this, 4) != QDialog::Accepted)
         return;
+    TheAppSettings() = FormOpt->Settings();
     // After OK, even when the store failed: the settings in force are then
     // the old ones, and applying them again changes nothing.
     ApplyPageFont();

@@ -302,7 +302,7 @@ void TFormOpt::FormShow() {
 }
 
 void TFormOpt::SettingsToControls() {
-    const AppSettings& s = TheAppSettings();
+    const AppSettings& s = InForce;
     ccbFontName->setCurrentIndex(
         SelectExact(ToTextList(ccbFontName), s.FontName.toStdString(), NoRow));
     cedFontSize->setText(QString::number(s.FontSize));
@@ -336,7 +336,7 @@ OptionEntries TFormOpt::Entries() const {
 void TFormOpt::ControlsToSettings() {
     Expected<AppSettings> converted = ConvertEntries(Entries());
     if (converted)
-        TheAppSettings() = *converted;
+        InForce = *converted;
 }
 
 // --- font preview ------------------------------------------------------------

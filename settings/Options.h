@@ -38,7 +38,9 @@ class TFormOpt : public QDialog {
     Q_OBJECT
 
 public:
-    /// Runs FormCreate. The dialog edits TheAppSettings().
+    /// Runs FormCreate. The dialog shows and edits the settings given to
+    /// SetSettings, never the process-wide ones: its owner passes them in
+    /// and takes them back.
     explicit TFormOpt(QWidget* parent = nullptr);
     ~TFormOpt() override;
 
@@ -64,10 +66,16 @@ public:
     QFrame* panAbout = nullptr;
     TOpenDlgPlus* dlgFindPath = nullptr;
 
-    /// Shows AppSettings in the controls.
+    /// The settings the next showing shows.
+    void SetSettings(const AppSettings& settings) { InForce = settings; }
+    /// The settings in force: those given, or after an OK whose store
+    /// succeeded, the entries as stored.
+    const AppSettings& Settings() const { return InForce; }
+
+    /// Shows the settings in force in the controls.
     void SettingsToControls();
-    /// Copies the controls into AppSettings. Does nothing when an entry can't
-    /// be converted (OKClick has reported that already).
+    /// Takes the controls' entries as the settings in force. Does nothing
+    /// when an entry can't be converted (OKClick has reported that already).
     void ControlsToSettings();
     /// The controls' contents as StoreSettings takes them.
     OptionEntries Entries() const;
@@ -102,6 +110,8 @@ private:
     void ConnectHandlers();
     void FitFontSizeHeight();
     void ShowError(const QString& message);
+
+    AppSettings InForce;
 };
 
 /// The screen's font families, sorted by name (letter case ignored), each

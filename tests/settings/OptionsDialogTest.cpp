@@ -59,6 +59,12 @@ private:
     }
 
     /// Shows the dialog as the main window would, without a modal loop.
+    /// Changes one of the settings the dialog is given.
+    template <typename T, typename V> void GiveSetting(T AppSettings::*field, V value) {
+        AppSettings given = Form->Settings();
+        given.*field = value;
+        Form->SetSettings(given);
+    }
     void ShowForm() {
         Form->show();
         QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
@@ -82,6 +88,7 @@ private slots:
         Answers = std::make_shared<test::ScriptedModals>();
         Modals::SetAnswers(Answers);
         Form = std::make_unique<TFormOpt>();
+        Form->SetSettings(TheAppSettings());
     }
 
     void cleanup() {
@@ -206,7 +213,7 @@ private slots:
         QVERIFY(!Form->isVisible());
         QVERIFY2(Answers->Messages.isEmpty(), qPrintable(Answers->Messages.join('\n')));
 
-        const AppSettings& s = TheAppSettings();
+        const AppSettings& s = Form->Settings();
         QCOMPARE(s.FontName, font);
         QCOMPARE(s.FontSize, 12);
         QVERIFY(s.UseInitialRC);
@@ -230,7 +237,7 @@ private slots:
     }
 
     void missingFontLeavesNoSelectionAndStoresAnEmptyName() {
-        TheAppSettings().FontName = QStringLiteral("No Such Font Family 4711");
+        GiveSetting(&AppSettings::FontName, QStringLiteral("No Such Font Family 4711"));
         ShowForm();
         QCOMPARE(Form->ccbFontName->currentIndex(), -1);
 
@@ -239,12 +246,12 @@ private slots:
         QVERIFY(Answers->Messages.isEmpty());
         QCOMPARE(Stored("FontName").toString(), QString());
         QVERIFY(Stored("FontName").isValid());
-        QCOMPARE(TheAppSettings().FontName, QString());
+        QCOMPARE(Form->Settings().FontName, QString());
     }
 
     void unknownFontKeepsTheDesignedPreviewAndOnlyCaptionsAreBold() {
         // Filling the font list must not leak its first row into the preview.
-        TheAppSettings().FontName = QStringLiteral("No Such Font Family 4711");
+        GiveSetting(&AppSettings::FontName, QStringLiteral("No Such Font Family 4711"));
         ShowForm();
         QList<QWidget*> boxes = Form->PreviewControls();
         boxes << Form->ccbFontName;
@@ -259,8 +266,8 @@ private slots:
     }
 
     void languageInNoRowFailsAfterFourRowsAndStillClosesWithOk() {
-        TheAppSettings().DefaultLanguageID = 0x1234;
-        const AppSettings inForce = TheAppSettings();
+        GiveSetting(&AppSettings::DefaultLanguageID, 0x1234);
+        const AppSettings inForce = Form->Settings();
         ShowForm();
         QCOMPARE(Form->ccbLanguageID->currentIndex(), -1);
         Form->ccbFileOS->setCurrentIndex(IndexOfText(Form->ccbFileOS, "VOS_NT_WINDOWS32"));
@@ -272,7 +279,7 @@ private slots:
         QCOMPARE(Answers->Messages.size(), 1);
         QVERIFY2(Answers->Messages[0].contains(QStringLiteral("DefaultLanguageID")),
                  qPrintable(Answers->Messages[0]));
-        QCOMPARE(TheAppSettings(), inForce);
+        QCOMPARE(Form->Settings(), inForce);
         QCOMPARE(StoredNames(),
                  (QStringList{"DefaultFILEOS", "FontName", "FontSize", "UseInitialRC"}));
         QCOMPARE(Stored("DefaultFILEOS").toString(), QStringLiteral("VOS_NT_WINDOWS32"));
@@ -312,7 +319,7 @@ private slots:
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QVERIFY(Answers->Messages.isEmpty());
         QCOMPARE(Stored("FontSize").toString(), QStringLiteral("2"));
-        QCOMPARE(TheAppSettings().FontSize, 2);
+        QCOMPARE(Form->Settings().FontSize, 2);
     }
 
     void sizeThatIsNoNumberIsReportedOnEveryChange() {
@@ -334,13 +341,13 @@ private slots:
         // stored and the settings stay as they were.
         Form->cedFontSize->setText(QStringLiteral("abc"));
         Answers->Messages.clear();
-        const AppSettings inForce = TheAppSettings();
+        const AppSettings inForce = Form->Settings();
         QTest::mouseClick(Form->cbtnOK, Qt::LeftButton);
         QCOMPARE(Form->result(), int(QDialog::Accepted));
         QCOMPARE(Answers->Messages.size(), 1);
         QVERIFY(Answers->Messages[0].contains(QStringLiteral("'abc'")));
         QCOMPARE(StoredNames(), QStringList{"FontName"});
-        QCOMPARE(TheAppSettings(), inForce);
+        QCOMPARE(Form->Settings(), inForce);
     }
 
     void useInitialRcGreysTheDefaults() {
@@ -396,7 +403,7 @@ private slots:
     }
 
     void cancelStoresNothingAndTheNextShowingShowsTheSettingsInForce() {
-        const AppSettings inForce = TheAppSettings();
+        const AppSettings inForce = Form->Settings();
         ShowForm();
         Form->ccbFileOS->setCurrentIndex(IndexOfText(Form->ccbFileOS, "VOS_NT_WINDOWS32"));
         Form->cedCompilerPath->setText(QStringLiteral("C:\\Elsewhere"));
@@ -406,7 +413,7 @@ private slots:
         QCOMPARE(Form->result(), int(QDialog::Rejected));
         QVERIFY(!Form->isVisible());
         QVERIFY(!QFile::exists(StorePath()));
-        QCOMPARE(TheAppSettings(), inForce);
+        QCOMPARE(Form->Settings(), inForce);
 
         ShowForm();
         QCOMPARE(Form->ccbFileOS->currentText(), QStringLiteral("VOS_DOS_WINDOWS32"));
