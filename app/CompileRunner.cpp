@@ -3,9 +3,8 @@
 #include "app/CompileRunner.h"
 
 #include "app/BatchFile.h"
-#include "app/Main.h"
+#include "app/DocumentText.h"
 #include "app/VersionReview.h"
-#include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
 #include "platform/DetachedStart.h"
@@ -16,9 +15,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QStackedWidget>
-#include <QTabBar>
 
 #include <filesystem>
 #include <system_error>
@@ -26,8 +22,6 @@
 namespace qm {
 
 namespace {
-
-constexpr int CompilerPage = 3;
 
 std::string Bytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -97,51 +91,40 @@ std::shared_ptr<ProcessStarter> MakeDetachedStarter() {
     return std::make_shared<DetachedStarter>();
 }
 
-CompileRunner::CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> starter)
-    : QObject(&window), Window(window),
+CompileRunner::CompileRunner(CompileFiles files, std::shared_ptr<ProcessStarter> starter,
+                             QObject* parent)
+    : QObject(parent), Files(std::move(files)),
       StarterImpl(starter ? std::move(starter) : MakeDetachedStarter()) {
     PendingCheck.setObjectName(QStringLiteral("PendingCheck"));
     PendingCheck.setParent(this);
     PendingCheck.setInterval(PendingCheckMs);
-    connect(&PendingCheck, &QTimer::timeout, this, [this] {
-        if (Window.CompilePending)
-            Window.IdleCheck();
-        else
-            PendingCheck.stop();
-    });
+    connect(&PendingCheck, &QTimer::timeout, this, &CompileRunner::CheckDone);
 }
 
-void CompileRunner::CompileClick() {
+QString CompileRunner::Busy() const {
     // A second run would write the same log and .res file as the first,
     // and the first one's log would be shown as the second one's.
-    if (Window.CompilePending) {
-        ShowCompileBox(QStringLiteral("The previous compile is still running: its log %1 is not "
-                                      "complete yet. Nothing was saved or started; try again "
-                                      "once the Compiler page shows its log.")
-                           .arg(Window.LogPath));
-        return;
-    }
-    // The button is disabled then; a call from code must not save a file
-    // literally named "<New>".
-    if (Window.CurrentFile == NewDocumentName)
-        return;
-    const VersionRecord record = Window.DocumentRecord();
-    if (!ConfirmVersionFindings(Window, record) || !Window.WriteScript())
-        return;
-    Compiled = record;
-    Window.cmmResult->clear();
-    Window.tabMain->setCurrentIndex(CompilerPage);
+    if (!PendingRun)
+        return QString();
+    return QStringLiteral("The previous compile is still running: its log %1 is not "
+                          "complete yet. Nothing was saved or started; try again "
+                          "once the Compiler page shows its log.")
+        .arg(Files.LogPath);
+}
 
-    const AppSettings& settings = TheAppSettings();
+void CompileRunner::Start(const CompileJob& job, const AppSettings& settings) {
+    if (PendingRun)
+        return;
+    Job = job;
     CompileInputs inputs;
     // The batch script leaves its log in the folder it is given: the
     // program's own, or the user's log folder for an installed copy.
-    inputs.ProgramDir = FolderPart(Bytes(Window.LogPath), NativePathStyle());
-    inputs.BatchPath = Bytes(Window.BatchPath);
+    inputs.ProgramDir = FolderPart(Bytes(Files.LogPath), NativePathStyle());
+    inputs.BatchPath = Bytes(Files.BatchPath);
     inputs.CompilerPath = Bytes(settings.CompilerPath);
-    inputs.CommandText = Bytes(PickStr(Window.cbtnCompile32->Down(), settings.CompilerCmdLine32,
-                                       settings.CompilerCmdLine16));
-    inputs.ScriptPath = Bytes(Window.CurrentFile);
+    inputs.CommandText =
+        Bytes(PickStr(job.Use32, settings.CompilerCmdLine32, settings.CompilerCmdLine16));
+    inputs.ScriptPath = Bytes(job.ScriptPath);
 
     const PathStyle style = NativePathStyle();
     std::string folder = ContainingFolder(inputs.ScriptPath, style);
@@ -153,8 +136,8 @@ void CompileRunner::CompileClick() {
     if (!folder.empty())
         std::filesystem::current_path(platform::NativePath(folder), error);
     if (error) {
-        Window.ShowErrorBox(QStringLiteral("Can't make %1 the current folder: %2")
-                                .arg(FromBytes(folder), MessageText(error.message())));
+        emit failed(QStringLiteral("Can't make %1 the current folder: %2")
+                        .arg(FromBytes(folder), MessageText(error.message())));
         return;
     }
     struct RestoreFolder {
@@ -168,91 +151,84 @@ void CompileRunner::CompileClick() {
 
     if (settings.UseBatchFile) {
         if (RemoveOldLog())
-            StartCommand(FormBatchCommand(inputs, style), true);
+            StartCommand(FormBatchCommand(inputs, style), true, settings.MinimizeWindow);
     } else {
-        StartCommand(FormDirectCommand(inputs, style), false);
+        StartCommand(FormDirectCommand(inputs, style), false, settings.MinimizeWindow);
     }
 }
 
-void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool batchMode) {
+void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool batchMode,
+                                 bool minimized) {
     if (!command) {
-        ShowCannotStart(QString(), MessageText(command.message()));
-        Window.CompilePending = false;
+        FailToStart(QString(), MessageText(command.message()));
         return;
     }
     const QString text = FromBytes(command->Text);
-    if (batchMode && !QFileInfo(Window.BatchPath).isFile()) {
-        Window.CompilePending = false;
-        ShowCannotStart(text,
-                        QStringLiteral("The batch file %1 is missing.").arg(Window.BatchPath));
+    if (batchMode && !QFileInfo(Files.BatchPath).isFile()) {
+        FailToStart(text, QStringLiteral("The batch file %1 is missing.").arg(Files.BatchPath));
         return;
     }
-    Status started = StarterImpl->Start(*command, TheAppSettings().MinimizeWindow);
+    // A start that fails leaves nothing pending: nothing will write the log.
+    Status started = StarterImpl->Start(*command, minimized);
     if (!started) {
-        // Nothing will ever write the log, so nothing is left pending.
-        Window.CompilePending = false;
-        ShowCannotStart(text, MessageText(started.message()));
+        FailToStart(text, MessageText(started.message()));
         return;
     }
     if (batchMode) {
-        Window.CompilePending = true;
+        PendingRun = true;
         PendingCheck.start();
+        emit this->started();
     }
 }
 
 // The run's log must be its own: a log left by an earlier run that can't be
 // removed (a read-only program folder) would be taken for this one's.
 bool CompileRunner::RemoveOldLog() {
-    QFile oldLog(Window.LogPath);
+    QFile oldLog(Files.LogPath);
     if (!oldLog.exists() || oldLog.remove())
         return true;
-    ShowCompileBox(QStringLiteral("The log of the previous compile, %1, can't be removed: %2\n\n"
-                                  "The compiler was not started, as this run could not write "
-                                  "its own log there.")
-                       .arg(Window.LogPath, oldLog.errorString()));
+    emit failed(QStringLiteral("The log of the previous compile, %1, can't be removed: %2\n\n"
+                               "The compiler was not started, as this run could not write "
+                               "its own log there.")
+                    .arg(Files.LogPath, oldLog.errorString()));
     return false;
 }
 
-void CompileRunner::ShowCompileBox(const QString& message) {
-    Modals::ShowMessage(&Window, QStringLiteral("Compile"), message, MessageIcon::Critical);
-}
-
 void CompileRunner::EndPending() {
-    Window.CompilePending = false;
+    PendingRun = false;
     PendingCheck.stop();
 }
 
-void CompileRunner::ShowCannotStart(const QString& commandText, const QString& reason) {
-    QString message =
+void CompileRunner::FailToStart(const QString& commandText, const QString& reason) {
+    emit failed(
         commandText.isEmpty()
             ? QStringLiteral("The compiler can't be started.\n\n%1").arg(reason)
-            : QStringLiteral("Can't start the command\n\n%1\n\n%2").arg(commandText, reason);
-    Modals::ShowMessage(&Window, QStringLiteral("Compile"), message, MessageIcon::Critical);
+            : QStringLiteral("Can't start the command\n\n%1\n\n%2").arg(commandText, reason));
 }
 
-void CompileRunner::CheckCompileDone() {
-    if (Window.noteMain->currentIndex() == CompilerPage)
-        Window.cmmResult->setFocus();
-    std::optional<std::string> log = LoadFinishedLog(Bytes(Window.LogPath));
+void CompileRunner::CheckDone() {
+    if (!PendingRun) {
+        PendingCheck.stop();
+        return;
+    }
+    std::optional<std::string> log = LoadFinishedLog(Bytes(Files.LogPath));
     if (!log) {
         // The script puts its log in place before it runs the compiler, so
         // a run that has ended without one never wrote it.
-        if (StarterImpl->LastStartEnded().value_or(false) && !QFileInfo::exists(Window.LogPath)) {
+        if (StarterImpl->LastStartEnded().value_or(false) && !QFileInfo::exists(Files.LogPath)) {
             EndPending();
-            ShowCompileBox(QStringLiteral("The compile script ended without writing its log "
-                                          "%1, so there is no output to show. Can that folder "
-                                          "be written to?")
-                               .arg(Window.LogPath));
+            emit failed(QStringLiteral("The compile script ended without writing its log "
+                                       "%1, so there is no output to show. Can that folder "
+                                       "be written to?")
+                            .arg(Files.LogPath));
         }
         return;
     }
-    ShowLog(*log);
     EndPending();
-    Window.raise();
-    Window.activateWindow();
+    emit finished(PageText(*log));
 }
 
-void CompileRunner::ShowLog(const std::string& logBytes) {
+QString CompileRunner::PageText(const std::string& logBytes) const {
     bool utf8 = false;
     const std::string log = platform::BatchLogText(logBytes, utf8);
     const TextEncoding encoding = utf8 ? TextEncoding::Utf8 : EncodingForFile(log);
@@ -260,19 +236,12 @@ void CompileRunner::ShowLog(const std::string& logBytes) {
     for (const std::string& line : SplitLines(log))
         lines << DecodeText(line, encoding);
     lines << QString();
-    const std::string script = Bytes(Window.CurrentFile);
+    const std::string script = Bytes(Job.ScriptPath);
     lines << StampLine(script);
     const std::string res = ReplaceExtension(script, ".res", NativePathStyle());
     lines << StampLine(res);
-    lines << CompiledResourceReport(Compiled, script, res);
-    Window.cmmResult->setPlainText(lines.join('\n'));
-}
-
-void CompileRunner::UpdateBatchFile() {
-    Status updated = qm::UpdateBatchFile(Bytes(Window.BatchPath),
-                                         Bytes(TheAppSettings().CompilerPath), Window.ImageLines);
-    if (!updated)
-        Window.ShowErrorBox(MessageText(updated.message()));
+    lines << CompiledResourceReport(Job.Document, script, res);
+    return lines.join('\n');
 }
 
 } // namespace qm

@@ -1,13 +1,12 @@
 //===- CompileRunner.h - Save & Compile and the pick-up of its log -*- C++ -*-===//
 //
-// The window's Save & Compile: saves the script, starts the compiler (through
-// the batch file, or directly) without waiting for it, and once a batch run
-// is over shows its log with the time stamps of the script and of the .res
-// file on the Compiler page. Also keeps the batch file's first line in step
-// with the compiler folder.
+// The compile behind the window's Save & Compile: starts the compiler
+// (through the batch file, or directly) without waiting for it, and once a
+// batch run is over hands back the Compiler page's text: its log with the
+// time stamps of the script and of the .res file, and what the .res holds.
 //
-// The runner belongs to TFormMain and works on the window's own state
-// (CurrentFile, ProgramDir, LogPath, BatchPath, CompilePending). Starting a
+// The runner knows nothing of the window. It owns the pending run; the
+// window gives it a job and shows what its signals report. Starting a
 // process goes through ProcessStarter, so tests can see, or replace, what
 // would be started.
 //
@@ -19,6 +18,7 @@
 #include "versioninfo/VersionRecord.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 #include <memory>
@@ -26,7 +26,7 @@
 
 namespace qm {
 
-class TFormMain;
+struct AppSettings;
 
 /// Starts a process and does not wait for it.
 class ProcessStarter {
@@ -46,6 +46,19 @@ public:
 /// Windows a command line quoted by FormWindowsCommandLine.
 std::shared_ptr<ProcessStarter> MakeDetachedStarter();
 
+/// One Save & Compile: the script just saved and the document saved in it.
+struct CompileJob {
+    QString ScriptPath;
+    VersionRecord Document; ///< the .res is read back against this, not later edits
+    bool Use32 = true;      ///< the "32" toggle: which of the two command lines
+};
+
+/// The batch file and the log its runs leave.
+struct CompileFiles {
+    QString LogPath;
+    QString BatchPath;
+};
+
 class CompileRunner : public QObject {
     Q_OBJECT
 
@@ -54,46 +67,49 @@ public:
     /// wakes the event loop when the compiler finishes.
     static constexpr int PendingCheckMs = 100;
 
-    CompileRunner(TFormMain& window, std::shared_ptr<ProcessStarter> starter);
+    CompileRunner(CompileFiles files, std::shared_ptr<ProcessStarter> starter,
+                  QObject* parent = nullptr);
 
-    /// Save & Compile: check the versions (the user may stop there), write
-    /// the script, empty and show the Compiler page,
-    /// start the command picked by the "32" toggle and the UseBatchFile
-    /// setting. A batch run sets CompilePending only once it has started;
-    /// a command that can't be started is shown in a box. While a batch run
-    /// is pending nothing is saved or started: a box says so. A batch run
-    /// whose previous log can't be removed is not started (that log would
-    /// be shown as this run's).
-    void CompileClick();
+    /// True from the start of a batch run until its log is shown or it is
+    /// found to have ended without one.
+    bool Pending() const { return PendingRun; }
+    /// Why no compile may start now (a batch run still pending), or "".
+    QString Busy() const;
 
-    /// Once the batch run has released its log: the log, an empty line, the
-    /// two time-stamp lines and what the .res holds compared with the
-    /// document compiled on the Compiler page, CompilePending cleared
-    /// and the window brought to the front. When the run has ended without
-    /// writing a log, a box says so and CompilePending is cleared. Until
-    /// then it does nothing.
-    void CheckCompileDone();
+    /// Starts the command picked by `job` and the settings: through the
+    /// batch file (a pending run, `started`), or directly. A command that
+    /// can't be started, and a batch run whose previous log can't be
+    /// removed (that log would be shown as this run's), give `failed`.
+    /// Does nothing while a run is pending.
+    void Start(const CompileJob& job, const AppSettings& settings);
 
-    /// The batch file's first line set for the compiler folder of the
-    /// settings; a failure is shown in the error box.
-    void UpdateBatchFile();
+    /// Checks a pending batch run; also called on a timer while one is
+    /// pending. Once the run has released its log: `finished` with the
+    /// Compiler page's text (the log, an empty line, the two time-stamp
+    /// lines and what the .res holds compared with the job's document).
+    /// A run that ended without writing its log gives `failed`.
+    void CheckDone();
 
     ProcessStarter& Starter() { return *StarterImpl; }
 
+signals:
+    void started();
+    void finished(const QString& pageText);
+    /// Why the compile did not start or produced no log, for a box.
+    void failed(const QString& message);
+
 private:
-    void StartCommand(const Expected<CompileCommand>& command, bool batchMode);
-    void ShowCannotStart(const QString& commandText, const QString& reason);
-    void ShowCompileBox(const QString& message);
+    void StartCommand(const Expected<CompileCommand>& command, bool batchMode, bool minimized);
+    void FailToStart(const QString& commandText, const QString& reason);
     bool RemoveOldLog();
     void EndPending();
-    void ShowLog(const std::string& logBytes);
+    QString PageText(const std::string& logBytes) const;
 
-    TFormMain& Window;
+    CompileFiles Files;
     std::shared_ptr<ProcessStarter> StarterImpl;
     QTimer PendingCheck;
-    /// The document as saved for the last compile; its .res is read back
-    /// against this, not against edits made while the compiler ran.
-    VersionRecord Compiled;
+    bool PendingRun = false;
+    CompileJob Job;
 };
 
 } // namespace qm

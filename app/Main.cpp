@@ -4,6 +4,7 @@
 
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
+#include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
@@ -40,6 +41,7 @@ namespace qm {
 namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
+constexpr int CompilerPage = 3;
 
 // The window's paths split by the same text rules as the rest of the
 // program; UTF-8 carries the text there and back unchanged.
@@ -90,7 +92,7 @@ public:
 TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     BuildLayout();
     ConnectHandlers();
-    Runner = new CompileRunner(*this, setup.Starter);
+    Starter = setup.Starter;
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
                      : setup.ProgramDir;
@@ -150,7 +152,7 @@ void TFormMain::FormCreate(const QStringList& arguments) {
                         QStringLiteral("Can't create the folder %1").arg(logFolder);
     if (!filesProblem.isEmpty())
         ShowErrorBox(filesProblem);
-    CompilePending = false;
+    CreateRunner();
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);
     RunGuarded([this] { NewClick(); });
@@ -578,9 +580,30 @@ QWidget* TFormMain::FocusedControlOnPage(int page, QWidget* fallback) const {
     return focused;
 }
 
+void TFormMain::CreateRunner() {
+    Runner = new CompileRunner({LogPath, BatchPath}, Starter, this);
+    connect(Runner, &CompileRunner::finished, this, [this](const QString& pageText) {
+        cmmResult->setPlainText(pageText);
+        raise();
+        activateWindow();
+    });
+    connect(Runner, &CompileRunner::failed, this, &TFormMain::ShowCompileBox);
+}
+
+bool TFormMain::CompilePending() const {
+    return Runner && Runner->Pending();
+}
+
 void TFormMain::IdleCheck() {
-    if (CompilePending)
-        CheckCompileDone();
+    if (!CompilePending())
+        return;
+    if (noteMain->currentIndex() == CompilerPage)
+        cmmResult->setFocus();
+    Runner->CheckDone();
+}
+
+void TFormMain::ShowCompileBox(const QString& message) {
+    Modals::ShowMessage(this, QStringLiteral("Compile"), message, MessageIcon::Critical);
 }
 
 void TFormMain::ShowErrorBox(const QString& message) {
@@ -601,15 +624,27 @@ void TFormMain::RunGuarded(const std::function<void()>& handler) {
 // They are bound to their buttons here; the work is done by those units.
 
 void TFormMain::CompileClick() {
-    Runner->CompileClick();
-}
-
-void TFormMain::CheckCompileDone() {
-    Runner->CheckCompileDone();
+    if (const QString busy = Runner->Busy(); !busy.isEmpty()) {
+        ShowCompileBox(busy);
+        return;
+    }
+    // The button is disabled then; a call from code must not save a file
+    // literally named "<New>".
+    if (CurrentFile == NewDocumentName)
+        return;
+    const VersionRecord record = DocumentRecord();
+    if (!ConfirmVersionFindings(this, record, Encoding) || !WriteScript())
+        return;
+    cmmResult->clear();
+    tabMain->setCurrentIndex(CompilerPage);
+    Runner->Start({CurrentFile, record, cbtnCompile32->Down()}, TheAppSettings());
 }
 
 void TFormMain::UpdateBatchFile() {
-    Runner->UpdateBatchFile();
+    Status updated = qm::UpdateBatchFile(FileSystemPath(BatchPath),
+                                         FileSystemPath(TheAppSettings().CompilerPath), ImageLines);
+    if (!updated)
+        ShowErrorBox(MessageText(updated.message()));
 }
 
 TFormOpt* TFormMain::CreateFormOpt() {

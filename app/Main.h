@@ -92,7 +92,6 @@ public:
     QString LogPath;
     QString BatchPath;
     QString TemplatePath;
-    bool CompilePending = false;
     Lines ImageLines; ///< the script text last read or written
     QPointer<QWidget> FixedInfoFocus;
     QPointer<QWidget> StringInfoFocus;
@@ -167,6 +166,9 @@ public:
 
     /// The application-wide error box.
     void ShowErrorBox(const QString& message);
+    /// True while a batch compile runs and its log is not yet shown.
+    bool CompilePending() const;
+
     /// Sets the batch file's first line for the compiler folder of the
     /// settings (after the options dialog's OK); failures go to the error box.
     void UpdateBatchFile();
@@ -181,8 +183,9 @@ public slots:
     void OptionsClick();
     void ExitClick();
     void FileTypeClick();
+    /// While a batch compile is pending: the Compiler page keeps the focus
+    /// where it is shown, and the run is checked for its end.
     void IdleCheck();
-    void CheckCompileDone();
 
 protected:
     void setVisible(bool visible) override;
@@ -200,6 +203,8 @@ private:
     void SetTabOrder();
     void ConnectHandlers();
     void CentreOnScreen();
+    void CreateRunner();
+    void ShowCompileBox(const QString& message);
 
     void FillSubTypeList(const QString& fileType);
     void TabMainChange(int newIndex);
@@ -219,7 +224,8 @@ private:
 
     std::optional<AppFiles> GivenFiles; ///< unset: LocateAppFiles at creation
     TextEncoding Encoding = EncodingForNewDocument();
-    CompileRunner* Runner = nullptr; ///< Save & Compile; a child of the window
+    CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window
+    std::shared_ptr<ProcessStarter> Starter; ///< the runner's, until it is made
     int ShownTab = 0;
     bool FirstShowDone = false;
 };

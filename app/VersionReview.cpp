@@ -3,7 +3,6 @@
 #include "app/VersionReview.h"
 
 #include "app/DocumentText.h"
-#include "app/Main.h"
 #include "controls/Modals.h"
 #include "platform/Files.h"
 #include "versioninfo/CompareCompiled.h"
@@ -19,14 +18,14 @@ namespace qm {
 
 namespace {
 
-QString FindingLine(const Finding& finding, TFormMain& window) {
+QString FindingLine(const Finding& finding, TextEncoding encoding) {
     return QStringLiteral("%1: %2").arg(QString::fromStdString(finding.Field),
-                                        DecodeText(finding.Message, window.DocumentEncoding()));
+                                        DecodeText(finding.Message, encoding));
 }
 
 } // namespace
 
-bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
+bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEncoding encoding) {
     // A short form of the version ("4.0") is no reason to stop a compile.
     Findings findings = CheckDocument(record);
     findings.erase(std::remove_if(findings.begin(), findings.end(),
@@ -37,9 +36,9 @@ bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record) {
     QStringList text{QStringLiteral("A resource compiler may refuse or change these versions:"),
                      QString()};
     for (const Finding& finding : findings)
-        text << FindingLine(finding, window);
+        text << FindingLine(finding, encoding);
     text << QString() << QStringLiteral("Save and compile anyway?");
-    return Modals::AskToGoOn(&window, QStringLiteral("Check"), text.join('\n'));
+    return Modals::AskToGoOn(parent, QStringLiteral("Check"), text.join('\n'));
 }
 
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,

@@ -9,19 +9,21 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "app/DocumentText.h"
 #include "versioninfo/VersionRecord.h"
 
 #include <QStringList>
+
+class QWidget;
 
 #include <string>
 
 namespace qm {
 
-class TFormMain;
-
 /// True when `record` has no findings, or when the user, shown them in a
-/// box captioned "Check", chooses to compile anyway.
-bool ConfirmVersionFindings(TFormMain& window, const VersionRecord& record);
+/// box captioned "Check" over `parent`, chooses to compile anyway. The
+/// findings quote the document's bytes, shown in `encoding`.
+bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEncoding encoding);
 
 /// The lines the Compiler page ends with after a run: nothing when there
 /// is no .res; a note when it is older than the script (this run did not

@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(window->TemplatePath, sandbox.ProgramDir() + "Initial.rc");
         QCOMPARE(window->LogPath, sandbox.ProgramDir() + "Quillmark.log");
         QVERIFY(window->BatchPath.startsWith(sandbox.ProgramDir() + "QuillmarkEX."));
-        QVERIFY(!window->CompilePending);
+        QVERIFY(!window->CompilePending());
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
     }
 

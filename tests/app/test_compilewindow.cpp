@@ -186,8 +186,8 @@ private slots:
 
         QCOMPARE(Window->tabMain->currentIndex(), 3);
         QCOMPARE(Window->noteMain->currentIndex(), 3);
-        QVERIFY(Window->CompilePending);
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 60000);
+        QVERIFY(Window->CompilePending());
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 60000);
         QVERIFY2(Boxes->Shown.isEmpty(), qPrintable(Boxes->Shown.value(0).Text));
 
         const QString script = WorkDir + "App.rc";
@@ -223,7 +223,7 @@ private slots:
             qPrintable(Boxes->Asked[0].Text));
         QVERIFY(starter->Started.isEmpty());
         QVERIFY(!QFile::exists(WorkDir + "App.rc"));
-        QVERIFY(!Window->CompilePending);
+        QVERIFY(!Window->CompilePending());
 
         Boxes->GoOn = true;
         Window->cbtnCompile->click();
@@ -257,7 +257,7 @@ private slots:
         UseFakeCompiler("copyres prepared.res");
         NameDocument("App.rc");
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QStringList lines = ResultLines();
         QCOMPARE(lines.mid(lines.size() - 3),
                  QStringList({"The .res file differs from the form:",
@@ -270,7 +270,7 @@ private slots:
         QFile prepared(CompilerDir + "/prepared.res");
         QVERIFY(prepared.resize(40));
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         lines = ResultLines();
         QVERIFY2(lines.last().startsWith("The .res file can't be read: "),
                  qPrintable(lines.join('\n')));
@@ -283,7 +283,7 @@ private slots:
         stale.close();
         UseFakeCompiler("fakerc -v");
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(ResultLines().last(),
                  QString("The .res file is older than the script: this run did not write it."));
     }
@@ -299,7 +299,7 @@ private slots:
             QFile::remove(CompilerDir + "/argv.bin");
             Window->cbtnCompile32->SetDown(down);
             Window->cbtnCompile->click();
-            QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
             QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
                      Nul("-v") + Nul(down ? "-32" : "-16") + QFile::encodeName(name) + '\0');
         }
@@ -346,7 +346,7 @@ private slots:
         UseFakeCompiler("fakerc -v");
         NameDocument("App.rc");
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(ResultLines().first(), "fake compiler ran");
         QVERIFY(QFileInfo(QString::fromStdString(files.LogPath)).isFile());
         QVERIFY(!QFile::exists(ProgramDir + LogFileName));
@@ -360,7 +360,7 @@ private slots:
         Window->cmmResult->setPlainText("old output");
         Window->cbtnCompile->click();
 
-        QVERIFY(!Window->CompilePending);
+        QVERIFY(!Window->CompilePending());
         QTRY_VERIFY(QFile::exists(CompilerDir + "/argv.bin"));
         QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
                  Nul("-v") + Nul("-32") + QFile::encodeName(WorkDir + "Direct App.rc") + '\0');
@@ -376,7 +376,7 @@ private slots:
         TheAppSettings().CompilerPath = WorkDir + "no such folder";
         NameDocument("App.rc");
         Window->cbtnCompile->click();
-        QVERIFY(!Window->CompilePending);
+        QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(Boxes->Shown[0].Text.contains(WorkDir + "no such folder/llvm-rc /V"),
                  qPrintable(Boxes->Shown[0].Text));
@@ -385,7 +385,7 @@ private slots:
         TheAppSettings().UseBatchFile = true;
         QVERIFY(QFile::remove(ProgramDir + BatchScriptName()));
         Window->cbtnCompile->click();
-        QVERIFY(!Window->CompilePending);
+        QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 2);
         QVERIFY2(Boxes->Shown[1].Text.contains(ProgramDir + BatchScriptName()),
                  qPrintable(Boxes->Shown[1].Text));
@@ -400,7 +400,7 @@ private slots:
         QObject::disconnect(QAbstractEventDispatcher::instance(), nullptr, Window.get(), nullptr);
         Window->cbtnCompile->click();
         QCOMPARE(starter->Started.size(), 1);
-        QVERIFY(Window->CompilePending);
+        QVERIFY(Window->CompilePending());
 
         const QByteArray log = QFile::encodeName(ProgramDir + LogFileName);
         int run = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -412,12 +412,12 @@ private slots:
         QVERIFY(pendingCheck && pendingCheck->isActive());
         QSignalSpy checks(pendingCheck, &QTimer::timeout);
         QTRY_VERIFY(checks.count() >= 3);
-        QVERIFY(Window->CompilePending);
+        QVERIFY(Window->CompilePending());
         QCOMPARE(Window->cmmResult->toPlainText(), QString());
 
         QCOMPARE(::write(run, "done\n", 5), 5);
         ::close(run);
-        QTRY_VERIFY(!Window->CompilePending);
+        QTRY_VERIFY(!Window->CompilePending());
         QCOMPARE(ResultLines().mid(0, 3), QStringList({"still compiling", "done", ""}));
     }
 
@@ -428,7 +428,7 @@ private slots:
         MakeWindow(starter);
         NameDocument("App.rc");
         Window->cbtnCompile->click();
-        QVERIFY(Window->CompilePending);
+        QVERIFY(Window->CompilePending());
         const QByteArray saved = ReadFile(WorkDir + "App.rc");
         Window->cedHFileVersion->setText("9, 9, 9, 9");
         Window->cbtnCompile->click();
@@ -446,7 +446,7 @@ private slots:
         UseFakeCompiler("fakerc -v");
         NameDocument("App.rc");
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         const QString log = ProgramDir + LogFileName;
         QVERIFY(QFile::exists(log));
 
@@ -457,7 +457,7 @@ private slots:
         if (!SetFolderReadOnly(ProgramDir, true))
             QSKIP("no way to make a folder read-only here");
         Window->cbtnCompile->click();
-        QVERIFY(!Window->CompilePending);
+        QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(Boxes->Shown[0].Text.contains(log), qPrintable(Boxes->Shown[0].Text));
         QCOMPARE(Window->cmmResult->toPlainText(), QString());
@@ -466,7 +466,7 @@ private slots:
         QVERIFY(QFile::remove(log));
         QVERIFY(SetFolderReadOnly(ProgramDir, true));
         Window->cbtnCompile->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(Boxes->Shown.size(), 2);
         QVERIFY2(Boxes->Shown[1].Text.contains("ended without writing its log " + log),
                  qPrintable(Boxes->Shown[1].Text));
