@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -29,6 +30,28 @@ std::string Bytes(const QString& path) {
 
 QString FromBytes(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+/// The compiler's exit status from the batch run's last log line, which is
+/// then dropped; nothing when the batch file records none (an older one).
+std::optional<int> TakeExitStatus(Lines& logLines) {
+    while (!logLines.empty() && logLines.back().empty())
+        logLines.pop_back();
+    if (logLines.empty())
+        return std::nullopt;
+    static constexpr std::string_view Marker = "[quillmark exit status ";
+    std::string_view last = logLines.back();
+    if (!last.empty() && last.back() == '\r')
+        last.remove_suffix(1);
+    if (last.substr(0, Marker.size()) != Marker || last.back() != ']')
+        return std::nullopt;
+    const std::string_view digits = last.substr(Marker.size(), last.size() - Marker.size() - 1);
+    int status = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), status);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    logLines.pop_back();
+    return status;
 }
 
 QString StampLine(const std::string& path) {
@@ -232,8 +255,10 @@ QString CompileRunner::PageText(const std::string& logBytes) const {
     bool utf8 = false;
     const std::string log = platform::BatchLogText(logBytes, utf8);
     const TextEncoding encoding = utf8 ? TextEncoding::Utf8 : EncodingForFile(log);
+    Lines logLines = SplitLines(log);
+    const std::optional<int> exitStatus = TakeExitStatus(logLines);
     QStringList lines;
-    for (const std::string& line : SplitLines(log))
+    for (const std::string& line : logLines)
         lines << DecodeText(line, encoding);
     lines << QString();
     const std::string script = Bytes(Job.ScriptPath);
@@ -241,6 +266,10 @@ QString CompileRunner::PageText(const std::string& logBytes) const {
     const std::string res = ReplaceExtension(script, ".res", NativePathStyle());
     lines << StampLine(res);
     lines << CompiledResourceReport(Job.Document, script, res);
+    // Last, where the page opens on it: a failed compile may still have
+    // left a .res behind, which the lines above would call good.
+    if (exitStatus && *exitStatus != 0)
+        lines << QStringLiteral("The compiler failed (exit status %1).").arg(*exitStatus);
     return lines.join('\n');
 }
 

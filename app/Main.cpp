@@ -9,6 +9,7 @@
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
 #include "settings/AppSettings.h"
+#include "settings/CompilerProbe.h"
 #include "settings/Options.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/LossCheck.h"
@@ -32,6 +33,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <limits>
@@ -240,6 +242,15 @@ void TFormMain::NewClick() {
         const OnExit unname([this] { SetFileName(NewDocumentName); });
         SetFileName(TemplatePath);
         stopped = ReadScript().Stop;
+    } else if (CompilerNeedsWinverInclude(TheAppSettings()) && QFileInfo(TemplatePath).isFile()) {
+        // llvm-rc and windres know no VS_, VOS_ or VFT_ name without
+        // winver.h: a new document takes the template's include lines, so
+        // that its first compile works.
+        Expected<Lines> lines = TemplateComIncLines(FileSystemPath(TemplatePath));
+        if (lines)
+            SetMemoLines(cmmComInc, *lines);
+        else
+            stopped = Status::Fail(lines.message());
     }
     // The template only lends its values: never its listing, target or name.
     cmmImage->clear();
@@ -584,6 +595,9 @@ void TFormMain::CreateRunner() {
     Runner = new CompileRunner({LogPath, BatchPath}, Starter, this);
     connect(Runner, &CompileRunner::finished, this, [this](const QString& pageText) {
         cmmResult->setPlainText(pageText);
+        // The verdict comes last: the page opens on it.
+        cmmResult->moveCursor(QTextCursor::End);
+        cmmResult->ensureCursorVisible();
         raise();
         activateWindow();
     });

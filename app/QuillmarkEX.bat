@@ -12,6 +12,8 @@ rem in the folder of the script. WORD... SCRIPTNAME is run with the compiler
 rem folder on the search path, and everything it prints goes to
 rem PROGRAMDIR\Quillmark.log (PROGRAMDIR ends in a backslash). The log stays
 rem open until the compiler ends; Quillmark shows it once it can open it alone.
+rem Its last line gives the compiler's exit status, "[quillmark exit status N]",
+rem which Quillmark shows as its verdict; the batch file exits with it too.
 rem Arguments arrive quoted where they need it and are passed on as they are.
 
 setlocal
@@ -23,5 +25,10 @@ if "%~1"=="" goto run
 set QMCMD=%QMCMD% %1
 goto collect
 :run
-%QMCMD% > "%QMLOG%" 2>&1
-endlocal
+set QMSTATUS=0
+(
+%QMCMD%
+call set QMSTATUS=%%ERRORLEVEL%%
+call echo [quillmark exit status %%QMSTATUS%%]
+) > "%QMLOG%" 2>&1
+endlocal & exit /b %QMSTATUS%

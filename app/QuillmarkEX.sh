@@ -16,7 +16,9 @@ path=
 # able to lock the log. So the log is created under a temporary name, locked,
 # and only then moved into place: it is never seen unlocked before the last
 # process that holds it ends. Without flock(1) it is moved into place at the
-# end instead.
+# end instead. The log's last line gives the compiler's exit status,
+# "[quillmark exit status N]", which Quillmark shows as its verdict; the
+# script exits with that status too.
 
 if [ -n "$path" ]; then
     PATH=$path:$PATH
@@ -34,5 +36,6 @@ if command -v flock >/dev/null 2>&1 && flock -x 9; then
 fi
 "$@" >&9 2>&9
 status=$?
+printf '[quillmark exit status %d]\n' "$status" >&9
 [ -n "$placed" ] || mv -f -- "$part" "$log"
 exit $status

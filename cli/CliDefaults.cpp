@@ -9,16 +9,11 @@
 
 #include "CliDefaults.h"
 
-#include "platform/Files.h"
 #include "platform/UserFolders.h"
 #include "settings/AppFiles.h"
 #include "settings/StoredSettings.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
 
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 namespace qm {
 
@@ -37,19 +32,7 @@ Expected<Lines> CliTemplateComIncLines() {
     const AppFiles files = LocateAppFiles(programDir, &problem);
     if (!problem.empty())
         std::cerr << "quillmark-rc: " << problem << '\n';
-    // Without a template a new document has no comment lines; a template
-    // that is there but can't be read is an error, not an empty template.
-    std::error_code error;
-    if (!std::filesystem::exists(
-            std::filesystem::symlink_status(platform::NativePath(files.TemplatePath), error)))
-        return Lines{};
-    const LoadedFile bytes = LoadFile(files.TemplatePath);
-    if (!bytes)
-        return Status::Fail("new takes its first lines from the template Initial.rc. " +
-                            bytes.message());
-    // Only the lines ahead of the resource are taken, so neither the
-    // defaults nor a stop of the reader part-way matter here.
-    return ReadScriptText(*bytes, NewDocumentDefaults{}).Record.ComIncLines;
+    return TemplateComIncLines(files.TemplatePath);
 }
 
 } // namespace qm

@@ -5,6 +5,8 @@
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/UserFolders.h"
+#include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptReader.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -137,6 +139,22 @@ AppFiles PrepareUserFiles(const std::string& defaultsDir, std::string* problem) 
     CopyDefault(defaults.TemplatePath, files.TemplatePath, problem);
     CopyDefault(defaults.BatchPath, files.BatchPath, problem);
     return files;
+}
+
+Expected<Lines> TemplateComIncLines(const std::string& templatePath) {
+    // Without a template a new document has no comment lines; a template
+    // that is there but can't be read is an error, not an empty template.
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(platform::NativePath(templatePath), error)))
+        return Lines{};
+    const LoadedFile bytes = LoadFile(templatePath);
+    if (!bytes)
+        return Status::Fail("New documents take their first lines from the template "
+                            "Initial.rc. " +
+                            bytes.message());
+    // Only the lines ahead of the resource are taken, so neither the
+    // defaults nor a stop of the reader part-way matter here.
+    return ReadScriptText(*bytes, NewDocumentDefaults{}).Record.ComIncLines;
 }
 
 AppFiles LocateAppFiles(const std::string& programDir, std::string* problem) {

@@ -23,6 +23,9 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/Status.h"
+#include "versioninfo/Text.h"
+
 #include <string>
 
 namespace qm {
@@ -70,5 +73,11 @@ AppFiles PrepareUserFiles(const std::string& defaultsDir, std::string* problem =
 /// The files of the program in `programDir`: beside it, or the user's own
 /// (prepared as above).
 AppFiles LocateAppFiles(const std::string& programDir, std::string* problem = nullptr);
+
+/// The comment and include lines ahead of the resource in the template at
+/// `templatePath`; none when there is no template. Fails, naming the file
+/// and why, when a template is there but can't be read (a FIFO, a folder,
+/// no permission).
+Expected<Lines> TemplateComIncLines(const std::string& templatePath);
 
 } // namespace qm

@@ -50,13 +50,21 @@ void SetCompilerProbe(std::function<CompilerProbe()> probe) {
     ProbeOverride() = std::move(probe);
 }
 
+bool CompilerNeedsWinverInclude(const AppSettings& settings) {
+    const QString program =
+        settings.CompilerCmdLine32.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    const QString name = program.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1);
+    return name.contains(QLatin1String("llvm-rc")) || name.contains(QLatin1String("windres"));
+}
+
 void ApplyCompilerProbe(const CompilerProbe& probe, AppSettings& settings) {
     if (probe.LlvmRc.isEmpty())
         return;
     settings.CompilerPath = QFileInfo(probe.LlvmRc).absolutePath();
     // /C 65001: the script is UTF-8 (llvm-rc takes only ASCII otherwise).
     // "--" ends the options, so a script path such as /usr/... is no option.
-    QString command = QStringLiteral("llvm-rc /V /C 65001");
+    // No /V: its token dump would bury the verdict of the run.
+    QString command = QStringLiteral("llvm-rc /C 65001");
     if (!probe.WinverFolder.isEmpty())
         command += QStringLiteral(" /I ") + probe.WinverFolder;
     settings.CompilerCmdLine32 = command + QStringLiteral(" --");

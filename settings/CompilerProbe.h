@@ -34,9 +34,14 @@ CompilerProbe CurrentCompilerProbe();
 void SetCompilerProbe(std::function<CompilerProbe()> probe);
 
 /// With llvm-rc found: the compiler folder becomes llvm-rc's folder and the
-/// 32-bit command "llvm-rc /V /C 65001 /I <winver.h folder> --" (without the
+/// 32-bit command "llvm-rc /C 65001 /I <winver.h folder> --" (without the
 /// /I part when no headers were found). Otherwise `settings` stay as they
 /// are. The 16-bit command is left alone: llvm-rc has no 16-bit mode.
 void ApplyCompilerProbe(const CompilerProbe& probe, AppSettings& settings);
+
+/// True when the 32-bit command runs llvm-rc or windres, which know none of
+/// winver.h's names unless the script includes it (Windows' rc.exe and
+/// Borland's compilers do).
+bool CompilerNeedsWinverInclude(const AppSettings& settings);
 
 } // namespace qm

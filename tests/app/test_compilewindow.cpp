@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -131,6 +132,7 @@ private:
         settings.CompilerPath = "/usr/bin";
         settings.CompilerCmdLine32 = "llvm-rc /V /C 65001 /I /usr/share/mingw-w64/include --";
         settings.CompilerCmdLine16 = "llvm-rc /V /C 65001 --";
+        settings.UseInitialRC = false;
     }
 
     /// A named document that compiles: it includes the header that defines
@@ -176,6 +178,35 @@ private slots:
         Window.reset();
         Modals::SetAnswers(nullptr);
         QDir::setCurrent(Temp.path());
+    }
+
+    // A new document on the shipped defaults compiles at once: it takes the
+    // template's #include <winver.h>, which llvm-rc needs. A compiler that
+    // fails says so in the page's last line, shown without scrolling.
+    void aNewDocumentCompilesAndAFailedCompileSaysSo() {
+        QVERIFY(QFile::copy(QStringLiteral(QM_BIN_DIR "/Initial.rc"), ProgramDir + "Initial.rc"));
+        MakeWindow();
+        TheAppSettings().CompilerCmdLine32 = "llvm-rc /C 65001 /I /usr/share/mingw-w64/include --";
+        Window->NewClick();
+        QVERIFY(Window->cmmComInc->toPlainText().contains("#include <winver.h>"));
+        Window->SetFileName(WorkDir + "New.rc");
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 60000);
+        QCOMPARE(ResultLines().last(), "The .res file holds exactly what the form holds.");
+
+        QFile failing(CompilerDir + "/failrc");
+        QVERIFY(failing.open(QIODevice::WriteOnly));
+        failing.write("#!/bin/sh\nfor i in $(seq 200); do echo \"error $i\"; done\nexit 3\n");
+        failing.close();
+        failing.setPermissions(failing.permissions() | QFileDevice::ExeOwner);
+        UseFakeCompiler("failrc");
+        Window->show();
+        Window->cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
+        QCOMPARE(ResultLines().last(), "The compiler failed (exit status 3).");
+        QVERIFY(!ResultLines().contains("[quillmark exit status 3]"));
+        const QScrollBar* scroll = Window->cmmResult->verticalScrollBar();
+        QCOMPARE(scroll->value(), scroll->maximum());
     }
 
     void llvmRcThroughTheShippedScriptFillsTheCompilerPage() {

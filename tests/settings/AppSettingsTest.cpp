@@ -65,7 +65,7 @@ TEST_F(SettingsFileTest, LlvmRcOnThePathGivesTheCompilerDefaults) {
     AppSettings expected = BuiltInDefaults();
     expected.CompilerPath = QStringLiteral("/opt/llvm/bin");
     expected.CompilerCmdLine32 =
-        QStringLiteral("llvm-rc /V /C 65001 /I /usr/share/mingw-w64/include --");
+        QStringLiteral("llvm-rc /C 65001 /I /usr/share/mingw-w64/include --");
     EXPECT_EQ(Loaded(), expected);
 
     // Without the headers the command goes without its include folder; a
@@ -73,7 +73,7 @@ TEST_F(SettingsFileTest, LlvmRcOnThePathGivesTheCompilerDefaults) {
     SetCompilerProbe([] { return CompilerProbe{QStringLiteral("/usr/bin/llvm-rc"), QString()}; });
     WriteRaw("[Settings]\nCompilerPath=/tools\n");
     expected.CompilerPath = QStringLiteral("/tools");
-    expected.CompilerCmdLine32 = QStringLiteral("llvm-rc /V /C 65001 --");
+    expected.CompilerCmdLine32 = QStringLiteral("llvm-rc /C 65001 --");
     EXPECT_EQ(Loaded(), expected);
 }
 
