@@ -162,11 +162,20 @@ void TFormMain::FormCreate(const QStringList& arguments) {
 }
 
 // The first argument gives the folder (and, alone, the name) of the script;
-// a second one gives its name. The name always takes the extension ".rc".
+// a second one gives its name. The name takes the extension ".rc", unless
+// the first argument alone names an existing file (App.RC, as Windows
+// projects often spell it). The folder is made absolute at once: a relative
+// one must go on naming the same folder, whatever the current one becomes.
 void TFormMain::ReadCommandLine(const QStringList& arguments) {
     if (arguments.isEmpty() || arguments.first().isEmpty())
         return;
-    const QString& first = arguments.first();
+    const QString first = QFileInfo(arguments.first()).absoluteFilePath();
+    if (arguments.size() == 1 && QFileInfo(first).isFile()) {
+        TargetDir = PathFolder(first);
+        TargetName = PathName(first);
+        ReadNamedFile(first);
+        return;
+    }
     const QString nameSource =
         arguments.size() > 1 && !arguments.at(1).isEmpty() ? arguments.at(1) : first;
     TargetDir = PathFolder(first);

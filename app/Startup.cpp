@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
 
 #ifndef QM_VERSION_TEXT
 #define QM_VERSION_TEXT "1.0.0"
@@ -18,6 +19,26 @@
 namespace qm {
 
 namespace {
+
+const char* const UsageText =
+    "Usage: quillmark [OPTIONS] [SCRIPT [NAME]]\n"
+    "\n"
+    "Edits the version information of a Windows program in a form and saves it\n"
+    "as a VERSIONINFO resource script (.rc).\n"
+    "\n"
+    "SCRIPT opens that script; when it does not exist, a new document proposes\n"
+    "it (with the extension .rc) as its file. NAME, when given, is the file name\n"
+    "proposed in SCRIPT's folder.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help      Show this help and exit.\n"
+    "  -v, --version   Show the version and exit.\n"
+    "  --self-check    Start without showing a window, print where the program's\n"
+    "                  files are, and exit with 0 when all were found.\n"
+    "  --              End the options: a file named like an option follows.\n"
+    "\n"
+    "quillmark-rc does the same from the command line. See the README in\n"
+    "/usr/share/doc/quillmark/ (or beside the program).\n";
 
 /// Boxes go to stderr and dialogs are cancelled: a self-check has no one to
 /// answer them.
@@ -64,12 +85,33 @@ int SelfCheck() {
 } // namespace
 
 int RunQuillmark(int argc, char** argv) {
+    // Answered before the toolkit starts, so they need no display.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(UsageText, stdout);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
+            std::printf("Quillmark %s\n", QM_VERSION_TEXT);
+            return 0;
+        }
+    }
     TApplication application(argc, argv);
     RegisterFontSubstitutions();
 
-    const QStringList arguments = QApplication::arguments().mid(1);
+    QStringList arguments = QApplication::arguments().mid(1);
     if (arguments == QStringList{QStringLiteral("--self-check")})
         return SelfCheck();
+    const qsizetype optionsEnd = arguments.indexOf(QStringLiteral("--"));
+    for (qsizetype i = 0; i < (optionsEnd < 0 ? arguments.size() : optionsEnd); ++i) {
+        if (arguments[i].startsWith(QLatin1Char('-')) && arguments[i].size() > 1) {
+            std::fprintf(stderr, "quillmark: unknown option %s\nTry 'quillmark --help'.\n",
+                         qPrintable(arguments[i]));
+            return 2;
+        }
+    }
+    if (optionsEnd >= 0)
+        arguments.removeAt(optionsEnd);
 
     FormMainSetup setup;
     setup.Arguments = arguments;

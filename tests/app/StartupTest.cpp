@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -196,18 +197,40 @@ private slots:
         QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, target.mid(5));
     }
 
-    // Without a folder the target is only a name: no parentheses, but Save
-    // As still proposes it.
-    void aCommandLineWithoutFolderProposesTheNameOnly() {
+    // Paths from the command line are made absolute at start-up: a folder
+    // given relative to the current one keeps naming it after the current
+    // folder changes. An existing script opens whatever its extension's case.
+    void aCommandLinePathIsTakenAbsoluteAndAnExistingScriptOpensAsNamed() {
         Sandbox sandbox;
+        QVERIFY(QDir().mkpath(sandbox.Path("My Projects")));
+        WriteBytes(sandbox.Path("My Projects/App.RC"), ScriptBytes("7.7.7.7"));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(sandbox.Path(QString()));
-        auto window = sandbox.MakeWindow({"Project1.dpr"});
+        auto opened = sandbox.MakeWindow({"My Projects/App.RC"});
+        auto proposed = sandbox.MakeWindow({"Project1.dpr"});
         QDir::setCurrent(previous);
-        QCOMPARE(window->windowTitle(), QStringLiteral("Quillmark - <New>"));
-        window->cbtnSaveAs->click();
+        QCOMPARE(opened->CurrentFile, sandbox.Path("My Projects/App.RC"));
+        QCOMPARE(Value(*opened, "cedFileVersion"), QStringLiteral("7.7.7.7"));
+        proposed->cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, QStringLiteral("Project1.rc"));
-        QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, QString());
+        QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, sandbox.Path(QString()));
+    }
+
+    // --help and --version answer without a window, and without a display.
+    void helpAndVersionNeedNoDisplay() {
+        for (const char* option : {"--help", "--version"}) {
+            QProcess program;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove("DISPLAY");
+            env.remove("WAYLAND_DISPLAY");
+            env.remove("QT_QPA_PLATFORM");
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(QM_BIN_DIR "/quillmark"), {QString::fromLatin1(option)});
+            QVERIFY(program.waitForFinished());
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY(program.readAllStandardOutput().startsWith(
+                option == std::string("--help") ? "Usage: quillmark" : "Quillmark 1."));
+        }
     }
 
     // An entry that exists but is no readable file: "Can't open", and the
