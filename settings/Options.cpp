@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -52,6 +53,11 @@ constexpr int FontSizeMin = 4;
 constexpr int FontSizeMax = 16;
 
 const char* const FindFilter = "Resource Compiler (*.exe)|*.exe|All Files (*.*)|*.*";
+const char* const PosixFindFilter = "Programs (*)|*";
+
+bool NativeStyleIsWindows() {
+    return NativePathStyle() == PathStyle::Windows;
+}
 
 /// The font of every box and list as designed. Its weight is set outright:
 /// a weight left unset would be taken from the dialog's bold caption font.
@@ -107,7 +113,12 @@ void SetFontFamily(QWidget* widget, const QString& family) {
 } // namespace
 
 QStringList ScreenFontNames() {
-    QStringList names = QFontDatabase::families();
+    QStringList names;
+    // A family that several foundries make is listed once per foundry
+    // ("Nimbus Sans [URW ]", "Nimbus Sans [urw]"): once is enough.
+    static const QRegularExpression Foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
+    for (QString family : QFontDatabase::families())
+        names << family.remove(Foundry);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int folded = a.compare(b, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a < b;
@@ -257,9 +268,13 @@ void TFormOpt::BuildAboutPanel() {
 void TFormOpt::BuildFindDialog() {
     dlgFindPath = new FindPathDialog(this);
     dlgFindPath->setObjectName(QStringLiteral("dlgFindPath"));
-    dlgFindPath->SetDefaultExt(QStringLiteral("exe"));
-    dlgFindPath->SetFileName(QStringLiteral("Brcc32.exe"));
-    dlgFindPath->SetFilter(QLatin1String(FindFilter));
+    if (NativeStyleIsWindows()) {
+        dlgFindPath->SetDefaultExt(QStringLiteral("exe"));
+        dlgFindPath->SetFileName(QStringLiteral("Brcc32.exe"));
+        dlgFindPath->SetFilter(QLatin1String(FindFilter));
+    } else {
+        dlgFindPath->SetFilter(QLatin1String(PosixFindFilter));
+    }
     dlgFindPath->SetReadOnlyBoxShown(false);
     // An existing file implies an existing folder.
     dlgFindPath->setFileMode(QFileDialog::ExistingFile);
@@ -276,6 +291,9 @@ void TFormOpt::SetTabOrder() {
 void TFormOpt::ConnectHandlers() {
     connect(ccbFontName, &QComboBox::currentIndexChanged, this, &TFormOpt::FontNameChange);
     connect(cedFontSize, &QLineEdit::textChanged, this, &TFormOpt::FontSizeChange);
+    // The whole of a path or command that its box shows only in part.
+    for (QLineEdit* box : {cedCompilerPath, cedCompiler32, cedCompiler16})
+        connect(box, &QLineEdit::textChanged, box, &QLineEdit::setToolTip);
     connect(cckUseIni, &QCheckBox::toggled, this, &TFormOpt::UseIniClick);
     connect(cbtnFind, &QToolButton::clicked, this, &TFormOpt::FindClick);
     connect(cbtnOK, &QPushButton::clicked, this, &TFormOpt::OKClick);
@@ -303,8 +321,7 @@ void TFormOpt::FormShow() {
 
 void TFormOpt::SettingsToControls() {
     const AppSettings& s = InForce;
-    ccbFontName->setCurrentIndex(
-        SelectExact(ToTextList(ccbFontName), s.FontName.toStdString(), NoRow));
+    ccbFontName->setCurrentIndex(FontRow(s.FontName));
     cedFontSize->setText(QString::number(s.FontSize));
     cckUseIni->setChecked(s.UseInitialRC);
     cckMinWin->setChecked(s.MinimizeWindow);
@@ -315,6 +332,24 @@ void TFormOpt::SettingsToControls() {
     cedCompilerPath->setText(s.CompilerPath);
     cedCompiler32->setText(s.CompilerCmdLine32);
     cedCompiler16->setText(s.CompilerCmdLine16);
+    // A command longer than its box shows its start, the program's name.
+    for (QLineEdit* command : {cedCompilerPath, cedCompiler32, cedCompiler16})
+        command->setCursorPosition(0);
+}
+
+int TFormOpt::FontRow(const QString& family) const {
+    const TextList shown = ToTextList(ccbFontName);
+    const int row = SelectExact(shown, family.toStdString(), NoRow);
+    if (row != NoRow)
+        return row;
+    // A designed face this system lacks ("FixedSys") shows the stand-in the
+    // program draws in instead.
+    for (const QString& standIn : QFont::substitutes(family)) {
+        const int standInRow = SelectExact(shown, standIn.toStdString(), NoRow);
+        if (standInRow != NoRow)
+            return standInRow;
+    }
+    return NoRow;
 }
 
 OptionEntries TFormOpt::Entries() const {
@@ -418,6 +453,14 @@ void TFormOpt::UseIniClick() {
 }
 
 void TFormOpt::FindClick() {
+    if (!NativeStyleIsWindows()) {
+        // Compilers here have no extension: offer what may be run, from the
+        // configured folder, with the command's program proposed.
+        dlgFindPath->setFilter(QDir::AllDirs | QDir::Files | QDir::Executable |
+                               QDir::NoDotAndDotDot);
+        dlgFindPath->SetInitialDir(cedCompilerPath->text().trimmed());
+        dlgFindPath->SetFileName(cedCompiler32->text().trimmed().section(QLatin1Char(' '), 0, 0));
+    }
     if (!dlgFindPath->Execute())
         return;
     const std::string file = QDir::toNativeSeparators(dlgFindPath->FileName()).toStdString();

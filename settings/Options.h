@@ -110,6 +110,8 @@ private:
     void ConnectHandlers();
     void FitFontSizeHeight();
     void ShowError(const QString& message);
+    /// The font list's row for `family`, or its stand-in's; NoRow for none.
+    int FontRow(const QString& family) const;
 
     AppSettings InForce;
 };

@@ -6,6 +6,8 @@
 //===----------------------------------------------------------------------===//
 #include "AppTestSupport.h"
 
+#include "app/DesignFonts.h"
+
 #include "controls/DlgsPlus.h"
 #include "settings/AppSettings.h"
 #include "settings/Options.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -65,6 +68,8 @@ class OptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterFontSubstitutions(); }
+
     void firstStartOpensTheDialogBeforeTheWindowIsVisible() {
         Sandbox sandbox;
         QFile::remove(sandbox.Path(QStringLiteral("settings.ini"))); // nothing stored
@@ -75,14 +80,19 @@ private slots:
 
         bool windowVisible = true;
         QPoint dialogAt;
+        QString fontShown;
         WhenShown(options, [&] {
             windowVisible = window->isVisible();
             dialogAt = options->pos();
+            fontShown = options->ccbFontName->currentText();
             options->cbtnCancel->click();
         });
         window->show();
 
         QVERIFY(!windowVisible);
+        // The designed FixedSys is missing here: its stand-in is shown.
+        QVERIFY(!fontShown.isEmpty());
+        QCOMPARE(fontShown, QFontInfo(QFont(QStringLiteral("FixedSys"))).family());
         // Centred over the window's designed bounds, where it stood unshown.
         const QRect designed(QPoint(244, 103), window->size());
         QCOMPARE(dialogAt, *PlacementPosition(designed, options->size(), 4));

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -377,6 +378,21 @@ private slots:
             QVERIFY(!w->isEnabled());
     }
 
+    // Each family once, and long commands shown from their start, whole in
+    // the tooltip.
+    void theFirstShowingIsReadable() {
+        const QStringList families = ScreenFontNames();
+        QCOMPARE(QSet<QString>(families.begin(), families.end()).size(), families.size());
+        for (const QString& family : families)
+            QVERIFY2(!family.contains(QLatin1Char('[')), qPrintable(family));
+        const QString command =
+            QStringLiteral("llvm-rc /C 65001 /I /usr/share/mingw-w64/include --");
+        GiveSetting(&AppSettings::CompilerCmdLine32, command);
+        ShowForm();
+        QCOMPARE(Form->cedCompiler32->cursorPosition(), 0);
+        QCOMPARE(Form->cedCompiler32->toolTip(), command);
+    }
+
     void findPutsTheChosenFilesFolderIntoThePathBox() {
         ShowForm();
         const QString commands32 = Form->cedCompiler32->text();
@@ -387,9 +403,12 @@ private slots:
 
         QCOMPARE(Answers->Runs.size(), 1);
         const FileDialogRun& run = Answers->Runs.first();
-        QCOMPARE(run.Filter, QStringLiteral("Resource Compiler (*.exe)|*.exe|All Files (*.*)|*.*"));
-        QCOMPARE(run.DefaultExt, QStringLiteral("exe"));
-        QCOMPARE(run.FileName, QStringLiteral("Brcc32.exe"));
+        // Linux compilers have no extension: programs are offered, from the
+        // configured folder, with the command's program proposed.
+        QCOMPARE(run.Filter, QStringLiteral("Programs (*)|*"));
+        QCOMPARE(run.DefaultExt, QString());
+        QCOMPARE(run.InitialDir, QStringLiteral("C:\\Program Files\\Borland\\Delphi 2.0\\Bin"));
+        QCOMPARE(run.FileName, QStringLiteral("Brcc32"));
         QVERIFY(!run.ReadOnlyBoxShown);
         QVERIFY(run.FileMustExist);
 
