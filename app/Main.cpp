@@ -94,6 +94,7 @@ public:
 TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     BuildLayout();
     ConnectHandlers();
+    BuildShortcuts();
     Starter = setup.Starter;
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')

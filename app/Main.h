@@ -178,10 +178,17 @@ public:
 public slots:
     void NewClick();
     void OpenClick();
+    /// Ctrl+S: writes the named document in place; a new one goes to Save As.
+    void SaveClick();
     void SaveAsClick();
     void CompileClick();
     void OptionsClick();
     void ExitClick();
+    /// F1: the version and where the README is.
+    void AboutClick();
+    /// Ctrl+Tab and Ctrl+PgDown, Ctrl+Shift+Tab and Ctrl+PgUp, round the pages.
+    void NextPage();
+    void PreviousPage();
     void FileTypeClick();
     /// While a batch compile is pending: the Compiler page keeps the focus
     /// where it is shown, and the run is checked for its end.
@@ -202,6 +209,7 @@ private:
     void BuildDialogs();
     void SetTabOrder();
     void ConnectHandlers();
+    void BuildShortcuts();
     void CentreOnScreen();
     void CreateRunner();
     void ShowCompileBox(const QString& message);

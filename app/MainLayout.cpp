@@ -230,6 +230,15 @@ void TFormMain::BuildButtonRow() {
 
     cbtnOptions = AddButton(this, "cbtnOptions", QStringLiteral("O&ptions..."), 447, 85);
     cbtnExit = AddButton(this, "cbtnExit", QStringLiteral("&Exit"), 542, 45);
+
+    cbtnNew->setToolTip(QStringLiteral("Start a new document (Ctrl+N)"));
+    cbtnOpen->setToolTip(QStringLiteral("Open a resource script (Ctrl+O)"));
+    cbtnSaveAs->setToolTip(QStringLiteral("Save the document under a new name (Ctrl+Shift+S)"));
+    cbtnCompile->setToolTip(QStringLiteral("Save the script and run the resource compiler on it"));
+    cbtnCompile32->setToolTip(
+        QStringLiteral("Down: compile with the 32-bit command; up: with the 16-bit one"));
+    cbtnOptions->setToolTip(QStringLiteral("Fonts, new-document defaults and the compiler"));
+    cbtnExit->setToolTip(QStringLiteral("Close Quillmark"));
 }
 
 void TFormMain::BuildDialogs() {

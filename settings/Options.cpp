@@ -210,12 +210,15 @@ void TFormOpt::BuildControls() {
     cbtnOK = new QPushButton(QStringLiteral("OK"), this);
     place(cbtnOK, "cbtnOK", 296, 286, 75, ButtonHeight);
     cbtnOK->setDefault(true);
+    cbtnOK->setToolTip(QStringLiteral("Store the settings and use them"));
     cbtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     place(cbtnCancel, "cbtnCancel", 380, 286, 75, ButtonHeight);
+    cbtnCancel->setToolTip(QStringLiteral("Close without storing anything"));
 
     cbtnFind = new QToolButton(this);
     place(cbtnFind, "cbtnFind", 416, 216, 41, EditHeight);
     cbtnFind->setText(QStringLiteral("Find..."));
+    cbtnFind->setToolTip(QStringLiteral("Pick the compiler; its folder becomes the path"));
     cbtnFind->setAutoRaise(true);
     cbtnFind->setFocusPolicy(Qt::NoFocus);
 }

@@ -176,6 +176,44 @@ private slots:
         QCOMPARE(window->cedHFileVersion->font().family(), QStringLiteral("DejaVu Sans Mono"));
     }
 
+    // The pages and the document commands from the keyboard, from any
+    // control; every button says what it does.
+    void keysStepThroughThePagesAndRunTheCommands() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->cmmComInc->setFocus();
+        const auto key = [&](int code, Qt::KeyboardModifiers modifiers) {
+            QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(code), modifiers);
+        };
+        key(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->tabMain->currentIndex(), 1);
+        key(Qt::Key_PageDown, Qt::ControlModifier);
+        key(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(window->tabMain->currentIndex(), 3);
+        key(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->tabMain->currentIndex(), 0);
+        key(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(window->tabMain->currentIndex(), 3);
+        key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(window->tabMain->currentIndex(), 2);
+
+        key(Qt::Key_S, Qt::ControlModifier); // a new document: Save As
+        QCOMPARE(sandbox.Prompts->Dialogs.size(), 1);
+        QCOMPARE(sandbox.Prompts->Dialogs[0].ObjectName, QStringLiteral("dlgSave"));
+        key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(sandbox.Prompts->Dialogs.last().ObjectName, QStringLiteral("dlgOpen"));
+        key(Qt::Key_F1, Qt::NoModifier);
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("About Quillmark").size(), 1);
+
+        for (const QPushButton* button :
+             window->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
+            QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->objectName()));
+        QVERIFY(!window->cbtnCompile32->toolTip().isEmpty());
+    }
+
     void anEscapingErrorIsShownAndTheWindowCarriesOn() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();
