@@ -95,6 +95,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     BuildLayout();
     ConnectHandlers();
     BuildShortcuts();
+    ConnectChangeSignals();
     Starter = setup.Starter;
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')
@@ -102,6 +103,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     GivenFiles = setup.Files;
     if (!GivenFiles && !setup.ProgramDir.isEmpty())
         GivenFiles = AppFilesIn(QFile::encodeName(ProgramDir).toStdString());
+    MarkUnmodified(); // the designed controls: nothing to ask about yet
     FormCreate(setup.Arguments);
 }
 
@@ -229,7 +231,8 @@ void TFormMain::SetFileName(const QString& name) {
     const bool named = CurrentFile != NewDocumentName;
     if (!named && !TargetDir.isEmpty())
         caption += QStringLiteral(" (") + TargetDir + TargetName + QLatin1Char(')');
-    setWindowTitle(caption);
+    DocumentCaption = caption;
+    UpdateCaption();
     cbtnCompile->setEnabled(named);
     cbtnCompile32->setEnabled(named);
     cbtnCompile->repaint();
@@ -244,6 +247,8 @@ void TFormMain::ClearDocument() {
 }
 
 void TFormMain::NewClick() {
+    if (!MaySetDocumentAside())
+        return;
     ClearDocument();
     Status stopped = Status::Ok();
     if (TheAppSettings().UseInitialRC && QFileInfo(TemplatePath).isFile()) {
@@ -267,11 +272,14 @@ void TFormMain::NewClick() {
     TargetDir.clear();
     TargetName.clear();
     SetFileName(NewDocumentName);
+    MarkUnmodified();
     if (!stopped)
         ShowErrorBox(MessageText(stopped.message()));
 }
 
 void TFormMain::OpenClick() {
+    if (!MaySetDocumentAside())
+        return;
     dlgOpen->SetFileName(QStringLiteral("*.rc"));
     dlgOpen->SetReadOnlyChecked(false);
     if (!dlgOpen->Execute())
@@ -328,6 +336,10 @@ void TFormMain::ReadNamedFile(const QString& path) {
 }
 
 void TFormMain::SaveAsClick() {
+    SaveAs();
+}
+
+bool TFormMain::SaveAs() {
     const QString folder = PathFolder(CurrentFile);
     dlgSave->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
     if (CurrentFile != NewDocumentName)
@@ -337,9 +349,13 @@ void TFormMain::SaveAsClick() {
     else
         dlgSave->SetFileName(QStringLiteral("*.rc"));
     if (!dlgSave->Execute())
-        return;
+        return false;
     SetFileName(dlgSave->FileName());
-    WriteScript();
+    return WriteScript();
+}
+
+bool TFormMain::SaveDocument() {
+    return CurrentFile == NewDocumentName ? SaveAs() : WriteScript();
 }
 
 void TFormMain::ExitClick() {
@@ -380,6 +396,7 @@ ScriptReadResult TFormMain::ReadScript() {
     Encoding = encoding;
     ImageLines = std::move(read.ImageLines);
     ApplyRecord(read.Record);
+    MarkUnmodified();
     if (read.ConversionError) {
         result.Stop = Status::Fail(*read.ConversionError);
         return result;
@@ -432,6 +449,8 @@ bool TFormMain::WriteScript() {
         ShowErrorBox(MessageText(written.message()));
         return false;
     }
+    SavedDocument = record;
+    UpdateCaption();
     ShowFileImage();
     return true;
 }

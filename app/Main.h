@@ -38,6 +38,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
+class QCloseEvent;
 
 namespace qm {
 
@@ -147,6 +148,17 @@ public:
     /// Writes the controls to CurrentFile and lists the script on File Image.
     /// A failure is shown in the error box and gives false.
     bool WriteScript();
+    /// Saves the document: in place when it has a file, else through Save
+    /// As. False when it was not saved (cancelled, or an error shown).
+    bool SaveDocument();
+    /// Save As; false when cancelled or the write failed.
+    bool SaveAs();
+    /// True while the form differs from what was last loaded, started or
+    /// saved; the caption then ends in " *".
+    bool DocumentModified();
+    /// Before the document is set aside (New, Open, a drop, closing): with
+    /// changes, asks "Save changes to X?". False to stay as it is.
+    bool MaySetDocumentAside();
     /// True when the file about to be replaced holds nothing the form
     /// can't show, or the user agreed to lose it.
     bool ConfirmReplacingFile();
@@ -196,6 +208,7 @@ public slots:
 
 protected:
     void setVisible(bool visible) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate(const QStringList& arguments);
@@ -210,6 +223,10 @@ private:
     void SetTabOrder();
     void ConnectHandlers();
     void BuildShortcuts();
+    void ConnectChangeSignals();
+    /// The form as it stands becomes the document's unchanged state.
+    void MarkUnmodified();
+    void UpdateCaption();
     void CentreOnScreen();
     void CreateRunner();
     void ShowCompileBox(const QString& message);
@@ -234,6 +251,8 @@ private:
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window
     std::shared_ptr<ProcessStarter> Starter; ///< the runner's, until it is made
+    VersionRecord SavedDocument;             ///< the form as last loaded, started or saved
+    QString DocumentCaption;                 ///< the caption without the changes mark
     int ShownTab = 0;
     bool FirstShowDone = false;
 };

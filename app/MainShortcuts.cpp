@@ -47,10 +47,7 @@ void TFormMain::PreviousPage() {
 }
 
 void TFormMain::SaveClick() {
-    if (CurrentFile == NewDocumentName)
-        SaveAsClick();
-    else
-        WriteScript();
+    SaveDocument();
 }
 
 void TFormMain::AboutClick() {

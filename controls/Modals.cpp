@@ -57,6 +57,23 @@ bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+SaveChoice AskToSaveChanges(QWidget* parent, const QString& caption, const QString& text) {
+    if (ModalAnswers* answers = Answers())
+        return answers->AskToSaveChanges(parent, caption, text);
+    QMessageBox box(QMessageBox::Question, caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return SaveChoice::Save;
+    case QMessageBox::No:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 void SetAnswers(std::shared_ptr<ModalAnswers> answers) {
     Installed() = std::move(answers);
 }

@@ -21,6 +21,9 @@ namespace qm {
 
 enum class MessageIcon { Information, Warning, Critical };
 
+/// The answer to "Save changes?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 /// A file dialog's settings as they stood when it was run.
 struct FileDialogRun {
     QString DialogClass; ///< "TOpenDlgPlus" or "TSaveDlgPlus"
@@ -58,6 +61,11 @@ public:
     /// A Yes/No question; true for Yes.
     virtual bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) = 0;
     virtual DialogAnswer RunFileDialog(const FileDialogRun& run) = 0;
+    /// "Save changes to X?"; answerers that don't care throw the edits away,
+    /// as the program did before it asked.
+    virtual SaveChoice AskToSaveChanges(QWidget*, const QString&, const QString&) {
+        return SaveChoice::Discard;
+    }
 };
 
 /// A message of the program's core (versioninfo/Status.h) as text for a
@@ -74,6 +82,10 @@ void ShowMessage(QWidget* parent, const QString& caption, const QString& text, M
 /// A warning that asks to go on (Yes) or stop (No, the default); true to go
 /// on.
 bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text);
+
+/// A question with Yes (save), No (go on without saving) and Cancel (the
+/// default: stay).
+SaveChoice AskToSaveChanges(QWidget* parent, const QString& caption, const QString& text);
 
 /// Puts `answers` in place of the screen for every modal, until it is
 /// replaced; null goes back to the screen.

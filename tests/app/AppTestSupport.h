@@ -45,6 +45,11 @@ public:
     DialogAnswer RunFileDialog(const FileDialogRun& run) override;
     /// Shown as a message; answered from Replies, else Yes.
     bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override;
+    /// Recorded in SaveQuestions; answered from SaveChoices, else Discard.
+    SaveChoice AskToSaveChanges(QWidget*, const QString&, const QString& text) override {
+        SaveQuestions.append(text);
+        return SaveChoices.isEmpty() ? SaveChoice::Discard : SaveChoices.takeFirst();
+    }
 
     void Choose(const QString& fileName, bool readOnly = false) {
         Answers.append(Answer{true, fileName, readOnly});
@@ -58,6 +63,8 @@ public:
     QList<DialogSeen> Dialogs;
     QList<Answer> Answers;
     QList<bool> Replies;
+    QStringList SaveQuestions;
+    QList<SaveChoice> SaveChoices;
 };
 
 /// A program folder and a settings file of its own, removed afterwards.

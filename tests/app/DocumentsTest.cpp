@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(sandbox.Prompts->Messages.first().Icon, MessageIcon::Critical);
         QVERIFY(!QFile::exists(sandbox.Path("b.rc")));
         QVERIFY(ImageText(*window).isEmpty());
-        QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc"));
+        QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc") + " *"); // unsaved
         QVERIFY(window->cbtnCompile->isEnabled());
     }
 
@@ -259,6 +259,42 @@ private slots:
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
         window->cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Save").size(), 2);
+    }
+
+    // Edits not yet saved: marked in the caption, and asked about before
+    // the document is set aside; an unchanged one goes without a word.
+    void unsavedEditsAreMarkedAndAskedAbout() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        const QString caption = "Quillmark - " + sandbox.Path("a.rc");
+        QCOMPARE(window->windowTitle(), caption);
+        window->StringEdits[0]->setText("5.1");
+        QCOMPARE(window->windowTitle(), caption + " *");
+        window->StringEdits[0]->setText("5.0"); // back as it was: no change
+        QCOMPARE(window->windowTitle(), caption);
+
+        const bool debug = window->cckFFDebug->isChecked();
+        window->cckFFDebug->click();
+        sandbox.Prompts->SaveChoices = {SaveChoice::Cancel, SaveChoice::Save};
+        window->cbtnNew->click(); // Cancel: nothing happens
+        QCOMPARE(window->CurrentFile, sandbox.Path("a.rc"));
+        QCOMPARE(window->cckFFDebug->isChecked(), !debug);
+        window->cbtnNew->click(); // Save: written, then a new document
+        QCOMPARE(sandbox.Prompts->SaveQuestions,
+                 QStringList(2, QStringLiteral("Save changes to a.rc?")));
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")).find("VS_FF_DEBUG") != std::string::npos, !debug);
+        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+
+        window->cbtnNew->click(); // unchanged: no question
+        QCOMPARE(sandbox.Prompts->SaveQuestions.size(), 2);
+        window->show();
+        window->cedHFileVersion->setText("9, 9, 9, 9");
+        sandbox.Prompts->SaveChoices = {SaveChoice::Cancel};
+        window->cbtnExit->click();
+        QVERIFY(window->isVisible());
+        window->close(); // Discard
+        QVERIFY(!window->isVisible());
     }
 
     void exitClosesWithoutWritingAnything() {
