@@ -96,6 +96,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     BuildShortcuts();
     ConnectChangeSignals();
+    setAcceptDrops(true);
     Starter = setup.Starter;
     ProgramDir = setup.ProgramDir.isEmpty()
                      ? QCoreApplication::applicationDirPath() + QLatin1Char('/')

@@ -39,6 +39,8 @@ class QPushButton;
 class QStackedWidget;
 class QTabBar;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 
 namespace qm {
 
@@ -209,12 +211,17 @@ public slots:
 protected:
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate(const QStringList& arguments);
     void FormShow();
     void ReadCommandLine(const QStringList& arguments);
     void ReadNamedFile(const QString& path);
+    /// A new document from the version resource of a .res file or an
+    /// executable; a file without one is reported and changes nothing.
+    void ImportCompiled(const QString& file, const std::string& bytes);
     void BuildLayout();
     void BuildFixedInfoPage(QWidget* page);
     void BuildStringInfoPage(QWidget* page);

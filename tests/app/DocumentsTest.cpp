@@ -4,14 +4,18 @@
 
 #include "versioninfo/ScriptReader.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 using namespace qm;
 using namespace qm::test;
@@ -295,6 +299,34 @@ private slots:
         QVERIFY(window->isVisible());
         window->close(); // Discard
         QVERIFY(!window->isVisible());
+    }
+
+    // A dropped script opens; a dropped .res becomes a new document holding
+    // its version resource, proposing the .res's name as a script.
+    void droppedFilesOpenOrImport() {
+        Sandbox sandbox;
+        WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
+        auto window = sandbox.MakeWindow();
+        const auto drop = [&](const QString& file) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                               Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &dropped);
+        };
+        drop(sandbox.Path("a.rc"));
+        QCOMPARE(window->CurrentFile, sandbox.Path("a.rc"));
+        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
+
+        drop(QStringLiteral(QM_FUZZ_CORPUS_DIR "/compiled/example2.res"));
+        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(window->cedHFileVersion->text(), QStringLiteral("2, 1, 0, 15"));
+        QVERIFY(window->windowTitle().contains("example2.rc"));
+        QVERIFY(window->windowTitle().endsWith(" *")); // not saved yet
     }
 
     void exitClosesWithoutWritingAnything() {

@@ -1,0 +1,95 @@
+//===- MainDrop.cpp - Files dropped on the Main window --------------------===//
+//
+// A script dropped on the window opens as Open... would open it; a .res file
+// or an executable gives a new document holding its version resource, which
+// proposes the dropped file's name with ".rc" as its own. Either way the
+// document in hand is set aside first, with the question about unsaved
+// edits.
+//
+//===----------------------------------------------------------------------===//
+
+#include "app/Main.h"
+
+#include "controls/Modals.h"
+#include "settings/AppSettings.h"
+#include "settings/CompilerProbe.h"
+#include "versioninfo/CompiledRecord.h"
+#include "versioninfo/CompiledVersion.h"
+#include "versioninfo/SafeSave.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+namespace qm {
+
+namespace {
+
+/// The one local file a drag carries, or "".
+QString DraggedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().front().isLocalFile())
+        return QString();
+    return data->urls().front().toLocalFile();
+}
+
+} // namespace
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    const QString file = DraggedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunGuarded([this, &file] {
+        if (!MaySetDocumentAside())
+            return;
+        const LoadedFile bytes = LoadFile(QFile::encodeName(file).toStdString());
+        if (bytes && LooksCompiled(*bytes))
+            ImportCompiled(file, *bytes);
+        else
+            ReadNamedFile(file);
+    });
+}
+
+void TFormMain::ImportCompiled(const QString& file, const std::string& bytes) {
+    Expected<CompiledResource> compiled = ReadCompiledVersion(bytes);
+    if (!compiled) {
+        Modals::ShowMessage(
+            this, QStringLiteral("Open"),
+            QStringLiteral("Can't import %1: %2").arg(file, MessageText(compiled.message())),
+            MessageIcon::Information);
+        return;
+    }
+    ImportedRecord imported =
+        RecordFromCompiled(compiled->Info, NewDocumentDefaultsFrom(TheAppSettings()));
+    // A compiled resource carries no include lines; the template's are taken
+    // where the compiler needs winver.h, as for New.
+    if (imported.Record.ComIncLines.empty() && CompilerNeedsWinverInclude(TheAppSettings())) {
+        if (Expected<Lines> lines =
+                TemplateComIncLines(QFile::encodeName(TemplatePath).toStdString()))
+            imported.Record.ComIncLines = *lines;
+    }
+    ClearDocument();
+    // Compiled strings are Unicode, imported as UTF-8.
+    Encoding = TextEncoding::Utf8;
+    ApplyRecord(imported.Record);
+    ImageLines.clear();
+    const QFileInfo info(file);
+    TargetDir = info.absolutePath() + QLatin1Char('/');
+    TargetName = info.completeBaseName() + QStringLiteral(".rc");
+    SetFileName(NewDocumentName);
+    for (const std::string& note : imported.Notes)
+        Modals::ShowMessage(this, QStringLiteral("Import"), MessageText(note),
+                            MessageIcon::Information);
+}
+
+} // namespace qm
