@@ -211,6 +211,7 @@ public slots:
 protected:
     void setVisible(bool visible) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -226,6 +227,7 @@ private:
     void BuildFixedInfoPage(QWidget* page);
     void BuildStringInfoPage(QWidget* page);
     void BuildButtonRow();
+    void ShowMaskReadOnly();
     void BuildDialogs();
     void SetTabOrder();
     void ConnectHandlers();

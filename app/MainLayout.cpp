@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,9 +155,7 @@ void TFormMain::BuildFixedInfoPage(QWidget* page) {
     cedFileFlagsMask = AddEdit(page, "cedFileFlagsMask", 120, 244, 167);
     cedFileFlagsMask->setText(QStringLiteral("VS_FFI_FILEFLAGSMASK"));
     cedFileFlagsMask->setReadOnly(true);
-    QPalette maskColours = cedFileFlagsMask->palette();
-    maskColours.setColor(QPalette::Base, maskColours.color(QPalette::Button));
-    cedFileFlagsMask->setPalette(maskColours);
+    ShowMaskReadOnly();
 
     AddLabel(page, QStringLiteral("FILEFLAGS"), 12, 272);
     panFileFlags = Place(new QFrame(page), "panFileFlags", 120, 266, 450, 24);
@@ -210,6 +209,23 @@ void TFormMain::BuildStringInfoPage(QWidget* page) {
         else
             StringEdits[k - 2] = AddEdit(page, Rows[k].Name, 120, top, 448);
     }
+}
+
+// The box takes the colours of a button face, taken afresh from the palette
+// in force, so that it reads as read-only in a dark palette too.
+void TFormMain::ShowMaskReadOnly() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, colours.color(QPalette::Button));
+    colours.setColor(QPalette::Text, colours.color(QPalette::ButtonText));
+    cedFileFlagsMask->setPalette(colours);
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    const bool paletteChanged =
+        event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange;
+    if (paletteChanged && cedFileFlagsMask)
+        ShowMaskReadOnly();
 }
 
 void TFormMain::BuildButtonRow() {

@@ -8,6 +8,7 @@
 #include "versioninfo/CompareCompiled.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/SafeSave.h"
+#include "versioninfo/Tables.h"
 #include "versioninfo/VersionCheck.h"
 
 #include <algorithm>
@@ -18,9 +19,17 @@ namespace qm {
 
 namespace {
 
+// Each message names its field, so it stands alone on its line.
 QString FindingLine(const Finding& finding, TextEncoding encoding) {
-    return QStringLiteral("%1: %2").arg(QString::fromStdString(finding.Field),
-                                        DecodeText(finding.Message, encoding));
+    return QStringLiteral("  ") + DecodeText(finding.Message, encoding);
+}
+
+/// A string that disagrees with its fixed version compiles as it is; what
+/// a compiler refuses or changes is a fixed version or a character the
+/// code page lacks.
+bool IsStringVersionFinding(const Finding& finding) {
+    const std::optional<StringKey> key = StringKeyNamed(finding.Field);
+    return key == StringKey::FileVersion || key == StringKey::ProductVersion;
 }
 
 } // namespace
@@ -33,11 +42,17 @@ bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEn
                    findings.end());
     if (findings.empty())
         return true;
-    QStringList text{QStringLiteral("A resource compiler may refuse or change these versions:"),
-                     QString()};
+    QStringList refused, disagreeing;
     for (const Finding& finding : findings)
-        text << FindingLine(finding, encoding);
-    text << QString() << QStringLiteral("Save and compile anyway?");
+        (IsStringVersionFinding(finding) ? disagreeing : refused) << FindingLine(finding, encoding);
+    QStringList text;
+    if (!refused.isEmpty())
+        text << QStringLiteral("A resource compiler may refuse or change these values:") << refused
+             << QString();
+    if (!disagreeing.isEmpty())
+        text << QStringLiteral("These version strings do not match the fixed versions:")
+             << disagreeing << QString();
+    text << QStringLiteral("Save and compile anyway?");
     return Modals::AskToGoOn(parent, QStringLiteral("Check"), text.join('\n'));
 }
 

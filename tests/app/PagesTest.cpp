@@ -214,6 +214,26 @@ private slots:
         QVERIFY(!window->cbtnCompile32->toolTip().isEmpty());
     }
 
+    // The read-only mask box wears the button face of the palette in force,
+    // a dark one included, with its text.
+    void theMaskBoxLooksReadOnlyInADarkPalette() {
+        Sandbox sandbox;
+        auto window = sandbox.MakeWindow();
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::Base, QColor(20, 20, 20));
+        dark.setColor(QPalette::Button, QColor(60, 60, 60));
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        const QPalette shown = window->cedFileFlagsMask->palette();
+        QApplication::setPalette(light);
+        QCOMPARE(shown.color(QPalette::Base), QColor(60, 60, 60));
+        QCOMPARE(shown.color(QPalette::Text), QColor(230, 230, 230));
+    }
+
     void anEscapingErrorIsShownAndTheWindowCarriesOn() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();

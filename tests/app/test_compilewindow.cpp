@@ -14,6 +14,7 @@
 #include "settings/AppFiles.h"
 #include "settings/AppSettings.h"
 #include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Tables.h"
 
 #include <QAbstractEventDispatcher>
 #include <QLineEdit>
@@ -244,14 +245,23 @@ private slots:
         MakeWindow(starter);
         NameDocument("App.rc");
         Window->cedHFileVersion->setText("1.2.3-beta");
+        Window->cedHProductVersion->setText("1, 0, 0, 1");
+        Window->StringEdits[Index(StringKey::ProductVersion)]->setText("9.9.9.9");
         Boxes->GoOn = false;
         Window->cbtnCompile->click();
         QCOMPARE(Boxes->Asked.size(), 1);
         QCOMPARE(Boxes->Asked[0].Caption, QString("Check"));
-        QVERIFY2(
-            Boxes->Asked[0].Text.contains("FILEVERSION: FILEVERSION \"1.2.3-beta\" is a "
-                                          "dotted version; a resource compiler needs 1, 2, 3, 0"),
-            qPrintable(Boxes->Asked[0].Text));
+        QVERIFY2(Boxes->Asked[0].Text.startsWith(
+                     "A resource compiler may refuse or change these values:\n"
+                     "  FILEVERSION \"1.2.3-beta\" is a dotted version; a resource compiler "
+                     "needs 1, 2, 3, 0"),
+                 qPrintable(Boxes->Asked[0].Text));
+        // A string that disagrees with its fixed version is no compiler's
+        // refusal, and its line names the field once.
+        QVERIFY2(Boxes->Asked[0].Text.contains(
+                     "These version strings do not match the fixed versions:\n  The string "
+                     "ProductVersion"),
+                 qPrintable(Boxes->Asked[0].Text));
         QVERIFY(starter->Started.isEmpty());
         QVERIFY(!QFile::exists(WorkDir + "App.rc"));
         QVERIFY(!Window->CompilePending());
