@@ -23,7 +23,7 @@ PACKAGES=(
     binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
     clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core fonts-liberation2 libqt6svg6
-    dpkg-dev desktop-file-utils appstream shared-mime-info
+    dpkg-dev desktop-file-utils appstream shared-mime-info help2man
     googletest wine wine64
 )
 
@@ -89,6 +89,19 @@ run_package_tests() (
     usr=$tmp/root/usr
     desktop-file-validate "$usr/share/applications/org.harrowgate.Quillmark.desktop"
     appstreamcli validate --no-net "$usr/share/metainfo/org.harrowgate.Quillmark.metainfo.xml"
+    # Docks match the window (WM_CLASS "Quillmark", the application's name)
+    # to its launcher; the licence is stated where stores and dpkg look.
+    grep -qx 'StartupWMClass=Quillmark' "$usr/share/applications/org.harrowgate.Quillmark.desktop" ||
+        fail "the desktop entry names no StartupWMClass"
+    grep -q '<project_license>MIT</project_license>' \
+        "$usr/share/metainfo/org.harrowgate.Quillmark.metainfo.xml" || fail "no project_license"
+    grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+        "$usr/share/doc/quillmark/copyright" || fail "no machine-readable copyright file"
+    [ -f "$usr/share/doc/quillmark/README.md" ] || fail "no README"
+    for page in quillmark quillmark-rc; do
+        zgrep -q "^\.TH ${page^^} " "$usr/share/man/man1/$page.1.gz" ||
+            fail "no man page for $page"
+    done
     user=(env HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config"
         XDG_DATA_HOME="$tmp/home/.local/share" XDG_STATE_HOME="$tmp/home/.local/state")
     "${user[@]}" "$usr/bin/quillmark-rc" new "$tmp/app.rc" --language 409 --code-page 1252 \
