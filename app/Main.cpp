@@ -281,12 +281,12 @@ void TFormMain::NewClick() {
 void TFormMain::OpenClick() {
     if (!MaySetDocumentAside())
         return;
-    dlgOpen->SetFileName(QStringLiteral("*.rc"));
-    dlgOpen->SetReadOnlyChecked(false);
-    if (!dlgOpen->Execute())
+    OpenDialog()->SetFileName(QStringLiteral("*.rc"));
+    OpenDialog()->SetReadOnlyChecked(false);
+    if (!OpenDialog()->Execute())
         return;
-    const QString chosen = dlgOpen->FileName();
-    if (!dlgOpen->ReadOnlyChecked()) {
+    const QString chosen = OpenDialog()->FileName();
+    if (!OpenDialog()->ReadOnlyChecked()) {
         ReadNamedFile(chosen);
         return;
     }
@@ -342,16 +342,16 @@ void TFormMain::SaveAsClick() {
 
 bool TFormMain::SaveAs() {
     const QString folder = PathFolder(CurrentFile);
-    dlgSave->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
+    SaveDialog()->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
     if (CurrentFile != NewDocumentName)
-        dlgSave->SetFileName(CurrentFile);
+        SaveDialog()->SetFileName(CurrentFile);
     else if (!TargetName.isEmpty())
-        dlgSave->SetFileName(TargetName);
+        SaveDialog()->SetFileName(TargetName);
     else
-        dlgSave->SetFileName(QStringLiteral("*.rc"));
-    if (!dlgSave->Execute())
+        SaveDialog()->SetFileName(QStringLiteral("*.rc"));
+    if (!SaveDialog()->Execute())
         return false;
-    SetFileName(dlgSave->FileName());
+    SetFileName(SaveDialog()->FileName());
     return WriteScript();
 }
 
@@ -698,8 +698,7 @@ TFormOpt* TFormMain::CreateFormOpt() {
 }
 
 void TFormMain::OptionsClick() {
-    if (!FormOpt)
-        return;
+    CreateFormOpt();
     FormOpt->SetSettings(TheAppSettings());
     if (ShowModalPlaced(FormOpt, this, 4) != QDialog::Accepted)
         return;

@@ -127,14 +127,14 @@ public:
     TSpeedBtnPlus* cbtnCompile32 = nullptr;
     QPushButton* cbtnOptions = nullptr;
     QPushButton* cbtnExit = nullptr;
-    TOpenDlgPlus* dlgOpen = nullptr;
-    TSaveDlgPlus* dlgSave = nullptr;
+    /// The file dialogs, made on first use.
+    TOpenDlgPlus* OpenDialog();
+    TSaveDlgPlus* SaveDialog();
     /// The options dialog; none until CreateFormOpt() has run.
     QPointer<TFormOpt> FormOpt;
 
-    /// Creates the options dialog, hidden, as a child of the window; its
-    /// error boxes are the window's own. Start-up calls it right after the
-    /// window is created.
+    /// The options dialog, created hidden as a child of the window on first
+    /// use (Options..., or the first start's showing).
     TFormOpt* CreateFormOpt();
 
     /// CurrentFile := `name`; the caption names it (and the target of a new
@@ -228,7 +228,6 @@ private:
     void BuildStringInfoPage(QWidget* page);
     void BuildButtonRow();
     void ShowMaskReadOnly();
-    void BuildDialogs();
     void SetTabOrder();
     void ConnectHandlers();
     void BuildShortcuts();
@@ -256,6 +255,8 @@ private:
     void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
     QStringList MemoLines(QPlainTextEdit* memo) const;
 
+    TOpenDlgPlus* dlgOpen = nullptr;
+    TSaveDlgPlus* dlgSave = nullptr;
     std::optional<AppFiles> GivenFiles; ///< unset: LocateAppFiles at creation
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window

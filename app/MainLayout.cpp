@@ -139,7 +139,6 @@ void TFormMain::BuildLayout() {
     tabMain->raise();
 
     BuildButtonRow();
-    BuildDialogs();
     SetTabOrder();
 }
 
@@ -257,20 +256,30 @@ void TFormMain::BuildButtonRow() {
     cbtnExit->setToolTip(QStringLiteral("Close Quillmark"));
 }
 
-void TFormMain::BuildDialogs() {
-    const QString filter = QStringLiteral("Resource Files (*.rc)| *.rc|All Files (*.*)|*.*");
+// The file dialogs are made on first use: each costs start-up time, and Qt
+// writes its dialogs' state to disk when they go, used or not.
+const QString ScriptFilter = QStringLiteral("Resource Files (*.rc)| *.rc|All Files (*.*)|*.*");
 
-    dlgOpen = new TOpenDlgPlus(this);
-    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
-    dlgOpen->SetDefaultExt(QStringLiteral("rc"));
-    dlgOpen->SetFilter(filter);
-    dlgOpen->SetReadOnlyBoxShown(true);
+TOpenDlgPlus* TFormMain::OpenDialog() {
+    if (!dlgOpen) {
+        dlgOpen = new TOpenDlgPlus(this);
+        dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
+        dlgOpen->SetDefaultExt(QStringLiteral("rc"));
+        dlgOpen->SetFilter(ScriptFilter);
+        dlgOpen->SetReadOnlyBoxShown(true);
+    }
+    return dlgOpen;
+}
 
-    dlgSave = new TSaveDlgPlus(this);
-    dlgSave->setObjectName(QStringLiteral("dlgSave"));
-    dlgSave->SetDefaultExt(QStringLiteral("rc"));
-    dlgSave->SetFilter(filter);
-    dlgSave->SetReadOnlyBoxShown(false);
+TSaveDlgPlus* TFormMain::SaveDialog() {
+    if (!dlgSave) {
+        dlgSave = new TSaveDlgPlus(this);
+        dlgSave->setObjectName(QStringLiteral("dlgSave"));
+        dlgSave->SetDefaultExt(QStringLiteral("rc"));
+        dlgSave->SetFilter(ScriptFilter);
+        dlgSave->SetReadOnlyBoxShown(false);
+    }
+    return dlgSave;
 }
 
 void TFormMain::SetTabOrder() {

@@ -117,9 +117,6 @@ int RunQuillmark(int argc, char** argv) {
     setup.Arguments = arguments;
     TFormMain formMain(setup);
 
-    // Hidden until the main window asks for it; it lives as long as the window.
-    formMain.CreateFormOpt();
-
     formMain.show();
     return application.exec();
 }

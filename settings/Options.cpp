@@ -146,7 +146,6 @@ void TFormOpt::FormCreate() {
     BuildControls();
     BuildLabels();
     BuildAboutPanel();
-    BuildFindDialog();
     SetTabOrder();
     ConnectHandlers();
 
@@ -268,7 +267,11 @@ void TFormOpt::BuildAboutPanel() {
     version->adjustSize();
 }
 
-void TFormOpt::BuildFindDialog() {
+// Made on first use: it costs start-up time, and Qt writes a file dialog's
+// state to disk when it goes, used or not.
+TOpenDlgPlus* TFormOpt::FindDialog() {
+    if (dlgFindPath)
+        return dlgFindPath;
     dlgFindPath = new FindPathDialog(this);
     dlgFindPath->setObjectName(QStringLiteral("dlgFindPath"));
     if (NativeStyleIsWindows()) {
@@ -281,6 +284,7 @@ void TFormOpt::BuildFindDialog() {
     dlgFindPath->SetReadOnlyBoxShown(false);
     // An existing file implies an existing folder.
     dlgFindPath->setFileMode(QFileDialog::ExistingFile);
+    return dlgFindPath;
 }
 
 void TFormOpt::SetTabOrder() {
@@ -456,6 +460,7 @@ void TFormOpt::UseIniClick() {
 }
 
 void TFormOpt::FindClick() {
+    TOpenDlgPlus* const dlgFindPath = FindDialog();
     if (!NativeStyleIsWindows()) {
         // Compilers here have no extension: offer what may be run, from the
         // configured folder, with the command's program proposed.

@@ -64,7 +64,8 @@ public:
     QLabel* labLanguageID = nullptr;
     QLabel* labCodePage = nullptr;
     QFrame* panAbout = nullptr;
-    TOpenDlgPlus* dlgFindPath = nullptr;
+    /// The Find... dialog, made on first use.
+    TOpenDlgPlus* FindDialog();
 
     /// The settings the next showing shows.
     void SetSettings(const AppSettings& settings) { InForce = settings; }
@@ -105,7 +106,7 @@ private:
     void BuildControls();
     void BuildLabels();
     void BuildAboutPanel();
-    void BuildFindDialog();
+    TOpenDlgPlus* dlgFindPath = nullptr;
     void SetTabOrder();
     void ConnectHandlers();
     void FitFontSizeHeight();

@@ -201,6 +201,7 @@ private slots:
         failing.close();
         failing.setPermissions(failing.permissions() | QFileDevice::ExeOwner);
         UseFakeCompiler("failrc");
+        TheAppSettings().FontName = "DejaVu Sans Mono"; // not a first start: no options
         Window->show();
         Window->cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
