@@ -120,7 +120,86 @@ void BM_CompiledReadInMemory1MBExe(benchmark::State& state) {
     }
 }
 
+/// A hostile shape: 65,535 sections ahead of the resource section, and
+/// 32,000 RT_RCDATA resources (as many as the reader visits) beside the
+/// version resource. Every resource's data must be found in the section
+/// table.
+std::string ManySectionsExe(const std::string& version) {
+    constexpr std::uint32_t SectionCount = 65535, Resources = 32000;
+    constexpr std::size_t PeAt = 0x40, Optional = PeAt + 24, Table = Optional + 240;
+    const std::uint32_t headers =
+        static_cast<std::uint32_t>(Table + SectionCount * 40 + 0xFFF) & ~0xFFFu;
+    const std::uint32_t rsrcRva = 0x1000 + (SectionCount - 1) * 0x1000;
+    // Root (RCDATA, VERSION) -> RCDATA names -> one language each; VERSION 1 -> 0x409.
+    const std::uint32_t rootAt = 0, rcdataAt = 16 + 2 * 8;
+    const std::uint32_t languagesAt = rcdataAt + 16 + Resources * 8;
+    const std::uint32_t versionNamesAt = languagesAt + Resources * 24;
+    const std::uint32_t versionLanguageAt = versionNamesAt + 24;
+    const std::uint32_t entriesAt = versionLanguageAt + 24;
+    const std::uint32_t dataAt = entriesAt + (Resources + 1) * 16;
+    const std::uint32_t rsrcSize = dataAt + static_cast<std::uint32_t>(version.size()) + 16;
+    std::string image(headers + rsrcSize, '\0');
+    image[0] = 'M', image[1] = 'Z';
+    Put32(image, 0x3C, PeAt);
+    image.replace(PeAt, 4, std::string("PE\0\0", 4));
+    Put16(image, PeAt + 4, 0x8664);
+    Put16(image, PeAt + 6, static_cast<std::uint16_t>(SectionCount));
+    Put16(image, PeAt + 20, 240);
+    Put16(image, Optional, 0x20B);
+    Put32(image, Optional + 108, 16);
+    Put32(image, Optional + 112 + 2 * 8, rsrcRva);
+    Put32(image, Optional + 112 + 2 * 8 + 4, rsrcSize);
+    for (std::uint32_t i = 0; i < SectionCount; ++i) {
+        const std::size_t at = Table + i * 40;
+        const bool rsrc = i == SectionCount - 1;
+        Put32(image, at + 8, rsrc ? rsrcSize : 0x10);
+        Put32(image, at + 12, 0x1000 + i * 0x1000);
+        Put32(image, at + 16, rsrc ? rsrcSize : 0x10);
+        Put32(image, at + 20, rsrc ? headers : 0x40);
+    }
+    const std::size_t r = headers;
+    const auto table = [&](std::uint32_t at, std::uint16_t ids) { Put16(image, r + at + 14, ids); };
+    const auto entry = [&](std::uint32_t table, std::uint32_t i, std::uint32_t id,
+                           std::uint32_t to) {
+        Put32(image, r + table + 16 + i * 8, id);
+        Put32(image, r + table + 16 + i * 8 + 4, to);
+    };
+    table(rootAt, 2);
+    entry(rootAt, 0, 10, 0x80000000u | rcdataAt);
+    entry(rootAt, 1, 16, 0x80000000u | versionNamesAt);
+    table(rcdataAt, static_cast<std::uint16_t>(Resources));
+    for (std::uint32_t i = 0; i < Resources; ++i) {
+        const std::uint32_t language = languagesAt + i * 24;
+        entry(rcdataAt, i, i + 1, 0x80000000u | language);
+        table(language, 1);
+        entry(language, 0, 0x409, entriesAt + i * 16);
+        Put32(image, r + entriesAt + i * 16,
+              rsrcRva + dataAt + static_cast<std::uint32_t>(version.size()));
+        Put32(image, r + entriesAt + i * 16 + 4, 16);
+    }
+    table(versionNamesAt, 1);
+    entry(versionNamesAt, 0, 1, 0x80000000u | versionLanguageAt);
+    table(versionLanguageAt, 1);
+    entry(versionLanguageAt, 0, 0x409, entriesAt + Resources * 16);
+    Put32(image, r + entriesAt + Resources * 16, rsrcRva + dataAt);
+    Put32(image, r + entriesAt + Resources * 16 + 4, static_cast<std::uint32_t>(version.size()));
+    image.replace(r + dataAt, version.size(), version);
+    return image;
+}
+
+void BM_CompiledManySectionsAndResources(benchmark::State& state) {
+    Expected<std::string> version = LoadFile(QM_COMPILED_SEEDS "/example2-block.bin");
+    const std::string bytes = ManySectionsExe(version ? *version : "");
+    for (auto _ : state) {
+        Expected<CompiledResource> read = ReadCompiledVersion(bytes);
+        if (!read)
+            state.SkipWithError(read.message().c_str());
+        benchmark::DoNotOptimize(read.ok());
+    }
+}
+
 BENCHMARK(BM_CompiledLoadAndRead1MBExe)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CompiledManySectionsAndResources)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompiledReadInMemory1MBExe)->Unit(benchmark::kMicrosecond);
 
 } // namespace

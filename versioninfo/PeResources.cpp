@@ -29,22 +29,67 @@ struct Section {
     std::uint32_t RawOffset;
 };
 
-/// Where `rva` .. `rva + length` lies in the file, or nothing when no
-/// section's raw data holds all of it.
-std::optional<std::size_t> FileOffset(const std::vector<Section>& sections, const BinaryView& view,
-                                      std::uint32_t rva, std::uint32_t length) {
-    for (const Section& s : sections) {
+/// Finds the section that holds an RVA range. Scanning every section for
+/// every resource costs resources x sections, which a hostile file with
+/// 65,535 of each turns into seconds; so the sections are sorted once by
+/// address. Where their raw ranges overlap (nothing a linker makes) several
+/// could hold a range, and the first in the table is the one taken, by a
+/// scan as before.
+class SectionIndex {
+public:
+    explicit SectionIndex(const std::vector<Section>& sections) : Sections(sections) {
+        ByAddress.reserve(sections.size());
+        for (std::size_t i = 0; i < sections.size(); ++i)
+            ByAddress.push_back(i);
+        std::sort(ByAddress.begin(), ByAddress.end(), [&](std::size_t a, std::size_t b) {
+            return sections[a].VirtualAddress < sections[b].VirtualAddress;
+        });
+        for (std::size_t i = 1; i < ByAddress.size() && Disjoint; ++i) {
+            const Section& before = sections[ByAddress[i - 1]];
+            const std::uint64_t end =
+                static_cast<std::uint64_t>(before.VirtualAddress) + before.RawSize;
+            Disjoint = end <= sections[ByAddress[i]].VirtualAddress;
+        }
+    }
+
+    /// Where `rva` .. `rva + length` lies in the file, or nothing when no
+    /// section's raw data holds all of it.
+    std::optional<std::size_t> FileOffset(const BinaryView& view, std::uint32_t rva,
+                                          std::uint32_t length) const {
+        if (!Disjoint) {
+            for (const Section& s : Sections) {
+                if (std::optional<std::size_t> at = OffsetIn(s, view, rva, length))
+                    return at;
+            }
+            return std::nullopt;
+        }
+        // The one section that can hold it: the last starting at or before it.
+        const auto after = std::upper_bound(
+            ByAddress.begin(), ByAddress.end(), rva,
+            [&](std::uint32_t value, std::size_t i) { return value < Sections[i].VirtualAddress; });
+        if (after == ByAddress.begin())
+            return std::nullopt;
+        return OffsetIn(Sections[*(after - 1)], view, rva, length);
+    }
+
+private:
+    static std::optional<std::size_t> OffsetIn(const Section& s, const BinaryView& view,
+                                               std::uint32_t rva, std::uint32_t length) {
         if (rva < s.VirtualAddress)
-            continue;
+            return std::nullopt;
         const std::uint64_t into = rva - s.VirtualAddress;
         if (into + length > s.RawSize)
-            continue;
+            return std::nullopt;
         const std::uint64_t offset = static_cast<std::uint64_t>(s.RawOffset) + into;
-        if (view.Has(static_cast<std::size_t>(offset), length))
-            return static_cast<std::size_t>(offset);
+        if (!view.Has(static_cast<std::size_t>(offset), length))
+            return std::nullopt;
+        return static_cast<std::size_t>(offset);
     }
-    return std::nullopt;
-}
+
+    const std::vector<Section>& Sections;
+    std::vector<std::size_t> ByAddress;
+    bool Disjoint = true;
+};
 
 /// The file offset of `rva` and how many bytes from there the section
 /// holds on disk (bounded by the file), or nothing.
@@ -179,6 +224,7 @@ Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
         return Status::Fail("The resource directory (RVA " + HexOffset(*resourceRva) +
                             ") lies in no section of the file");
     Tree tree{view, start->first, std::min<std::size_t>(start->second, *resourceSize)};
+    const SectionIndex index(sections);
 
     std::vector<ResourceEntry> resources;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> types, names, languages;
@@ -208,8 +254,7 @@ Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
                 const std::size_t entryAt = tree.Base + dataOffset;
                 const std::uint32_t dataRva = *view.U32(entryAt);
                 const std::uint32_t dataSize = *view.U32(entryAt + 4);
-                const std::optional<std::size_t> data =
-                    FileOffset(sections, view, dataRva, dataSize);
+                const std::optional<std::size_t> data = index.FileOffset(view, dataRva, dataSize);
                 if (!data)
                     return Status::Fail("The resource data at RVA " + HexOffset(dataRva) + " (" +
                                         std::to_string(dataSize) + " bytes, entry at offset " +
