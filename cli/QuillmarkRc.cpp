@@ -9,12 +9,15 @@
 
 #include "QuillmarkRc.h"
 
+#include "ByteText.h"
 #include "ParsedOptions.h"
 #include "VersionCommands.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
+#include <sstream>
 
 #ifndef QM_VERSION
 #error "QM_VERSION must give the program version"
@@ -74,7 +77,8 @@ InternalName, PrivateBuild, SpecialBuild.)";
 /// What the parser fills in; each command reads its own part.
 struct Arguments {
     std::string File;
-    std::string Second; ///< verify: the compiled file
+    std::vector<std::string> Files; ///< show, check: one or more
+    std::string Second;             ///< verify: the compiled file
     std::string Output;
     std::string From;
     std::string Part;
@@ -105,13 +109,18 @@ void AddForce(CLI::App& command, Arguments& args, const char* what) {
 
 /// Declares every command; returns them in order.
 std::vector<CLI::App*> DeclareCommands(CLI::App& app, Arguments& args) {
-    CLI::App* show = AddCommand(app, "show", "Print FILE's document as one JSON object.", R"(
-The member "compiled" adds what a compiler makes of a script (and which
+    CLI::App* show = AddCommand(app, "show", "Print each FILE's document as JSON.", R"(
+One FILE gives one JSON object. Several give a JSON array of them in the
+order given, each with the member "file" (the path as given); a file that
+can't be read has "file" and "failure" (why) alone, the others still print,
+and the exit status is the worst of them. The member "compiled" adds what a compiler makes of a script (and which
 fields it leaves to the preprocessor or a header), or the raw resource of a
 .res file or an executable: every string table and the Translation pairs. Of
 several language copies it shows the one Windows would (neutral, else 409,
 else the first), or HEX, and lists the others.)");
-    AddFile(*show, "FILE", args.File, "A script, a .res file or an executable.");
+    show->add_option("FILE", args.Files, "Scripts, .res files or executables.")
+        ->required()
+        ->type_name("");
     show->add_option("--resource-language", args.ResourceLanguage,
                      "The language copy of a compiled file to show.")
         ->type_name("HEX");
@@ -150,12 +159,16 @@ is refused; --force writes a new document.
              "write a new document over a file with no VERSIONINFO.");
 
     CLI::App* check = AddCommand(app, "check", "Print what a compiler would refuse or wrap.", R"(
+With several FILEs each finding line begins with its file's path; the exit
+status is the worst of them.
 Findings: fixed versions that are not four numbers of 0 to 65535 (a dotted
 1.2.3 is shown in its comma form), FileVersion/ProductVersion strings that
 disagree with them, a code page that cannot hold the strings. A string that
 shows only the leading parts ("4.0" for 4, 0, 1381, 318) is a note, which
 fails the check only with --strict.)");
-    AddFile(*check, "FILE", args.File, "A script, a .res file or an executable.");
+    check->add_option("FILE", args.Files, "Scripts, .res files or executables.")
+        ->required()
+        ->type_name("");
     check->add_flag("--strict", args.Strict, "A note fails the check too.");
 
     CLI::App* import = AddCommand(
@@ -202,15 +215,78 @@ int WithOutputChecked(int exitCode, CliStreams& io) {
     return ExitFailure;
 }
 
+/// Runs `command` on one file with output and errors of its own.
+struct OneRun {
+    int ExitCode = ExitSuccess;
+    std::string Out;
+    std::string Err;
+};
+
+template <typename Command> OneRun RunOnOwnStreams(Command command) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    CliStreams own{in, out, err};
+    OneRun run;
+    run.ExitCode = command(own);
+    run.Out = out.str();
+    run.Err = err.str();
+    return run;
+}
+
+/// `show` of several files: a JSON array of their documents, each with its
+/// "file"; a file that can't be read is an entry of its own.
+int ShowEach(const std::vector<std::string>& files, const std::string& language, CliStreams& io) {
+    int worst = ExitSuccess;
+    io.Out << '[';
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const OneRun run =
+            RunOnOwnStreams([&](CliStreams& own) { return ShowCommand(files[i], language, own); });
+        worst = std::max(worst, run.ExitCode);
+        io.Err << run.Err;
+        io.Out << (i == 0 ? "\n" : ",\n");
+        const std::string file = "\"file\": " + JsonStringLiteral(files[i]);
+        if (run.Out.empty()) {
+            std::string why = run.Err;
+            while (!why.empty() && why.back() == '\n')
+                why.pop_back();
+            io.Out << "{" << file << ", \"failure\": " << JsonStringLiteral(why) << "}";
+            continue;
+        }
+        std::string document = run.Out;
+        while (!document.empty() && document.back() == '\n')
+            document.pop_back();
+        io.Out << "{\n  " << file << "," << document.substr(1);
+    }
+    io.Out << "\n]\n";
+    return worst;
+}
+
+/// `check` of several files: each finding line under its file's path.
+int CheckEach(const std::vector<std::string>& files, bool strict, CliStreams& io) {
+    int worst = ExitSuccess;
+    for (const std::string& file : files) {
+        const OneRun run =
+            RunOnOwnStreams([&](CliStreams& own) { return CheckCommand(file, strict, own); });
+        worst = std::max(worst, run.ExitCode);
+        std::istringstream lines(run.Out);
+        for (std::string line; std::getline(lines, line);)
+            io.Out << file << ": " << line << '\n';
+        io.Err << run.Err;
+    }
+    return worst;
+}
+
 int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     const std::string name = command.get_name();
     const bool force = args.Force;
     if (name == "show")
-        return ShowCommand(args.File, args.ResourceLanguage, io);
+        return args.Files.size() == 1 ? ShowCommand(args.Files.front(), args.ResourceLanguage, io)
+                                      : ShowEach(args.Files, args.ResourceLanguage, io);
     if (name == "write")
         return WriteCommand(args.File, args.From, io);
     if (name == "check")
-        return CheckCommand(args.File, args.Strict, io);
+        return args.Files.size() == 1 ? CheckCommand(args.Files.front(), args.Strict, io)
+                                      : CheckEach(args.Files, args.Strict, io);
     if (name == "import")
         return ImportCommand(args.File, args.Output, io);
     if (name == "verify")

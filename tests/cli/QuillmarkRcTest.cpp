@@ -111,7 +111,6 @@ TEST_F(QuillmarkRcTest, WrongArgumentsExitTwoAndWriteNothing) {
         {},
         {"stamp", "x.rc"},
         {"show"},
-        {"show", "a.rc", "b.rc"},
         {"new", "x.rc", "--bogus"},
         {"new", "x.rc", "--from", "doc.json"},
         {"show", "x.rc", "--debug", "on"},
@@ -199,6 +198,28 @@ TEST_F(QuillmarkRcTest, ShowReadsBothExamplesWithoutReports) {
     // The twelve keys come in script order, not sorted.
     EXPECT_LT(two.Out.indexOf("\"FileVersion\""), two.Out.indexOf("\"Comments\""));
     EXPECT_LT(two.Out.indexOf("\"PrivateBuild\""), two.Out.indexOf("\"SpecialBuild\""));
+}
+
+// Several files in one call: show gives an array with each file named, a
+// file that can't be read as an entry of its own; check names the file on
+// each finding. The exit status is the worst of them.
+TEST_F(QuillmarkRcTest, ShowAndCheckTakeSeveralFiles) {
+    writeBytes("a.rc", Example("Example2.rc"));
+    QByteArray bad = Example("Example2.rc");
+    bad.replace("2, 1, 0, 15", "2, 1, 0, 70000");
+    writeBytes("b.rc", bad);
+    const RunResult shown = run({"show", "a.rc", "none.rc", "b.rc"});
+    EXPECT_EQ(shown.ExitCode, 2);
+    const QJsonArray documents = QJsonDocument::fromJson(shown.Out).array();
+    ASSERT_EQ(documents.size(), 3) << shown.Out.constData();
+    EXPECT_EQ(documents[0].toObject()["file"].toString(), "a.rc");
+    EXPECT_EQ(documents[0].toObject()["fileVersion"].toString(), "2, 1, 0, 15");
+    EXPECT_TRUE(documents[1].toObject()["failure"].toString().startsWith("Can't open none.rc"));
+    EXPECT_EQ(documents[2].toObject()["fileVersion"].toString(), "2, 1, 0, 70000");
+
+    const RunResult checked = run({"check", "a.rc", "b.rc"});
+    EXPECT_EQ(checked.ExitCode, 1);
+    EXPECT_TRUE(checked.Out.startsWith("b.rc: FILEVERSION")) << checked.Out.constData();
 }
 
 TEST_F(QuillmarkRcTest, ShowOfAFileThatCannotBeOpenedExitsTwo) {
