@@ -164,6 +164,12 @@ bool CompilerReadsOtherwise(const VersionRecord& r) {
     if (!IsRow(FileOSTable(), r.FileOS) || !IsRow(FileTypeTable(), r.FileType) ||
         !IsRow(SubTypeLists(r.FileType), r.FileSubType))
         return true;
+    // A fixed version is written as typed: quotes, braces or block keywords
+    // in it change where a compiler finds the resource.
+    for (const std::string* fixed : {&r.HFileVersion, &r.HProductVersion}) {
+        if (fixed->find('"') != std::string::npos || EndsStatementsEarly(*fixed))
+            return true;
+    }
     for (const std::string& value : r.StringValues) {
         std::string_view bare =
             StartsWith(value, "\\#") ? TrimLeftBytes(std::string_view(value).substr(2)) : "";
