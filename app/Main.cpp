@@ -43,7 +43,6 @@ namespace qm {
 namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
-constexpr int CompilerPage = 3;
 
 // The window's paths split by the same text rules as the rest of the
 // program; UTF-8 carries the text there and back unchanged.
@@ -621,35 +620,6 @@ QWidget* TFormMain::FocusedControlOnPage(int page, QWidget* fallback) const {
     return focused;
 }
 
-void TFormMain::CreateRunner() {
-    Runner = new CompileRunner({LogPath, BatchPath}, Starter, this);
-    connect(Runner, &CompileRunner::finished, this, [this](const QString& pageText) {
-        cmmResult->setPlainText(pageText);
-        // The verdict comes last: the page opens on it.
-        cmmResult->moveCursor(QTextCursor::End);
-        cmmResult->ensureCursorVisible();
-        raise();
-        activateWindow();
-    });
-    connect(Runner, &CompileRunner::failed, this, &TFormMain::ShowCompileBox);
-}
-
-bool TFormMain::CompilePending() const {
-    return Runner && Runner->Pending();
-}
-
-void TFormMain::IdleCheck() {
-    if (!CompilePending())
-        return;
-    if (noteMain->currentIndex() == CompilerPage)
-        cmmResult->setFocus();
-    Runner->CheckDone();
-}
-
-void TFormMain::ShowCompileBox(const QString& message) {
-    Modals::ShowMessage(this, QStringLiteral("Compile"), message, MessageIcon::Critical);
-}
-
 void TFormMain::ShowErrorBox(const QString& message) {
     Modals::ShowMessage(this, AppTitle, message, MessageIcon::Critical);
 }
@@ -662,51 +632,6 @@ void TFormMain::RunGuarded(const std::function<void()>& handler) {
     } catch (...) {
         ShowErrorBox(QStringLiteral("An unknown error ended the command."));
     }
-}
-
-// ---- Commands that belong to the compile runner and the options dialog ----
-// They are bound to their buttons here; the work is done by those units.
-
-void TFormMain::CompileClick() {
-    if (const QString busy = Runner->Busy(); !busy.isEmpty()) {
-        ShowCompileBox(busy);
-        return;
-    }
-    // The button is disabled then; a call from code must not save a file
-    // literally named "<New>".
-    if (CurrentFile == NewDocumentName)
-        return;
-    const VersionRecord record = DocumentRecord();
-    if (!ConfirmVersionFindings(this, record, Encoding) || !WriteScript())
-        return;
-    cmmResult->clear();
-    tabMain->setCurrentIndex(CompilerPage);
-    Runner->Start({CurrentFile, record, cbtnCompile32->Down()}, TheAppSettings());
-}
-
-void TFormMain::UpdateBatchFile() {
-    Status updated = qm::UpdateBatchFile(FileSystemPath(BatchPath),
-                                         FileSystemPath(TheAppSettings().CompilerPath), ImageLines);
-    if (!updated)
-        ShowErrorBox(MessageText(updated.message()));
-}
-
-TFormOpt* TFormMain::CreateFormOpt() {
-    if (!FormOpt)
-        FormOpt = new TFormOpt(this);
-    return FormOpt;
-}
-
-void TFormMain::OptionsClick() {
-    CreateFormOpt();
-    FormOpt->SetSettings(TheAppSettings());
-    if (ShowModalPlaced(FormOpt, this, 4) != QDialog::Accepted)
-        return;
-    TheAppSettings() = FormOpt->Settings();
-    // After OK, even when the store failed: the settings in force are then
-    // the old ones, and applying them again changes nothing.
-    ApplyPageFont();
-    UpdateBatchFile();
 }
 
 } // namespace qm

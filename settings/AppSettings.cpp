@@ -98,21 +98,21 @@ const std::array<Row, 11> Rows = {{
 }};
 // clang-format on
 
-const SettingRow& Spec(const Row& row) {
+const SettingRow& Declared(const Row& row) {
     return SettingRowOf(row.Id);
 }
 
 void ApplyTableDefault(const Row& row, AppSettings& settings) {
-    const SettingRow& spec = Spec(row);
-    switch (spec.Kind) {
+    const SettingRow& declared = Declared(row);
+    switch (declared.Kind) {
     case SettingKind::Text:
-        settings.*row.TextField = QString::fromLatin1(spec.TextDefault);
+        settings.*row.TextField = QString::fromLatin1(declared.TextDefault);
         break;
     case SettingKind::Integer:
-        settings.*row.IntegerField = spec.NumberDefault;
+        settings.*row.IntegerField = declared.NumberDefault;
         break;
     case SettingKind::Flag:
-        settings.*row.FlagField = FlagFromNumber(spec.NumberDefault);
+        settings.*row.FlagField = FlagFromNumber(declared.NumberDefault);
         break;
     }
 }
@@ -130,24 +130,24 @@ void ApplyDefault(const Row& row, const AppSettings& defaults, AppSettings& sett
 /// A stored text taken into its field: texts unchanged, numbers and flags by
 /// the integer reading rule (a text that is not a number gives the default).
 void ApplyStoredText(const Row& row, const QString& text, AppSettings& settings) {
-    const SettingRow& spec = Spec(row);
-    switch (spec.Kind) {
+    const SettingRow& declared = Declared(row);
+    switch (declared.Kind) {
     case SettingKind::Text:
         settings.*row.TextField = text;
         break;
     case SettingKind::Integer:
-        settings.*row.IntegerField = ReadIntegerSetting(text.toStdString(), spec.NumberDefault);
+        settings.*row.IntegerField = ReadIntegerSetting(text.toStdString(), declared.NumberDefault);
         break;
     case SettingKind::Flag:
         settings.*row.FlagField =
-            FlagFromNumber(ReadIntegerSetting(text.toStdString(), spec.NumberDefault));
+            FlagFromNumber(ReadIntegerSetting(text.toStdString(), declared.NumberDefault));
         break;
     }
 }
 
 Status WrongType(const Row& row) {
     return Status::Fail(QStringLiteral("Invalid data type for '%1' in '%2'")
-                            .arg(QLatin1String(Spec(row).Name), SettingsStoreLocation())
+                            .arg(QLatin1String(Declared(row).Name), SettingsStoreLocation())
                             .toLocal8Bit()
                             .toStdString());
 }
@@ -186,7 +186,7 @@ Status LoadSettings(AppSettings& into) {
     store->beginGroup(SettingsGroup);
     const AppSettings defaults = BuiltInAppSettings();
     for (const Row& row : Rows) {
-        const QString name = QLatin1String(Spec(row).Name);
+        const QString name = QLatin1String(Declared(row).Name);
         if (!store->contains(name)) {
             ApplyDefault(row, defaults, into);
             continue;
@@ -214,7 +214,7 @@ Status StoreSettings(const OptionEntries& entries) {
             conversion = Status::Fail(text.message());
             break;
         }
-        converted.emplace_back(QLatin1String(Spec(row).Name), *text);
+        converted.emplace_back(QLatin1String(Declared(row).Name), *text);
     }
     if (!converted.empty()) {
         Status written = WriteSettingTexts(converted);
