@@ -87,6 +87,146 @@ public:
     explicit TFormMain(FormMainSetup setup = {}, QWidget* parent = nullptr);
     ~TFormMain() override;
 
+    /// The options dialog, created hidden as a child of the window on first
+    /// use (Options..., or the first start's showing).
+    TFormOpt* CreateFormOpt();
+
+    /// CurrentFile := `name`; the caption names it (and the target of a new
+    /// document); Save & Compile and "32" are usable only for a named file.
+    void SetFileName(const QString& name);
+    /// The document as the controls hold it, in the document's encoding.
+    VersionRecord DocumentRecord();
+    /// The encoding the document's bytes are shown in.
+    TextEncoding DocumentEncoding() const { return Encoding; }
+    /// The document's file; NewDocumentName for a document without one.
+    const QString& FileName() const { return CurrentFile; }
+    /// Where Save As proposes a new document: folder (with its separator)
+    /// and file name.
+    const QString& TargetFolder() const { return TargetDir; }
+    const QString& TargetFileName() const { return TargetName; }
+    /// The script text last read or written, as File Image lists it.
+    const Lines& FileImage() const { return ImageLines; }
+    /// The program's files: the batch script Save & Compile runs, its log,
+    /// and the template of new documents.
+    const QString& BatchFile() const { return BatchPath; }
+    const QString& LogFile() const { return LogPath; }
+    const QString& TemplateFile() const { return TemplatePath; }
+
+    /// True while a batch compile runs and its log is not yet shown.
+    bool CompilePending() const;
+
+    /// Sets the batch file's first line for the compiler folder of the
+    /// settings (after the options dialog's OK); failures go to the error box.
+    void UpdateBatchFile();
+    /// Runs `handler`; an exception escaping it is shown in the error box.
+    void RunGuarded(const std::function<void()>& handler);
+
+public slots:
+    void NewClick();
+    void OpenClick();
+    /// Ctrl+S: writes the named document in place; a new one goes to Save As.
+    void SaveClick();
+    void SaveAsClick();
+    void CompileClick();
+    void OptionsClick();
+    void ExitClick();
+    /// F1: the version and where the README is.
+    void AboutClick();
+    /// Ctrl+Tab and Ctrl+PgDown, Ctrl+Shift+Tab and Ctrl+PgUp, round the pages.
+    void NextPage();
+    void PreviousPage();
+    void FileTypeClick();
+    /// While a batch compile is pending: the Compiler page keeps the focus
+    /// where it is shown, and the run is checked for its end.
+    void IdleCheck();
+
+protected:
+    void setVisible(bool visible) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    /// The file dialogs, made on first use.
+    TOpenDlgPlus* OpenDialog();
+    TSaveDlgPlus* SaveDialog();
+
+    /// The new-document values in every control; empties File Image and
+    /// Compiler. Leaves CurrentFile, the target and ImageLines alone.
+    void ClearDocument();
+    /// Reads the file named by CurrentFile into the controls, ImageLines and
+    /// File Image, showing the reader's reports. Changes neither CurrentFile
+    /// nor the caption.
+    ScriptReadResult ReadScript();
+    /// Writes the controls to CurrentFile and lists the script on File Image.
+    /// A failure is shown in the error box and gives false.
+    bool WriteScript();
+    /// Saves the document: in place when it has a file, else through Save
+    /// As. False when it was not saved (cancelled, or an error shown).
+    bool SaveDocument();
+    /// Save As; false when cancelled or the write failed.
+    bool SaveAs();
+    /// True while the form differs from what was last loaded, started or
+    /// saved; the caption then ends in " *".
+    bool DocumentModified();
+    /// Before the document is set aside (New, Open, a drop, closing): with
+    /// changes, asks "Save changes to X?". False to stay as it is.
+    bool MaySetDocumentAside();
+    /// True when the file about to be replaced holds nothing the form
+    /// can't show, or the user agreed to lose it.
+    bool ConfirmReplacingFile();
+    /// Lists ImageLines, numbered, on File Image; a line longer than 4096
+    /// bytes is shown cut, with the number of bytes left out.
+    void ShowFileImage();
+
+    /// Puts `record` into the controls, the subtype list rebuilt for its type.
+    void ApplyRecord(const VersionRecord& record);
+    /// The notebook's font from the settings; an empty name keeps the
+    /// designed one.
+    void ApplyPageFont();
+    /// The application-wide error box.
+    void ShowErrorBox(const QString& message);
+
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void ReadCommandLine(const QStringList& arguments);
+    void ReadNamedFile(const QString& path);
+    /// A new document from the version resource of a .res file or an
+    /// executable; a file without one is reported and changes nothing.
+    void ImportCompiled(const QString& file, const std::string& bytes);
+    void BuildLayout();
+    void BuildFixedInfoPage(QWidget* page);
+    void BuildStringInfoPage(QWidget* page);
+    void BuildButtonRow();
+    void ShowMaskReadOnly();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void BuildShortcuts();
+    void ConnectChangeSignals();
+    /// The form as it stands becomes the document's unchanged state.
+    void MarkUnmodified();
+    void UpdateCaption();
+    void CentreOnScreen();
+    void CreateRunner();
+    void ShowCompileBox(const QString& message);
+
+    void FillSubTypeList(const QString& fileType);
+    void TabMainChange(int newIndex);
+    void TabMainClick();
+    void NoteMainPageChanged(int page);
+    QWidget* FocusedControlOnPage(int page, QWidget* fallback) const;
+
+    QString DecodeBytes(std::string_view bytes) const { return DecodeText(bytes, Encoding); }
+    /// Every text of the document that is written as the document's bytes.
+    QStringList DocumentTexts() const;
+    /// Moves a Latin-1 document that no longer fits to UTF-8. False, with
+    /// the error shown, when an ANSI document holds characters its code
+    /// page can't.
+    bool FitEncodingToDocument();
+    void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
+    QStringList MemoLines(QPlainTextEdit* memo) const;
+
     // Window state.
     QString CurrentFile = NewDocumentName;
     QString TargetDir;  ///< suggested folder of a new document, with its separator
@@ -127,133 +267,8 @@ public:
     TSpeedBtnPlus* cbtnCompile32 = nullptr;
     QPushButton* cbtnOptions = nullptr;
     QPushButton* cbtnExit = nullptr;
-    /// The file dialogs, made on first use.
-    TOpenDlgPlus* OpenDialog();
-    TSaveDlgPlus* SaveDialog();
     /// The options dialog; none until CreateFormOpt() has run.
     QPointer<TFormOpt> FormOpt;
-
-    /// The options dialog, created hidden as a child of the window on first
-    /// use (Options..., or the first start's showing).
-    TFormOpt* CreateFormOpt();
-
-    /// CurrentFile := `name`; the caption names it (and the target of a new
-    /// document); Save & Compile and "32" are usable only for a named file.
-    void SetFileName(const QString& name);
-    /// The new-document values in every control; empties File Image and
-    /// Compiler. Leaves CurrentFile, the target and ImageLines alone.
-    void ClearDocument();
-    /// Reads the file named by CurrentFile into the controls, ImageLines and
-    /// File Image, showing the reader's reports. Changes neither CurrentFile
-    /// nor the caption.
-    ScriptReadResult ReadScript();
-    /// Writes the controls to CurrentFile and lists the script on File Image.
-    /// A failure is shown in the error box and gives false.
-    bool WriteScript();
-    /// Saves the document: in place when it has a file, else through Save
-    /// As. False when it was not saved (cancelled, or an error shown).
-    bool SaveDocument();
-    /// Save As; false when cancelled or the write failed.
-    bool SaveAs();
-    /// True while the form differs from what was last loaded, started or
-    /// saved; the caption then ends in " *".
-    bool DocumentModified();
-    /// Before the document is set aside (New, Open, a drop, closing): with
-    /// changes, asks "Save changes to X?". False to stay as it is.
-    bool MaySetDocumentAside();
-    /// True when the file about to be replaced holds nothing the form
-    /// can't show, or the user agreed to lose it.
-    bool ConfirmReplacingFile();
-    /// Lists ImageLines, numbered, on File Image; a line longer than 4096
-    /// bytes is shown cut, with the number of bytes left out.
-    void ShowFileImage();
-
-    /// The document as the controls hold it, in the document's encoding.
-    VersionRecord DocumentRecord();
-    /// Puts `record` into the controls, the subtype list rebuilt for its type.
-    void ApplyRecord(const VersionRecord& record);
-    /// The notebook's font from the settings; an empty name keeps the
-    /// designed one.
-    void ApplyPageFont();
-    /// The encoding the document's bytes are shown in.
-    TextEncoding DocumentEncoding() const { return Encoding; }
-
-    /// The application-wide error box.
-    void ShowErrorBox(const QString& message);
-    /// True while a batch compile runs and its log is not yet shown.
-    bool CompilePending() const;
-
-    /// Sets the batch file's first line for the compiler folder of the
-    /// settings (after the options dialog's OK); failures go to the error box.
-    void UpdateBatchFile();
-    /// Runs `handler`; an exception escaping it is shown in the error box.
-    void RunGuarded(const std::function<void()>& handler);
-
-public slots:
-    void NewClick();
-    void OpenClick();
-    /// Ctrl+S: writes the named document in place; a new one goes to Save As.
-    void SaveClick();
-    void SaveAsClick();
-    void CompileClick();
-    void OptionsClick();
-    void ExitClick();
-    /// F1: the version and where the README is.
-    void AboutClick();
-    /// Ctrl+Tab and Ctrl+PgDown, Ctrl+Shift+Tab and Ctrl+PgUp, round the pages.
-    void NextPage();
-    void PreviousPage();
-    void FileTypeClick();
-    /// While a batch compile is pending: the Compiler page keeps the focus
-    /// where it is shown, and the run is checked for its end.
-    void IdleCheck();
-
-protected:
-    void setVisible(bool visible) override;
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    void FormCreate(const QStringList& arguments);
-    void FormShow();
-    void ReadCommandLine(const QStringList& arguments);
-    void ReadNamedFile(const QString& path);
-    /// A new document from the version resource of a .res file or an
-    /// executable; a file without one is reported and changes nothing.
-    void ImportCompiled(const QString& file, const std::string& bytes);
-    void BuildLayout();
-    void BuildFixedInfoPage(QWidget* page);
-    void BuildStringInfoPage(QWidget* page);
-    void BuildButtonRow();
-    void ShowMaskReadOnly();
-    void SetTabOrder();
-    void ConnectHandlers();
-    void BuildShortcuts();
-    void ConnectChangeSignals();
-    /// The form as it stands becomes the document's unchanged state.
-    void MarkUnmodified();
-    void UpdateCaption();
-    void CentreOnScreen();
-    void CreateRunner();
-    void ShowCompileBox(const QString& message);
-
-    void FillSubTypeList(const QString& fileType);
-    void TabMainChange(int newIndex);
-    void TabMainClick();
-    void NoteMainPageChanged(int page);
-    QWidget* FocusedControlOnPage(int page, QWidget* fallback) const;
-
-    QString DecodeBytes(std::string_view bytes) const { return DecodeText(bytes, Encoding); }
-    /// Every text of the document that is written as the document's bytes.
-    QStringList DocumentTexts() const;
-    /// Moves a Latin-1 document that no longer fits to UTF-8. False, with
-    /// the error shown, when an ANSI document holds characters its code
-    /// page can't.
-    bool FitEncodingToDocument();
-    void SetMemoLines(QPlainTextEdit* memo, const Lines& lines);
-    QStringList MemoLines(QPlainTextEdit* memo) const;
 
     TOpenDlgPlus* dlgOpen = nullptr;
     TSaveDlgPlus* dlgSave = nullptr;

@@ -72,9 +72,9 @@ int SelfCheck() {
         std::printf("%s: %s%s\n", what, qPrintable(path), state);
         complete = complete && (there || !needed);
     };
-    report("Template", formMain.TemplatePath, true);
-    report("Batch script", formMain.BatchPath, true);
-    report("Log", formMain.LogPath, false);
+    report("Template", formMain.TemplateFile(), true);
+    report("Batch script", formMain.BatchFile(), true);
+    report("Log", formMain.LogFile(), false);
     if (QGuiApplication::windowIcon().isNull()) {
         std::printf("Icon: missing\n");
         complete = false;

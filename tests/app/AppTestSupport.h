@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "MainControls.h"
 #include "app/Main.h"
 #include "controls/Modals.h"
 

@@ -146,8 +146,8 @@ private slots:
         // Shown, and every page once, so that each page has its real size.
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        for (int page = window->tabMain->count() - 1; page >= 0; --page)
-            window->tabMain->setCurrentIndex(page);
+        for (int page = Ui(*window).tabMain->count() - 1; page >= 0; --page)
+            Ui(*window).tabMain->setCurrentIndex(page);
         options->show();
         QVERIFY(QTest::qWaitForWindowExposed(options));
         const QList<Misfit> main = Misfits(window.get());

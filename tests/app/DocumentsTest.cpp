@@ -23,16 +23,16 @@ using namespace qm::test;
 namespace {
 
 QString ImageText(TFormMain& window) {
-    return window.cmmImage->toPlainText();
+    return Ui(window).cmmImage->toPlainText();
 }
 
 /// Everything a cancelled or failed command must leave as it was.
 struct WindowSnapshot {
     explicit WindowSnapshot(TFormMain& window)
-        : Caption(window.windowTitle()), CurrentFile(window.CurrentFile),
-          TargetDir(window.TargetDir), TargetName(window.TargetName),
-          FileVersion(window.StringEdits[0]->text()), Image(ImageText(window)),
-          Compile(window.cbtnCompile->isEnabled()) {}
+        : Caption(window.windowTitle()), CurrentFile(window.FileName()),
+          TargetDir(window.TargetFolder()), TargetName(window.TargetFileName()),
+          FileVersion(Ui(window).StringEdits[0]->text()), Image(ImageText(window)),
+          Compile(Ui(window).cbtnCompile->isEnabled()) {}
     bool operator==(const WindowSnapshot& other) const {
         return Caption == other.Caption && CurrentFile == other.CurrentFile &&
                TargetDir == other.TargetDir && TargetName == other.TargetName &&
@@ -53,15 +53,15 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
 
         const DialogSeen& run = sandbox.Prompts->Dialogs.first();
         QCOMPARE(run.ObjectName, QStringLiteral("dlgOpen"));
         QCOMPARE(run.FileName, QStringLiteral("*.rc"));
         QVERIFY(!run.ReadOnlyChecked);
         QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("a.rc"));
-        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
-        QVERIFY(window->cbtnCompile->isEnabled());
+        QCOMPARE(Ui(*window).StringEdits[0]->text(), QStringLiteral("5.0"));
+        QVERIFY(Ui(*window).cbtnCompile->isEnabled());
         QVERIFY(ImageText(*window).contains(" 34: END"));
     }
 
@@ -72,7 +72,7 @@ private slots:
         const WindowSnapshot before(*window);
 
         sandbox.Prompts->Choose(sandbox.Path("missing.rc"));
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Open"),
                  QStringList{"Can't open " + sandbox.Path("missing.rc")});
         QVERIFY(WindowSnapshot(*window) == before);
@@ -82,14 +82,14 @@ private slots:
         Sandbox sandbox;
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
         auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
-        window->StringEdits[0]->setText("edited");
+        Ui(*window).StringEdits[0]->setText("edited");
         const WindowSnapshot before(*window);
         const std::string fileBefore = ReadBytes(sandbox.Path("a.rc"));
 
         sandbox.Prompts->Cancel();
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
         sandbox.Prompts->Cancel();
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs.size(), 2);
         QVERIFY(WindowSnapshot(*window) == before);
         QCOMPARE(ReadBytes(sandbox.Path("a.rc")), fileBefore);
@@ -103,14 +103,14 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("a.rc"), true);
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
 
-        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(Ui(*window).StringEdits[0]->text(), QStringLiteral("5.0"));
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
         QCOMPARE(window->windowTitle(), "Quillmark - <New> (" + sandbox.Path("a.rc") + ")");
-        QVERIFY(!window->cbtnCompile->isEnabled());
+        QVERIFY(!Ui(*window).cbtnCompile->isEnabled());
 
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         const DialogSeen& save = sandbox.Prompts->Dialogs.last();
         QCOMPARE(save.ObjectName, QStringLiteral("dlgSave"));
         QCOMPARE(save.InitialDir, sandbox.Path(QString()));
@@ -122,25 +122,25 @@ private slots:
         WriteBytes(sandbox.Path("bad.rc"), ScriptBytes("5.0", "04Z904E4"));
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("bad.rc"), true);
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
 
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Quillmark").size(), 1);
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
-        QVERIFY(!window->cbtnCompile->isEnabled());
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
+        QVERIFY(!Ui(*window).cbtnCompile->isEnabled());
         QVERIFY(ImageText(*window).isEmpty());
     }
 
     void saveAsStartsFromTheDocumentsOwnName() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, QStringLiteral("*.rc"));
         QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, QString());
 
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes());
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnOpen->click();
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnOpen->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs[2].FileName, sandbox.Path("a.rc"));
         QCOMPARE(sandbox.Prompts->Dialogs[2].InitialDir, sandbox.Path(QString()));
     }
@@ -150,17 +150,17 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
 
-        window->StringEdits[0]->setText("6.0");
-        window->cckFFPatched->setChecked(true);
-        window->ccbFileOS->setCurrentText("VOS_NT_WINDOWS32");
-        window->cmmComInc->setPlainText("// edited\n#include <winver.h>\n");
+        Ui(*window).StringEdits[0]->setText("6.0");
+        Ui(*window).cckFFPatched->setChecked(true);
+        Ui(*window).ccbFileOS->setCurrentText("VOS_NT_WINDOWS32");
+        Ui(*window).cmmComInc->setPlainText("// edited\n#include <winver.h>\n");
         sandbox.Prompts->Choose(sandbox.Path("b.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
 
         QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc"));
-        QVERIFY(window->cbtnCompile->isEnabled());
+        QVERIFY(Ui(*window).cbtnCompile->isEnabled());
         QVERIFY(ImageText(*window).startsWith("  1: // edited\n  2: #include <winver.h>\n"));
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
 
@@ -194,9 +194,9 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), original);
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
         sandbox.Prompts->Choose(sandbox.Path("b.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
         QCOMPARE(ReadBytes(sandbox.Path("b.rc")), original);
     }
@@ -208,11 +208,11 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("caf\xE9"));
         auto window = sandbox.MakeWindow();
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnOpen->click();
+        Ui(*window).cbtnOpen->click();
         QCOMPARE(window->DocumentEncoding(), TextEncoding::Latin1);
-        window->StringEdits[1]->setText(QStringLiteral("\u20AC driver"));
+        Ui(*window).StringEdits[1]->setText(QStringLiteral("\u20AC driver"));
         sandbox.Prompts->Choose(sandbox.Path("b.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
 
         const std::string saved = ReadBytes(sandbox.Path("b.rc"));
         QVERIFY(saved.find("\"caf\xC3\xA9\\0\"") != std::string::npos);
@@ -225,15 +225,15 @@ private slots:
     void aSaveThatCannotFormTheScriptWritesNothing() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();
-        window->ccbCodePage->setCurrentIndex(-1);
+        Ui(*window).ccbCodePage->setCurrentIndex(-1);
         sandbox.Prompts->Choose(sandbox.Path("b.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Quillmark").size(), 1);
         QCOMPARE(sandbox.Prompts->Messages.first().Icon, MessageIcon::Critical);
         QVERIFY(!QFile::exists(sandbox.Path("b.rc")));
         QVERIFY(ImageText(*window).isEmpty());
         QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("b.rc") + " *"); // unsaved
-        QVERIFY(window->cbtnCompile->isEnabled());
+        QVERIFY(Ui(*window).cbtnCompile->isEnabled());
     }
 
     // A Visual Studio script holds more than the form: Save asks first,
@@ -245,11 +245,11 @@ private slots:
                                    "STRINGTABLE\r\nBEGIN\r\n  1 \"kept\"\r\nEND\r\n";
         WriteBytes(sandbox.Path("a.rc"), script);
         auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
-        window->StringEdits[0]->setText("6.0");
+        Ui(*window).StringEdits[0]->setText("6.0");
 
         sandbox.Prompts->Replies = {false};
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         const QStringList asked = sandbox.Prompts->TextsCaptioned("Save");
         QCOMPARE(asked.size(), 1);
         QVERIFY2(asked[0].contains("STRINGTABLE"), qPrintable(asked[0]));
@@ -257,11 +257,11 @@ private slots:
 
         sandbox.Prompts->Replies = {true};
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QVERIFY(ReadBytes(sandbox.Path("a.rc")).find("6.0") != std::string::npos);
         // Its own script again, the next save asks nothing.
         sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Save").size(), 2);
     }
 
@@ -273,29 +273,29 @@ private slots:
         auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
         const QString caption = "Quillmark - " + sandbox.Path("a.rc");
         QCOMPARE(window->windowTitle(), caption);
-        window->StringEdits[0]->setText("5.1");
+        Ui(*window).StringEdits[0]->setText("5.1");
         QCOMPARE(window->windowTitle(), caption + " *");
-        window->StringEdits[0]->setText("5.0"); // back as it was: no change
+        Ui(*window).StringEdits[0]->setText("5.0"); // back as it was: no change
         QCOMPARE(window->windowTitle(), caption);
 
-        const bool debug = window->cckFFDebug->isChecked();
-        window->cckFFDebug->click();
+        const bool debug = Ui(*window).cckFFDebug->isChecked();
+        Ui(*window).cckFFDebug->click();
         sandbox.Prompts->SaveChoices = {SaveChoice::Cancel, SaveChoice::Save};
-        window->cbtnNew->click(); // Cancel: nothing happens
-        QCOMPARE(window->CurrentFile, sandbox.Path("a.rc"));
-        QCOMPARE(window->cckFFDebug->isChecked(), !debug);
-        window->cbtnNew->click(); // Save: written, then a new document
+        Ui(*window).cbtnNew->click(); // Cancel: nothing happens
+        QCOMPARE(window->FileName(), sandbox.Path("a.rc"));
+        QCOMPARE(Ui(*window).cckFFDebug->isChecked(), !debug);
+        Ui(*window).cbtnNew->click(); // Save: written, then a new document
         QCOMPARE(sandbox.Prompts->SaveQuestions,
                  QStringList(2, QStringLiteral("Save changes to a.rc?")));
         QCOMPARE(ReadBytes(sandbox.Path("a.rc")).find("VS_FF_DEBUG") != std::string::npos, !debug);
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
 
-        window->cbtnNew->click(); // unchanged: no question
+        Ui(*window).cbtnNew->click(); // unchanged: no question
         QCOMPARE(sandbox.Prompts->SaveQuestions.size(), 2);
         window->show();
-        window->cedHFileVersion->setText("9, 9, 9, 9");
+        Ui(*window).cedHFileVersion->setText("9, 9, 9, 9");
         sandbox.Prompts->SaveChoices = {SaveChoice::Cancel};
-        window->cbtnExit->click();
+        Ui(*window).cbtnExit->click();
         QVERIFY(window->isVisible());
         window->close(); // Discard
         QVERIFY(!window->isVisible());
@@ -319,12 +319,12 @@ private slots:
             QApplication::sendEvent(window.get(), &dropped);
         };
         drop(sandbox.Path("a.rc"));
-        QCOMPARE(window->CurrentFile, sandbox.Path("a.rc"));
-        QCOMPARE(window->StringEdits[0]->text(), QStringLiteral("5.0"));
+        QCOMPARE(window->FileName(), sandbox.Path("a.rc"));
+        QCOMPARE(Ui(*window).StringEdits[0]->text(), QStringLiteral("5.0"));
 
         drop(QStringLiteral(QM_FUZZ_CORPUS_DIR "/compiled/example2.res"));
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
-        QCOMPARE(window->cedHFileVersion->text(), QStringLiteral("2, 1, 0, 15"));
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
+        QCOMPARE(Ui(*window).cedHFileVersion->text(), QStringLiteral("2, 1, 0, 15"));
         QVERIFY(window->windowTitle().contains("example2.rc"));
         QVERIFY(window->windowTitle().endsWith(" *")); // not saved yet
     }
@@ -334,8 +334,8 @@ private slots:
         WriteBytes(sandbox.Path("a.rc"), ScriptBytes("5.0"));
         auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
         window->show();
-        window->StringEdits[0]->setText("edited");
-        window->cbtnExit->click();
+        Ui(*window).StringEdits[0]->setText("edited");
+        Ui(*window).cbtnExit->click();
         QVERIFY(!window->isVisible());
         QCOMPARE(ReadBytes(sandbox.Path("a.rc")), ScriptBytes("5.0"));
         QVERIFY(sandbox.Prompts->Messages.isEmpty());

@@ -119,19 +119,19 @@ private slots:
         const std::string oldBatch = BatchFor(MakeOldFolder(sandbox));
         auto window = sandbox.MakeWindow();
         TFormOpt* options = window->CreateFormOpt();
-        WriteBytes(window->BatchPath, oldBatch);
+        WriteBytes(window->BatchFile(), oldBatch);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QFont pagesBefore = window->noteMain->font();
+        const QFont pagesBefore = Ui(*window).noteMain->font();
 
         // Cancel: neither the font nor the batch file changes.
         WhenShown(options, [&] {
             options->cedFontSize->setText(QStringLiteral("15"));
             options->cbtnCancel->click();
         });
-        window->cbtnOptions->click();
-        QCOMPARE(window->noteMain->font(), pagesBefore);
-        QCOMPARE(ReadBytes(window->BatchPath), oldBatch);
+        Ui(*window).cbtnOptions->click();
+        QCOMPARE(Ui(*window).noteMain->font(), pagesBefore);
+        QCOMPARE(ReadBytes(window->BatchFile()), oldBatch);
 
         // OK with the same folder: the new font, the batch file untouched.
         const QString font = options->ccbFontName->itemText(0);
@@ -140,10 +140,10 @@ private slots:
             options->cedFontSize->setText(QStringLiteral("14"));
             options->cbtnOK->click();
         });
-        window->cbtnOptions->click();
-        QCOMPARE(window->noteMain->font().family(), font);
-        QCOMPARE(window->noteMain->font().pointSize(), 14);
-        QCOMPARE(ReadBytes(window->BatchPath), oldBatch);
+        Ui(*window).cbtnOptions->click();
+        QCOMPARE(Ui(*window).noteMain->font().family(), font);
+        QCOMPARE(Ui(*window).noteMain->font().pointSize(), 14);
+        QCOMPARE(ReadBytes(window->BatchFile()), oldBatch);
 
         // OK with another folder: only the first line changes.
         const QString folder = sandbox.Path(QStringLiteral("rc"));
@@ -152,8 +152,8 @@ private slots:
             options->cedCompilerPath->setText(folder);
             options->cbtnOK->click();
         });
-        window->cbtnOptions->click();
-        const std::string batch = ReadBytes(window->BatchPath);
+        Ui(*window).cbtnOptions->click();
+        const std::string batch = ReadBytes(window->BatchFile());
         QCOMPARE(QString::fromStdString(batch.substr(0, batch.find('\n'))),
                  QStringLiteral("path=") + folder);
         QCOMPARE(batch.substr(batch.find('\n')), std::string("\necho compiling\n"));
@@ -168,7 +168,7 @@ private slots:
         const std::string oldBatch = BatchFor(MakeOldFolder(sandbox));
         auto window = sandbox.MakeWindow();
         TFormOpt* options = window->CreateFormOpt();
-        WriteBytes(window->BatchPath, oldBatch);
+        WriteBytes(window->BatchFile(), oldBatch);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
@@ -177,11 +177,11 @@ private slots:
             options->cedCompilerPath->setText(sandbox.Path(QStringLiteral("other")));
             options->cbtnOK->click();
         });
-        window->cbtnOptions->click();
+        Ui(*window).cbtnOptions->click();
         QCOMPARE(options->result(), int(QDialog::Accepted));
-        QCOMPARE(window->noteMain->font().pointSize(), 11);
+        QCOMPARE(Ui(*window).noteMain->font().pointSize(), 11);
         QCOMPARE(TheAppSettings().FontSize, 11);
-        QCOMPARE(ReadBytes(window->BatchPath), oldBatch);
+        QCOMPARE(ReadBytes(window->BatchFile()), oldBatch);
         const QStringList boxes = sandbox.Prompts->TextsCaptioned(QStringLiteral("Quillmark"));
         QVERIFY(boxes.size() >= 2); // while typing, and at OK
         QVERIFY(boxes.last().contains(QStringLiteral("'big'")));

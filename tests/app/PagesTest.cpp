@@ -31,9 +31,9 @@ QStringList Items(QComboBox* list) {
 }
 
 void PickFileType(TFormMain& window, const QString& type) {
-    const int row = window.ccbFileType->findText(type);
-    window.ccbFileType->setCurrentIndex(row);
-    emit window.ccbFileType->activated(row);
+    const int row = Ui(window).ccbFileType->findText(type);
+    Ui(window).ccbFileType->setCurrentIndex(row);
+    emit Ui(window).ccbFileType->activated(row);
 }
 
 /// Where `name` sits in window coordinates, with its size.
@@ -53,7 +53,7 @@ private slots:
     void theSubtypeListFollowsThePickedFileType() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();
-        QComboBox* subType = window->ccbFileSubType;
+        QComboBox* subType = Ui(*window).ccbFileSubType;
         QCOMPARE(Items(subType), QStringList{"VFT2_UNKNOWN"});
 
         PickFileType(*window, "VFT_DRV");
@@ -81,14 +81,14 @@ private slots:
     void onlyAPickOrANewDocumentRebuildsTheList() {
         Sandbox sandbox;
         auto window = sandbox.MakeWindow();
-        window->ccbFileType->setCurrentText("VFT_DRV");
-        QCOMPARE(Items(window->ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
+        Ui(*window).ccbFileType->setCurrentText("VFT_DRV");
+        QCOMPARE(Items(Ui(*window).ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
 
         PickFileType(*window, "VFT_VXD");
-        window->cbtnNew->click();
-        QCOMPARE(window->ccbFileType->currentText(), QStringLiteral("VFT_APP"));
-        QCOMPARE(Items(window->ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
-        QVERIFY(!window->ccbFileSubType->isEditable());
+        Ui(*window).cbtnNew->click();
+        QCOMPARE(Ui(*window).ccbFileType->currentText(), QStringLiteral("VFT_APP"));
+        QCOMPARE(Items(Ui(*window).ccbFileSubType), QStringList{"VFT2_UNKNOWN"});
+        QVERIFY(!Ui(*window).ccbFileSubType->isEditable());
     }
 
     void eachInfoPageGivesTheFocusBackWhereItWas() {
@@ -98,25 +98,25 @@ private slots:
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
 
-        window->cedHProductVersion->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), window->cedHProductVersion);
-        window->tabMain->setCurrentIndex(2);
-        QCOMPARE(window->noteMain->currentIndex(), 2);
-        window->tabMain->setCurrentIndex(0);
-        QCOMPARE(window->noteMain->currentIndex(), 0);
-        QTRY_COMPARE(QApplication::focusWidget(), window->cedHProductVersion);
+        Ui(*window).cedHProductVersion->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).cedHProductVersion);
+        Ui(*window).tabMain->setCurrentIndex(2);
+        QCOMPARE(Ui(*window).noteMain->currentIndex(), 2);
+        Ui(*window).tabMain->setCurrentIndex(0);
+        QCOMPARE(Ui(*window).noteMain->currentIndex(), 0);
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).cedHProductVersion);
 
         // A bottom button holds the focus when the page is left: the page's
         // own first control takes it back.
-        window->cbtnNew->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), window->cbtnNew);
-        window->tabMain->setCurrentIndex(1);
-        QTRY_COMPARE(QApplication::focusWidget(), window->StringEdits[0]);
-        window->StringEdits[4]->setFocus();
-        window->tabMain->setCurrentIndex(0);
-        QTRY_COMPARE(QApplication::focusWidget(), window->cmmComInc);
-        window->tabMain->setCurrentIndex(1);
-        QTRY_COMPARE(QApplication::focusWidget(), window->StringEdits[4]);
+        Ui(*window).cbtnNew->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).cbtnNew);
+        Ui(*window).tabMain->setCurrentIndex(1);
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).StringEdits[0]);
+        Ui(*window).StringEdits[4]->setFocus();
+        Ui(*window).tabMain->setCurrentIndex(0);
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).cmmComInc);
+        Ui(*window).tabMain->setCurrentIndex(1);
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).StringEdits[4]);
     }
 
     void theFocusInAnEditableSubtypeIsRememberedAsTheList() {
@@ -126,13 +126,12 @@ private slots:
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         PickFileType(*window, "VFT_VXD");
-        window->ccbFileSubType->setFocus();
-        window->tabMain->setCurrentIndex(3);
-        QCOMPARE(window->FixedInfoFocus.data(), window->ccbFileSubType);
+        Ui(*window).ccbFileSubType->setFocus();
+        Ui(*window).tabMain->setCurrentIndex(3);
         // The list loses its line edit; the remembered control is still there.
         PickFileType(*window, "VFT_APP");
-        window->tabMain->setCurrentIndex(0);
-        QTRY_COMPARE(QApplication::focusWidget(), window->ccbFileSubType);
+        Ui(*window).tabMain->setCurrentIndex(0);
+        QTRY_COMPARE(QApplication::focusWidget(), Ui(*window).ccbFileSubType);
     }
 
     void theWindowIsLaidOutAsDesigned() {
@@ -156,24 +155,24 @@ private slots:
         QCOMPARE(PlaceOf(*window, "cbtnCompile32"), QRect(405, 340, 25, 25));
         QCOMPARE(PlaceOf(*window, "cbtnExit"), QRect(542, 340, 45, 25));
 
-        window->tabMain->setCurrentIndex(1);
+        Ui(*window).tabMain->setCurrentIndex(1);
         QCOMPARE(PlaceOf(*window, "cedSpecialBuild"), QRect(126, 6 + 8 + 20 * 13, 448, 20));
-        window->tabMain->setCurrentIndex(2);
+        Ui(*window).tabMain->setCurrentIndex(2);
         QCOMPARE(PlaceOf(*window, "cmmImage"), QRect(18, 18, 556, 277));
 
-        QCOMPARE(window->tabMain->count(), 4);
-        QCOMPARE(window->tabMain->tabText(2), QStringLiteral("File Image"));
-        QCOMPARE(window->cbtnCompile->text(), QStringLiteral("Save && &Compile"));
-        QVERIFY(window->cbtnCompile32->Down());
-        QCOMPARE(window->cbtnCompile32->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(window->cedFileFlagsMask->text(), QStringLiteral("VS_FFI_FILEFLAGSMASK"));
-        QVERIFY(window->cedFileFlagsMask->isReadOnly());
-        QVERIFY(window->cmmImage->isReadOnly() && window->cmmResult->isReadOnly());
+        QCOMPARE(Ui(*window).tabMain->count(), 4);
+        QCOMPARE(Ui(*window).tabMain->tabText(2), QStringLiteral("File Image"));
+        QCOMPARE(Ui(*window).cbtnCompile->text(), QStringLiteral("Save && &Compile"));
+        QVERIFY(Ui(*window).cbtnCompile32->Down());
+        QCOMPARE(Ui(*window).cbtnCompile32->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(Ui(*window).cedFileFlagsMask->text(), QStringLiteral("VS_FFI_FILEFLAGSMASK"));
+        QVERIFY(Ui(*window).cedFileFlagsMask->isReadOnly());
+        QVERIFY(Ui(*window).cmmImage->isReadOnly() && Ui(*window).cmmResult->isReadOnly());
         auto* label = window->findChild<QLabel*>("labCommentsIncludes");
         QVERIFY(label);
         QCOMPARE(label->text(), QStringLiteral("Comments & Includes"));
         QCOMPARE(label->font().family(), QStringLiteral("Arial"));
-        QCOMPARE(window->cedHFileVersion->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(Ui(*window).cedHFileVersion->font().family(), QStringLiteral("DejaVu Sans Mono"));
     }
 
     // The pages and the document commands from the keyboard, from any
@@ -184,21 +183,21 @@ private slots:
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        window->cmmComInc->setFocus();
+        Ui(*window).cmmComInc->setFocus();
         const auto key = [&](int code, Qt::KeyboardModifiers modifiers) {
             QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(code), modifiers);
         };
         key(Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(window->tabMain->currentIndex(), 1);
+        QCOMPARE(Ui(*window).tabMain->currentIndex(), 1);
         key(Qt::Key_PageDown, Qt::ControlModifier);
         key(Qt::Key_PageDown, Qt::ControlModifier);
-        QCOMPARE(window->tabMain->currentIndex(), 3);
+        QCOMPARE(Ui(*window).tabMain->currentIndex(), 3);
         key(Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(window->tabMain->currentIndex(), 0);
+        QCOMPARE(Ui(*window).tabMain->currentIndex(), 0);
         key(Qt::Key_PageUp, Qt::ControlModifier);
-        QCOMPARE(window->tabMain->currentIndex(), 3);
+        QCOMPARE(Ui(*window).tabMain->currentIndex(), 3);
         key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(window->tabMain->currentIndex(), 2);
+        QCOMPARE(Ui(*window).tabMain->currentIndex(), 2);
 
         key(Qt::Key_S, Qt::ControlModifier); // a new document: Save As
         QCOMPARE(sandbox.Prompts->Dialogs.size(), 1);
@@ -211,7 +210,7 @@ private slots:
         for (const QPushButton* button :
              window->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly))
             QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->objectName()));
-        QVERIFY(!window->cbtnCompile32->toolTip().isEmpty());
+        QVERIFY(!Ui(*window).cbtnCompile32->toolTip().isEmpty());
     }
 
     // The read-only mask box wears the button face of the palette in force,
@@ -228,7 +227,7 @@ private slots:
         dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
         QApplication::setPalette(dark);
         QCoreApplication::processEvents();
-        const QPalette shown = window->cedFileFlagsMask->palette();
+        const QPalette shown = Ui(*window).cedFileFlagsMask->palette();
         QApplication::setPalette(light);
         QCOMPARE(shown.color(QPalette::Base), QColor(60, 60, 60));
         QCOMPARE(shown.color(QPalette::Text), QColor(230, 230, 230));
@@ -243,7 +242,7 @@ private slots:
         QCOMPARE(sandbox.Prompts->Messages[0].Text,
                  QStringLiteral("'$Z9' is not a valid integer value"));
         QCOMPARE(sandbox.Prompts->Messages[0].Icon, MessageIcon::Critical);
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs.size(), 1);
     }
 };

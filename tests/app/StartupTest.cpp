@@ -54,7 +54,7 @@ private slots:
                                {"DefaultCodePage", "1252"}});
         auto window = sandbox.MakeWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Quillmark - <New>"));
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
         QVERIFY(!CompileUsable(*window));
         QCOMPARE(Value(*window, "ccbFileOS"), QStringLiteral("VOS_NT"));
         QCOMPARE(Value(*window, "ccbLanguageID"), QStringLiteral(" 40C  French"));
@@ -62,10 +62,9 @@ private slots:
         QCOMPARE(Value(*window, "cedHFileVersion"), QStringLiteral("1, 0, 0, 1"));
         QCOMPARE(Value(*window, "ccbFileType"), QStringLiteral("VFT_APP"));
         QCOMPARE(Value(*window, "ccbFileSubType"), QStringLiteral("VFT2_UNKNOWN"));
-        QCOMPARE(window->ProgramDir, sandbox.ProgramDir());
-        QCOMPARE(window->TemplatePath, sandbox.ProgramDir() + "Initial.rc");
-        QCOMPARE(window->LogPath, sandbox.ProgramDir() + "Quillmark.log");
-        QVERIFY(window->BatchPath.startsWith(sandbox.ProgramDir() + "QuillmarkEX."));
+        QCOMPARE(window->TemplateFile(), sandbox.ProgramDir() + "Initial.rc");
+        QCOMPARE(window->LogFile(), sandbox.ProgramDir() + "Quillmark.log");
+        QVERIFY(window->BatchFile().startsWith(sandbox.ProgramDir() + "QuillmarkEX."));
         QVERIFY(!window->CompilePending());
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
     }
@@ -88,7 +87,7 @@ private slots:
         // Rows before the bad one were read: the template was used.
         QCOMPARE(TheAppSettings().FontSize, 12);
         QCOMPARE(Value(*window, "cedFileVersion"), QStringLiteral("1.0.0.1"));
-        QCOMPARE(window->TemplatePath, sandbox.ProgramDir() + "Initial.rc");
+        QCOMPARE(window->TemplateFile(), sandbox.ProgramDir() + "Initial.rc");
         QCOMPARE(window->windowTitle(),
                  "Quillmark - <New> (" + sandbox.Path("proj/Project1.rc") + ")");
     }
@@ -108,13 +107,13 @@ private slots:
         QCOMPARE(Value(*templated, "ccbFileType"), QStringLiteral("VFT_DRV"));
         QCOMPARE(Value(*templated, "ccbFileSubType"), QStringLiteral("VFT2_DRV_SOUND"));
         QCOMPARE(templated->windowTitle(), QStringLiteral("Quillmark - <New>"));
-        QCOMPARE(templated->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(templated->FileName(), QStringLiteral("<New>"));
         QVERIFY(ImageText(*templated).isEmpty());
         QVERIFY(!CompileUsable(*templated));
 
         // New after an edit starts over from the template.
-        templated->StringEdits[0]->setText("edited");
-        templated->cbtnNew->click();
+        Ui(*templated).StringEdits[0]->setText("edited");
+        Ui(*templated).cbtnNew->click();
         QCOMPARE(Value(*templated, "cedFileVersion"), QStringLiteral("9.9"));
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
     }
@@ -141,7 +140,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("Quillmark - <New>"));
         QVERIFY(!CompileUsable(*window));
         QVERIFY(ImageText(*window).isEmpty());
-        QVERIFY(window->TargetDir.isEmpty() && window->TargetName.isEmpty());
+        QVERIFY(window->TargetFolder().isEmpty() && window->TargetFileName().isEmpty());
         // What was read before the failure stays.
         QCOMPARE(Value(*window, "cedHFileVersion"), QStringLiteral("2, 1, 0, 15"));
     }
@@ -164,7 +163,7 @@ private slots:
         WriteBytes(sandbox.Path("proj/Project1.rc"), ScriptBytes("3.1"));
         auto window = sandbox.MakeWindow({sandbox.Path("proj/Project1.dpr")});
         QCOMPARE(window->windowTitle(), "Quillmark - " + sandbox.Path("proj/Project1.rc"));
-        QCOMPARE(window->CurrentFile, sandbox.Path("proj/Project1.rc"));
+        QCOMPARE(window->FileName(), sandbox.Path("proj/Project1.rc"));
         QCOMPARE(Value(*window, "cedFileVersion"), QStringLiteral("3.1"));
         QVERIFY(CompileUsable(*window));
         QVERIFY(ImageText(*window).startsWith("  1: // test script"));
@@ -191,7 +190,7 @@ private slots:
         QVERIFY(!CompileUsable(*window));
         QVERIFY(sandbox.Prompts->Messages.isEmpty());
 
-        window->cbtnSaveAs->click();
+        Ui(*window).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs.size(), 1);
         QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, sandbox.Path("proj/"));
         QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, target.mid(5));
@@ -209,9 +208,9 @@ private slots:
         auto opened = sandbox.MakeWindow({"My Projects/App.RC"});
         auto proposed = sandbox.MakeWindow({"Project1.dpr"});
         QDir::setCurrent(previous);
-        QCOMPARE(opened->CurrentFile, sandbox.Path("My Projects/App.RC"));
+        QCOMPARE(opened->FileName(), sandbox.Path("My Projects/App.RC"));
         QCOMPARE(Value(*opened, "cedFileVersion"), QStringLiteral("7.7.7.7"));
-        proposed->cbtnSaveAs->click();
+        Ui(*proposed).cbtnSaveAs->click();
         QCOMPARE(sandbox.Prompts->Dialogs[0].FileName, QStringLiteral("Project1.rc"));
         QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, sandbox.Path(QString()));
     }
@@ -242,7 +241,7 @@ private slots:
         QCOMPARE(sandbox.Prompts->TextsCaptioned("Open"),
                  QStringList{"Can't open " + sandbox.Path("proj/Project1.rc")});
         QCOMPARE(sandbox.Prompts->Messages.first().Icon, MessageIcon::Information);
-        QCOMPARE(window->CurrentFile, QStringLiteral("<New>"));
+        QCOMPARE(window->FileName(), QStringLiteral("<New>"));
         QCOMPARE(window->windowTitle(),
                  "Quillmark - <New> (" + sandbox.Path("proj/Project1.rc") + ")");
         QVERIFY(!CompileUsable(*window));

@@ -6,6 +6,7 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "MainControls.h"
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/Main.h"
@@ -37,6 +38,7 @@
 #include <optional>
 
 using namespace qm;
+using qm::test::Ui;
 
 namespace {
 
@@ -140,7 +142,7 @@ private:
     /// the VS_ and VOS_ names.
     void NameDocument(const QString& name) {
         Window->SetFileName(WorkDir + name);
-        Window->cmmComInc->setPlainText("#include <winver.h>");
+        Ui(*Window).cmmComInc->setPlainText("#include <winver.h>");
     }
 
     void UseFakeCompiler(const QString& commandText) {
@@ -150,7 +152,7 @@ private:
         Window->UpdateBatchFile(); // as after the options dialog's OK
     }
 
-    QStringList ResultLines() const { return Window->cmmResult->toPlainText().split('\n'); }
+    QStringList ResultLines() const { return Ui(*Window).cmmResult->toPlainText().split('\n'); }
 
 private slots:
     void initTestCase() {
@@ -189,9 +191,9 @@ private slots:
         MakeWindow();
         TheAppSettings().CompilerCmdLine32 = "llvm-rc /C 65001 /I /usr/share/mingw-w64/include --";
         Window->NewClick();
-        QVERIFY(Window->cmmComInc->toPlainText().contains("#include <winver.h>"));
+        QVERIFY(Ui(*Window).cmmComInc->toPlainText().contains("#include <winver.h>"));
         Window->SetFileName(WorkDir + "New.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 60000);
         QCOMPARE(ResultLines().last(), "The .res file holds exactly what the form holds.");
 
@@ -203,22 +205,22 @@ private slots:
         UseFakeCompiler("failrc");
         TheAppSettings().FontName = "DejaVu Sans Mono"; // not a first start: no options
         Window->show();
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(ResultLines().last(), "The compiler failed (exit status 3).");
         QVERIFY(!ResultLines().contains("[quillmark exit status 3]"));
-        const QScrollBar* scroll = Window->cmmResult->verticalScrollBar();
+        const QScrollBar* scroll = Ui(*Window).cmmResult->verticalScrollBar();
         QCOMPARE(scroll->value(), scroll->maximum());
     }
 
     void llvmRcThroughTheShippedScriptFillsTheCompilerPage() {
         MakeWindow();
         NameDocument("App.rc");
-        QVERIFY(Window->cbtnCompile->isEnabled());
-        Window->cbtnCompile->click();
+        QVERIFY(Ui(*Window).cbtnCompile->isEnabled());
+        Ui(*Window).cbtnCompile->click();
 
-        QCOMPARE(Window->tabMain->currentIndex(), 3);
-        QCOMPARE(Window->noteMain->currentIndex(), 3);
+        QCOMPARE(Ui(*Window).tabMain->currentIndex(), 3);
+        QCOMPARE(Ui(*Window).noteMain->currentIndex(), 3);
         QVERIFY(Window->CompilePending());
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 60000);
         QVERIFY2(Boxes->Shown.isEmpty(), qPrintable(Boxes->Shown.value(0).Text));
@@ -245,11 +247,11 @@ private slots:
         auto starter = std::make_shared<RecordingStarter>();
         MakeWindow(starter);
         NameDocument("App.rc");
-        Window->cedHFileVersion->setText("1.2.3-beta");
-        Window->cedHProductVersion->setText("1, 0, 0, 1");
-        Window->StringEdits[Index(StringKey::ProductVersion)]->setText("9.9.9.9");
+        Ui(*Window).cedHFileVersion->setText("1.2.3-beta");
+        Ui(*Window).cedHProductVersion->setText("1, 0, 0, 1");
+        Ui(*Window).StringEdits[Index(StringKey::ProductVersion)]->setText("9.9.9.9");
         Boxes->GoOn = false;
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QCOMPARE(Boxes->Asked.size(), 1);
         QCOMPARE(Boxes->Asked[0].Caption, QString("Check"));
         QVERIFY2(Boxes->Asked[0].Text.startsWith(
@@ -268,7 +270,7 @@ private slots:
         QVERIFY(!Window->CompilePending());
 
         Boxes->GoOn = true;
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QCOMPARE(Boxes->Asked.size(), 2);
         QCOMPARE(starter->Started.size(), 1);
         QVERIFY(QFile::exists(WorkDir + "App.rc"));
@@ -298,7 +300,7 @@ private slots:
         MakeWindow();
         UseFakeCompiler("copyres prepared.res");
         NameDocument("App.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QStringList lines = ResultLines();
         QCOMPARE(lines.mid(lines.size() - 3),
@@ -311,7 +313,7 @@ private slots:
         // A partial .res, as a failing compiler can leave it.
         QFile prepared(CompilerDir + "/prepared.res");
         QVERIFY(prepared.resize(40));
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         lines = ResultLines();
         QVERIFY2(lines.last().startsWith("The .res file can't be read: "),
@@ -324,7 +326,7 @@ private slots:
                                   QFileDevice::FileModificationTime));
         stale.close();
         UseFakeCompiler("fakerc -v");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(ResultLines().last(),
                  QString("The .res file is older than the script: this run did not write it."));
@@ -339,8 +341,8 @@ private slots:
 
         for (bool down : {true, false}) {
             QFile::remove(CompilerDir + "/argv.bin");
-            Window->cbtnCompile32->SetDown(down);
-            Window->cbtnCompile->click();
+            Ui(*Window).cbtnCompile32->SetDown(down);
+            Ui(*Window).cbtnCompile->click();
             QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
             QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
                      Nul("-v") + Nul(down ? "-32" : "-16") + QFile::encodeName(name) + '\0');
@@ -387,7 +389,7 @@ private slots:
         QVERIFY(QFileInfo(root + "/state/quillmark").isDir());
         UseFakeCompiler("fakerc -v");
         NameDocument("App.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(ResultLines().first(), "fake compiler ran");
         QVERIFY(QFileInfo(QString::fromStdString(files.LogPath)).isFile());
@@ -399,15 +401,15 @@ private slots:
         UseFakeCompiler("fakerc -v");
         TheAppSettings().UseBatchFile = false;
         NameDocument("Direct App.rc");
-        Window->cmmResult->setPlainText("old output");
-        Window->cbtnCompile->click();
+        Ui(*Window).cmmResult->setPlainText("old output");
+        Ui(*Window).cbtnCompile->click();
 
         QVERIFY(!Window->CompilePending());
         QTRY_VERIFY(QFile::exists(CompilerDir + "/argv.bin"));
         QCOMPARE(ReadFile(CompilerDir + "/argv.bin"),
                  Nul("-v") + Nul("-32") + QFile::encodeName(WorkDir + "Direct App.rc") + '\0');
-        QCOMPARE(Window->noteMain->currentIndex(), 3);
-        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+        QCOMPARE(Ui(*Window).noteMain->currentIndex(), 3);
+        QCOMPARE(Ui(*Window).cmmResult->toPlainText(), QString());
         QVERIFY(!QFile::exists(ProgramDir + LogFileName));
         QVERIFY(Boxes->Shown.isEmpty());
     }
@@ -417,7 +419,7 @@ private slots:
         TheAppSettings().UseBatchFile = false;
         TheAppSettings().CompilerPath = WorkDir + "no such folder";
         NameDocument("App.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(Boxes->Shown[0].Text.contains(WorkDir + "no such folder/llvm-rc /V"),
@@ -426,7 +428,7 @@ private slots:
         // Batch mode without the batch file.
         TheAppSettings().UseBatchFile = true;
         QVERIFY(QFile::remove(ProgramDir + BatchScriptName()));
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 2);
         QVERIFY2(Boxes->Shown[1].Text.contains(ProgramDir + BatchScriptName()),
@@ -440,7 +442,7 @@ private slots:
         // Only the runner's own wake-up may pick the log up: the loop's idle
         // signal, which in a real run waits for the next user input, is cut.
         QObject::disconnect(QAbstractEventDispatcher::instance(), nullptr, Window.get(), nullptr);
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QCOMPARE(starter->Started.size(), 1);
         QVERIFY(Window->CompilePending());
 
@@ -455,7 +457,7 @@ private slots:
         QSignalSpy checks(pendingCheck, &QTimer::timeout);
         QTRY_VERIFY(checks.count() >= 3);
         QVERIFY(Window->CompilePending());
-        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+        QCOMPARE(Ui(*Window).cmmResult->toPlainText(), QString());
 
         QCOMPARE(::write(run, "done\n", 5), 5);
         ::close(run);
@@ -469,11 +471,11 @@ private slots:
         auto starter = std::make_shared<RecordingStarter>();
         MakeWindow(starter);
         NameDocument("App.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QVERIFY(Window->CompilePending());
         const QByteArray saved = ReadFile(WorkDir + "App.rc");
-        Window->cedHFileVersion->setText("9, 9, 9, 9");
-        Window->cbtnCompile->click();
+        Ui(*Window).cedHFileVersion->setText("9, 9, 9, 9");
+        Ui(*Window).cbtnCompile->click();
         QCOMPARE(starter->Started.size(), 1);
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(Boxes->Shown[0].Text.contains("still running"), qPrintable(Boxes->Shown[0].Text));
@@ -487,7 +489,7 @@ private slots:
         MakeWindow();
         UseFakeCompiler("fakerc -v");
         NameDocument("App.rc");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         const QString log = ProgramDir + LogFileName;
         QVERIFY(QFile::exists(log));
@@ -498,21 +500,21 @@ private slots:
         } restore{ProgramDir};
         if (!SetFolderReadOnly(ProgramDir, true))
             QSKIP("no way to make a folder read-only here");
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QVERIFY(!Window->CompilePending());
         QCOMPARE(Boxes->Shown.size(), 1);
         QVERIFY2(Boxes->Shown[0].Text.contains(log), qPrintable(Boxes->Shown[0].Text));
-        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+        QCOMPARE(Ui(*Window).cmmResult->toPlainText(), QString());
 
         QVERIFY(SetFolderReadOnly(ProgramDir, false));
         QVERIFY(QFile::remove(log));
         QVERIFY(SetFolderReadOnly(ProgramDir, true));
-        Window->cbtnCompile->click();
+        Ui(*Window).cbtnCompile->click();
         QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 30000);
         QCOMPARE(Boxes->Shown.size(), 2);
         QVERIFY2(Boxes->Shown[1].Text.contains("ended without writing its log " + log),
                  qPrintable(Boxes->Shown[1].Text));
-        QCOMPARE(Window->cmmResult->toPlainText(), QString());
+        QCOMPARE(Ui(*Window).cmmResult->toPlainText(), QString());
     }
 };
 
