@@ -155,11 +155,14 @@ Status WrongType(const Row& row) {
 } // namespace
 
 bool AppSettings::operator==(const AppSettings& o) const {
-    return FontName == o.FontName && FontSize == o.FontSize && UseInitialRC == o.UseInitialRC &&
-           DefaultFILEOS == o.DefaultFILEOS && DefaultLanguageID == o.DefaultLanguageID &&
-           DefaultCodePage == o.DefaultCodePage && MinimizeWindow == o.MinimizeWindow &&
-           UseBatchFile == o.UseBatchFile && CompilerPath == o.CompilerPath &&
-           CompilerCmdLine32 == o.CompilerCmdLine32 && CompilerCmdLine16 == o.CompilerCmdLine16;
+    for (const Row& row : Rows) {
+        const bool same = row.TextField      ? this->*row.TextField == o.*row.TextField
+                          : row.IntegerField ? this->*row.IntegerField == o.*row.IntegerField
+                                             : this->*row.FlagField == o.*row.FlagField;
+        if (!same)
+            return false;
+    }
+    return true;
 }
 
 AppSettings BuiltInAppSettings() {
