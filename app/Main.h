@@ -16,6 +16,7 @@
 
 #include "app/DocumentText.h"
 #include "settings/AppFiles.h"
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/VersionRecord.h"
@@ -194,7 +195,7 @@ private:
     void ReadNamedFile(const QString& path);
     /// A new document from the version resource of a .res file or an
     /// executable; a file without one is reported and changes nothing.
-    void ImportCompiled(const QString& file, const std::string& bytes);
+    void ImportCompiled(const QString& file, const Expected<CompiledResource>& compiled);
     void BuildLayout();
     void BuildFixedInfoPage(QWidget* page);
     void BuildStringInfoPage(QWidget* page);

@@ -52,16 +52,21 @@ void TFormMain::dropEvent(QDropEvent* event) {
     RunGuarded([this, &file] {
         if (!MaySetDocumentAside())
             return;
-        const LoadedFile bytes = LoadFile(QFile::encodeName(file).toStdString());
+        const std::string path = QFile::encodeName(file).toStdString();
+        // An executable is read in pages, so its size does not matter.
+        if (auto executable = ReadExecutableFile(path)) {
+            ImportCompiled(file, PreferredVersionOf(std::move(*executable)));
+            return;
+        }
+        const LoadedFile bytes = LoadFile(path);
         if (bytes && LooksCompiled(*bytes))
-            ImportCompiled(file, *bytes);
+            ImportCompiled(file, ReadCompiledVersion(*bytes));
         else
             ReadNamedFile(file);
     });
 }
 
-void TFormMain::ImportCompiled(const QString& file, const std::string& bytes) {
-    Expected<CompiledResource> compiled = ReadCompiledVersion(bytes);
+void TFormMain::ImportCompiled(const QString& file, const Expected<CompiledResource>& compiled) {
     if (!compiled) {
         Modals::ShowMessage(
             this, QStringLiteral("Open"),

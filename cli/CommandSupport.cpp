@@ -32,6 +32,20 @@ std::optional<std::string> LoadScriptInput(const std::string& path, CliStreams& 
     return bytes;
 }
 
+std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scriptChecks,
+                                             CliStreams& io) {
+    CommandInput input;
+    input.Executable = ReadExecutableFile(path);
+    if (input.Executable)
+        return input;
+    std::optional<std::string> bytes =
+        scriptChecks ? LoadScriptInput(path, io) : LoadInput(path, io);
+    if (!bytes)
+        return std::nullopt;
+    input.Bytes = std::move(*bytes);
+    return input;
+}
+
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,
                   CliStreams& io) {
     const std::vector<std::string> losses = WhatWritingBackLoses(bytes, read);

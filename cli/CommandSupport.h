@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/VersionRecord.h"
 
@@ -24,6 +25,28 @@ std::optional<std::string> LoadInput(const std::string& path, CliStreams& io);
 /// LoadInput for a file that may be a script: a script is also refused
 /// (CheckScriptLines) when reading it would take many times its size.
 std::optional<std::string> LoadScriptInput(const std::string& path, CliStreams& io);
+/// A command's input: the bytes of a script or a .res file, or an
+/// executable on disk, which is read in pages, never loaded whole, so its
+/// size neither costs memory nor meets the cap.
+struct CommandInput {
+    std::string Bytes; ///< empty for an executable read in pages
+    /// An executable's version resources, or why they can't be read.
+    std::optional<Expected<std::vector<CompiledResource>>> Executable;
+
+    bool Compiled() const { return Executable || LooksCompiled(Bytes); }
+    /// The version resources of a compiled input; for a script, the error
+    /// that it is neither kind of compiled file.
+    Expected<std::vector<CompiledResource>> Versions() const {
+        return Executable ? *Executable : ReadCompiledVersions(Bytes);
+    }
+};
+
+/// The input at `path`: an executable in pages, else as LoadScriptInput
+/// (`scriptChecks`) or LoadInput reads it; nothing, with the reason on
+/// stderr, when it can't be read.
+std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scriptChecks,
+                                             CliStreams& io);
+
 /// True, after naming on stderr what would be lost, when writing `read`'s
 /// record in place of the script `bytes` would drop part of it.
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,

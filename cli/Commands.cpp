@@ -35,11 +35,12 @@ std::optional<std::string> ReadCapped(std::istream& in) {
 } // namespace
 
 int ShowCommand(const std::string& path, const std::string& language, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadScriptInput(path, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
         return ExitUsage;
-    if (LooksCompiled(*bytes))
-        return ShowCompiledCommand(*bytes, language, io);
+    if (input->Compiled())
+        return ShowCompiledCommand(input->Versions(), language, io);
+    const std::string* bytes = &input->Bytes;
     if (!language.empty()) {
         io.Err << "--resource-language is for compiled files; " << path << " is a script\n";
         return ExitUsage;
@@ -116,10 +117,11 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
 
 int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
                const std::string& outPath, bool force, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadScriptInput(path, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
         return ExitUsage;
-    if (LooksCompiled(*bytes)) {
+    const std::string* bytes = &input->Bytes;
+    if (input->Compiled()) {
         // Read as a script it would hold nothing, and the write would
         // replace the executable or .res with that empty script.
         io.Err << path << " is a compiled file; set works on scripts (import it first)\n";

@@ -27,10 +27,11 @@ namespace {
 
 /// The document a file holds: read as a script, or from its compiled
 /// version resource. Reports and notes go to standard error.
-std::optional<VersionRecord> DocumentOf(const std::string& path, const std::string& bytes,
+std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandInput& input,
                                         CliStreams& io) {
-    if (LooksCompiled(bytes)) {
-        Expected<CompiledResource> compiled = ReadCompiledVersion(bytes);
+    const std::string& bytes = input.Bytes;
+    if (input.Compiled()) {
+        Expected<CompiledResource> compiled = PreferredVersionOf(input.Versions());
         if (!compiled) {
             io.Err << path << ": " << compiled.message() << '\n';
             return std::nullopt;
@@ -130,10 +131,10 @@ std::string ScriptCompiledMember(const VersionScript& script) {
 }
 
 int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadScriptInput(path, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
         return ExitUsage;
-    const std::optional<VersionRecord> record = DocumentOf(path, *bytes, io);
+    const std::optional<VersionRecord> record = DocumentOf(path, *input, io);
     if (!record)
         return ExitFailure;
     bool failed = false;
@@ -145,8 +146,8 @@ int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
     return failed ? ExitFailure : ExitSuccess;
 }
 
-int ShowCompiledCommand(const std::string& bytes, const std::string& language, CliStreams& io) {
-    Expected<std::vector<CompiledResource>> copies = ReadCompiledVersions(bytes);
+int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
+                        const std::string& language, CliStreams& io) {
     if (!copies) {
         io.Err << copies.message() << '\n';
         return ExitFailure;
@@ -217,10 +218,10 @@ std::optional<ParsedScript> ParseScriptFile(const std::string& path, const std::
 } // namespace
 
 int ImportCommand(const std::string& path, const std::string& outPath, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadInput(path, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(path, false, io);
+    if (!input)
         return ExitUsage;
-    if (!LooksCompiled(*bytes)) {
+    if (!input->Compiled()) {
         io.Err << path << " is neither a .res file nor an executable\n";
         return ExitUsage;
     }
@@ -230,7 +231,7 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
         io.Err << outPath << " is a compiled file (or named like one); import writes a script\n";
         return ExitUsage;
     }
-    Expected<CompiledResource> compiled = ReadCompiledVersion(*bytes);
+    Expected<CompiledResource> compiled = PreferredVersionOf(input->Versions());
     if (!compiled) {
         io.Err << path << ": " << compiled.message() << '\n';
         return ExitFailure;
@@ -258,13 +259,13 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
         io.Err << scriptPath << " is a compiled file; verify takes the script first\n";
         return ExitUsage;
     }
-    const std::optional<std::string> bytes = LoadInput(compiledPath, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(compiledPath, false, io);
+    if (!input)
         return ExitUsage;
     const std::optional<ParsedScript> parsed = ParseScriptFile(scriptPath, *script, io);
     if (!parsed)
         return ExitFailure;
-    Expected<CompiledResource> compiled = ReadCompiledVersion(*bytes);
+    Expected<CompiledResource> compiled = PreferredVersionOf(input->Versions());
     if (!compiled) {
         io.Err << compiledPath << ": " << compiled.message() << '\n';
         return ExitFailure;
@@ -284,10 +285,11 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
         return ExitUsage;
     }
-    const std::optional<std::string> bytes = LoadScriptInput(path, io);
-    if (!bytes)
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
         return ExitUsage;
-    if (LooksCompiled(*bytes)) {
+    const std::string* bytes = &input->Bytes;
+    if (input->Compiled()) {
         io.Err << path << " is a compiled file; bump works on the script\n";
         return ExitUsage;
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "versioninfo/CompiledVersion.h"
 #include "versioninfo/ScriptModel.h"
 
 #include <string>
@@ -19,11 +20,12 @@ namespace qm {
 /// note, or any with `strict`. FILE is a script, a .res file or an executable.
 int CheckCommand(const std::string& path, bool strict, CliStreams& io);
 
-/// `show` for a .res file or an executable: the script's JSON for the
+/// `show` for the version resources of a .res file or an executable: the script's JSON for the
 /// document it holds, with the raw resource under "compiled". Of several
 /// language copies it shows `language` (hexadecimal), by default the one
 /// Windows would, and lists the others.
-int ShowCompiledCommand(const std::string& bytes, const std::string& language, CliStreams& io);
+int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
+                        const std::string& language, CliStreams& io);
 /// The "compiled" member of a script's JSON: what a compiler makes of it,
 /// and which fields it leaves to the preprocessor or a header.
 std::string ScriptCompiledMember(const VersionScript& script);

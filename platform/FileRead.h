@@ -9,7 +9,9 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace qm::platform {
@@ -41,5 +43,32 @@ struct FileReadResult {
 /// empty. `path` is bytes as the file system takes them (on Windows in the
 /// ANSI code page, as fopen takes them).
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source);
+
+/// A regular file open for reads at given offsets, so that a large
+/// executable is read where its headers point instead of whole.
+class PositionedFile {
+public:
+    /// The file at `path` when it is a regular file (a link to one counts);
+    /// null for anything else, or when it can't be opened. The open never
+    /// blocks on a FIFO.
+    static std::unique_ptr<PositionedFile> OpenRegular(const std::string& path);
+    ~PositionedFile();
+    PositionedFile(const PositionedFile&) = delete;
+    PositionedFile& operator=(const PositionedFile&) = delete;
+
+    /// The size the file had when it was opened.
+    std::uint64_t Size() const { return Bytes; }
+    /// Reads `length` bytes at `offset` into `into`. False, with Error()
+    /// saying why, when the system fails or the file ends first (it shrank).
+    bool ReadAt(std::uint64_t offset, std::size_t length, char* into);
+    const std::string& Error() const { return Why; }
+
+private:
+    PositionedFile(std::intptr_t handle, std::uint64_t size) : Native(handle), Bytes(size) {}
+
+    std::intptr_t Native; ///< a file descriptor, or a Windows HANDLE
+    std::uint64_t Bytes;
+    std::string Why;
+};
 
 } // namespace qm::platform

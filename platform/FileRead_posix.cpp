@@ -23,6 +23,7 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return Fd; }
+    void release() { Fd = -1; }
 
 private:
     int Fd;
@@ -83,6 +84,38 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
     }
     result.Result = FileReadResult::Read;
     return result;
+}
+
+std::unique_ptr<PositionedFile> PositionedFile::OpenRegular(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info;
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    std::unique_ptr<PositionedFile> opened(
+        new PositionedFile(file.get(), static_cast<std::uint64_t>(info.st_size)));
+    file.release();
+    return opened;
+}
+
+PositionedFile::~PositionedFile() {
+    ::close(static_cast<int>(Native));
+}
+
+bool PositionedFile::ReadAt(std::uint64_t offset, std::size_t length, char* into) {
+    while (length > 0) {
+        const ssize_t got =
+            ::pread(static_cast<int>(Native), into, length, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            Why = got < 0 ? std::strerror(errno) : "the file ended early; was it changed?";
+            return false;
+        }
+        into += got;
+        offset += static_cast<std::uint64_t>(got);
+        length -= static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 } // namespace qm::platform

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace qm::platform {
 
 namespace {
@@ -19,6 +21,7 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return Value; }
+    void release() { Value = INVALID_HANDLE_VALUE; }
 
 private:
     HANDLE Value;
@@ -81,6 +84,52 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
     }
     result.Result = FileReadResult::Read;
     return result;
+}
+
+std::unique_ptr<PositionedFile> PositionedFile::OpenRegular(const std::string& path) {
+    const std::wstring wide = WidenAnsi(path);
+    if (wide.empty())
+        return nullptr;
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (file.get() == INVALID_HANDLE_VALUE || GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(file.get(), &size))
+        return nullptr;
+    std::unique_ptr<PositionedFile> opened(new PositionedFile(
+        reinterpret_cast<std::intptr_t>(file.get()), static_cast<std::uint64_t>(size.QuadPart)));
+    file.release();
+    return opened;
+}
+
+PositionedFile::~PositionedFile() {
+    CloseHandle(reinterpret_cast<HANDLE>(Native));
+}
+
+bool PositionedFile::ReadAt(std::uint64_t offset, std::size_t length, char* into) {
+    while (length > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(length, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(Native), into, asked, &got, &at)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_HANDLE_EOF) {
+                Why = SystemErrorText(error);
+                return false;
+            }
+        }
+        if (got == 0) {
+            Why = "the file ended early; was it changed?";
+            return false;
+        }
+        into += got;
+        offset += got;
+        length -= got;
+    }
+    return true;
 }
 
 } // namespace qm::platform

@@ -2,6 +2,7 @@
 
 #include "versioninfo/CompiledVersion.h"
 
+#include "platform/FileRead.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/PeResources.h"
 #include "versioninfo/ResourceFile.h"
@@ -10,6 +11,28 @@
 #include <cstdio>
 
 namespace qm {
+
+namespace {
+
+Expected<std::vector<CompiledResource>>
+VersionsAmong(const Expected<std::vector<ResourceEntry>>& entries, CompiledFormat format) {
+    if (!entries)
+        return Status::Fail(entries.message());
+    std::vector<CompiledResource> resources;
+    for (const ResourceEntry& entry : *entries) {
+        if (!entry.Type.IsNumber || entry.Type.Number != VersionResourceType)
+            continue;
+        Expected<CompiledVersionInfo> info = DecodeVersionInfo(entry.Data, entry.Offset);
+        if (!info)
+            return Status::Fail(info.message());
+        resources.push_back({format, entry.Language, entry.Offset, std::move(*info)});
+    }
+    if (resources.empty())
+        return Status::Fail("The file holds no version resource");
+    return resources;
+}
+
+} // namespace
 
 bool LooksCompiled(std::string_view bytes) {
     return LooksLikeResFile(bytes) || LooksLikePeFile(bytes) || LooksLike16BitResFile(bytes);
@@ -29,20 +52,20 @@ Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view by
     } else {
         return Status::Fail("Neither a .res file nor an executable");
     }
-    if (!entries)
-        return Status::Fail(entries.message());
-    std::vector<CompiledResource> resources;
-    for (const ResourceEntry& entry : *entries) {
-        if (!entry.Type.IsNumber || entry.Type.Number != VersionResourceType)
-            continue;
-        Expected<CompiledVersionInfo> info = DecodeVersionInfo(entry.Data, entry.Offset);
-        if (!info)
-            return Status::Fail(info.message());
-        resources.push_back({format, entry.Language, entry.Offset, std::move(*info)});
-    }
-    if (resources.empty())
-        return Status::Fail("The file holds no version resource");
-    return resources;
+    return VersionsAmong(entries, format);
+}
+
+Expected<std::vector<CompiledResource>> ReadExecutableVersions(const PagedFileView& file) {
+    return VersionsAmong(ParsePeVersionResources(file), CompiledFormat::Pe);
+}
+
+std::optional<Expected<std::vector<CompiledResource>>> ReadExecutableFile(const std::string& path) {
+    const auto file = platform::PositionedFile::OpenRegular(path);
+    char signature[2];
+    if (!file || file->Size() < 2 || !file->ReadAt(0, 2, signature) ||
+        !LooksLikePeFile(std::string_view(signature, 2)))
+        return std::nullopt;
+    return ReadExecutableVersions(PagedFileView(*file));
 }
 
 std::size_t PreferredVersion(const std::vector<CompiledResource>& resources) {
@@ -54,7 +77,10 @@ std::size_t PreferredVersion(const std::vector<CompiledResource>& resources) {
 }
 
 Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes) {
-    Expected<std::vector<CompiledResource>> resources = ReadCompiledVersions(bytes);
+    return PreferredVersionOf(ReadCompiledVersions(bytes));
+}
+
+Expected<CompiledResource> PreferredVersionOf(Expected<std::vector<CompiledResource>> resources) {
     if (!resources)
         return Status::Fail(resources.message());
     return std::move((*resources)[PreferredVersion(*resources)]);

@@ -7,12 +7,14 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "PagedFile.h"
 #include "ScriptEscapes.h"
 #include "Status.h"
 #include "VersionCheck.h"
 #include "VersionInfoBlock.h"
 #include "VersionRecord.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,9 +39,21 @@ bool LooksCompiled(std::string_view bytes);
 /// holds no version resource.
 Expected<std::vector<CompiledResource>> ReadCompiledVersions(std::string_view bytes);
 
+/// ReadCompiledVersions for an executable read in pages: the same answer,
+/// reading only the headers, the resource directory and the version data.
+Expected<std::vector<CompiledResource>> ReadExecutableVersions(const PagedFileView& file);
+
+/// The version resources of the executable at `path`, read in pages
+/// however large it is; nothing when `path` is not a regular file that
+/// begins with "MZ" (a script, a .res file or a pipe is loaded whole).
+std::optional<Expected<std::vector<CompiledResource>>> ReadExecutableFile(const std::string& path);
+
 /// The copy Windows' GetFileVersionInfo gives on an English system:
 /// language neutral, else U.S. English (0x0409), else the first.
 std::size_t PreferredVersion(const std::vector<CompiledResource>& resources);
+
+/// The preferred one of `resources`, or their error.
+Expected<CompiledResource> PreferredVersionOf(Expected<std::vector<CompiledResource>> resources);
 
 /// The preferred version resource of a .res file or a PE file.
 Expected<CompiledResource> ReadCompiledVersion(std::string_view bytes);

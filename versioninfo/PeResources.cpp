@@ -54,7 +54,8 @@ public:
 
     /// Where `rva` .. `rva + length` lies in the file, or nothing when no
     /// section's raw data holds all of it.
-    std::optional<std::size_t> FileOffset(const BinaryView& view, std::uint32_t rva,
+    template <typename View>
+    std::optional<std::size_t> FileOffset(const View& view, std::uint32_t rva,
                                           std::uint32_t length) const {
         if (!Disjoint) {
             for (const Section& s : Sections) {
@@ -73,7 +74,8 @@ public:
     }
 
 private:
-    static std::optional<std::size_t> OffsetIn(const Section& s, const BinaryView& view,
+    template <typename View>
+    static std::optional<std::size_t> OffsetIn(const Section& s, const View& view,
                                                std::uint32_t rva, std::uint32_t length) {
         if (rva < s.VirtualAddress)
             return std::nullopt;
@@ -93,8 +95,9 @@ private:
 
 /// The file offset of `rva` and how many bytes from there the section
 /// holds on disk (bounded by the file), or nothing.
-std::optional<std::pair<std::size_t, std::size_t>>
-MapStart(const std::vector<Section>& sections, const BinaryView& view, std::uint32_t rva) {
+template <typename View>
+std::optional<std::pair<std::size_t, std::size_t>> MapStart(const std::vector<Section>& sections,
+                                                            const View& view, std::uint32_t rva) {
     for (const Section& s : sections) {
         if (rva < s.VirtualAddress || rva - s.VirtualAddress >= s.RawSize)
             continue;
@@ -110,8 +113,8 @@ MapStart(const std::vector<Section>& sections, const BinaryView& view, std::uint
     return std::nullopt;
 }
 
-struct Tree {
-    const BinaryView& View;
+template <typename View> struct Tree {
+    const View& Bytes;
     std::size_t Base;                       ///< file offset of the resource directory
     std::size_t Size;                       ///< its size, bounded by the section and the file
     std::size_t Budget = MaxVisitedEntries; ///< entries still allowed to be read
@@ -124,14 +127,15 @@ Status BadTree(const std::string& what, std::size_t offset) {
 
 /// The entries of the directory at `offset` (relative to the tree's base):
 /// pairs of name field and offset field.
-Status ReadDirectory(Tree& tree, std::uint32_t offset,
+template <typename View>
+Status ReadDirectory(Tree<View>& tree, std::uint32_t offset,
                      std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries) {
     entries.clear();
     if (offset > tree.Size || tree.Size - offset < DirectoryHeaderSize)
         return BadTree("table", tree.Base + offset);
     const std::size_t at = tree.Base + offset;
     const std::size_t count =
-        static_cast<std::size_t>(*tree.View.U16(at + 12)) + *tree.View.U16(at + 14);
+        static_cast<std::size_t>(*tree.Bytes.U16(at + 12)) + *tree.Bytes.U16(at + 14);
     if ((tree.Size - offset - DirectoryHeaderSize) / DirectoryEntrySize < count)
         return BadTree("table of " + std::to_string(count) + " entries", at);
     if (count > tree.Budget)
@@ -142,12 +146,13 @@ Status ReadDirectory(Tree& tree, std::uint32_t offset,
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = at + DirectoryHeaderSize + i * DirectoryEntrySize;
-        entries.emplace_back(*tree.View.U32(entry), *tree.View.U32(entry + 4));
+        entries.emplace_back(*tree.Bytes.U32(entry), *tree.Bytes.U32(entry + 4));
     }
     return Status::Ok();
 }
 
-Status ReadName(const Tree& tree, std::uint32_t field, ResourceId& id) {
+template <typename View>
+Status ReadName(const Tree<View>& tree, std::uint32_t field, ResourceId& id) {
     if (!(field & HighBit)) {
         // IDs are 31 bits here: 0x10010 is no RT_VERSION (16).
         id.IsNumber = true;
@@ -157,24 +162,22 @@ Status ReadName(const Tree& tree, std::uint32_t field, ResourceId& id) {
     const std::uint32_t offset = field & ~HighBit;
     if (offset > tree.Size || tree.Size - offset < 2)
         return BadTree("name", tree.Base + offset);
-    const std::size_t units = *tree.View.U16(tree.Base + offset);
+    const std::size_t units = *tree.Bytes.U16(tree.Base + offset);
     // Any length its 16-bit count allows, as long as it lies in the section.
     if ((tree.Size - offset - 2) / 2 < units)
         return BadTree("name of " + std::to_string(units) + " characters", tree.Base + offset);
     id.IsNumber = false;
-    id.Text = EncodeUtf8(DecodeUtf16Le(tree.View.Slice(tree.Base + offset + 2, units * 2)));
+    id.Text = EncodeUtf8(DecodeUtf16Le(tree.Bytes.Slice(tree.Base + offset + 2, units * 2)));
     return Status::Ok();
 }
 
-} // namespace
-
-bool LooksLikePeFile(std::string_view bytes) {
-    return bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
-}
-
-Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
-    const BinaryView view(bytes);
-    if (!LooksLikePeFile(bytes))
+/// The walk over a file in memory or read in pages. Entries whose type
+/// `wantData` turns down get their offset but no data, so a paged file
+/// never reads them.
+template <typename View>
+Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
+                                             bool (*wantData)(const ResourceId& type)) {
+    if (view.U16(0) != std::uint16_t('M' | 'Z' << 8))
         return Status::Fail("Not an executable: it does not begin with \"MZ\"");
     const std::optional<std::uint32_t> peOffset = view.U32(0x3C);
     if (!peOffset || view.U32(*peOffset) != PeSignature)
@@ -223,7 +226,7 @@ Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
     if (!start)
         return Status::Fail("The resource directory (RVA " + HexOffset(*resourceRva) +
                             ") lies in no section of the file");
-    Tree tree{view, start->first, std::min<std::size_t>(start->second, *resourceSize)};
+    Tree<View> tree{view, start->first, std::min<std::size_t>(start->second, *resourceSize)};
     const SectionIndex index(sections);
 
     std::vector<ResourceEntry> resources;
@@ -264,12 +267,39 @@ Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
                 entry.Name = name;
                 entry.Language = static_cast<std::uint16_t>(languageField);
                 entry.Offset = *data;
-                entry.Data = view.Slice(*data, dataSize);
+                if (wantData(type))
+                    entry.Data = view.Slice(*data, dataSize);
                 resources.push_back(std::move(entry));
             }
         }
     }
     return resources;
+}
+
+bool EveryType(const ResourceId&) {
+    return true;
+}
+
+bool VersionType(const ResourceId& type) {
+    return type.IsNumber && type.Number == VersionResourceType;
+}
+
+} // namespace
+
+bool LooksLikePeFile(std::string_view bytes) {
+    return bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
+}
+
+Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
+    return ParsePe(BinaryView(bytes), EveryType);
+}
+
+Expected<std::vector<ResourceEntry>> ParsePeVersionResources(const PagedFileView& file) {
+    Expected<std::vector<ResourceEntry>> entries = ParsePe(file, VersionType);
+    // A read that failed looks like a bound that failed; say what it was.
+    if (!file.ReadFailure().empty())
+        return Status::Fail("Can't read the file: " + file.ReadFailure());
+    return entries;
 }
 
 } // namespace qm

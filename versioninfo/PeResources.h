@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "PagedFile.h"
 #include "ResourceFile.h"
 #include "Status.h"
 
@@ -23,5 +24,10 @@ bool LooksLikePeFile(std::string_view bytes);
 /// views into `bytes`. A file without a resource directory has none. Fails
 /// with a message naming the offset of what is out of bounds. Never throws.
 Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes);
+
+/// The same walk over a file read in pages, with the same checks and
+/// messages; only version resources (RT_VERSION) get their data, views into
+/// `file`. A failed read is named as such.
+Expected<std::vector<ResourceEntry>> ParsePeVersionResources(const PagedFileView& file);
 
 } // namespace qm

@@ -10,14 +10,18 @@
 #include "CompilerSupport.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "versioninfo/BinaryView.h"
 #include "versioninfo/CompareCompiled.h"
 #include "versioninfo/CompiledRecord.h"
 #include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ImportScript.h"
 #include "versioninfo/Lookups.h"
+#include "versioninfo/PagedFile.h"
 #include "versioninfo/PeResources.h"
+#include "versioninfo/SafeSave.h"
 #include "versioninfo/ResourceFile.h"
 #include "versioninfo/VersionCheck.h"
 
@@ -136,6 +140,59 @@ TEST(CompiledVersion, ExecutableFromMingwHoldsTheDocument) {
     EXPECT_EQ(read->Format, CompiledFormat::Pe);
     EXPECT_EQ(read->Language, 0x409);
     EXPECT_EQ(FieldsOf(CompareWithCompiled(record, read->Info)), "");
+}
+
+/// The outcome of a read, to compare two readers by.
+std::string OutcomeOf(const Expected<std::vector<CompiledResource>>& read) {
+    if (!read)
+        return "failed: " + read.message();
+    std::string outcome;
+    for (const CompiledResource& copy : *read) {
+        Expected<ImportedScript> script = ScriptOfCompiled(copy.Info, {});
+        outcome += std::to_string(copy.Language) + "@" + std::to_string(copy.Offset) + " " +
+                   (script ? script->Text : script.message()) + "\n";
+    }
+    return outcome;
+}
+
+Expected<std::vector<CompiledResource>> ReadInPages(const std::string& path) {
+    auto file = platform::PositionedFile::OpenRegular(path);
+    if (!file)
+        return Status::Fail("can't open " + path);
+    return ReadExecutableVersions(PagedFileView(*file));
+}
+
+// An executable read in pages answers exactly as the loaded file does,
+// whole, cut short or damaged, and holds only the pages it needed however
+// large the file is.
+TEST(CompiledVersion, ExecutableReadInPagesAgreesWithTheLoadedFile) {
+    test::TempFolder dir;
+    std::string exe = test::BuildTinyExe(CompilableRecord(), dir);
+    if (exe.empty())
+        GTEST_SKIP() << "x86_64-w64-mingw32-windres or -gcc is not installed";
+    const std::string path = dir / "variant.exe";
+    const auto expectSameOutcome = [&](std::string_view bytes) {
+        ASSERT_TRUE(SaveFileSafely(path, std::string(bytes)));
+        EXPECT_EQ(OutcomeOf(ReadInPages(path)), OutcomeOf(ReadCompiledVersions(bytes)))
+            << bytes.size() << " bytes";
+    };
+    expectSameOutcome(exe);
+    for (std::size_t size = 2; size < exe.size(); size += 1 + size / 64)
+        expectSameOutcome(std::string_view(exe).substr(0, size));
+    for (std::size_t at = 2; at < std::min<std::size_t>(exe.size(), 1024); at += 3) {
+        const char saved = exe[at];
+        exe[at] = '\xFF';
+        expectSameOutcome(exe);
+        exe[at] = saved;
+    }
+
+    ASSERT_TRUE(SaveFileSafely(path, exe));
+    std::filesystem::resize_file(path, std::uint64_t(200) << 20);
+    auto file = platform::PositionedFile::OpenRegular(path);
+    ASSERT_TRUE(file);
+    const PagedFileView view(*file);
+    ASSERT_TRUE(ReadExecutableVersions(view));
+    EXPECT_LT(view.BytesHeld(), 64u << 10);
 }
 
 /// Every prefix and every single-byte change of a real file is read or
