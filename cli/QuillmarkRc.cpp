@@ -11,6 +11,7 @@
 
 #include "ByteText.h"
 #include "ParsedOptions.h"
+#include "ResourceCommands.h"
 #include "VersionCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -86,6 +87,7 @@ struct Arguments {
     std::string ResourceLanguage;
     bool Force = false;
     bool Strict = false;
+    CompileArguments Compile;
 };
 
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* summary, std::string details) {
@@ -197,7 +199,29 @@ versions. Edits in place and refuses as set does.)");
     AddOutput(*bump, args, "Write to OUT instead of FILE.");
     AddForce(*bump, args, "Replace a field written as a macro, an expression or under #if/#else.");
 
-    return {show, write, created, set, check, import, verify, bump};
+    CLI::App* compile = AddCommand(
+        app, "compile", "Compile a script's VERSIONINFO into a .res file, without llvm-rc.", R"(
+The .res file is byte for byte what llvm-rc makes of the script with the same
+code page and language. Headers are not read: the names of winver.h are
+known, and a script that needs anything else from a header, holds other
+resources or needs more of the preprocessor is refused, naming why; compile
+such a script with llvm-rc. Without -o the output is the script's name with
+.res.)");
+    AddFile(*compile, "SCRIPT", args.Compile.Script, "The script.");
+    compile->add_option("-o,--output", args.Compile.Output, "The .res file to write.")
+        ->type_name("OUT");
+    compile
+        ->add_option("-c,--codepage", args.Compile.CodePage,
+                     "How narrow strings are read: 0 (ASCII only, the default), 1252 or "
+                     "65001 (UTF-8), as llvm-rc's /C.")
+        ->type_name("CP");
+    compile
+        ->add_option("-l,--language", args.Compile.Language,
+                     "The language of a resource no LANGUAGE statement sets (hexadecimal, "
+                     "default 409), as llvm-rc's /L.")
+        ->type_name("HEX");
+
+    return {show, write, created, set, check, import, verify, bump, compile};
 }
 
 int UsageError(const std::string& message, CliStreams& io) {
@@ -293,6 +317,8 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
         return VerifyCommand(args.File, args.Second, io);
     if (name == "bump")
         return BumpCommand(args.File, args.Part, args.Output, force, io);
+    if (name == "compile")
+        return CompileCommand(args.Compile, io);
     Expected<Edits> edits = ParseEdits(ParsedOptions(command));
     if (!edits) {
         io.Err << edits.message() << '\n';

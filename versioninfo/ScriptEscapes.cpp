@@ -123,4 +123,142 @@ std::string CompiledOfScriptText(std::string_view scriptText) {
     return out;
 }
 
+namespace {
+
+/// The whole token's text between its quotes as UTF-16, read in the code
+/// page, before escapes are looked at (escapes are ASCII in every one).
+Expected<std::u16string> DecodeInCodePage(std::string_view bytes, ScriptCodePage codePage) {
+    std::u32string characters;
+    if (codePage == ScriptCodePage::Utf8) {
+        if (!IsWellFormedUtf8(bytes))
+            return Status::Fail("the string is not valid UTF-8");
+        characters = DecodeUtf8(bytes);
+    } else if (codePage == ScriptCodePage::Windows1252) {
+        characters = DecodeWindows1252(bytes);
+    } else {
+        for (char c : bytes) {
+            if (static_cast<unsigned char>(c) > 0x7F)
+                return Status::Fail("byte " + std::to_string(static_cast<unsigned char>(c)) +
+                                    " is not ASCII, and no code page is given (/C)");
+            characters += static_cast<char32_t>(static_cast<unsigned char>(c));
+        }
+    }
+    std::u16string units;
+    for (char32_t c : characters) {
+        if (c > 0xFFFF) {
+            c -= 0x10000;
+            units += static_cast<char16_t>(0xD800 + (c >> 10));
+            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(c);
+        }
+    }
+    return units;
+}
+
+/// An escape's value in a narrow string is a byte of the code page.
+Expected<char16_t> NarrowEscape(unsigned value, ScriptCodePage codePage) {
+    if (value > 0xFF)
+        return Status::Fail("the escape gives " + std::to_string(value) +
+                            ", more than a byte, in a narrow string");
+    if (value < 0x80)
+        return static_cast<char16_t>(value);
+    if (codePage == ScriptCodePage::Windows1252)
+        return static_cast<char16_t>(DecodeWindows1252(std::string(1, char(value)))[0]);
+    return Status::Fail("the escape gives byte " + std::to_string(value) +
+                        (codePage == ScriptCodePage::Utf8 ? ", which is no UTF-8 character"
+                                                          : ", and no code page is given (/C)"));
+}
+
+bool IsOctalDigit(char16_t c) {
+    return c >= '0' && c <= '7';
+}
+
+} // namespace
+
+Expected<std::u16string> CompileStringToken(std::string_view token, ScriptCodePage codePage) {
+    const bool wide = !token.empty() && (token.front() == 'L' || token.front() == 'l');
+    if (wide)
+        token.remove_prefix(1);
+    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
+        return Status::Fail("not a quoted string");
+    Expected<std::u16string> decoded =
+        DecodeInCodePage(token.substr(1, token.size() - 2), codePage);
+    if (!decoded)
+        return decoded;
+    const std::u16string& in = *decoded;
+    std::u16string out;
+    for (std::size_t i = 0; i < in.size();) {
+        const char16_t c = in[i++];
+        if (c == '"') {
+            ++i; // the lexer only ends a string at a lone quote: this is ""
+            out += u'"';
+            continue;
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i == in.size())
+            return Status::Fail("the string ends in a backslash");
+        const char16_t kind = in[i++];
+        if (kind == 'x' || kind == 'X' || IsOctalDigit(kind)) {
+            const bool hex = !IsOctalDigit(kind);
+            unsigned value = hex ? 0 : unsigned(kind - '0');
+            std::size_t digits = hex ? (wide ? 4 : 2) : (wide ? 6 : 2);
+            for (; digits > 0 && i < in.size(); --digits, ++i) {
+                const char16_t d = in[i];
+                if (hex ? !(d < 0x80 && IsHexDigit(char(d))) : !IsOctalDigit(d))
+                    break;
+                value = value * (hex ? 16 : 8) + unsigned(hex ? HexDigitValue(char(d)) : d - '0');
+            }
+            if (wide) {
+                out += static_cast<char16_t>(value);
+                continue;
+            }
+            Expected<char16_t> unit = NarrowEscape(value, codePage);
+            if (!unit)
+                return Status::Fail(unit.message());
+            out += *unit;
+            continue;
+        }
+        switch (kind) {
+        case 'a':
+        case 'A':
+            out += u'\b'; // as Windows' rc: \a is a backspace
+            break;
+        case 'n':
+            out += u'\n';
+            break;
+        case 'r':
+            out += u'\r';
+            break;
+        case 't':
+        case 'T':
+            out += u'\t';
+            break;
+        case '\\':
+            out += u'\\';
+            break;
+        case '"':
+            if (i == in.size() || in[i] != '"')
+                return Status::Fail("\\\" is not followed by a quote");
+            ++i;
+            out += u'"';
+            break;
+        default:
+            // An unknown escape stays in a narrow string; a wide one drops it.
+            if (!wide) {
+                out += u'\\';
+                out += kind;
+            }
+            break;
+        }
+    }
+    const std::size_t nul = out.find(u'\0');
+    if (nul != std::u16string::npos)
+        out.resize(nul);
+    return out;
+}
+
 } // namespace qm

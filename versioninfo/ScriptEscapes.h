@@ -8,6 +8,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "Status.h"
+
 #include <string>
 #include <string_view>
 
@@ -26,5 +28,17 @@ std::string CompiledOfScriptText(std::string_view scriptText);
 
 /// The same, keeping everything after a NUL: a string's full content.
 std::string UnescapeScriptText(std::string_view scriptText);
+
+/// The code pages a resource compiler reads narrow strings in: the default
+/// (0) takes ASCII only.
+enum class ScriptCodePage { AsciiOnly = 0, Windows1252 = 1252, Utf8 = 65001 };
+
+/// A string token (with its quotes, and an L prefix for a wide string) as
+/// llvm-rc puts it into a resource: UTF-16 units, cut at the first NUL, no
+/// terminator. The bytes are read in `codePage`; in a narrow string an
+/// escape gives a byte of that code page (\x two hex digits, octal three),
+/// in a wide one a UTF-16 unit (\x four, octal seven). Fails, naming the
+/// character, where llvm-rc refuses the string.
+Expected<std::u16string> CompileStringToken(std::string_view token, ScriptCodePage codePage);
 
 } // namespace qm

@@ -42,6 +42,13 @@ struct FixedStatement {
     std::string Condition; ///< the #if of a group with alternatives around it, or ""
 };
 
+/// One comma-separated item of a VALUE: adjacent strings, or a number.
+struct ValueItem {
+    std::vector<std::size_t> StringTokens; ///< indices into the tokens; none for a number
+    std::size_t Number = 0;                ///< index into the value's Numbers
+    std::size_t TokenCount = 0;            ///< how many tokens it is written with
+};
+
 /// VALUE "key", ...: a string, or a list of numbers.
 struct ValueStatement {
     std::string Key; ///< compiled (escapes resolved), UTF-8
@@ -57,6 +64,15 @@ struct ValueStatement {
     std::string Macro;                 ///< a macro of the script it uses, or ""
     std::string Unknown;               ///< a name it needs and lacks, or ""
     std::string Condition;
+    std::size_t KeyToken = 0;     ///< the key's string token
+    std::vector<ValueItem> Items; ///< every item, in order
+};
+
+/// A BLOCK or a VALUE of the resource, where it stands among the others.
+struct ScriptNode {
+    std::size_t NameToken = 0;           ///< the quoted name of a BLOCK
+    std::optional<ValueStatement> Value; ///< set for a VALUE
+    std::vector<ScriptNode> Children;    ///< a BLOCK's, in order
 };
 
 /// A block of StringFileInfo: its name and its values.
@@ -72,6 +88,7 @@ struct ScriptStringTable {
 struct VersionScript {
     ScriptTokens Tokens;
     std::size_t HeaderLine = 0; ///< 1-based line of the VERSIONINFO keyword
+    std::size_t NameToken = 0;  ///< the resource's name, before VERSIONINFO
     ScriptSpan Span;            ///< resource ID to final END
     std::vector<FixedStatement> Fixed;
     std::vector<ScriptStringTable> Tables;
@@ -79,6 +96,8 @@ struct VersionScript {
     /// Statements a compiler would take but that the version resource
     /// model does not know (other VALUEs of VarFileInfo, other blocks).
     std::vector<std::string> Unmodelled;
+    /// Every BLOCK and VALUE of the resource's body as a tree, in order.
+    std::vector<ScriptNode> Body;
 
     const FixedStatement* FindFixed(std::string_view keyword) const;
 };

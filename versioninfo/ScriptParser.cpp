@@ -137,6 +137,7 @@ private:
                 depth = std::max(0, depth - 1);
             } else if (depth == 0 && i > 0 && IsWord(token, "VERSIONINFO")) {
                 Script.HeaderLine = Script.Tokens.LineOf(token.Span.Begin);
+                Script.NameToken = i - 1;
                 Script.Span.Begin = Tokens[i - 1].Span.Begin;
                 At = i + 1;
                 return true;
@@ -305,6 +306,7 @@ private:
                 ValueStatement value;
                 if (Status parsed = ParseValue(value); !parsed)
                     return parsed;
+                Open.back()->push_back(ScriptNode{0, value, {}});
                 onValue(std::move(value));
                 continue;
             }
@@ -316,7 +318,12 @@ private:
             ScriptSpan nameSpan;
             if (Status parsed = ParseName(name, nameSpan); !parsed)
                 return parsed;
-            if (Status inner = onBlock(keyword, name, nameSpan); !inner)
+            // The nested walk fills the block's node; its siblings come after.
+            Open.back()->push_back(ScriptNode{At - 1, std::nullopt, {}});
+            Open.push_back(&Open.back()->back().Children);
+            Status inner = onBlock(keyword, name, nameSpan);
+            Open.pop_back();
+            if (!inner)
                 return inner;
         }
     }
@@ -333,6 +340,7 @@ private:
     }
 
     Status ParseRootBlock() {
+        Open = {&Script.Body};
         ScriptSpan end;
         Status walked = WalkBlock(
             [this](const ScriptToken&, const std::string& name, ScriptSpan) {
@@ -404,6 +412,7 @@ private:
         value.Condition = Peek().Condition;
         ++At;
         ScriptSpan keySpan;
+        value.KeyToken = At;
         if (Status key = ParseName(value.Key, keySpan); !key)
             return key;
         if (AtEnd() || !IsPunct(Peek(), ','))
@@ -414,6 +423,8 @@ private:
         for (;;) {
             if (AtEnd())
                 return Expected("a value");
+            ValueItem item;
+            const std::size_t itemStart = At;
             if (StartsStringItem()) {
                 while (!AtEnd() && (Peek().Kind == TokenKind::String || IsNameInString())) {
                     if (!Peek().Macro.empty() && value.Macro.empty())
@@ -424,6 +435,8 @@ private:
                         value.TextTokens.push_back(At);
                     else if (Peek().Kind != TokenKind::String && value.Unknown.empty())
                         value.Unknown = Peek().Text; // a string macro from a header
+                    if (Peek().Kind == TokenKind::String)
+                        item.StringTokens.push_back(At);
                     ++At;
                 }
                 if (firstItem)
@@ -439,8 +452,11 @@ private:
                     value.Unknown = number.Unknown;
                 if (!number.Macro.empty() && value.Macro.empty())
                     value.Macro = number.Macro;
+                item.Number = value.Numbers.size();
                 value.Numbers.push_back(std::move(number));
             }
+            item.TokenCount = At - itemStart;
+            value.Items.push_back(std::move(item));
             firstItem = false;
             if (AtEnd() || !IsPunct(Peek(), ','))
                 break;
@@ -459,6 +475,8 @@ private:
     VersionScript& Script;
     const std::vector<ScriptToken>& Tokens;
     std::size_t At = 0;
+    /// The node lists being filled: the body's, then each open block's.
+    std::vector<std::vector<ScriptNode>*> Open;
 };
 
 } // namespace

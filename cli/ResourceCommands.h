@@ -1,0 +1,28 @@
+//===- ResourceCommands.h - compile: a script to a .res file --------*- C++ -*-===//
+//
+// The commands that make compiled files rather than scripts. Each returns
+// the exit code.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "Commands.h"
+
+#include <string>
+
+namespace qm {
+
+struct CompileArguments {
+    std::string Script;
+    std::string Output;   ///< empty: the script's name with .res (or .o)
+    std::string CodePage; ///< "0", "1252" or "65001", as llvm-rc's /C
+    std::string Language; ///< hexadecimal, as llvm-rc's /L
+    bool Coff = false;    ///< a COFF object, as an output named .o or .obj asks too
+};
+
+/// Compiles the script's VERSIONINFO with the built-in compiler into a .res
+/// file or a COFF object; a script it can't compile exactly as llvm-rc
+/// would is refused, naming why, and nothing is written.
+int CompileCommand(const CompileArguments& args, CliStreams& io);
+
+} // namespace qm

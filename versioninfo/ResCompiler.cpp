@@ -1,0 +1,407 @@
+//===- ResCompiler.cpp - A script's VERSIONINFO to a .res file ------------===//
+//
+// The layout is llvm-rc's: every block and value starts on a four-byte
+// boundary and its length counts the padding inside it; a string value's
+// length counts UTF-16 units, terminators included, a binary value's bytes.
+// Adjacent strings of one item are joined, and each item ends with a NUL.
+//
+//===----------------------------------------------------------------------===//
+#include "versioninfo/ResCompiler.h"
+
+#include "versioninfo/LanguageNames.h"
+#include "versioninfo/ScriptModel.h"
+#include "versioninfo/Tables.h"
+#include "versioninfo/Text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qm {
+
+namespace {
+
+// Headers whose macros the compiler knows (winver.h's names) or that
+// define nothing a version resource uses.
+constexpr const char* SystemHeaders[] = {"winver.h",   "windows.h", "winres.h",  "winresrc.h",
+                                         "afxres.h",   "verrsrc.h", "winuser.h", "winnt.h",
+                                         "commctrl.h", "ntverp.h"};
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+/// The first header the script includes that is not a system header, or "".
+std::string ProjectHeader(std::string_view text) {
+    for (std::string_view line : SplitLines(text)) {
+        line = Trim(line);
+        if (line.empty() || line[0] != '#')
+            continue;
+        line = Trim(line.substr(1));
+        if (line.substr(0, 7) != "include")
+            continue;
+        std::string_view name = Trim(line.substr(7));
+        if (name.size() < 2)
+            continue;
+        name = name.substr(1, name.find_first_of("\">", 1) - 1);
+        const std::string base = Lower(name.substr(name.find_last_of("/\\") + 1));
+        if (std::none_of(std::begin(SystemHeaders), std::end(SystemHeaders),
+                         [&](const char* h) { return base == h; }))
+            return std::string(name);
+    }
+    return {};
+}
+
+// Names a condition may test whose state llvm-rc's preprocessor shares with
+// the script reader: defined for both, or (the common project switches)
+// for neither. Any other name may be predefined by the compiler for its
+// target (_WIN64, _MSC_VER, ...) or set on its command line.
+constexpr const char* SettledNames[] = {
+    "RC_INVOKED", "_WIN32",      "_DEBUG",           "NDEBUG",  "DEBUG",    "UNICODE",
+    "_UNICODE",   "WIN32",       "APSTUDIO_INVOKED", "_MAC",    "_AFXDLL",  "_USRDLL",
+    "_WINDOWS",   "_CONSOLE",    "AFX_RESOURCE_DLL", "_X86_",   "__GNUC__", "__MINGW32__",
+    "_M_IX86",    "__cplusplus", "__STDC__",         "defined", "if",       "ifdef",
+    "ifndef",     "elif"};
+
+bool IsSettledName(std::string_view name, const std::vector<std::string>& scriptNames) {
+    if (name.substr(0, 9) == "AFX_TARG_")
+        return true;
+    return std::any_of(std::begin(SettledNames), std::end(SettledNames),
+                       [&](const char* settled) { return name == settled; }) ||
+           std::find(scriptNames.begin(), scriptNames.end(), name) != scriptNames.end();
+}
+
+/// The preprocessor lines of `text`: the directive and what follows it.
+std::vector<std::pair<std::string, std::string_view>> Directives(const Lines& lines) {
+    std::vector<std::pair<std::string, std::string_view>> found;
+    for (const std::string& line : lines) {
+        std::string_view rest = Trim(line);
+        if (rest.empty() || rest[0] != '#')
+            continue;
+        rest = TrimLeft(rest.substr(1));
+        std::size_t end = 0;
+        while (end < rest.size() && IsIdentifierChar(rest[end]))
+            ++end;
+        found.emplace_back(std::string(rest.substr(0, end)), rest.substr(end));
+    }
+    return found;
+}
+
+/// The first name an #if, #ifdef, #ifndef or #elif of the script tests
+/// whose state llvm-rc may see otherwise, or "". Every such line counts,
+/// taken or not: a group without #else leaves no trace in the tokens.
+std::string UnsettledConditionName(const Lines& lines) {
+    std::vector<std::string> scriptNames;
+    const auto directives = Directives(lines);
+    for (const auto& [directive, rest] : directives) {
+        if (directive != "define" && directive != "undef")
+            continue;
+        std::string_view name = TrimLeft(rest);
+        std::size_t end = 0;
+        while (end < name.size() && IsIdentifierChar(name[end]))
+            ++end;
+        scriptNames.emplace_back(name.substr(0, end));
+    }
+    for (const auto& [directive, rest] : directives) {
+        if (directive != "if" && directive != "ifdef" && directive != "ifndef" &&
+            directive != "elif")
+            continue;
+        const std::string_view tested = rest.substr(0, std::min(rest.find("//"), rest.find("/*")));
+        for (std::size_t i = 0; i < tested.size();) {
+            if (!IsIdentifierChar(tested[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < tested.size() && IsIdentifierChar(tested[end]))
+                ++end;
+            const std::string_view word = tested.substr(i, end - i);
+            i = end;
+            if (word[0] >= '0' && word[0] <= '9')
+                continue; // a number, such as 0x10L
+            if (!IsSettledName(word, scriptNames))
+                return std::string(word);
+        }
+    }
+    return {};
+}
+
+Status Refused(const std::string& why) {
+    return Status::Fail(why + "; compile this script with llvm-rc");
+}
+
+class ResWriter {
+public:
+    std::string Bytes;
+
+    void U16(std::uint32_t value) {
+        Bytes += static_cast<char>(value & 0xFF);
+        Bytes += static_cast<char>((value >> 8) & 0xFF);
+    }
+    void U32(std::uint32_t value) {
+        U16(value & 0xFFFF);
+        U16(value >> 16);
+    }
+    void Units(const std::u16string& text, bool terminator) {
+        for (char16_t c : text)
+            U16(c);
+        if (terminator)
+            U16(0);
+    }
+    void Pad() {
+        while (Bytes.size() % 4)
+            Bytes += '\0';
+    }
+    void Put16At(std::size_t at, std::size_t value) {
+        Bytes[at] = static_cast<char>(value & 0xFF);
+        Bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+    }
+};
+
+class Compiler {
+public:
+    Compiler(const VersionScript& script, const ResCompileOptions& options)
+        : Script(script), Tokens(script.Tokens.Tokens), Options(options) {}
+
+    Expected<std::string> Run(const std::string& projectHeader) {
+        if (Status checked = CheckTopLevel(); !checked)
+            return checked;
+        ResWriter data;
+        if (Status body = WriteVersionInfo(data); !body)
+            return body;
+        ResWriter res;
+        // The empty entry that marks a 32-bit .res file.
+        res.U32(0), res.U32(0x20), res.U32(0xFFFF), res.U32(0xFFFF);
+        res.U32(0), res.U32(0), res.U32(0), res.U32(0);
+        const std::size_t header = res.Bytes.size();
+        res.U32(static_cast<std::uint32_t>(data.Bytes.size()));
+        res.U32(0);                   // the header's size, set below
+        res.U16(0xFFFF), res.U16(16); // RT_VERSION
+        if (Status named = WriteName(res, projectHeader); !named)
+            return named;
+        res.Pad();
+        res.U32(0);      // data version
+        res.U16(0x0030); // MOVEABLE | PURE
+        res.U16(Language);
+        res.U32(0), res.U32(0); // version, characteristics
+        const std::size_t headerSize = res.Bytes.size() - header;
+        res.Put16At(header + 4, headerSize);
+        res.Bytes += data.Bytes;
+        res.Pad();
+        return res.Bytes;
+    }
+
+private:
+    std::string Line(std::size_t token) const {
+        return "line " + std::to_string(Script.Tokens.LineOf(Tokens[token].Span.Begin));
+    }
+
+    // Outside the resource only LANGUAGE statements may stand: the last one
+    // before it gives its language.
+    Status CheckTopLevel() {
+        ResourceEnd = Script.NameToken;
+        while (ResourceEnd < Tokens.size() && Tokens[ResourceEnd].Span.Begin < Script.Span.End)
+            ++ResourceEnd;
+        Language = Options.Language;
+        for (std::size_t i = 0; i < Tokens.size();) {
+            if (i == Script.NameToken) {
+                i = ResourceEnd;
+                continue;
+            }
+            std::optional<std::uint16_t> language = LanguageStatementAt(i);
+            if (!language && EqualsIgnoringCase(Tokens[i].Text, "LANGUAGE"))
+                return Refused(Line(i) + ": a LANGUAGE statement other than two numbers or "
+                                         "names of winnt.h");
+            if (!language)
+                return Refused(Line(i) + ": \"" + StatementStart(i) +
+                               "\" begins a statement or resource other than the "
+                               "VERSIONINFO, which only llvm-rc compiles");
+            if (i < Script.NameToken)
+                Language = *language;
+            i += 4;
+        }
+        return Status::Ok();
+    }
+
+    /// A statement's first words: a resource's name and its type.
+    std::string StatementStart(std::size_t i) const {
+        std::string start(Tokens[i].Text);
+        if (i + 1 < Tokens.size() && Tokens[i + 1].Kind == TokenKind::Word)
+            start += " " + std::string(Tokens[i + 1].Text);
+        return start;
+    }
+
+    /// A LANGUAGE statement's operand: a number, or a name of winnt.h.
+    std::optional<std::uint32_t> LanguagePart(const ScriptToken& token) const {
+        if (token.Kind == TokenKind::Number) {
+            const auto value = ScriptNumberValue(token.Text);
+            return value ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*value))
+                         : std::nullopt;
+        }
+        return token.Kind == TokenKind::Word ? LanguageMacroValue(token.Text) : std::nullopt;
+    }
+
+    std::optional<std::uint16_t> LanguageStatementAt(std::size_t i) const {
+        if (i + 3 >= Tokens.size() || Tokens[i].Kind != TokenKind::Word ||
+            !EqualsIgnoringCase(Tokens[i].Text, "LANGUAGE") || Tokens[i + 2].Text != ",")
+            return std::nullopt;
+        const auto primary = LanguagePart(Tokens[i + 1]);
+        const auto sub = LanguagePart(Tokens[i + 3]);
+        if (!primary || !sub)
+            return std::nullopt;
+        return static_cast<std::uint16_t>((*sub << 10) | (*primary & 0x3FF));
+    }
+
+    Status WriteName(ResWriter& res, const std::string& projectHeader) const {
+        const ScriptToken& name = Tokens[Script.NameToken];
+        if (name.Kind == TokenKind::Number) {
+            const auto value = ScriptNumberValue(name.Text);
+            if (!value || *value > 0xFFFF)
+                return Refused(Line(Script.NameToken) + ": the resource name \"" +
+                               std::string(name.Text) + "\" is no 16-bit number");
+            res.U16(0xFFFF), res.U16(static_cast<std::uint32_t>(*value));
+            return Status::Ok();
+        }
+        if (name.Kind == TokenKind::Word) {
+            if (const auto known = WinverValue(name.Text)) {
+                res.U16(0xFFFF), res.U16(*known & 0xFFFF);
+                return Status::Ok();
+            }
+            if (!projectHeader.empty())
+                return Refused("the resource name " + std::string(name.Text) +
+                               " may be a number \"" + projectHeader + "\" defines");
+            std::u16string upper;
+            for (char c : name.Text)
+                upper += static_cast<char16_t>(std::toupper(static_cast<unsigned char>(c)));
+            res.Units(upper, true);
+            return Status::Ok();
+        }
+        return Refused(Line(Script.NameToken) + ": the resource name " + std::string(name.Text) +
+                       " is not a number or a name");
+    }
+
+    Status WriteVersionInfo(ResWriter& out) {
+        const ScriptCompiled compiled = CompileScriptModel(Script);
+        for (const FixedStatement& statement : Script.Fixed)
+            for (const ScriptNumber& number : statement.Numbers)
+                if (!number.Value)
+                    return Refused(statement.Keyword + " needs " + number.Unknown +
+                                   ", which is not defined in the script");
+        const std::size_t start = out.Bytes.size();
+        out.U16(0), out.U16(52), out.U16(0);
+        out.Units(u"VS_VERSION_INFO", true);
+        out.Pad();
+        const FixedFileInfo& f = compiled.Info.Fixed;
+        for (std::uint32_t value :
+             {f.Signature, f.StrucVersion, f.FileVersionMS, f.FileVersionLS, f.ProductVersionMS,
+              f.ProductVersionLS, f.FileFlagsMask, f.FileFlags, f.FileOS, f.FileType, f.FileSubtype,
+              f.FileDateMS, f.FileDateLS})
+            out.U32(value);
+        for (const ScriptNode& node : Script.Body)
+            if (Status written = WriteNode(out, node); !written)
+                return written;
+        return SetLength(out, start, "VS_VERSION_INFO");
+    }
+
+    Status SetLength(ResWriter& out, std::size_t start, const std::string& what) const {
+        const std::size_t length = out.Bytes.size() - start;
+        if (length > 0xFFFF)
+            return Status::Fail(what + " is " + std::to_string(length) +
+                                " bytes long; a version resource block holds at most 65,535");
+        out.Put16At(start, length);
+        return Status::Ok();
+    }
+
+    Expected<std::u16string> StringOf(std::size_t token) const {
+        Expected<std::u16string> text = CompileStringToken(Tokens[token].Text, Options.CodePage);
+        if (!text)
+            return Status::Fail(Line(token) + ": " + text.message());
+        return text;
+    }
+
+    Status WriteNode(ResWriter& out, const ScriptNode& node) {
+        out.Pad();
+        const std::size_t start = out.Bytes.size();
+        const std::size_t nameToken = node.Value ? node.Value->KeyToken : node.NameToken;
+        Expected<std::u16string> name = StringOf(nameToken);
+        if (!name)
+            return Status::Fail(name.message());
+        if (!node.Value) {
+            out.U16(0), out.U16(0), out.U16(1);
+            out.Units(*name, true);
+            out.Pad();
+            for (const ScriptNode& child : node.Children)
+                if (Status written = WriteNode(out, child); !written)
+                    return written;
+            return SetLength(out, start, "BLOCK \"" + std::string(Tokens[nameToken].Text) + "\"");
+        }
+        const ValueStatement& value = *node.Value;
+        const std::string label = Line(nameToken) + ": VALUE \"" + value.Key + "\"";
+        if (!value.Resolved)
+            return Refused(label + " needs " + value.Unknown +
+                           ", which is not defined in the script");
+        const bool text = value.Items.front().StringTokens.size() > 0;
+        out.U16(0), out.U16(0), out.U16(text ? 1 : 0);
+        out.Units(*name, true);
+        out.Pad();
+        const std::size_t data = out.Bytes.size();
+        for (const ValueItem& item : value.Items) {
+            if (item.StringTokens.empty() == text)
+                return Status::Fail(label +
+                                    " holds both strings and numbers, which llvm-rc refuses");
+            if (text) {
+                for (std::size_t token : item.StringTokens) {
+                    Expected<std::u16string> piece = StringOf(token);
+                    if (!piece)
+                        return Status::Fail(piece.message());
+                    out.Units(*piece, false);
+                }
+                out.U16(0);
+                continue;
+            }
+            const ScriptNumber& number = value.Numbers[item.Number];
+            if (item.TokenCount != 1)
+                return Status::Fail(label +
+                                    ": llvm-rc takes only plain numbers in a VALUE, not \"" +
+                                    std::string(Script.Tokens.Text(number.Span)) + "\"");
+            if (number.Long) {
+                out.U32(*number.Value);
+            } else if (*number.Value > 0xFFFF) {
+                return Status::Fail(label + ": " + std::to_string(*number.Value) +
+                                    " does not fit in 16 bits (write it with an L suffix)");
+            } else {
+                out.U16(*number.Value);
+            }
+        }
+        const std::size_t length = out.Bytes.size() - data;
+        out.Put16At(start + 2, text ? length / 2 : length);
+        return SetLength(out, start, "VALUE \"" + value.Key + "\"");
+    }
+
+    const VersionScript& Script;
+    const std::vector<ScriptToken>& Tokens;
+    const ResCompileOptions& Options;
+    std::size_t ResourceEnd = 0; ///< the first token after the resource
+    std::uint16_t Language = 0;
+};
+
+} // namespace
+
+Expected<std::string> CompileVersionResource(std::string_view script,
+                                             const ResCompileOptions& options) {
+    if (script.size() >= 2 && ((script[0] == '\xFF' && script[1] == '\xFE') ||
+                               (script[0] == '\xFE' && script[1] == '\xFF')))
+        return Refused("the script is UTF-16, which llvm-rc does not read");
+    Expected<VersionScript> model = ParseVersionScript(script);
+    if (!model)
+        return Status::Fail(model.message());
+    if (const std::string name = UnsettledConditionName(SplitLines(script)); !name.empty())
+        return Refused("a condition tests " + name +
+                       ", which llvm-rc's preprocessor may define for its target or a header "
+                       "may define");
+    return Compiler(*model, options).Run(ProjectHeader(script));
+}
+
+} // namespace qm

@@ -1,0 +1,35 @@
+//===- ResCompiler.h - A script's VERSIONINFO to a .res file -------*- C++ -*-===//
+//
+// The built-in resource compiler: it compiles the one resource a version
+// script holds, byte for byte as llvm-rc does, so that Save & Compile and
+// build scripts need no external compiler. It reads what the script reader
+// understands. Headers are not read: the names of winver.h are known, and a
+// script that needs anything else from a header (a macro in a value, a
+// resource name, a condition a project header could decide), holds other
+// resources, or uses a form llvm-rc refuses is refused with a message that
+// names it.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "ScriptEscapes.h"
+#include "Status.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+struct ResCompileOptions {
+    /// How narrow strings are read, as llvm-rc's /C.
+    ScriptCodePage CodePage = ScriptCodePage::AsciiOnly;
+    /// The language of a resource no LANGUAGE statement sets, as /L.
+    std::uint16_t Language = 0x0409;
+};
+
+/// The 32-bit .res file of the VERSIONINFO resource in `script` (bytes).
+Expected<std::string> CompileVersionResource(std::string_view script,
+                                             const ResCompileOptions& options = {});
+
+} // namespace qm
