@@ -6,6 +6,7 @@
 #include "app/DesignFonts.h"
 #include "app/Main.h"
 #include "controls/Modals.h"
+#include "settings/AppSettings.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -76,6 +77,12 @@ int SelfCheck() {
     report("Template", formMain.TemplateFile(), true);
     report("Batch script", formMain.BatchFile(), true);
     report("Log", formMain.LogFile(), false);
+    // Which compiler Save & Compile runs; with none installed, the built-in one.
+    const AppSettings& settings = TheAppSettings();
+    const bool builtIn = settings.CompilerCmdLine32.startsWith(QStringLiteral("quillmark-rc "));
+    std::printf("Compiler: %s (in %s)%s\n", qPrintable(settings.CompilerCmdLine32),
+                qPrintable(settings.CompilerPath),
+                builtIn ? ", the built-in compiler: no llvm-rc or windres is installed" : "");
     if (QGuiApplication::windowIcon().isNull()) {
         std::printf("Icon: missing\n");
         complete = false;

@@ -205,11 +205,18 @@ The .res file is byte for byte what llvm-rc makes of the script with the same
 code page and language. Headers are not read: the names of winver.h are
 known, and a script that needs anything else from a header, holds other
 resources or needs more of the preprocessor is refused, naming why; compile
-such a script with llvm-rc. Without -o the output is the script's name with
-.res.)");
+such a script with llvm-rc. With --coff, or an OUT named .o or .obj, the
+output is a COFF object holding the resource, which MinGW's ld and lld-link
+take as it is (as windres -O coff makes). Without -o the output is the
+script's name with .res (or .o).)");
     AddFile(*compile, "SCRIPT", args.Compile.Script, "The script.");
-    compile->add_option("-o,--output", args.Compile.Output, "The .res file to write.")
+    compile->add_option("-o,--output", args.Compile.Output, "The .res file (or object) to write.")
         ->type_name("OUT");
+    compile->add_flag("--coff", args.Compile.Coff, "Write a COFF object instead of a .res file.");
+    compile
+        ->add_option("--machine", args.Compile.Machine,
+                     "The COFF object's machine: x64 (the default), x86 or arm64.")
+        ->type_name("M");
     compile
         ->add_option("-c,--codepage", args.Compile.CodePage,
                      "How narrow strings are read: 0 (ASCII only, the default), 1252 or "

@@ -3,6 +3,7 @@
 #include "ResourceCommands.h"
 
 #include "CommandSupport.h"
+#include "versioninfo/CoffObject.h"
 #include "versioninfo/ResCompiler.h"
 #include "versioninfo/SafeSave.h"
 
@@ -71,6 +72,12 @@ int CompileCommand(const CompileArguments& args, CliStreams& io) {
                << '\n';
         return ExitUsage;
     }
+    const std::optional<CoffMachine> machine =
+        CoffMachineNamed(args.Machine.empty() ? "x64" : args.Machine);
+    if (!machine) {
+        io.Err << "--machine takes x64, x86 or arm64, not " << args.Machine << '\n';
+        return ExitUsage;
+    }
     options.CodePage = *codePage;
     options.Language = *language;
     const std::optional<CommandInput> input = LoadCommandInput(args.Script, true, io);
@@ -85,7 +92,12 @@ int CompileCommand(const CompileArguments& args, CliStreams& io) {
         io.Err << args.Script << ": " << res.message() << "; nothing written\n";
         return ExitFailure;
     }
-    const std::string out = args.Output.empty() ? BesideScript(args.Script, ".res") : args.Output;
+    const bool coff = args.Coff || EndsWithIgnoringCase(args.Output, ".o") ||
+                      EndsWithIgnoringCase(args.Output, ".obj");
+    const std::string out =
+        !args.Output.empty() ? args.Output : BesideScript(args.Script, coff ? ".o" : ".res");
+    if (coff)
+        res = CoffObjectOfRes(*res, *machine);
     if (Status saved = SaveFileSafely(out, *res); !saved) {
         io.Err << saved.message() << '\n';
         return ExitFailure;

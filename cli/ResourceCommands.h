@@ -18,6 +18,7 @@ struct CompileArguments {
     std::string CodePage; ///< "0", "1252" or "65001", as llvm-rc's /C
     std::string Language; ///< hexadecimal, as llvm-rc's /L
     bool Coff = false;    ///< a COFF object, as an output named .o or .obj asks too
+    std::string Machine;  ///< the COFF object's: x64 (the default), x86 or arm64
 };
 
 /// Compiles the script's VERSIONINFO with the built-in compiler into a .res

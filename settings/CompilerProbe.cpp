@@ -5,6 +5,7 @@
 #include "platform/System.h"
 #include "settings/AppSettings.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -33,6 +34,15 @@ CompilerProbe ProbeThisMachine() {
     if (platform::RunsOnWindows())
         return probe;
     probe.LlvmRc = QStandardPaths::findExecutable(QStringLiteral("llvm-rc"));
+    for (const char* windres :
+         {"windres", "x86_64-w64-mingw32-windres", "i686-w64-mingw32-windres"})
+        probe.Windres =
+            probe.Windres || !QStandardPaths::findExecutable(QLatin1String(windres)).isEmpty();
+    // The companion installed beside the program comes first.
+    probe.BuiltIn = QStandardPaths::findExecutable(QStringLiteral("quillmark-rc"),
+                                                   {QCoreApplication::applicationDirPath()});
+    if (probe.BuiltIn.isEmpty())
+        probe.BuiltIn = QStandardPaths::findExecutable(QStringLiteral("quillmark-rc"));
     for (const char* folder : HeaderFolders) {
         if (QFileInfo(QLatin1String(folder) + QStringLiteral("/winver.h")).isFile()) {
             probe.WinverFolder = QLatin1String(folder);
@@ -58,8 +68,14 @@ bool CompilerNeedsWinverInclude(const AppSettings& settings) {
 }
 
 void ApplyCompilerProbe(const CompilerProbe& probe, AppSettings& settings) {
-    if (probe.LlvmRc.isEmpty())
+    if (probe.LlvmRc.isEmpty()) {
+        // No compiler at all: the built-in one, through the same batch file.
+        if (!probe.Windres && !probe.BuiltIn.isEmpty()) {
+            settings.CompilerPath = QFileInfo(probe.BuiltIn).absolutePath();
+            settings.CompilerCmdLine32 = QStringLiteral("quillmark-rc compile --codepage 65001 --");
+        }
         return;
+    }
     settings.CompilerPath = QFileInfo(probe.LlvmRc).absolutePath();
     // /C 65001: the script is UTF-8 (llvm-rc takes only ASCII otherwise).
     // "--" ends the options, so a script path such as /usr/... is no option.

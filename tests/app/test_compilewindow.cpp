@@ -213,6 +213,21 @@ private slots:
         QCOMPARE(scroll->value(), scroll->maximum());
     }
 
+    // Where no compiler is installed the built-in one is the command; it
+    // compiles a new document as it stands, without the template's includes.
+    void theBuiltInCompilerCompilesANewDocument() {
+        MakeWindow();
+        TheAppSettings().CompilerPath = QM_BIN_DIR;
+        TheAppSettings().CompilerCmdLine32 = "quillmark-rc compile --codepage 65001 --";
+        Window->UpdateBatchFile();
+        Window->NewClick();
+        QVERIFY(Ui(*Window).cmmComInc->toPlainText().isEmpty());
+        Window->SetFileName(WorkDir + "New.rc");
+        Ui(*Window).cbtnCompile->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Window->CompilePending(), 60000);
+        QCOMPARE(ResultLines().last(), "The .res file holds exactly what the form holds.");
+    }
+
     void llvmRcThroughTheShippedScriptFillsTheCompilerPage() {
         MakeWindow();
         NameDocument("App.rc");

@@ -59,8 +59,10 @@ TEST_F(SettingsFileTest, MissingStoreGivesDefaultsAndCreatesNothing) {
 
 TEST_F(SettingsFileTest, LlvmRcOnThePathGivesTheCompilerDefaults) {
     SetCompilerProbe([] {
-        return CompilerProbe{QStringLiteral("/opt/llvm/bin/llvm-rc"),
-                             QStringLiteral("/usr/share/mingw-w64/include")};
+        CompilerProbe probe;
+        probe.LlvmRc = QStringLiteral("/opt/llvm/bin/llvm-rc");
+        probe.WinverFolder = QStringLiteral("/usr/share/mingw-w64/include");
+        return probe;
     });
     AppSettings expected = BuiltInDefaults();
     expected.CompilerPath = QStringLiteral("/opt/llvm/bin");
@@ -70,11 +72,31 @@ TEST_F(SettingsFileTest, LlvmRcOnThePathGivesTheCompilerDefaults) {
 
     // Without the headers the command goes without its include folder; a
     // stored value always wins over the probe.
-    SetCompilerProbe([] { return CompilerProbe{QStringLiteral("/usr/bin/llvm-rc"), QString()}; });
+    SetCompilerProbe([] {
+        CompilerProbe probe;
+        probe.LlvmRc = QStringLiteral("/usr/bin/llvm-rc");
+        return probe;
+    });
     WriteRaw("[Settings]\nCompilerPath=/tools\n");
     expected.CompilerPath = QStringLiteral("/tools");
     expected.CompilerCmdLine32 = QStringLiteral("llvm-rc /C 65001 --");
     EXPECT_EQ(Loaded(), expected);
+}
+
+// With no compiler at all the built-in one is the default; a windres keeps
+// the table's defaults.
+TEST_F(SettingsFileTest, NoCompilerGivesTheBuiltInOne) {
+    CompilerProbe probe;
+    probe.BuiltIn = QStringLiteral("/opt/quillmark/bin/quillmark-rc");
+    SetCompilerProbe([probe] { return probe; });
+    AppSettings expected = BuiltInDefaults();
+    expected.CompilerPath = QStringLiteral("/opt/quillmark/bin");
+    expected.CompilerCmdLine32 = QStringLiteral("quillmark-rc compile --codepage 65001 --");
+    EXPECT_EQ(Loaded(), expected);
+
+    probe.Windres = true;
+    SetCompilerProbe([probe] { return probe; });
+    EXPECT_EQ(Loaded(), BuiltInDefaults());
 }
 
 TEST_F(SettingsFileTest, StoredTextsAreReadByTheirRowKind) {
