@@ -88,6 +88,7 @@ struct Arguments {
     bool Force = false;
     bool Strict = false;
     CompileArguments Compile;
+    StampArguments Stamp;
 };
 
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* summary, std::string details) {
@@ -228,7 +229,37 @@ script's name with .res (or .o).)");
                      "default 409), as llvm-rc's /L.")
         ->type_name("HEX");
 
-    return {show, write, created, set, check, import, verify, bump, compile};
+    CLI::App* stamp = AddCommand(
+        app, "stamp", "Write the version resource into an executable (.exe, .dll).", std::string(R"(
+stamp FILE [EDITS] [--block NAME] [-o OUT] changes the version resource FILE
+has, as set changes a script's; --from SCRIPT|RES takes a whole resource
+instead (a script is compiled by the built-in compiler). Of several language
+copies it changes the one Windows shows, or HEX; a file without one gets
+one. Every other resource, section and byte is kept: the resource section
+is rebuilt, or added as a new last section, and the headers and checksum
+follow. The file is written whole or not at all. A signed file is refused
+(--force stamps it and drops the signature, which no longer holds), as is
+one that can't be rewritten safely, naming why.
+
+)") + MarkerForm);
+    AddFile(*stamp, "FILE", args.Stamp.File, "The executable.");
+    AddEditOptions(*stamp);
+    stamp->add_option("--block", args.Stamp.Block, "The string table to edit.")->type_name("NAME");
+    stamp->add_option("--from", args.Stamp.From, "A script or .res file with the whole resource.")
+        ->type_name("SCRIPT|RES");
+    stamp
+        ->add_option("-c,--codepage", args.Stamp.CodePage,
+                     "How --from's script reads narrow strings: 0, 1252 or 65001.")
+        ->type_name("CP");
+    stamp->add_option("--resource-language", args.Stamp.Language, "The language copy to change.")
+        ->type_name("HEX");
+    stamp->add_option("-o,--output", args.Stamp.Output, "Write to OUT instead of FILE.")
+        ->type_name("OUT");
+    stamp->add_flag("--force", args.Stamp.Force,
+                    "Stamp a signed file (its signature is dropped); replace a field written as "
+                    "a macro or an expression.");
+
+    return {show, write, created, set, check, import, verify, bump, compile, stamp};
 }
 
 int UsageError(const std::string& message, CliStreams& io) {
@@ -307,6 +338,12 @@ int CheckEach(const std::vector<std::string>& files, bool strict, CliStreams& io
     return worst;
 }
 
+bool HasEdits(const Edits& edits) {
+    return edits.FileVersion || edits.ProductVersion || edits.Debug || edits.PreRelease ||
+           edits.Patched || edits.FileOS || edits.FileType || edits.FileSubType ||
+           edits.LanguageRow || edits.CodePageRow || !edits.Strings.empty() || edits.ComIncLines;
+}
+
 int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     const std::string name = command.get_name();
     const bool force = args.Force;
@@ -333,6 +370,8 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     }
     if (name == "new")
         return NewCommand(args.File, *edits, io);
+    if (name == "stamp")
+        return StampCommand(args.Stamp, *edits, HasEdits(*edits), io);
     return SetCommand(args.File, *edits, args.Block, args.Output, force, io);
 }
 

@@ -2,11 +2,21 @@
 
 #include "ResourceCommands.h"
 
+#include "CliDefaults.h"
 #include "CommandSupport.h"
+#include "InPlace.h"
 #include "versioninfo/CoffObject.h"
+#include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ImportScript.h"
+#include "versioninfo/PeResources.h"
+#include "versioninfo/PeStamp.h"
 #include "versioninfo/ResCompiler.h"
 #include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptEdit.h"
+#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Unicode.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace qm {
@@ -56,7 +66,167 @@ std::optional<std::uint16_t> LanguageNamed(const std::string& text) {
     return static_cast<std::uint16_t>(value);
 }
 
+/// The RT_VERSION data of a .res file: the copy of `language`, else the first.
+Expected<std::pair<std::string, std::uint16_t>>
+VersionOfRes(std::string_view res, std::optional<std::uint16_t> language) {
+    Expected<std::vector<ResourceEntry>> entries = ParseResFile(res);
+    if (!entries)
+        return Status::Fail(entries.message());
+    const ResourceEntry* chosen = nullptr;
+    for (const ResourceEntry& entry : *entries) {
+        if (!entry.Type.IsNumber || entry.Type.Number != VersionResourceType)
+            continue;
+        if (!chosen || (language && entry.Language == *language && chosen->Language != *language))
+            chosen = &entry;
+    }
+    if (!chosen)
+        return Status::Fail("it holds no version resource");
+    return std::make_pair(std::string(chosen->Data), chosen->Language);
+}
+
+/// The version data --from names: a .res file's, or a script's compiled.
+Expected<std::pair<std::string, std::uint16_t>>
+VersionFrom(const StampArguments& args, std::optional<std::uint16_t> language, CliStreams& io) {
+    const std::optional<std::string> bytes = LoadScriptInput(args.From, io);
+    if (!bytes)
+        return Status::Fail("");
+    if (LooksLikeResFile(*bytes))
+        return VersionOfRes(*bytes, language);
+    ResCompileOptions options;
+    options.CodePage = CodePageNamed(args.CodePage).value_or(ScriptCodePage::AsciiOnly);
+    Expected<std::string> res = CompileVersionResource(*bytes, options);
+    if (!res)
+        return Status::Fail(res.message());
+    return VersionOfRes(*res, language);
+}
+
+/// The script of the version resource the file has, or of a new document.
+Expected<std::string> BaseScript(const Expected<std::vector<CompiledResource>>& copies,
+                                 std::size_t chosen) {
+    if (copies) {
+        Expected<ImportedScript> script =
+            ScriptOfCompiled((*copies)[chosen].Info, {"#include <winver.h>"});
+        if (!script)
+            return Status::Fail(script.message());
+        return script->Text;
+    }
+    Expected<Lines> lines = FormScript(NewDocument(CliNewDocumentDefaults()));
+    if (!lines)
+        return Status::Fail(lines.message());
+    std::string text;
+    for (const std::string& line : *lines)
+        text += line + "\n";
+    return text;
+}
+
+/// The version data after `edits`, compiled in the language of the copy.
+Expected<std::string> EditedVersion(const std::string& script, const Edits& edits,
+                                    const StampArguments& args, std::uint16_t language) {
+    Expected<VersionScript> model = ParseVersionScript(script);
+    if (!model)
+        return Status::Fail(model.message());
+    Expected<std::string> edited =
+        EditScript(script, *model, InPlaceEditsOf(edits, args.Block, args.Force));
+    if (!edited)
+        return Status::Fail(edited.message());
+    ResCompileOptions options;
+    options.CodePage =
+        IsWellFormedUtf8(*edited) ? ScriptCodePage::Utf8 : ScriptCodePage::Windows1252;
+    options.Language = language;
+    Expected<std::string> res = CompileVersionResource(*edited, options);
+    if (!res)
+        return Status::Fail(res.message());
+    Expected<std::pair<std::string, std::uint16_t>> version = VersionOfRes(*res, language);
+    if (!version)
+        return Status::Fail(version.message());
+    return version->first;
+}
+
 } // namespace
+
+int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, CliStreams& io) {
+    if (!args.From.empty() && hasEdits) {
+        io.Err << "--from gives the whole resource; give edits or --from, not both\n";
+        return ExitUsage;
+    }
+    if (!CodePageNamed(args.CodePage)) {
+        io.Err << "--codepage takes 0, 1252 or 65001, as llvm-rc does, not " << args.CodePage
+               << '\n';
+        return ExitUsage;
+    }
+    std::optional<std::uint16_t> language;
+    if (!args.Language.empty()) {
+        language = LanguageNamed(args.Language);
+        if (!language) {
+            io.Err << "--resource-language takes a hexadecimal language ID, not " << args.Language
+                   << '\n';
+            return ExitUsage;
+        }
+    }
+    const LoadedFile pe = LoadFile(args.File, FileSource::RegularFile, MaxExecutableBytes);
+    if (!pe) {
+        io.Err << pe.message() << '\n';
+        return ExitUsage;
+    }
+    if (!LooksLikePeFile(*pe)) {
+        io.Err << args.File << " is not an executable (.exe or .dll)\n";
+        return ExitUsage;
+    }
+    // The copy to replace: the one asked for, else the one Windows shows.
+    const Expected<std::vector<CompiledResource>> copies = ReadCompiledVersions(*pe);
+    std::size_t chosen = copies ? PreferredVersion(*copies) : 0;
+    if (copies && language) {
+        const auto asked = std::find_if(copies->begin(), copies->end(), [&](const auto& copy) {
+            return copy.Language == *language;
+        });
+        if (asked == copies->end() && !args.From.empty())
+            chosen = copies->size(); // a new copy of that language
+        else if (asked == copies->end()) {
+            io.Err << args.File << " has no version resource in language " << args.Language << '\n';
+            return ExitUsage;
+        } else {
+            chosen = static_cast<std::size_t>(asked - copies->begin());
+        }
+    }
+    const bool existing = copies && chosen < copies->size();
+    std::uint16_t target = language ? *language : existing ? (*copies)[chosen].Language : 0x0409;
+
+    Expected<std::string> data = Status::Fail("");
+    if (!args.From.empty()) {
+        Expected<std::pair<std::string, std::uint16_t>> from = VersionFrom(args, language, io);
+        if (!from) {
+            if (!from.message().empty())
+                io.Err << args.From << ": " << from.message() << "; nothing written\n";
+            return ExitFailure;
+        }
+        if (!existing && !language)
+            target = from->second;
+        data = std::move(from->first);
+    } else {
+        Expected<std::string> script = BaseScript(existing ? copies : Status::Fail(""), chosen);
+        data =
+            script ? EditedVersion(*script, edits, args, target) : Status::Fail(script.message());
+    }
+    if (!data) {
+        io.Err << args.File << ": " << data.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    StampRequest request;
+    request.Language = target;
+    request.VersionData = *data;
+    request.Force = args.Force;
+    Expected<std::string> stamped = StampVersionResource(*pe, request);
+    if (!stamped) {
+        io.Err << args.File << ": " << stamped.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    const std::string out = args.Output.empty() ? args.File : args.Output;
+    if (Status saved = SaveFileSafely(out, *stamped); !saved) {
+        io.Err << saved.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
 
 int CompileCommand(const CompileArguments& args, CliStreams& io) {
     ResCompileOptions options;

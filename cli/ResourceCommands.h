@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "Edits.h"
 
 #include <string>
 
@@ -20,6 +21,22 @@ struct CompileArguments {
     bool Coff = false;    ///< a COFF object, as an output named .o or .obj asks too
     std::string Machine;  ///< the COFF object's: x64 (the default), x86 or arm64
 };
+
+struct StampArguments {
+    std::string File;
+    std::string Output;   ///< empty: FILE itself
+    std::string From;     ///< a script or .res file holding the whole resource
+    std::string CodePage; ///< how --from's script is read
+    std::string Language; ///< the copy to replace (hexadecimal); empty: the one Windows shows
+    std::string Block;    ///< the string table the edits aim at
+    bool Force = false;
+};
+
+/// Writes the version resource into an executable: the copy it has, with
+/// `edits` made as set makes them, or the resource of --from. Every other
+/// resource and byte is kept; nothing is written when it can't be done
+/// safely.
+int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, CliStreams& io);
 
 /// Compiles the script's VERSIONINFO with the built-in compiler into a .res
 /// file or a COFF object; a script it can't compile exactly as llvm-rc

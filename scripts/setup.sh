@@ -21,7 +21,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     llvm mingw-w64-common
     binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev lld
     xvfb xauth fonts-dejavu-core fonts-liberation2 libqt6svg6
     dpkg-dev desktop-file-utils appstream shared-mime-info help2man
     googletest wine wine64

@@ -267,6 +267,7 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
                 entry.Name = name;
                 entry.Language = static_cast<std::uint16_t>(languageField);
                 entry.Offset = *data;
+                entry.CodePage = *view.U32(entryAt + 8);
                 if (wantData(type))
                     entry.Data = view.Slice(*data, dataSize);
                 resources.push_back(std::move(entry));

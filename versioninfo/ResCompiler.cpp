@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/ResCompiler.h"
 
+#include "versioninfo/BinaryView.h"
 #include "versioninfo/LanguageNames.h"
 #include "versioninfo/ScriptModel.h"
 #include "versioninfo/Tables.h"
@@ -126,6 +127,56 @@ std::string UnsettledConditionName(const Lines& lines) {
         }
     }
     return {};
+}
+
+Status Refused(const std::string& why);
+
+/// What llvm-rc's preprocessor and tokenizer refuse and the reader passes
+/// over: control characters (the reader ends the text at a NUL), a
+/// directive that is not one of C's, an #error, an #include without its
+/// quotes or brackets.
+Status CheckWhatLlvmRcRefuses(const Lines& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string where = "line " + std::to_string(i + 1);
+        for (char c : lines[i]) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && c != '\t' && c != '\r' && c != '\v' && c != '\f') || byte == 0x7F)
+                return Refused(where + " holds the control character " + HexOffset(byte) +
+                               ", which llvm-rc refuses");
+        }
+        std::string_view rest = Trim(lines[i]);
+        if (rest.empty() || rest[0] != '#')
+            continue;
+        rest = TrimLeft(rest.substr(1));
+        std::size_t end = 0;
+        while (end < rest.size() && IsIdentifierChar(rest[end]))
+            ++end;
+        const std::string_view directive = rest.substr(0, end);
+        constexpr std::string_view Known[] = {"",     "include", "define", "undef",
+                                              "if",   "ifdef",   "ifndef", "elif",
+                                              "else", "endif",   "pragma", "line"};
+        if (std::find(std::begin(Known), std::end(Known), directive) == std::end(Known))
+            return Refused(where + ": #" + std::string(directive) +
+                           " is a directive the built-in compiler does not follow");
+        const std::string_view argument = TrimLeft(rest.substr(end));
+        if (directive == "include" &&
+            (argument.empty() || (argument[0] != '"' && argument[0] != '<')))
+            return Refused(where + ": an #include without its \"\" or <>");
+    }
+    return Status::Ok();
+}
+
+/// A number token as llvm-rc's tokenizer takes it: digits, or 0x and hex
+/// digits, with at most one L.
+bool IsLlvmRcNumber(std::string_view text) {
+    if (!text.empty() && (text.back() == 'L' || text.back() == 'l'))
+        text.remove_suffix(1);
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex)
+        text.remove_prefix(2);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [hex](char c) {
+        return (c >= '0' && c <= '9') || (hex && std::isxdigit(static_cast<unsigned char>(c)));
+    });
 }
 
 Status Refused(const std::string& why) {
@@ -264,7 +315,10 @@ private:
             res.U16(0xFFFF), res.U16(static_cast<std::uint32_t>(*value));
             return Status::Ok();
         }
-        if (name.Kind == TokenKind::Word) {
+        const bool identifier = name.Kind == TokenKind::Word && !name.Text.empty() &&
+                                !(name.Text[0] >= '0' && name.Text[0] <= '9') &&
+                                std::all_of(name.Text.begin(), name.Text.end(), IsIdentifierChar);
+        if (identifier) {
             if (const auto known = WinverValue(name.Text)) {
                 res.U16(0xFFFF), res.U16(*known & 0xFFFF);
                 return Status::Ok();
@@ -397,7 +451,16 @@ Expected<std::string> CompileVersionResource(std::string_view script,
     Expected<VersionScript> model = ParseVersionScript(script);
     if (!model)
         return Status::Fail(model.message());
-    if (const std::string name = UnsettledConditionName(SplitLines(script)); !name.empty())
+    if (const std::size_t nul = script.find('\0'); nul != std::string_view::npos)
+        return Refused("the script holds a NUL byte at offset " + HexOffset(nul) +
+                       ", after which the reader stops and llvm-rc does not");
+    const Lines lines = SplitLines(script);
+    if (Status refused = CheckWhatLlvmRcRefuses(lines); !refused)
+        return refused;
+    for (const ScriptToken& token : model->Tokens.Tokens)
+        if (token.Kind == TokenKind::Number && !IsLlvmRcNumber(token.Text))
+            return Refused("\"" + std::string(token.Text) + "\" is no number llvm-rc reads");
+    if (const std::string name = UnsettledConditionName(lines); !name.empty())
         return Refused("a condition tests " + name +
                        ", which llvm-rc's preprocessor may define for its target or a header "
                        "may define");

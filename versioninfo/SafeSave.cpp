@@ -197,9 +197,9 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     return Status::Ok();
 }
 
-LoadedFile LoadFile(const std::string& path, FileSource source) {
+LoadedFile LoadFile(const std::string& path, FileSource source, std::uint64_t maxBytes) {
     platform::FileReadResult read = platform::ReadWholeFile(
-        path, MaxScriptBytes,
+        path, maxBytes,
         source == FileSource::RegularFile ? platform::ReadSource::RegularFile
                                           : platform::ReadSource::FileOrStream);
     const std::string cantOpen = "Can't open " + path + ": ";
@@ -215,8 +215,8 @@ LoadedFile LoadFile(const std::string& path, FileSource source) {
         loaded.Refused = true;
         break;
     case platform::FileReadResult::TooLarge:
-        loaded = Status::Fail(cantOpen + "it is larger than " +
-                              std::to_string(MaxScriptBytes >> 20) + " MB, too large for a script");
+        loaded = Status::Fail(cantOpen + "it is larger than " + std::to_string(maxBytes >> 20) +
+                              (maxBytes == MaxScriptBytes ? " MB, too large for a script" : " MB"));
         loaded.Refused = true;
         break;
     }

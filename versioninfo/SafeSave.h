@@ -26,6 +26,9 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes);
 /// is taken for a mistake rather than read until memory runs out.
 inline constexpr std::uint64_t MaxScriptBytes = std::uint64_t(64) << 20;
 
+/// The largest executable stamped: it is rewritten in memory.
+inline constexpr std::uint64_t MaxExecutableBytes = std::uint64_t(2) << 30;
+
 /// What LoadFile takes.
 enum class FileSource {
     RegularFile,  ///< a regular file only: never a FIFO, device or folder
@@ -44,6 +47,7 @@ struct LoadedFile : Expected<std::string> {
 /// (a FIFO without a writer included). Fails, naming the file, when it
 /// cannot be opened or read, is a folder or (for RegularFile) anything else
 /// that is not a regular file, or is larger than the cap.
-LoadedFile LoadFile(const std::string& path, FileSource source = FileSource::RegularFile);
+LoadedFile LoadFile(const std::string& path, FileSource source = FileSource::RegularFile,
+                    std::uint64_t maxBytes = MaxScriptBytes);
 
 } // namespace qm
