@@ -1,0 +1,174 @@
+//===- ResourceCommandsTest.cpp - compile and stamp as a program -----------===//
+//
+// Executables are built here with the MinGW-w64 toolchain and with lld-link
+// from llvm-rc's .res, stamped, run under wine, and their version read back
+// through Windows' own GetFileVersionInfo by a small program built here.
+//
+//===----------------------------------------------------------------------===//
+#include "CommandFixture.h"
+
+#include "versioninfo/PeResources.h"
+
+#include <QStandardPaths>
+
+#include <map>
+#include <tuple>
+
+namespace {
+
+using qm::test::RunResult;
+
+constexpr const char* Script = R"(#include <winver.h>
+1 VERSIONINFO
+FILEVERSION 1,2,3,4
+PRODUCTVERSION 1,2,0,0
+FILEFLAGSMASK VS_FFI_FILEFLAGSMASK
+FILEOS VOS_NT_WINDOWS32
+FILETYPE VFT_APP
+BEGIN
+  BLOCK "StringFileInfo"
+  BEGIN
+    BLOCK "040904B0"
+    BEGIN
+      VALUE "CompanyName", "Example"
+      VALUE "FileVersion", "1.2.3.4"
+    END
+  END
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", 0x409, 1200
+  END
+END
+2 RCDATA { "payload", 1, 2 }
+STRINGTABLE { 7, "seven" }
+)";
+
+constexpr const char* ReadVersion = R"(#include <windows.h>
+#include <stdio.h>
+int main(int argc, char** argv) {
+    DWORD handle = 0, size = GetFileVersionInfoSizeA(argv[1], &handle);
+    char* info = size ? (char*)malloc(size) : 0;
+    VS_FIXEDFILEINFO* fixed; WORD* pair; char* value; UINT length; char key[128];
+    if (!info || !GetFileVersionInfoA(argv[1], 0, size, info) ||
+        !VerQueryValueA(info, "\\", (void**)&fixed, &length) ||
+        !VerQueryValueA(info, "\\VarFileInfo\\Translation", (void**)&pair, &length))
+        return 2;
+    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileVersion", pair[0], pair[1]);
+    printf("%u.%u.%u.%u %s\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+           VerQueryValueA(info, key, (void**)&value, &length) ? value : "-");
+    return 0;
+}
+)";
+
+using ResourceKey = std::tuple<std::uint32_t, std::uint32_t, std::uint16_t>;
+
+/// Every resource but the version resource, by type, name and language.
+std::map<ResourceKey, std::string> OtherResources(const QByteArray& pe) {
+    std::map<ResourceKey, std::string> resources;
+    const auto entries = qm::ParsePeResources(std::string_view(pe.constData(), pe.size()));
+    EXPECT_TRUE(entries) << entries.message();
+    for (const qm::ResourceEntry& entry : entries ? *entries : std::vector<qm::ResourceEntry>())
+        if (entry.Type.Number != qm::VersionResourceType)
+            resources[{entry.Type.Number, entry.Name.Number, entry.Language}] =
+                std::string(entry.Data);
+    return resources;
+}
+
+class StampTest : public qm::test::RcCommandTest {
+protected:
+    void SetUp() override {
+        for (const char* tool : {"x86_64-w64-mingw32-gcc", "x86_64-w64-mingw32-windres", "wine"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                GTEST_SKIP() << tool << " is not installed";
+        if (!*QM_LLVM_RC)
+            GTEST_SKIP() << "llvm-rc is not installed";
+        write("app.rc", Script);
+        write("main.c", "int main(void) { return 0; }\n");
+        write("fvi.c", ReadVersion);
+        build({QM_LLVM_RC, "/C", "65001", "/I", "/usr/share/mingw-w64/include", "/FO", "app.res",
+               "app.rc"});
+        build({"x86_64-w64-mingw32-windres", "app.res", "-O", "coff", "-o", "app.o"});
+        build({"x86_64-w64-mingw32-gcc", "-o", "mingw.exe", "main.c", "app.o"});
+        build({"x86_64-w64-mingw32-gcc", "-o", "fvi.exe", "fvi.c", "-lversion"});
+    }
+
+    void write(const QString& name, const QByteArray& text) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    void build(const QStringList& command) {
+        const RunResult made = run(command.front(), command.mid(1));
+        ASSERT_EQ(made.ExitCode, 0) << command.join(' ').toStdString() << made.Err.toStdString();
+    }
+
+    RunResult wine(const QStringList& args) {
+        qputenv("WINEDEBUG", "-all");
+        qputenv("WINEDLLOVERRIDES", "mscoree,mshtml="); // no offer to fetch Mono or Gecko
+        if (qEnvironmentVariableIsEmpty("WINEPREFIX"))
+            qputenv("WINEPREFIX", QM_WINE_PREFIX);
+        return run("wine", args);
+    }
+
+    /// Stamps `exe`, runs the result and reads its version through Windows.
+    void ExpectStampedAndRunning(const QString& exe) {
+        const QString stamped = "stamped-" + exe;
+        const RunResult stamp = rc({"stamp", exe, "-o", stamped, "--file-version", "7.6.5.4",
+                                    "--string", "FileVersion=\\07.6.5.4"});
+        ASSERT_EQ(stamp.ExitCode, 0) << stamp.Err.toStdString();
+        EXPECT_EQ(OtherResources(readBytes(stamped)), OtherResources(readBytes(exe)));
+        EXPECT_EQ(wine({stamped}).ExitCode, 0);
+        EXPECT_EQ(wine({"fvi.exe", stamped}).Out.trimmed(), "7.6.5.4 7.6.5.4");
+        const RunResult verify = rc({"verify", "stamped.rc", stamped});
+        EXPECT_EQ(verify.ExitCode, 0) << verify.Out.toStdString() << verify.Err.toStdString();
+    }
+};
+
+TEST_F(StampTest, StampedExecutablesRunAndWindowsReadsTheNewVersion) {
+    ASSERT_TRUE(QFile::copy(path("app.rc"), path("stamped.rc")));
+    ASSERT_EQ(
+        rc({"set", "stamped.rc", "--file-version", "7.6.5.4", "--string", "FileVersion=\\07.6.5.4"})
+            .ExitCode,
+        0);
+    ExpectStampedAndRunning("mingw.exe");
+
+    // lld-link takes llvm-rc's .res as it is.
+    if (!QStandardPaths::findExecutable("lld-link").isEmpty() &&
+        !QStandardPaths::findExecutable("clang").isEmpty()) {
+        write("entry.c", "int entry(void) { return 0; }\n");
+        build({"clang", "--target=x86_64-pc-windows-msvc", "-c", "entry.c", "-o", "entry.obj"});
+        build({"lld-link", "/entry:entry", "/subsystem:console", "/nodefaultlib", "entry.obj",
+               "app.res", "/out:lld.exe"});
+        ExpectStampedAndRunning("lld.exe");
+    }
+}
+
+// A signed file is refused, whole; --force stamps it and drops the
+// signature. A file without a version resource gets one.
+TEST_F(StampTest, SignedFilesAreRefusedAndBareFilesGetAVersion) {
+    QByteArray pe = readBytes("mingw.exe");
+    const qint32 peAt = *reinterpret_cast<const qint32*>(pe.constData() + 0x3C);
+    const int security = peAt + 24 + 112 + 4 * 8; // PE32+: the fifth data directory
+    const QByteArray certificate(16, '\x01');
+    const qint32 at = pe.size(), size = certificate.size();
+    pe.replace(security, 4, QByteArray(reinterpret_cast<const char*>(&at), 4));
+    pe.replace(security + 4, 4, QByteArray(reinterpret_cast<const char*>(&size), 4));
+    write("signed.exe", pe + certificate);
+    const QByteArray before = readBytes("signed.exe");
+    const RunResult refused = rc({"stamp", "signed.exe", "--file-version", "2.0.0.0"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains("signed")) << refused.Err.toStdString();
+    EXPECT_EQ(readBytes("signed.exe"), before);
+    ASSERT_EQ(rc({"stamp", "signed.exe", "--file-version", "2.0.0.0", "--force"}).ExitCode, 0);
+    EXPECT_FALSE(readBytes("signed.exe").endsWith(certificate));
+    EXPECT_EQ(wine({"fvi.exe", "signed.exe"}).Out.trimmed(), "2.0.0.0 1.2.3.4");
+
+    build({"x86_64-w64-mingw32-gcc", "-o", "bare.exe", "main.c"});
+    ASSERT_EQ(rc({"stamp", "bare.exe", "--from", "app.res"}).ExitCode, 0);
+    EXPECT_EQ(wine({"fvi.exe", "bare.exe"}).Out.trimmed(), "1.2.3.4 1.2.3.4");
+    EXPECT_EQ(wine({"bare.exe"}).ExitCode, 0);
+}
+
+} // namespace
