@@ -112,6 +112,19 @@ protected:
         return run("wine", args);
     }
 
+    /// Links `resources` (a .res file or an object) into OUT with lld-link;
+    /// false when lld-link or clang is missing.
+    bool LinkWithLld(const QString& resources, const QString& out) {
+        if (QStandardPaths::findExecutable("lld-link").isEmpty() ||
+            QStandardPaths::findExecutable("clang").isEmpty())
+            return false;
+        write("entry.c", "int entry(void) { return 0; }\n");
+        build({"clang", "--target=x86_64-pc-windows-msvc", "-c", "entry.c", "-o", "entry.obj"});
+        build({"lld-link", "/entry:entry", "/subsystem:console", "/nodefaultlib", "entry.obj",
+               resources, "/out:" + out});
+        return true;
+    }
+
     /// Stamps `exe`, runs the result and reads its version through Windows.
     void ExpectStampedAndRunning(const QString& exe) {
         const QString stamped = "stamped-" + exe;
@@ -135,14 +148,21 @@ TEST_F(StampTest, StampedExecutablesRunAndWindowsReadsTheNewVersion) {
     ExpectStampedAndRunning("mingw.exe");
 
     // lld-link takes llvm-rc's .res as it is.
-    if (!QStandardPaths::findExecutable("lld-link").isEmpty() &&
-        !QStandardPaths::findExecutable("clang").isEmpty()) {
-        write("entry.c", "int entry(void) { return 0; }\n");
-        build({"clang", "--target=x86_64-pc-windows-msvc", "-c", "entry.c", "-o", "entry.obj"});
-        build({"lld-link", "/entry:entry", "/subsystem:console", "/nodefaultlib", "entry.obj",
-               "app.res", "/out:lld.exe"});
+    if (LinkWithLld("app.res", "lld.exe"))
         ExpectStampedAndRunning("lld.exe");
-    }
+}
+
+// The built-in compiler's object links with MinGW's ld and with lld-link.
+TEST_F(StampTest, CompiledObjectsLinkWithLdAndLldLink) {
+    QByteArray versionOnly(Script);
+    versionOnly.truncate(versionOnly.indexOf("2 RCDATA"));
+    write("version.rc", versionOnly);
+    const RunResult compiled = rc({"compile", "-c", "65001", "version.rc", "-o", "version.o"});
+    ASSERT_EQ(compiled.ExitCode, 0) << compiled.Err.toStdString();
+    build({"x86_64-w64-mingw32-gcc", "-o", "linked.exe", "main.c", "version.o"});
+    EXPECT_EQ(rc({"verify", "version.rc", "linked.exe"}).ExitCode, 0);
+    if (LinkWithLld("version.o", "lld.exe"))
+        EXPECT_EQ(rc({"verify", "version.rc", "lld.exe"}).ExitCode, 0);
 }
 
 // A signed file is refused, whole; --force stamps it and drops the
