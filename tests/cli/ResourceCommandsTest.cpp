@@ -161,8 +161,9 @@ TEST_F(StampTest, CompiledObjectsLinkWithLdAndLldLink) {
     ASSERT_EQ(compiled.ExitCode, 0) << compiled.Err.toStdString();
     build({"x86_64-w64-mingw32-gcc", "-o", "linked.exe", "main.c", "version.o"});
     EXPECT_EQ(rc({"verify", "version.rc", "linked.exe"}).ExitCode, 0);
-    if (LinkWithLld("version.o", "lld.exe"))
+    if (LinkWithLld("version.o", "lld.exe")) {
         EXPECT_EQ(rc({"verify", "version.rc", "lld.exe"}).ExitCode, 0);
+    }
 }
 
 // A signed file is refused, whole; --force stamps it and drops the
