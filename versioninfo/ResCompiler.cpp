@@ -74,18 +74,24 @@ bool IsSettledName(std::string_view name, const std::vector<std::string>& script
            std::find(scriptNames.begin(), scriptNames.end(), name) != scriptNames.end();
 }
 
-/// The preprocessor lines of `text`: the directive and what follows it.
-std::vector<std::pair<std::string, std::string_view>> Directives(const Lines& lines) {
-    std::vector<std::pair<std::string, std::string_view>> found;
-    for (const std::string& line : lines) {
-        std::string_view rest = Trim(line);
+/// A preprocessor line: its 0-based line, the directive and what follows.
+struct Directive {
+    std::size_t Line;
+    std::string Name;
+    std::string_view Rest;
+};
+
+std::vector<Directive> Directives(const Lines& lines) {
+    std::vector<Directive> found;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view rest = Trim(lines[i]);
         if (rest.empty() || rest[0] != '#')
             continue;
         rest = TrimLeft(rest.substr(1));
         std::size_t end = 0;
         while (end < rest.size() && IsIdentifierChar(rest[end]))
             ++end;
-        found.emplace_back(std::string(rest.substr(0, end)), rest.substr(end));
+        found.push_back({i, std::string(rest.substr(0, end)), rest.substr(end)});
     }
     return found;
 }
@@ -96,7 +102,7 @@ std::vector<std::pair<std::string, std::string_view>> Directives(const Lines& li
 std::string UnsettledConditionName(const Lines& lines) {
     std::vector<std::string> scriptNames;
     const auto directives = Directives(lines);
-    for (const auto& [directive, rest] : directives) {
+    for (const auto& [line, directive, rest] : directives) {
         if (directive != "define" && directive != "undef")
             continue;
         std::string_view name = TrimLeft(rest);
@@ -105,7 +111,7 @@ std::string UnsettledConditionName(const Lines& lines) {
             ++end;
         scriptNames.emplace_back(name.substr(0, end));
     }
-    for (const auto& [directive, rest] : directives) {
+    for (const auto& [line, directive, rest] : directives) {
         if (directive != "if" && directive != "ifdef" && directive != "ifndef" &&
             directive != "elif")
             continue;
@@ -137,28 +143,21 @@ Status Refused(const std::string& why);
 /// quotes or brackets.
 Status CheckWhatLlvmRcRefuses(const Lines& lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string where = "line " + std::to_string(i + 1);
         for (char c : lines[i]) {
             const auto byte = static_cast<unsigned char>(c);
             if ((byte < 0x20 && c != '\t' && c != '\r' && c != '\v' && c != '\f') || byte == 0x7F)
-                return Refused(where + " holds the control character " + HexOffset(byte) +
-                               ", which llvm-rc refuses");
+                return Refused("line " + std::to_string(i + 1) + " holds the control character " +
+                               HexOffset(byte) + ", which llvm-rc refuses");
         }
-        std::string_view rest = Trim(lines[i]);
-        if (rest.empty() || rest[0] != '#')
-            continue;
-        rest = TrimLeft(rest.substr(1));
-        std::size_t end = 0;
-        while (end < rest.size() && IsIdentifierChar(rest[end]))
-            ++end;
-        const std::string_view directive = rest.substr(0, end);
-        constexpr std::string_view Known[] = {"",     "include", "define", "undef",
-                                              "if",   "ifdef",   "ifndef", "elif",
-                                              "else", "endif",   "pragma", "line"};
+    }
+    constexpr std::string_view Known[] = {"",       "include", "define", "undef", "if",     "ifdef",
+                                          "ifndef", "elif",    "else",   "endif", "pragma", "line"};
+    for (const auto& [line, directive, rest] : Directives(lines)) {
+        const std::string where = "line " + std::to_string(line + 1);
         if (std::find(std::begin(Known), std::end(Known), directive) == std::end(Known))
-            return Refused(where + ": #" + std::string(directive) +
+            return Refused(where + ": #" + directive +
                            " is a directive the built-in compiler does not follow");
-        const std::string_view argument = TrimLeft(rest.substr(end));
+        const std::string_view argument = TrimLeft(rest);
         if (directive == "include" &&
             (argument.empty() || (argument[0] != '"' && argument[0] != '<')))
             return Refused(where + ": an #include without its \"\" or <>");

@@ -32,7 +32,7 @@ struct ResourceEntry {
     ResourceId Type;
     ResourceId Name;
     std::uint16_t Language = 0;
-    std::string_view Data;  ///< a view into the bytes given to the parser
+    std::string_view Data;      ///< a view into the bytes given to the parser
     std::size_t Offset = 0;     ///< where Data begins in those bytes
     std::uint32_t CodePage = 0; ///< an executable's data entry field; 0 in a .res file
 };

@@ -23,17 +23,7 @@ constexpr std::uint32_t SubdirectoryBit = 0x80000000u;
 constexpr std::uint32_t NameBit = 0x80000000u;
 
 std::u16string Utf16Of(const std::string& utf8) {
-    std::u16string units;
-    for (char32_t c : DecodeUtf8(utf8)) {
-        if (c > 0xFFFF) {
-            c -= 0x10000;
-            units += static_cast<char16_t>(0xD800 + (c >> 10));
-            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(c);
-        }
-    }
-    return units;
+    return EncodeUtf16(DecodeUtf8(utf8));
 }
 
 /// The order of a directory's entries: names (by UTF-16 ordinal) first.

@@ -143,17 +143,7 @@ Expected<std::u16string> DecodeInCodePage(std::string_view bytes, ScriptCodePage
             characters += static_cast<char32_t>(static_cast<unsigned char>(c));
         }
     }
-    std::u16string units;
-    for (char32_t c : characters) {
-        if (c > 0xFFFF) {
-            c -= 0x10000;
-            units += static_cast<char16_t>(0xD800 + (c >> 10));
-            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(c);
-        }
-    }
-    return units;
+    return EncodeUtf16(characters);
 }
 
 /// An escape's value in a narrow string is a byte of the code page.

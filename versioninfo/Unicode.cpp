@@ -168,4 +168,19 @@ std::string Utf16ScriptOfUtf8(std::string_view utf8) {
     return out;
 }
 
+std::u16string EncodeUtf16(std::u32string_view text) {
+    std::u16string units;
+    units.reserve(text.size());
+    for (char32_t c : text) {
+        if (c > 0xFFFF) {
+            c -= 0x10000;
+            units += static_cast<char16_t>(0xD800 + (c >> 10));
+            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(c);
+        }
+    }
+    return units;
+}
+
 } // namespace qm

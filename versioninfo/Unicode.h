@@ -37,6 +37,9 @@ std::string EncodeUtf8(std::u32string_view text);
 /// points; a lone surrogate gives U+FFFD.
 std::u32string DecodeUtf16Le(std::string_view bytes);
 
+/// `text` as UTF-16 units, with surrogate pairs above U+FFFF.
+std::u16string EncodeUtf16(std::u32string_view text);
+
 /// A script saved as UTF-16 (little-endian, with its byte-order mark, as
 /// Visual Studio saves one with non-ASCII text) as UTF-8 without the mark.
 /// Nothing when `bytes` lack the mark or any NUL byte (8-bit text that
