@@ -119,6 +119,21 @@ Expected<std::string> BaseScript(const Expected<std::vector<CompiledResource>>& 
     return text;
 }
 
+/// The version data `script` compiles to, in `language`.
+Expected<std::string> VersionDataOf(const std::string& script, std::uint16_t language) {
+    ResCompileOptions options;
+    options.CodePage =
+        IsWellFormedUtf8(script) ? ScriptCodePage::Utf8 : ScriptCodePage::Windows1252;
+    options.Language = language;
+    Expected<std::string> res = CompileVersionResource(script, options);
+    if (!res)
+        return Status::Fail(res.message());
+    Expected<std::pair<std::string, std::uint16_t>> version = VersionOfRes(*res, language);
+    if (!version)
+        return Status::Fail(version.message());
+    return version->first;
+}
+
 /// The version data after `edits`, compiled in the language of the copy.
 Expected<std::string> EditedVersion(const std::string& script, const Edits& edits,
                                     const StampArguments& args, std::uint16_t language) {
@@ -129,17 +144,31 @@ Expected<std::string> EditedVersion(const std::string& script, const Edits& edit
         EditScript(script, *model, InPlaceEditsOf(edits, args.Block, args.Force));
     if (!edited)
         return Status::Fail(edited.message());
-    ResCompileOptions options;
-    options.CodePage =
-        IsWellFormedUtf8(*edited) ? ScriptCodePage::Utf8 : ScriptCodePage::Windows1252;
-    options.Language = language;
-    Expected<std::string> res = CompileVersionResource(*edited, options);
-    if (!res)
-        return Status::Fail(res.message());
-    Expected<std::pair<std::string, std::uint16_t>> version = VersionOfRes(*res, language);
-    if (!version)
-        return Status::Fail(version.message());
-    return version->first;
+    return VersionDataOf(*edited, language);
+}
+
+/// Nothing when the script of the copy carries all it holds; else what it
+/// would drop (a binary string, a block a script can't name, a file date).
+std::string WhatTheScriptDrops(std::string_view pe, std::uint16_t language,
+                               const std::string& script) {
+    std::string_view original;
+    if (Expected<std::vector<ResourceEntry>> entries = ParsePeResources(pe))
+        for (const ResourceEntry& entry : *entries)
+            if (entry.Type.IsNumber && entry.Type.Number == VersionResourceType &&
+                entry.Language == language) {
+                original = entry.Data;
+                break;
+            }
+    const Expected<std::string> again = VersionDataOf(script, language);
+    const auto before = VersionInfoOutline(original);
+    const auto after = again ? VersionInfoOutline(*again)
+                             : Expected<std::vector<std::string>>(Status::Fail(again.message()));
+    if (!before || !after)
+        return before ? after.message() : before.message();
+    for (const std::string& line : *before)
+        if (!std::binary_search(after->begin(), after->end(), line))
+            return line;
+    return {};
 }
 
 } // namespace
@@ -204,6 +233,15 @@ int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, 
         data = std::move(from->first);
     } else {
         Expected<std::string> script = BaseScript(existing ? copies : Status::Fail(""), chosen);
+        if (script && existing && !args.Force) {
+            const std::string dropped = WhatTheScriptDrops(*pe, target, *script);
+            if (!dropped.empty()) {
+                io.Err << args.File << ": the version resource holds what its edit would drop ("
+                       << dropped << "); nothing written. Use --from with the whole resource, "
+                       << "or --force to drop it.\n";
+                return ExitFailure;
+            }
+        }
         data =
             script ? EditedVersion(*script, edits, args, target) : Status::Fail(script.message());
     }

@@ -6,6 +6,8 @@
 #include "versioninfo/Text.h"
 #include "versioninfo/Unicode.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -20,6 +22,7 @@ struct Block {
     std::string Key; ///< UTF-8
     std::uint16_t Type = 0;
     std::string_view Value; ///< the value's bytes, within the block
+    std::size_t Stated = 0; ///< the value's size as its header states it, in bytes
     std::size_t ChildrenStart = 0;
 };
 
@@ -67,6 +70,7 @@ public:
                         " bytes, but the block leaves " + std::to_string(available));
         const std::size_t valueSize = std::min(stated, available);
         block.Value = View.Slice(valueStart, block.Type == TextType ? available : valueSize);
+        block.Stated = stated;
         block.ChildrenStart = std::min(*AlignUp4(valueStart + valueSize), block.End);
         return block;
     }
@@ -167,6 +171,49 @@ Expected<CompiledVersionInfo> DecodeVersionInfo(std::string_view data, std::size
     if (!children)
         return children;
     return info;
+}
+
+namespace {
+
+// A resource nests four levels deep; deeper is a hostile one.
+constexpr int MaxOutlineDepth = 32;
+
+std::string HexBytes(std::string_view bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string hex;
+    for (char c : bytes) {
+        hex += digits[(static_cast<unsigned char>(c) >> 4) & 0xF];
+        hex += digits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return hex;
+}
+
+Status OutlineChildren(const Decoder& decoder, const Block& parent, const std::string& path,
+                       int depth, std::vector<std::string>& lines) {
+    if (depth > MaxOutlineDepth)
+        return Status::Fail("The version resource nests blocks more than " +
+                            std::to_string(MaxOutlineDepth) + " deep");
+    return decoder.ForEachChild(parent, [&](const Block& child) {
+        const std::string at = path + "/" + child.Key;
+        const std::string_view value = child.Value.substr(0, child.Stated);
+        lines.push_back(at + (child.Type == TextType ? " text " + TextUpToNul(value)
+                                                     : " binary " + HexBytes(value)));
+        return OutlineChildren(decoder, child, at, depth + 1, lines);
+    });
+}
+
+} // namespace
+
+Expected<std::vector<std::string>> VersionInfoOutline(std::string_view data) {
+    const Decoder decoder(data, 0);
+    Expected<Block> root = decoder.ReadBlock(0, data.size());
+    if (!root)
+        return Status::Fail(root.message());
+    std::vector<std::string> lines{root->Key + " " + HexBytes(root->Value.substr(0, root->Stated))};
+    if (Status walked = OutlineChildren(decoder, *root, root->Key, 0, lines); !walked)
+        return walked;
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 } // namespace qm

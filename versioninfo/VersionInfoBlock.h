@@ -77,4 +77,10 @@ constexpr std::uint32_t FixedInfoSignature = 0xFEEF04BD;
 /// it does not know are skipped. Never throws.
 Expected<CompiledVersionInfo> DecodeVersionInfo(std::string_view data, std::size_t fileOffset = 0);
 
+/// Everything a version resource holds, whatever its layout: one line per
+/// block and value (its path of keys, its kind, its text up to the first
+/// NUL or its bytes) and the fixed information's bytes, sorted. Two
+/// resources with the same outline read the same through VerQueryValue.
+Expected<std::vector<std::string>> VersionInfoOutline(std::string_view data);
+
 } // namespace qm

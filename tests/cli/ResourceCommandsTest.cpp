@@ -112,27 +112,31 @@ protected:
         return run("wine", args);
     }
 
-    /// Links `resources` (a .res file or an object) into OUT with lld-link;
-    /// false when lld-link or clang is missing.
-    bool LinkWithLld(const QString& resources, const QString& out) {
+    /// Links `resources` (a .res file or an object) into OUT with lld-link,
+    /// for x64 or x86 (a PE32 file); false when lld-link or clang is missing.
+    bool LinkWithLld(const QString& resources, const QString& out, const QString& machine = "x64") {
         if (QStandardPaths::findExecutable("lld-link").isEmpty() ||
             QStandardPaths::findExecutable("clang").isEmpty())
             return false;
         write("entry.c", "int entry(void) { return 0; }\n");
-        build({"clang", "--target=x86_64-pc-windows-msvc", "-c", "entry.c", "-o", "entry.obj"});
-        build({"lld-link", "/entry:entry", "/subsystem:console", "/nodefaultlib", "entry.obj",
-               resources, "/out:" + out});
+        const QString target = machine == "x86" ? "i686-pc-windows-msvc" : "x86_64-pc-windows-msvc";
+        build({"clang", "--target=" + target, "-c", "entry.c", "-o", "entry.obj"});
+        build({"lld-link", "/machine:" + machine, "/entry:entry", "/subsystem:console",
+               "/nodefaultlib", "entry.obj", resources, "/out:" + out});
         return true;
     }
 
-    /// Stamps `exe`, runs the result and reads its version through Windows.
-    void ExpectStampedAndRunning(const QString& exe) {
+    /// Stamps `exe`, runs the result (unless it is a 32-bit program, which
+    /// a 64-bit wine may not run) and reads its version through Windows.
+    void ExpectStampedAndRunning(const QString& exe, bool runs = true) {
         const QString stamped = "stamped-" + exe;
         const RunResult stamp = rc({"stamp", exe, "-o", stamped, "--file-version", "7.6.5.4",
                                     "--string", "FileVersion=\\07.6.5.4"});
         ASSERT_EQ(stamp.ExitCode, 0) << stamp.Err.toStdString();
         EXPECT_EQ(OtherResources(readBytes(stamped)), OtherResources(readBytes(exe)));
-        EXPECT_EQ(wine({stamped}).ExitCode, 0);
+        if (runs) {
+            EXPECT_EQ(wine({stamped}).ExitCode, 0);
+        }
         EXPECT_EQ(wine({"fvi.exe", stamped}).Out.trimmed(), "7.6.5.4 7.6.5.4");
         const RunResult verify = rc({"verify", "stamped.rc", stamped});
         EXPECT_EQ(verify.ExitCode, 0) << verify.Out.toStdString() << verify.Err.toStdString();
@@ -150,6 +154,8 @@ TEST_F(StampTest, StampedExecutablesRunAndWindowsReadsTheNewVersion) {
     // lld-link takes llvm-rc's .res as it is.
     if (LinkWithLld("app.res", "lld.exe"))
         ExpectStampedAndRunning("lld.exe");
+    if (LinkWithLld("app.res", "lld32.exe", "x86"))
+        ExpectStampedAndRunning("lld32.exe", false);
 }
 
 // The built-in compiler's object links with MinGW's ld and with lld-link.
@@ -164,6 +170,22 @@ TEST_F(StampTest, CompiledObjectsLinkWithLdAndLldLink) {
     if (LinkWithLld("version.o", "lld.exe")) {
         EXPECT_EQ(rc({"verify", "version.rc", "lld.exe"}).ExitCode, 0);
     }
+}
+
+// A version resource holding what a script can't carry (a binary string, a
+// block of its own) is not stamped with edits, which would drop it.
+TEST_F(StampTest, AnEditThatWouldDropPartOfTheResourceIsRefused) {
+    write("odd.rc", "1 VERSIONINFO\nBEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n"
+                    "  BLOCK \"040904B0\"\n  BEGIN\n   VALUE \"Blob\", 1, 2\n  END\n END\n"
+                    " BLOCK \"Extra\"\n BEGIN\n  VALUE \"x\", \"y\"\n END\nEND\n");
+    build({QM_LLVM_RC, "/FO", "odd.res", "odd.rc"});
+    if (!LinkWithLld("odd.res", "odd.exe"))
+        GTEST_SKIP() << "lld-link or clang is not installed";
+    const QByteArray before = readBytes("odd.exe");
+    const RunResult refused = rc({"stamp", "odd.exe", "--file-version", "2.0.0.0"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains("would drop")) << refused.Err.toStdString();
+    EXPECT_EQ(readBytes("odd.exe"), before);
 }
 
 // A signed file is refused, whole; --force stamps it and drops the
