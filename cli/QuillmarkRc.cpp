@@ -63,7 +63,10 @@ Exit codes:
      (no language or code page row, or a file error); the target is untouched
      check: there are findings; verify: there are differences, or the
      compiled file can't be read; import: the compiled file can't be read;
-     bump: a fixed version is not four numbers or the part is at 65535
+     bump: a fixed version is not four numbers or the part is at 65535;
+     compile: the built-in compiler can't compile the script as llvm-rc
+     would (the reason is named); stamp: the file can't be stamped safely,
+     is signed, or an edit would drop part of its version resource
   2  wrong arguments, an unknown name or key, or an input that can't be opened
 )";
 
