@@ -60,11 +60,10 @@ std::string ProjectHeader(std::string_view text) {
 // for neither. Any other name may be predefined by the compiler for its
 // target (_WIN64, _MSC_VER, ...) or set on its command line.
 constexpr const char* SettledNames[] = {
-    "RC_INVOKED", "_WIN32",      "_DEBUG",           "NDEBUG",  "DEBUG",    "UNICODE",
-    "_UNICODE",   "WIN32",       "APSTUDIO_INVOKED", "_MAC",    "_AFXDLL",  "_USRDLL",
-    "_WINDOWS",   "_CONSOLE",    "AFX_RESOURCE_DLL", "_X86_",   "__GNUC__", "__MINGW32__",
-    "_M_IX86",    "__cplusplus", "__STDC__",         "defined", "if",       "ifdef",
-    "ifndef",     "elif"};
+    "RC_INVOKED", "_WIN32",      "_DEBUG",           "NDEBUG", "DEBUG",    "UNICODE",
+    "_UNICODE",   "WIN32",       "APSTUDIO_INVOKED", "_MAC",   "_AFXDLL",  "_USRDLL",
+    "_WINDOWS",   "_CONSOLE",    "AFX_RESOURCE_DLL", "_X86_",  "__GNUC__", "__MINGW32__",
+    "_M_IX86",    "__cplusplus", "__STDC__"};
 
 bool IsSettledName(std::string_view name, const std::vector<std::string>& scriptNames) {
     if (name.substr(0, 9) == "AFX_TARG_")
@@ -126,8 +125,8 @@ std::string UnsettledConditionName(const Lines& lines) {
                 ++end;
             const std::string_view word = tested.substr(i, end - i);
             i = end;
-            if (word[0] >= '0' && word[0] <= '9')
-                continue; // a number, such as 0x10L
+            if ((word[0] >= '0' && word[0] <= '9') || word == "defined")
+                continue; // a number, such as 0x10L, or the operator
             if (!IsSettledName(word, scriptNames))
                 return std::string(word);
         }
