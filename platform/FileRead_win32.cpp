@@ -1,6 +1,7 @@
 //===- FileRead_win32.cpp - Read a whole file on Windows ------------------===//
 
 #include "platform/FileRead.h"
+#include "platform/Files.h"
 #include "platform/Win32Text.h"
 
 #include <windows.h>
@@ -37,7 +38,7 @@ FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
 } // namespace
 
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
-    const std::wstring wide = WidenAnsi(path);
+    const std::wstring wide = NativePath(path).native();
     if (wide.empty())
         return Failed(FileReadResult::CantOpen, SystemErrorText(ERROR_INVALID_NAME));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
@@ -87,7 +88,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::OpenRegular(const std::string& path) {
-    const std::wstring wide = WidenAnsi(path);
+    const std::wstring wide = NativePath(path).native();
     if (wide.empty())
         return nullptr;
     Handle file(CreateFileW(wide.c_str(), GENERIC_READ,

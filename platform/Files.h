@@ -46,4 +46,9 @@ std::string CheckWritable(const std::string& path);
 /// indexer, a cloud sync) the replace is retried for about two seconds.
 std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
+/// True when `a` and `b` both name one existing file, compared as files
+/// rather than names: a hard link, a symbolic link or another spelling of
+/// the path all count. False when either is missing.
+bool SameFile(const std::string& a, const std::string& b);
+
 } // namespace qm::platform

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qm::platform {
@@ -47,6 +48,13 @@ std::string CheckWritable(const std::string& path) {
         return std::strerror(errno);
     std::fclose(probe);
     return std::string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 } // namespace qm::platform

@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
+#include <optional>
 #include <sys/stat.h>
+#include <utility>
 #include <windows.h>
 
 namespace qm::platform {
@@ -18,19 +20,46 @@ const std::wstring LongUncPrefix = L"\\\\?\\UNC\\";
 
 } // namespace
 
+namespace {
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in every
+// folder and with any extension ("nul.rc" is the NUL device), unless the
+// path is given in the \\?\ form.
+bool IsDosDeviceName(std::wstring name) {
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && (name.back() == L' ' || name.back() == L':'))
+        name.pop_back();
+    for (wchar_t& c : name)
+        c = static_cast<wchar_t>(c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c);
+    if (name == L"CON" || name == L"PRN" || name == L"AUX" || name == L"NUL")
+        return true;
+    return name.size() == 4 &&
+           (name.compare(0, 3, L"COM") == 0 || name.compare(0, 3, L"LPT") == 0) &&
+           name[3] >= L'1' && name[3] <= L'9';
+}
+
+} // namespace
+
 // Beyond MAX_PATH the system takes only the \\?\ form (with the
 // longPathAware manifest, most calls take long paths too, but not all).
 // That form skips the system's normalisation, so the path is made full,
-// with backslashes, first.
+// with backslashes, first. A file whose name is a device's is reached in
+// that form too, so that it reads as the file it is, as it does elsewhere.
 std::filesystem::path NativePath(const std::string& bytes) {
     std::wstring wide = WidenAnsi(bytes);
-    if (wide.size() < 248 || wide.rfind(LongPrefix, 0) == 0)
+    const std::size_t nameAt = wide.find_last_of(L"\\/:") + 1;
+    const bool device = IsDosDeviceName(wide.substr(nameAt));
+    if ((wide.size() < 248 && !device) || wide.rfind(LongPrefix, 0) == 0)
         return std::filesystem::path(wide);
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return std::filesystem::path(wide);
-    std::wstring full(needed, L'\0');
-    full.resize(GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr));
+    // The full name of a device's name is the device, so only its folder
+    // is made full.
+    std::wstring full =
+        device ? FullPathName(nameAt ? wide.substr(0, nameAt) : L".\\") : FullPathName(wide);
+    if (device) {
+        if (!full.empty() && full.back() != L'\\')
+            full += L'\\';
+        full += wide.substr(nameAt);
+    }
     if (full.rfind(L"\\\\", 0) == 0)
         return std::filesystem::path(LongUncPrefix + full.substr(2));
     return std::filesystem::path(LongPrefix + full);
@@ -47,7 +76,7 @@ std::string PathBytes(const std::filesystem::path& path) {
 }
 
 std::FILE* OpenExistingForUpdate(const std::string& path) {
-    return _wfopen(WidenAnsi(path).c_str(), L"r+b");
+    return _wfopen(NativePath(path).c_str(), L"r+b");
 }
 
 // _O_EXCL is the C runtime's form of CreateFileW(CREATE_NEW); fopen's "x"
@@ -55,7 +84,7 @@ std::FILE* OpenExistingForUpdate(const std::string& path) {
 // ignores it and would truncate a file of that name).
 std::FILE* CreateExclusive(const std::string& path) {
     const int fd =
-        _wopen(WidenAnsi(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+        _wopen(NativePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
     if (fd < 0)
         return nullptr;
@@ -91,7 +120,7 @@ std::string InUse(DWORD error) {
 } // namespace
 
 std::string CheckWritable(const std::string& path) {
-    const std::wstring wide = WidenAnsi(path);
+    const std::wstring wide = NativePath(path).native();
     DWORD error = 0;
     for (int attempt = 0; attempt < 20; ++attempt) {
         HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE,
@@ -115,13 +144,7 @@ std::string CheckWritable(const std::string& path) {
 /// name is invalid") on a name relative to the current folder or one with
 /// forward slashes on some systems.
 std::wstring FullPath(const std::filesystem::path& path) {
-    const std::wstring given = path.wstring();
-    const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return given;
-    std::wstring full(needed, L'\0');
-    full.resize(GetFullPathNameW(given.c_str(), needed, &full[0], nullptr));
-    return full;
+    return FullPathName(path.wstring());
 }
 
 std::string RenameOver(const std::filesystem::path& fromPath, const std::filesystem::path& toPath) {
@@ -150,6 +173,32 @@ std::string RenameOver(const std::filesystem::path& fromPath, const std::filesys
     if (HeldByAnotherProgram(error))
         return InUse(error);
     return SystemErrorText(error);
+}
+
+namespace {
+
+// The volume and index that tell a file apart, whatever name it is
+// reached by; nothing when it can't be opened.
+std::optional<std::pair<DWORD, ULONGLONG>> FileIdentity(const std::string& path) {
+    HANDLE file = CreateFileW(NativePath(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL read = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    return std::make_pair(info.dwVolumeSerialNumber,
+                          (ULONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    const auto first = FileIdentity(a);
+    return first && first == FileIdentity(b);
 }
 
 } // namespace qm::platform

@@ -1,5 +1,6 @@
 //===- LogLock_win32.cpp - Read a released log on Windows -----------------===//
 
+#include "platform/Files.h"
 #include "platform/LogLock.h"
 #include "platform/Win32Text.h"
 
@@ -8,7 +9,7 @@
 namespace qm::platform {
 
 std::optional<std::string> ReadReleasedLog(const std::string& path) {
-    const std::wstring wide = WidenAnsi(path);
+    const std::wstring wide = NativePath(path).native();
     if (wide.empty())
         return std::nullopt;
     // No sharing: the open fails as long as the run still has the log open.

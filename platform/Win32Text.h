@@ -26,6 +26,9 @@ std::optional<std::string> NarrowExactly(const std::wstring& text, unsigned code
 /// `text` in UTF-8.
 std::string NarrowToUtf8(const std::wstring& text);
 
+/// `path` made whole (GetFullPathNameW), or as it is when that fails.
+std::wstring FullPathName(const std::wstring& path);
+
 /// The system's words for the error code `error`, in the ANSI code page,
 /// without the closing period and line end.
 std::string SystemErrorText(unsigned long error);

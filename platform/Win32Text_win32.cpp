@@ -89,4 +89,13 @@ std::string SystemErrorText(unsigned long error) {
     return message;
 }
 
+std::wstring FullPathName(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), needed, &full[0], nullptr));
+    return full;
+}
+
 } // namespace qm::platform
