@@ -33,4 +33,7 @@ ProgramArgumentList ProgramArguments(int argc, char** argv);
 /// ask while the answer matters, not long after.
 bool ProcessHasEnded(std::int64_t processId);
 
+/// This process's id, as ProcessHasEnded takes it.
+std::int64_t CurrentProcessId();
+
 } // namespace qm::platform

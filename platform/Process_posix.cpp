@@ -9,6 +9,7 @@
 
 #include <signal.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace qm::platform {
 
@@ -33,6 +34,10 @@ bool ProcessHasEnded(std::int64_t processId) {
         return text[nameEnd + 2] == 'Z' || text[nameEnd + 2] == 'X';
 #endif
     return false;
+}
+
+std::int64_t CurrentProcessId() {
+    return static_cast<std::int64_t>(::getpid());
 }
 
 // Streams carry bytes here already.

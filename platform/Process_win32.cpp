@@ -33,6 +33,10 @@ bool ProcessHasEnded(std::int64_t processId) {
     return ended;
 }
 
+std::int64_t CurrentProcessId() {
+    return static_cast<std::int64_t>(GetCurrentProcessId());
+}
+
 // The C runtime's argv is converted with best fit ("WorstFit"): a full-width
 // quote arrives as '"' and a character the code page lacks as '?'. The wide
 // command line is split as the runtime splits it, and each argument must

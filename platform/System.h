@@ -26,4 +26,10 @@ std::optional<std::string> BatchFileText(const std::string& bytes);
 /// back as UTF-8 (true in `utf8`); elsewhere the bytes as they are (false).
 std::string BatchLogText(const std::string& bytes, bool& utf8);
 
+/// Text in the program's own encoding (its arguments' and paths') as
+/// UTF-8: on Windows the ANSI code page is converted; elsewhere the
+/// program's text is UTF-8 already, and the bytes come back as they are
+/// (the caller tells whether they are well-formed).
+std::string Utf8OfProgramText(const std::string& bytes);
+
 } // namespace qm::platform

@@ -17,4 +17,8 @@ std::string BatchLogText(const std::string& bytes, bool& utf8) {
     return bytes;
 }
 
+std::string Utf8OfProgramText(const std::string& bytes) {
+    return bytes;
+}
+
 } // namespace qm::platform

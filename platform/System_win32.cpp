@@ -33,4 +33,8 @@ std::string BatchLogText(const std::string& bytes, bool& utf8) {
     return text;
 }
 
+std::string Utf8OfProgramText(const std::string& bytes) {
+    return NarrowToUtf8(WidenAnsi(bytes));
+}
+
 } // namespace qm::platform
