@@ -12,11 +12,13 @@
 
 #include "platform/FileRead.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -83,13 +85,22 @@ Expected<fs::path> FinalTarget(fs::path path) {
     return Status::Fail("too many levels of symbolic links");
 }
 
+// The temporary copy is named for its target and the process writing it
+// (".app.rc.quillmark-save-4711.tmp"), so that a user who finds one left
+// by a killed run can tell what it is, and a later save can tell whether
+// its writer is gone.
+std::string TemporaryPrefix(const fs::path& target) {
+    return "." + Shown(target.filename()) + ".quillmark-save-";
+}
+
 // Creates a new, unique file beside the target. The create is exclusive,
 // so an existing file of that name is never reused.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& error) {
     const fs::path folder = FolderOf(target);
-    const std::string stem = "." + Shown(target.filename()) + ".save-";
+    const std::string stem = TemporaryPrefix(target) + std::to_string(platform::CurrentProcessId());
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        tempPath = folder / platform::NativePath(stem + std::to_string(attempt));
+        const std::string name = stem + (attempt ? "-" + std::to_string(attempt) : "") + ".tmp";
+        tempPath = folder / platform::NativePath(name);
         errno = 0;
         if (std::FILE* file = platform::CreateExclusive(Shown(tempPath)))
             return file;
@@ -98,6 +109,41 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& erro
             return nullptr;
     }
     return nullptr;
+}
+
+// The writer's process id in the name of a temporary copy of `prefix`, or
+// nothing when the name is no such copy's.
+std::optional<std::int64_t> WriterOf(const std::string& name, const std::string& prefix) {
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+        return std::nullopt;
+    const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    const std::size_t digits = id.find_first_not_of("0123456789");
+    const std::string pid = id.substr(0, digits);
+    if (pid.empty() || pid.size() > 18 ||
+        (digits != std::string::npos &&
+         (id[digits] != '-' ||
+          id.find_first_not_of("0123456789", digits + 1) != std::string::npos)))
+        return std::nullopt;
+    return std::stoll(pid);
+}
+
+// Temporary copies of `target` whose writer was killed before it could
+// remove them go once a later save has replaced the target; the copy of a
+// run still going is left alone.
+void RemoveStaleTemporaries(const fs::path& target) {
+    const std::string prefix = TemporaryPrefix(target);
+    std::error_code ec;
+    for (fs::directory_iterator entry(FolderOf(target), ec), end; !ec && entry != end;
+         entry.increment(ec)) {
+        const std::optional<std::int64_t> writer =
+            WriterOf(Shown(entry->path().filename()), prefix);
+        if (writer && *writer != platform::CurrentProcessId() &&
+            platform::ProcessHasEnded(*writer)) {
+            std::error_code ignored;
+            fs::remove(entry->path(), ignored);
+        }
+    }
 }
 
 // Writes, flushes and closes; every step is checked (a short write, a failed
@@ -188,12 +234,17 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
             return CantWrite(path, ec.message());
         }
     }
-    if (targetExists && fs::hard_link_count(target, ec) > 1 && !ec)
-        return WriteInPlace(path, target, bytes, tempPath);
+    if (targetExists && fs::hard_link_count(target, ec) > 1 && !ec) {
+        Status written = WriteInPlace(path, target, bytes, tempPath);
+        if (written)
+            RemoveStaleTemporaries(target);
+        return written;
+    }
     if (std::string failed = platform::RenameOver(tempPath, target); !failed.empty()) {
         discard();
         return CantWrite(path, failed);
     }
+    RemoveStaleTemporaries(target);
     return Status::Ok();
 }
 

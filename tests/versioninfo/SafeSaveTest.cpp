@@ -7,6 +7,7 @@
 #include "SafeSaveFixture.h"
 
 #include "platform/Files.h"
+#include "platform/Process.h"
 
 #include <filesystem>
 
@@ -29,15 +30,20 @@ TEST_F(SafeSave, CreatesAndReplacesLeavingNoTemporaryFile) {
 
 // The temporary file is created exclusively: a file that already has its
 // name (another program's, or one left by a crash) is neither reused nor
-// overwritten.
-TEST_F(SafeSave, NeverTakesOverAFileWithTheTemporaryName) {
+// overwritten. Copies left by a writer that is gone are cleared by the
+// next save; the name says what they are and whose they were.
+TEST_F(SafeSave, NeverTakesOverATemporaryNameAndClearsThoseOfEndedWriters) {
     ASSERT_TRUE(SaveFileSafely(Target, "old"));
-    const std::string squatter = Dir + "/.script.rc.save-0";
-    ASSERT_TRUE(SaveFileSafely(squatter, "not ours"));
+    const std::string own =
+        ".script.rc.quillmark-save-" + std::to_string(platform::CurrentProcessId()) + ".tmp";
+    const std::string ended = ".script.rc.quillmark-save-99999999.tmp";
+    const std::string other = ".other.rc.quillmark-save-99999999.tmp";
+    for (const std::string& name : {own, ended, other})
+        ASSERT_TRUE(SaveFileSafely(Dir + "/" + name, "not ours"));
     ASSERT_TRUE(SaveFileSafely(Target, "new"));
     EXPECT_EQ(*LoadFile(Target), "new");
-    EXPECT_EQ(*LoadFile(squatter), "not ours");
-    EXPECT_EQ(Entries(), (std::vector<std::string>{".script.rc.save-0", "script.rc"}));
+    EXPECT_EQ(*LoadFile(Dir + "/" + own), "not ours");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{other, own, "script.rc"}));
 }
 
 TEST_F(SafeSave, RefusesAReadOnlyTarget) {
