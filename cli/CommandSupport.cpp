@@ -46,6 +46,16 @@ std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scrip
     return input;
 }
 
+std::optional<platform::EditLock> LockTarget(const std::string& target, CliStreams& io) {
+    std::string error;
+    platform::EditLock lock = platform::LockForEdit(target, error);
+    if (!error.empty()) {
+        io.Err << "Can't wait for the other edit of " << target << ": " << error << '\n';
+        return std::nullopt;
+    }
+    return lock;
+}
+
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,
                   CliStreams& io) {
     const std::vector<std::string> losses = WhatWritingBackLoses(bytes, read);

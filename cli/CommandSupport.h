@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "platform/EditLock.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/VersionRecord.h"
@@ -46,6 +47,11 @@ struct CommandInput {
 /// stderr, when it can't be read.
 std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scriptChecks,
                                              CliStreams& io);
+
+/// Holds `target`, the file a command is about to read, change and write
+/// back, until the lock goes (platform/EditLock.h); nothing, with the
+/// reason on stderr, when the wait for another run failed.
+std::optional<platform::EditLock> LockTarget(const std::string& target, CliStreams& io);
 
 /// True, after naming on stderr what would be lost, when writing `read`'s
 /// record in place of the script `bytes` would drop part of it.

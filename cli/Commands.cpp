@@ -117,6 +117,10 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
 
 int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
                const std::string& outPath, bool force, CliStreams& io) {
+    // Held from the read to the write, so parallel edits queue up.
+    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
+    if (!lock)
+        return ExitFailure;
     const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
     if (!input)
         return ExitUsage;

@@ -2,11 +2,14 @@
 
 #include "InPlace.h"
 
+#include "platform/System.h"
 #include "versioninfo/SafeSave.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Unicode.h"
 #include "versioninfo/VersionCheck.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -42,6 +45,96 @@ std::optional<LoadedScript> ParseForEdit(const std::string& path, const std::str
     }
     script.Model = std::make_unique<VersionScript>(std::move(*model));
     return script;
+}
+
+// How a script holds its text, which decides how an argument goes in.
+enum class ScriptText { Ascii, Utf8, EightBit, Utf16 };
+
+ScriptText TextOf(const LoadedScript& script) {
+    if (script.Utf16)
+        return ScriptText::Utf16;
+    const bool ascii = std::all_of(script.Text.begin(), script.Text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii                           ? ScriptText::Ascii
+           : IsWellFormedUtf8(script.Text) ? ScriptText::Utf8
+                                           : ScriptText::EightBit;
+}
+
+// UTF-8 `text` in Latin-1, the 8-bit encoding a script that is not UTF-8
+// is shown and saved in; nothing when a character has no byte there.
+std::optional<std::string> Latin1Of(std::string_view text, char32_t& missing) {
+    std::string bytes;
+    for (char32_t c : DecodeUtf8(text)) {
+        if (c > 0xFF) {
+            missing = c;
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(c);
+    }
+    return bytes;
+}
+
+// An argument's bytes as the script holds them: never a U+FFFD for what
+// was given, and never a second encoding in one file.
+//  - A UTF-16 script takes the argument's text (UTF-8 here, the ANSI code
+//    page on Windows).
+//  - An 8-bit script on Windows is in the ANSI code page, as arguments are.
+//  - Elsewhere an ASCII script takes any bytes; a UTF-8 one, UTF-8 only; one
+//    in another code page takes its bytes as they are, and UTF-8 text
+//    converted to Latin-1 where every character has a byte there.
+Expected<std::string> AsScriptHolds(const std::string& argument, const std::string& value,
+                                    ScriptText kind) {
+    auto refused = [&](const std::string& why) {
+        return Status::Fail(argument + ": " + why + "; nothing written");
+    };
+    if (kind == ScriptText::Utf16) {
+        std::string utf8 = platform::Utf8OfProgramText(value);
+        if (!IsWellFormedUtf8(utf8))
+            return refused("the value is not UTF-8 text, and a UTF-16 script holds characters, "
+                           "not bytes");
+        return utf8;
+    }
+    if (platform::RunsOnWindows() || kind == ScriptText::Ascii)
+        return value;
+    const bool utf8 = IsWellFormedUtf8(value);
+    if (kind == ScriptText::Utf8) {
+        if (!utf8)
+            return refused("the value holds bytes that are not UTF-8, and the script is UTF-8");
+        return value;
+    }
+    if (!utf8)
+        return value;
+    char32_t missing = 0;
+    std::optional<std::string> latin1 = Latin1Of(value, missing);
+    if (!latin1) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(missing));
+        return refused(std::string("the script is in an 8-bit code page (its bytes are not "
+                                   "UTF-8), which has no byte for ") +
+                       code);
+    }
+    return *latin1;
+}
+
+// The string values and comment lines of the edit, as the script holds them.
+Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits,
+                        std::optional<Lines>& comIncLines) {
+    const ScriptText kind = TextOf(script);
+    for (StringEdit& edit : edits.Strings) {
+        Expected<std::string> held =
+            AsScriptHolds("--string " + edit.Key + "=" + edit.Value, edit.Value, kind);
+        if (!held)
+            return Status::Fail(held.message());
+        edit.Value = std::move(*held);
+    }
+    if (comIncLines)
+        for (std::string& line : *comIncLines) {
+            Expected<std::string> held = AsScriptHolds("--com-inc-line " + line, line, kind);
+            if (!held)
+                return Status::Fail(held.message());
+            line = std::move(*held);
+        }
+    return Status::Ok();
 }
 
 int WriteEdited(const LoadedScript& script, const std::string& edited, const std::string& path,
@@ -99,6 +192,17 @@ std::string VersionTextOf(const VersionScript& model, const FixedStatement& vers
 
 } // namespace
 
+Status ValuesAsUnicode(ScriptEdits& edits) {
+    for (StringEdit& edit : edits.Strings) {
+        Expected<std::string> held =
+            AsScriptHolds("--string " + edit.Key + "=" + edit.Value, edit.Value, ScriptText::Utf16);
+        if (!held)
+            return Status::Fail(held.message());
+        edit.Value = std::move(*held);
+    }
+    return Status::Ok();
+}
+
 ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force) {
     ScriptEdits out;
     out.FileVersion = edits.FileVersion;
@@ -127,12 +231,18 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
     std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
     if (!script)
         return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
-    Expected<std::string> edited = EditScript(script->Text, *script->Model, edits);
+    ScriptEdits held = edits;
+    std::optional<Lines> heldLines = comIncLines;
+    if (Status encoded = InScriptEncoding(*script, held, heldLines); !encoded) {
+        io.Err << path << ": " << encoded.message() << '\n';
+        return ExitUsage;
+    }
+    Expected<std::string> edited = EditScript(script->Text, *script->Model, held);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    std::string text = comIncLines ? WithComIncLines(*script, *edited, *comIncLines) : *edited;
+    std::string text = heldLines ? WithComIncLines(*script, *edited, *heldLines) : *edited;
     return WriteEdited(*script, text, outPath.empty() ? path : outPath, io);
 }
 

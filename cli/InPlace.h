@@ -19,6 +19,11 @@ namespace qm {
 /// The edits of `set` as the in-place editor takes them.
 ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force);
 
+/// The string values of `edits`, given as arguments, as UTF-8 text for a
+/// resource that holds characters rather than bytes (an executable's);
+/// fails, naming the argument, for bytes that stand for no text.
+Status ValuesAsUnicode(ScriptEdits& edits);
+
 /// Edits the script `bytes` of `path` in place and writes it to `outPath`
 /// in its own encoding. Nothing when the script has no VERSIONINFO (the
 /// caller decides); otherwise the exit code, with refusals on stderr.

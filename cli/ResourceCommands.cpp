@@ -5,6 +5,7 @@
 #include "CliDefaults.h"
 #include "CommandSupport.h"
 #include "InPlace.h"
+#include "platform/Files.h"
 #include "versioninfo/CoffObject.h"
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/ImportScript.h"
@@ -22,6 +23,9 @@
 namespace qm {
 
 namespace {
+
+/// The output name that means standard output, for pipes.
+const std::string StandardOutputName = "-";
 
 bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
     if (text.size() < suffix.size())
@@ -140,8 +144,10 @@ Expected<std::string> EditedVersion(const std::string& script, const Edits& edit
     Expected<VersionScript> model = ParseVersionScript(script);
     if (!model)
         return Status::Fail(model.message());
-    Expected<std::string> edited =
-        EditScript(script, *model, InPlaceEditsOf(edits, args.Block, args.Force));
+    ScriptEdits asked = InPlaceEditsOf(edits, args.Block, args.Force);
+    if (Status unicode = ValuesAsUnicode(asked); !unicode)
+        return unicode;
+    Expected<std::string> edited = EditScript(script, *model, asked);
     if (!edited)
         return Status::Fail(edited.message());
     return VersionDataOf(*edited, language);
@@ -192,6 +198,10 @@ int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, 
             return ExitUsage;
         }
     }
+    const std::optional<platform::EditLock> lock =
+        LockTarget(args.Output.empty() ? args.File : args.Output, io);
+    if (!lock)
+        return ExitFailure;
     const LoadedFile pe = LoadFile(args.File, FileSource::RegularFile, MaxExecutableBytes);
     if (!pe) {
         io.Err << pe.message() << '\n';
@@ -295,17 +305,28 @@ int CompileCommand(const CompileArguments& args, CliStreams& io) {
         io.Err << args.Script << " is a compiled file; compile takes a script\n";
         return ExitUsage;
     }
+    const bool coff = args.Coff || EndsWithIgnoringCase(args.Output, ".o") ||
+                      EndsWithIgnoringCase(args.Output, ".obj");
+    const std::string out =
+        !args.Output.empty() ? args.Output : BesideScript(args.Script, coff ? ".o" : ".res");
+    // Whatever the spelling (./a.rc, a link to it), the script is never
+    // replaced by what it compiles to.
+    if (out != StandardOutputName && platform::SameFile(out, args.Script)) {
+        io.Err << out << " is the script itself; compile never writes over its input (name "
+               << "another file with -o)\n";
+        return ExitUsage;
+    }
     Expected<std::string> res = CompileVersionResource(input->Bytes, options);
     if (!res) {
         io.Err << args.Script << ": " << res.message() << "; nothing written\n";
         return ExitFailure;
     }
-    const bool coff = args.Coff || EndsWithIgnoringCase(args.Output, ".o") ||
-                      EndsWithIgnoringCase(args.Output, ".obj");
-    const std::string out =
-        !args.Output.empty() ? args.Output : BesideScript(args.Script, coff ? ".o" : ".res");
     if (coff)
         res = CoffObjectOfRes(*res, *machine);
+    if (out == StandardOutputName) {
+        io.Out.write(res->data(), static_cast<std::streamsize>(res->size()));
+        return ExitSuccess; // a failed write to the stream is reported for every command
+    }
     if (Status saved = SaveFileSafely(out, *res); !saved) {
         io.Err << saved.message() << '\n';
         return ExitFailure;

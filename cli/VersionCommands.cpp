@@ -285,6 +285,9 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
         return ExitUsage;
     }
+    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
+    if (!lock)
+        return ExitFailure;
     const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
     if (!input)
         return ExitUsage;

@@ -63,8 +63,9 @@ std::string CoffObjectOf(std::vector<SectionResource> resources, CoffMachine mac
     Add16(out, 1); // sections
     Add32(out, 0); // time stamp: none, so that builds are reproducible
     Add32(out, static_cast<std::uint32_t>(symbolsAt));
-    Add32(out, 2); // the section's symbol and its auxiliary record
-    Add16(out, 0); // no optional header
+    // The section's symbol and its auxiliary record; for x86 also @feat.00.
+    Add32(out, machine == CoffMachine::X86 ? 3 : 2);
+    Add16(out, 0);                                        // no optional header
     Add16(out, machine == CoffMachine::X86 ? 0x0100 : 0); // 32-bit machine
 
     out += std::string(".rsrc\0\0\0", 8);
@@ -93,7 +94,18 @@ std::string CoffObjectOf(std::vector<SectionResource> resources, CoffMachine mac
     Add16(out, relocations), Add16(out, 0);
     Add32(out, 0), Add16(out, 0);
     out += std::string(4, '\0'); // selection and padding to 18 bytes
-    Add32(out, 4);               // an empty string table
+    if (machine == CoffMachine::X86) {
+        // What cvtres writes: the object is safe for /SAFESEH (bit 0) and
+        // was made by a tool that knows the flag (bit 4). lld-link, which
+        // links x86 with /SAFESEH by default, refuses objects without it.
+        out += std::string("@feat.00", 8);
+        Add32(out, 0x11);
+        Add16(out, 0xFFFF); // an absolute symbol
+        Add16(out, 0);
+        out += static_cast<char>(StaticSymbol);
+        out += static_cast<char>(0);
+    }
+    Add32(out, 4); // an empty string table
     return out;
 }
 

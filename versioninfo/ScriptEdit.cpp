@@ -396,11 +396,7 @@ private:
             indent += Text[i];
         if (table.Values.empty())
             indent += "    ";
-        std::string lineEnd = "\r\n";
-        const std::size_t firstBreak = Text.find_first_of("\r\n");
-        if (firstBreak != std::string_view::npos)
-            lineEnd =
-                Text.substr(firstBreak, 2) == "\r\n" ? "\r\n" : std::string(1, Text[firstBreak]);
+        const std::string lineEnd = LineEndNear(anchorLineStart);
         bool bare = false;
         const std::string value = ValueText(edit.Value, terminated, bare);
         std::string line = indent + "VALUE \"" + edit.Key + "\", " + value + lineEnd;
@@ -411,6 +407,18 @@ private:
             AskedStrings[StringFieldName(table.Name, edit.Key)] =
                 CompiledOfScriptText(std::string_view(value).substr(1, value.size() - 2));
         return Status::Ok();
+    }
+
+    // The line end of the line at `lineStart`, so that a line added among
+    // others ends as they do in a file of mixed line ends; else the file's
+    // first, else CR LF.
+    std::string LineEndNear(std::size_t lineStart) const {
+        std::size_t end = Text.find_first_of("\r\n", lineStart);
+        if (end == std::string_view::npos)
+            end = Text.find_first_of("\r\n");
+        if (end == std::string_view::npos)
+            return "\r\n";
+        return Text.substr(end, 2) == "\r\n" ? "\r\n" : std::string(1, Text[end]);
     }
 
     void Replace(ScriptSpan span, std::string text) {

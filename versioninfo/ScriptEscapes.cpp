@@ -138,8 +138,9 @@ Expected<std::u16string> DecodeInCodePage(std::string_view bytes, ScriptCodePage
     } else {
         for (char c : bytes) {
             if (static_cast<unsigned char>(c) > 0x7F)
-                return Status::Fail("byte " + std::to_string(static_cast<unsigned char>(c)) +
-                                    " is not ASCII, and no code page is given (/C)");
+                return Status::Fail(
+                    "byte " + std::to_string(static_cast<unsigned char>(c)) +
+                    " is not ASCII, and no code page is given (-c 1252 or -c 65001)");
             characters += static_cast<char32_t>(static_cast<unsigned char>(c));
         }
     }
@@ -156,8 +157,9 @@ Expected<char16_t> NarrowEscape(unsigned value, ScriptCodePage codePage) {
     if (codePage == ScriptCodePage::Windows1252)
         return static_cast<char16_t>(DecodeWindows1252(std::string(1, char(value)))[0]);
     return Status::Fail("the escape gives byte " + std::to_string(value) +
-                        (codePage == ScriptCodePage::Utf8 ? ", which is no UTF-8 character"
-                                                          : ", and no code page is given (/C)"));
+                        (codePage == ScriptCodePage::Utf8
+                             ? ", which is no UTF-8 character"
+                             : ", and no code page is given (-c 1252 or -c 65001)"));
 }
 
 bool IsOctalDigit(char16_t c) {

@@ -343,6 +343,42 @@ TEST_F(CliHostile, EveryByteButLineEndsSurvivesShowWriteAndSet) {
     EXPECT_NE(written.find("\"\x01\xA0\xFF\\0\"\r\n"), std::string::npos);
 }
 
+// A value goes into a script only in the script's own encoding: converted
+// where that is exact, refused, naming the argument, where it is not; never
+// a U+FFFD for what was given, never two encodings in one file.
+TEST_F(CliHostile, AValueTheScriptsEncodingCantHoldIsRefused) {
+    const std::string script = StableExample();
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : script)
+        utf16 += std::string(1, c) + '\0';
+    WriteBytes(path("u16.rc"), utf16);
+    WriteBytes(path("latin1.rc"), "// caf\xE9\r\n" + script);
+    WriteBytes(path("ascii.rc"), script);
+    const struct {
+        const char* File;
+        const char* Value;
+        int Exit;
+        std::string Written;
+    } cases[] = {
+        {"u16.rc", "Comments=\\0\xE9t\xE9", 2, {}},
+        {"u16.rc", "Comments=\\0\xC3\xA9t\xC3\xA9", 0, std::string("\xE9\0t\0\xE9\0", 6)},
+        {"latin1.rc", "Comments=\\0\xC3\xA9t\xC3\xA9", 0, "\"\xE9t\xE9\\0\""},
+        {"latin1.rc", "Comments=\\0\xE2\x82\xAC", 2, {}},
+        {"ascii.rc", "Comments=\\0\xE9", 0, "\"\xE9\\0\""},
+    };
+    for (const auto& c : cases) {
+        const std::string before = ReadBytes(path(c.File));
+        const RunResult set = run({"set", c.File, "--string", c.Value});
+        EXPECT_EQ(set.ExitCode, c.Exit) << c.Value << set.Err;
+        if (c.Exit) {
+            EXPECT_NE(set.Err.find("--string Comments="), std::string::npos) << set.Err;
+            EXPECT_EQ(ReadBytes(path(c.File)), before);
+        } else {
+            EXPECT_NE(ReadBytes(path(c.File)).find(c.Written), std::string::npos) << c.Value;
+        }
+    }
+}
+
 TEST_F(CliHostile, TrailingHighBytesAreNotBlanks) {
     // 0xA0 and 0xFF would be "blanks" to a signed comparison with 32.
     std::string script = "// ends in nbsp\xA0\r\n" + Example("Example2.rc");

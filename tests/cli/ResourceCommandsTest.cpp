@@ -170,6 +170,14 @@ TEST_F(StampTest, CompiledObjectsLinkWithLdAndLldLink) {
     if (LinkWithLld("version.o", "lld.exe")) {
         EXPECT_EQ(rc({"verify", "version.rc", "lld.exe"}).ExitCode, 0);
     }
+    // lld-link links x86 with /safeseh unless told otherwise, which every
+    // object must declare it meets.
+    ASSERT_EQ(
+        rc({"compile", "-c", "65001", "--machine", "x86", "version.rc", "-o", "v32.o"}).ExitCode,
+        0);
+    if (LinkWithLld("v32.o", "lld32.exe", "x86")) {
+        EXPECT_EQ(rc({"verify", "version.rc", "lld32.exe"}).ExitCode, 0);
+    }
 }
 
 // A version resource holding what a script can't carry (a binary string, a

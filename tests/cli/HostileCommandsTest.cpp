@@ -1,0 +1,128 @@
+//===- HostileCommandsTest.cpp - Commands against inputs built to hurt them -===//
+//
+// Outputs that are the input under another name, parallel edits of one
+// file, damaged UTF-16, and names that Windows reserves for devices. Each must give a clear message
+// or the sound result, and never cost the user a byte. The suite runs
+// against the Windows .exe too.
+//
+//===----------------------------------------------------------------------===//
+
+#include "CommandFixture.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using qm::test::RunResult;
+
+class HostileCommandsTest : public qm::test::RcCommandTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(rc({"new", "app.rc", "--file-version", "1, 2, 3, 4"}).ExitCode, 0);
+        Script = readBytes("app.rc");
+    }
+
+    void write(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    QByteArray Script;
+};
+
+// compile never replaces its script, whatever the output's spelling; "-"
+// is standard output.
+TEST_F(HostileCommandsTest, CompileRefusesToWriteOverItsOwnScript) {
+    ASSERT_TRUE(QFile::link("app.rc", path("symlink.rc")));
+    write("script.res", Script); // a script named like its output
+    QStringList outputs = {"app.rc", "./././app.rc", "symlink.rc"};
+    if (QProcess::execute("ln", {path("app.rc"), path("hardlink.rc")}) == 0)
+        outputs << "hardlink.rc";
+    for (const QString& output : outputs) {
+        const RunResult refused = rc({"compile", "app.rc", "-o", output});
+        EXPECT_EQ(refused.ExitCode, 2) << output.toStdString();
+        EXPECT_TRUE(refused.Err.contains("is the script itself")) << refused.Err.toStdString();
+        EXPECT_EQ(readBytes("app.rc"), Script) << output.toStdString();
+    }
+    EXPECT_EQ(rc({"compile", "script.res"}).ExitCode, 2);
+    EXPECT_EQ(readBytes("script.res"), Script);
+
+    ASSERT_EQ(rc({"compile", "app.rc", "-o", "app.res"}).ExitCode, 0);
+    const RunResult piped = rc({"compile", "app.rc", "-o", "-"});
+    EXPECT_EQ(piped.ExitCode, 0);
+    EXPECT_EQ(piped.Out, readBytes("app.res"));
+    EXPECT_FALSE(QFile::exists(path("-")));
+}
+
+// Parallel jobs bumping one script wait for one another: no bump is lost.
+TEST_F(HostileCommandsTest, ParallelBumpsOfOneScriptAllCount) {
+    constexpr int Rounds = 10;
+    for (int round = 0; round < Rounds; ++round) {
+        std::unique_ptr<QProcess> jobs[2];
+        for (auto& job : jobs) {
+            job = std::make_unique<QProcess>();
+            job->setWorkingDirectory(Dir.path());
+            qm::test::StartRc(*job, QM_RC_PROGRAM, {"bump", "app.rc"});
+        }
+        for (auto& job : jobs) {
+            ASSERT_TRUE(job->waitForFinished(-1));
+            ASSERT_EQ(job->exitCode(), 0) << job->readAllStandardError().toStdString();
+        }
+    }
+    EXPECT_TRUE(readBytes("app.rc").contains("1, 2, 3, " + QByteArray::number(4 + 2 * Rounds)));
+}
+
+// A UTF-16 script that is damaged is refused with the reason, by every
+// command that reads it.
+TEST_F(HostileCommandsTest, DamagedUtf16IsNamed) {
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : Script)
+        utf16 += QByteArray(1, c) + '\0';
+    write("odd.rc", utf16 + 'x');
+    QByteArray lone = utf16;
+    lone.insert(lone.indexOf(QByteArray("F\0I\0L\0E", 7)), QByteArray("\x00\xD8", 2));
+    write("lone.rc", lone);
+    for (const char* file : {"odd.rc", "lone.rc"})
+        for (const QStringList& command : {QStringList{"check", file}, QStringList{"compile", file},
+                                           QStringList{"set", file, "--string", "Comments=\\0x"}}) {
+            const RunResult run = rc(command);
+            EXPECT_EQ(run.ExitCode, 1) << command.join(' ').toStdString();
+            EXPECT_TRUE(run.Err.contains(file[0] == 'o' ? "odd number" : "lone surrogate 0xD800"))
+                << run.Err.toStdString();
+        }
+}
+
+// A VALUE that set adds ends like the lines around it, whatever the file's
+// first line ends with.
+TEST_F(HostileCommandsTest, AnAddedLineTakesItsNeighboursLineEnd) {
+    QByteArray mixed = Script;
+    const int table = mixed.indexOf("BLOCK", mixed.indexOf("\"StringFileInfo\""));
+    ASSERT_GT(table, 0);
+    mixed.replace(table, mixed.size() - table, mixed.mid(table).replace("\r\n", "\n"));
+    write("mixed.rc", mixed);
+    ASSERT_EQ(rc({"set", "mixed.rc", "--string", "Comments=\\0added"}).ExitCode, 0);
+    const QByteArray saved = readBytes("mixed.rc");
+    EXPECT_TRUE(saved.contains("VALUE \"Comments\", \"added\\0\"\n")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("added\\0\"\r\n"));
+}
+
+// Windows takes "nul.rc" for its NUL device; the file of that name reads as
+// it does elsewhere, and can be edited.
+TEST_F(HostileCommandsTest, AScriptNamedLikeADeviceReadsAsTheFileItIs) {
+    const QByteArray cut("1 VERSIONINFO\r\nBEGIN\r\nBLOCK \"StringFileInfo\"\r\n\0BEGIN\r\nEND\r\n",
+                         58);
+    write("nul.rc", cut);
+    const RunResult show = rc({"show", "nul.rc"});
+    EXPECT_TRUE(show.Out.contains("Can't find END")) << show.Out.toStdString();
+    write("con.rc", Script);
+    ASSERT_EQ(rc({"set", "con.rc", "--string", "Comments=\\0device"}).ExitCode, 0);
+    EXPECT_TRUE(readBytes("con.rc").contains("\"device\\0\""));
+}
+
+} // namespace
