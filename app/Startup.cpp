@@ -90,6 +90,18 @@ int SelfCheck() {
     return complete ? 0 : 1;
 }
 
+// Without a display the toolkit would end the process with an abort; on
+// Windows and under a chosen Qt platform (offscreen, say) there is always
+// somewhere to draw.
+bool NoDisplayToShowOn() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 int RunQuillmark(int argc, char** argv) {
@@ -104,11 +116,22 @@ int RunQuillmark(int argc, char** argv) {
             return 0;
         }
     }
+    const bool selfCheck = argc == 2 && !std::strcmp(argv[1], "--self-check");
+    // A self-check shows no window, so it needs no display: it runs on
+    // Qt's offscreen platform unless another is asked for.
+    if (selfCheck && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!selfCheck && NoDisplayToShowOn()) {
+        std::fputs("quillmark: there is no display to show the window on (DISPLAY and "
+                   "WAYLAND_DISPLAY are not set); run it under xvfb-run, or use quillmark-rc\n",
+                   stderr);
+        return 1;
+    }
     TApplication application(argc, argv);
     RegisterFontSubstitutions();
 
     QStringList arguments = QApplication::arguments().mid(1);
-    if (arguments == QStringList{QStringLiteral("--self-check")})
+    if (selfCheck)
         return SelfCheck();
     const qsizetype optionsEnd = arguments.indexOf(QStringLiteral("--"));
     for (qsizetype i = 0; i < (optionsEnd < 0 ? arguments.size() : optionsEnd); ++i) {

@@ -13,6 +13,7 @@
 #include "versioninfo/ScriptModel.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Text.h"
+#include "versioninfo/Unicode.h"
 
 #include <algorithm>
 #include <cctype>
@@ -443,6 +444,8 @@ private:
 
 Expected<std::string> CompileVersionResource(std::string_view script,
                                              const ResCompileOptions& options) {
+    if (const std::string fault = Utf16ScriptFault(script); !fault.empty())
+        return Status::Fail(fault);
     if (script.size() >= 2 && ((script[0] == '\xFF' && script[1] == '\xFE') ||
                                (script[0] == '\xFE' && script[1] == '\xFF')))
         return Refused("the script is UTF-16, which llvm-rc does not read");

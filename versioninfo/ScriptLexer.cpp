@@ -11,6 +11,7 @@
 
 #include "versioninfo/ScriptConditions.h"
 #include "versioninfo/Text.h"
+#include "versioninfo/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -392,6 +393,8 @@ std::size_t ScriptTokens::LineOf(std::size_t offset) const {
 }
 
 Expected<ScriptTokens> TokenizeScript(std::string_view text) {
+    if (const std::string fault = Utf16ScriptFault(text); !fault.empty())
+        return Status::Fail("Not read: " + fault);
     const std::size_t nul = text.find('\0');
     if (nul != std::string_view::npos)
         text = text.substr(0, nul);

@@ -470,15 +470,20 @@ Status CheckScriptLines(std::string_view bytes) {
         lines += c == '\n' || c == '\r';
     if (lines <= FreeLines || bytes.size() >= lines * MinBytesPerLine)
         return Status::Ok();
-    return Status::Fail("it holds " + std::to_string(lines) + " line breaks in " +
-                        std::to_string(bytes.size()) +
-                        " bytes, nearly all empty lines, which no script has");
+    return Status::Fail("it holds " + std::to_string(lines) + " lines in " +
+                        std::to_string(bytes.size()) + " bytes, fewer than " +
+                        std::to_string(MinBytesPerLine) +
+                        " bytes a line on average, which no script has (every line costs "
+                        "the reader memory of its own)");
 }
 
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
                           bool keepImageLines) {
     ReadResult result;
-    if (Status lines = CheckScriptLines(bytes); !lines) {
+    Status lines = CheckScriptLines(bytes);
+    if (const std::string fault = Utf16ScriptFault(bytes); !fault.empty())
+        lines = Status::Fail(fault);
+    if (!lines) {
         result.Record = NewDocument(defaults);
         result.Refused = true;
         result.ConversionError = "Not read: " + lines.message();

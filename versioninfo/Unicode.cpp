@@ -2,6 +2,8 @@
 
 #include "versioninfo/Unicode.h"
 
+#include <cstdio>
+
 namespace qm {
 
 namespace {
@@ -148,6 +150,35 @@ std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes) {
     if (Utf16ScriptOfUtf8(utf8) != bytes)
         return std::nullopt; // a lone surrogate became U+FFFD
     return utf8;
+}
+
+std::string Utf16ScriptFault(std::string_view bytes) {
+    if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE" ||
+        bytes.find('\0') == std::string_view::npos)
+        return {};
+    if (bytes.size() % 2 != 0)
+        return "it begins as a UTF-16 script does, but its " + std::to_string(bytes.size()) +
+               " bytes are an odd number, so the last is half a character";
+    auto unit = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                     (static_cast<unsigned char>(bytes[at + 1]) << 8));
+    };
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const unsigned first = unit(at);
+        const bool high = first >= 0xD800 && first <= 0xDBFF;
+        const bool low = first >= 0xDC00 && first <= 0xDFFF;
+        if (high && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
+            at += 2;
+            continue;
+        }
+        if (high || low) {
+            char where[64];
+            std::snprintf(where, sizeof where, "0x%04X at offset 0x%zX", first, at);
+            return "it is a UTF-16 script, but holds the lone surrogate " + std::string(where) +
+                   ", which stands for no character";
+        }
+    }
+    return {};
 }
 
 std::string Utf16ScriptOfUtf8(std::string_view utf8) {

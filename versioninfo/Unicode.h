@@ -46,6 +46,10 @@ std::u16string EncodeUtf16(std::u32string_view text);
 /// begins "ÿþ"), or hold a lone surrogate or an odd byte, which would not
 /// come back unchanged.
 std::optional<std::string> Utf8OfUtf16Script(std::string_view bytes);
+/// Why bytes that begin with the UTF-16 mark and hold NUL bytes, as a
+/// UTF-16 script does, are no UTF-16 text: an odd number of bytes, or a
+/// lone surrogate (naming its offset). Empty for anything else.
+std::string Utf16ScriptFault(std::string_view bytes);
 /// The reverse: the mark, then `utf8` as UTF-16 little-endian.
 std::string Utf16ScriptOfUtf8(std::string_view utf8);
 

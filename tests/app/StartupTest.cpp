@@ -215,20 +215,32 @@ private slots:
         QCOMPARE(sandbox.Prompts->Dialogs[0].InitialDir, sandbox.Path(QString()));
     }
 
-    // --help and --version answer without a window, and without a display.
-    void helpAndVersionNeedNoDisplay() {
-        for (const char* option : {"--help", "--version"}) {
+    // --help, --version and --self-check answer without a window, and
+    // without a display; a plain start there says why it can't show one
+    // rather than aborting.
+    void commandsNeedNoDisplayAndAStartWithoutOneSaysSo() {
+        const struct {
+            QStringList Arguments;
+            int Exit;
+            const char* Output;
+        } runs[] = {{{"--help"}, 0, "Usage: quillmark"},
+                    {{"--version"}, 0, "Quillmark 1."},
+                    {{"--self-check"}, 0, "Quillmark 1."},
+                    {{}, 1, ""}};
+        for (const auto& run : runs) {
             QProcess program;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove("DISPLAY");
             env.remove("WAYLAND_DISPLAY");
             env.remove("QT_QPA_PLATFORM");
             program.setProcessEnvironment(env);
-            program.start(QStringLiteral(QM_BIN_DIR "/quillmark"), {QString::fromLatin1(option)});
+            program.start(QStringLiteral(QM_BIN_DIR "/quillmark"), run.Arguments);
             QVERIFY(program.waitForFinished());
-            QCOMPARE(program.exitCode(), 0);
-            QVERIFY(program.readAllStandardOutput().startsWith(
-                option == std::string("--help") ? "Usage: quillmark" : "Quillmark 1."));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), run.Exit);
+            QVERIFY(program.readAllStandardOutput().startsWith(run.Output));
+            if (run.Exit)
+                QVERIFY(program.readAllStandardError().contains("there is no display"));
         }
     }
 
