@@ -22,40 +22,6 @@ namespace qm {
 
 namespace {
 
-// Headers whose macros the compiler knows (winver.h's names) or that
-// define nothing a version resource uses.
-constexpr const char* SystemHeaders[] = {"winver.h",   "windows.h", "winres.h",  "winresrc.h",
-                                         "afxres.h",   "verrsrc.h", "winuser.h", "winnt.h",
-                                         "commctrl.h", "ntverp.h"};
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-/// The first header the script includes that is not a system header, or "".
-std::string ProjectHeader(std::string_view text) {
-    for (std::string_view line : SplitLines(text)) {
-        line = Trim(line);
-        if (line.empty() || line[0] != '#')
-            continue;
-        line = Trim(line.substr(1));
-        if (line.substr(0, 7) != "include")
-            continue;
-        std::string_view name = Trim(line.substr(7));
-        if (name.size() < 2)
-            continue;
-        name = name.substr(1, name.find_first_of("\">", 1) - 1);
-        const std::string base = Lower(name.substr(name.find_last_of("/\\") + 1));
-        if (std::none_of(std::begin(SystemHeaders), std::end(SystemHeaders),
-                         [&](const char* h) { return base == h; }))
-            return std::string(name);
-    }
-    return {};
-}
-
 // Names a condition may test whose state llvm-rc's preprocessor shares with
 // the script reader: defined for both, or (the common project switches)
 // for neither. Any other name may be predefined by the compiler for its
@@ -72,6 +38,16 @@ bool IsSettledName(std::string_view name, const std::vector<std::string>& script
     return std::any_of(std::begin(SettledNames), std::end(SettledNames),
                        [&](const char* settled) { return name == settled; }) ||
            std::find(scriptNames.begin(), scriptNames.end(), name) != scriptNames.end();
+}
+
+/// The first name a condition tested while it was undefined whose state
+/// llvm-rc may see otherwise, or "". Every condition of the script and
+/// the headers it read counts.
+std::string UnsettledConditionName(const ScriptTokens& tokens) {
+    for (const std::string& name : tokens.UndefinedTested)
+        if (!IsSettledName(name, tokens.DirectiveNames))
+            return name;
+    return {};
 }
 
 /// A preprocessor line: its 0-based line, the directive and what follows.
@@ -94,45 +70,6 @@ std::vector<Directive> Directives(const Lines& lines) {
         found.push_back({i, std::string(rest.substr(0, end)), rest.substr(end)});
     }
     return found;
-}
-
-/// The first name an #if, #ifdef, #ifndef or #elif of the script tests
-/// whose state llvm-rc may see otherwise, or "". Every such line counts,
-/// taken or not: a group without #else leaves no trace in the tokens.
-std::string UnsettledConditionName(const Lines& lines) {
-    std::vector<std::string> scriptNames;
-    const auto directives = Directives(lines);
-    for (const auto& [line, directive, rest] : directives) {
-        if (directive != "define" && directive != "undef")
-            continue;
-        std::string_view name = TrimLeft(rest);
-        std::size_t end = 0;
-        while (end < name.size() && IsIdentifierChar(name[end]))
-            ++end;
-        scriptNames.emplace_back(name.substr(0, end));
-    }
-    for (const auto& [line, directive, rest] : directives) {
-        if (directive != "if" && directive != "ifdef" && directive != "ifndef" &&
-            directive != "elif")
-            continue;
-        const std::string_view tested = rest.substr(0, std::min(rest.find("//"), rest.find("/*")));
-        for (std::size_t i = 0; i < tested.size();) {
-            if (!IsIdentifierChar(tested[i])) {
-                ++i;
-                continue;
-            }
-            std::size_t end = i;
-            while (end < tested.size() && IsIdentifierChar(tested[end]))
-                ++end;
-            const std::string_view word = tested.substr(i, end - i);
-            i = end;
-            if ((word[0] >= '0' && word[0] <= '9') || word == "defined")
-                continue; // a number, such as 0x10L, or the operator
-            if (!IsSettledName(word, scriptNames))
-                return std::string(word);
-        }
-    }
-    return {};
 }
 
 Status Refused(const std::string& why);
@@ -215,7 +152,7 @@ public:
     Compiler(const VersionScript& script, const ResCompileOptions& options)
         : Script(script), Tokens(script.Tokens.Tokens), Options(options) {}
 
-    Expected<std::string> Run(const std::string& projectHeader) {
+    Expected<std::string> Run() {
         if (Status checked = CheckTopLevel(); !checked)
             return checked;
         ResWriter data;
@@ -229,7 +166,7 @@ public:
         res.U32(static_cast<std::uint32_t>(data.Bytes.size()));
         res.U32(0);                   // the header's size, set below
         res.U16(0xFFFF), res.U16(16); // RT_VERSION
-        if (Status named = WriteName(res, projectHeader); !named)
+        if (Status named = WriteName(res); !named)
             return named;
         res.Pad();
         res.U32(0);      // data version
@@ -244,16 +181,12 @@ public:
     }
 
 private:
-    std::string Line(std::size_t token) const {
-        return "line " + std::to_string(Script.Tokens.LineOf(Tokens[token].Span.Begin));
-    }
+    std::string Line(std::size_t token) const { return Script.Tokens.Where(Tokens[token]); }
 
     // Outside the resource only LANGUAGE statements may stand: the last one
     // before it gives its language.
     Status CheckTopLevel() {
-        ResourceEnd = Script.NameToken;
-        while (ResourceEnd < Tokens.size() && Tokens[ResourceEnd].Span.Begin < Script.Span.End)
-            ++ResourceEnd;
+        ResourceEnd = Script.EndToken;
         Language = Options.Language;
         for (std::size_t i = 0; i < Tokens.size();) {
             if (i == Script.NameToken) {
@@ -304,7 +237,10 @@ private:
         return static_cast<std::uint16_t>((*sub << 10) | (*primary & 0x3FF));
     }
 
-    Status WriteName(ResWriter& res, const std::string& projectHeader) const {
+    // A name is a number only where a macro makes it one: VS_VERSION_INFO
+    // is 1 where winver.h (or a header including it) is included, and the
+    // name "VS_VERSION_INFO" where it is not, as llvm-rc reads it.
+    Status WriteName(ResWriter& res) const {
         const ScriptToken& name = Tokens[Script.NameToken];
         if (name.Kind == TokenKind::Number) {
             const auto value = ScriptNumberValue(name.Text);
@@ -318,13 +254,10 @@ private:
                                 !(name.Text[0] >= '0' && name.Text[0] <= '9') &&
                                 std::all_of(name.Text.begin(), name.Text.end(), IsIdentifierChar);
         if (identifier) {
-            if (const auto known = WinverValue(name.Text)) {
+            if (const auto known = name.Known ? WinverValue(name.Text) : std::nullopt) {
                 res.U16(0xFFFF), res.U16(*known & 0xFFFF);
                 return Status::Ok();
             }
-            if (!projectHeader.empty())
-                return Refused("the resource name " + std::string(name.Text) +
-                               " may be a number \"" + projectHeader + "\" defines");
             std::u16string upper;
             for (char c : name.Text)
                 upper += static_cast<char16_t>(std::toupper(static_cast<unsigned char>(c)));
@@ -339,9 +272,8 @@ private:
         const ScriptCompiled compiled = CompileScriptModel(Script);
         for (const FixedStatement& statement : Script.Fixed)
             for (const ScriptNumber& number : statement.Numbers)
-                if (!number.Value)
-                    return Refused(statement.Keyword + " needs " + number.Unknown +
-                                   ", which is not defined in the script");
+                if (Status defined = CheckDefined(statement.Keyword, number); !defined)
+                    return defined;
         const std::size_t start = out.Bytes.size();
         out.U16(0), out.U16(52), out.U16(0);
         out.Units(u"VS_VERSION_INFO", true);
@@ -356,6 +288,15 @@ private:
             if (Status written = WriteNode(out, node); !written)
                 return written;
         return SetLength(out, start, "VS_VERSION_INFO");
+    }
+
+    // A number needs every name it uses defined. winver.h's names are known
+    // even where the script does not include it.
+    static Status CheckDefined(const std::string& field, const ScriptNumber& number) {
+        if (!number.Value)
+            return Refused(field + " needs " + number.Unknown +
+                           ", which neither the script nor a header it includes defines");
+        return Status::Ok();
     }
 
     Status SetLength(ResWriter& out, std::size_t start, const std::string& what) const {
@@ -415,6 +356,8 @@ private:
                 continue;
             }
             const ScriptNumber& number = value.Numbers[item.Number];
+            if (Status defined = CheckDefined(label, number); !defined)
+                return defined;
             if (item.TokenCount != 1)
                 return Status::Fail(label +
                                     ": llvm-rc takes only plain numbers in a VALUE, not \"" +
@@ -440,6 +383,30 @@ private:
     std::uint16_t Language = 0;
 };
 
+std::string Place(const ScriptTokens& tokens, const ScriptInclude& include) {
+    const std::string line = "line " + std::to_string(include.Line);
+    if (include.From == 0)
+        return line;
+    const std::string& path = tokens.Files[include.From].Path;
+    return path.substr(path.find_last_of("/\\") + 1) + " " + line;
+}
+
+// What the preprocessor and tokenizer of llvm-rc refuse, in each file read.
+Status CheckFilesRead(const VersionScript& model, std::string_view script) {
+    if (Status refused = CheckWhatLlvmRcRefuses(SplitLines(script)); !refused)
+        return refused;
+    for (std::size_t file = 1; file < model.Tokens.Files.size(); ++file) {
+        const ScriptFile& read = model.Tokens.Files[file];
+        if (Status refused = CheckWhatLlvmRcRefuses(SplitLines(read.Text)); !refused)
+            return Status::Fail(read.Path + ", " + refused.message());
+    }
+    for (const ScriptInclude& include : model.Tokens.Includes)
+        if (include.How == ScriptInclude::Outcome::Missing)
+            return Refused(Place(model.Tokens, include) + ": the header \"" + include.Name +
+                           "\" is not found beside the script or in the include folders");
+    return Status::Ok();
+}
+
 } // namespace
 
 Expected<std::string> CompileVersionResource(std::string_view script,
@@ -449,23 +416,27 @@ Expected<std::string> CompileVersionResource(std::string_view script,
     if (script.size() >= 2 && ((script[0] == '\xFF' && script[1] == '\xFE') ||
                                (script[0] == '\xFE' && script[1] == '\xFF')))
         return Refused("the script is UTF-16, which llvm-rc does not read");
-    Expected<VersionScript> model = ParseVersionScript(script);
-    if (!model)
-        return Status::Fail(model.message());
+    // Before the parse, which stops at a NUL and would then miss what follows.
     if (const std::size_t nul = script.find('\0'); nul != std::string_view::npos)
         return Refused("the script holds a NUL byte at offset " + HexOffset(nul) +
                        ", after which the reader stops and llvm-rc does not");
-    const Lines lines = SplitLines(script);
-    if (Status refused = CheckWhatLlvmRcRefuses(lines); !refused)
+    PreprocessOptions preprocess;
+    preprocess.ScriptPath = options.ScriptPath;
+    preprocess.IncludeFolders = options.IncludeFolders;
+    preprocess.ReadIncludes = true;
+    Expected<VersionScript> model = ParseVersionScript(script, preprocess);
+    if (!model)
+        return Status::Fail(model.message());
+    if (Status refused = CheckFilesRead(*model, script); !refused)
         return refused;
     for (const ScriptToken& token : model->Tokens.Tokens)
         if (token.Kind == TokenKind::Number && !IsLlvmRcNumber(token.Text))
             return Refused("\"" + std::string(token.Text) + "\" is no number llvm-rc reads");
-    if (const std::string name = UnsettledConditionName(lines); !name.empty())
+    if (const std::string name = UnsettledConditionName(model->Tokens); !name.empty())
         return Refused("a condition tests " + name +
                        ", which llvm-rc's preprocessor may define for its target or a header "
                        "may define");
-    return Compiler(*model, options).Run(ProjectHeader(script));
+    return Compiler(*model, options).Run();
 }
 
 } // namespace qm

@@ -3,11 +3,11 @@
 // The built-in resource compiler: it compiles the one resource a version
 // script holds, byte for byte as llvm-rc does, so that Save & Compile and
 // build scripts need no external compiler. It reads what the script reader
-// understands. Headers are not read: the names of winver.h are known, and a
-// script that needs anything else from a header (a macro in a value, a
-// resource name, a condition a project header could decide), holds other
-// resources, or uses a form llvm-rc refuses is refused with a message that
-// names it.
+// understands, and the project's headers the script includes. The system
+// headers are known by name (ScriptLexer.h). A script that needs what it
+// can't read (a missing header, a condition on a name a compiler defines
+// for its target), holds other resources, or uses a form llvm-rc refuses is
+// refused with a message that names it.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -26,6 +27,10 @@ struct ResCompileOptions {
     ScriptCodePage CodePage = ScriptCodePage::AsciiOnly;
     /// The language of a resource no LANGUAGE statement sets, as /L.
     std::uint16_t Language = 0x0409;
+    /// The script's path, so that #include "x" is read from beside it; the
+    /// system headers of a version script are known by name, not read.
+    std::string ScriptPath;
+    std::vector<std::string> IncludeFolders; ///< as /I
 };
 
 /// The 32-bit .res file of the VERSIONINFO resource in `script` (bytes).

@@ -1,29 +1,25 @@
 //===- ScriptConditions.h - The integer expressions of #if and #elif -*- C++ -*-===//
 //
-// What the preprocessor computes for #if and #elif: integers with the C
-// operators, `defined NAME` and `defined(NAME)`. A name the script does not
-// define counts as 0, as it does for the preprocessor; an object-like macro
-// counts as the value of its body.
+// What the preprocessor computes for #if and #elif, once `defined` has been
+// answered and the macros expanded: integers with C's operators and
+// precedence, where a name left over counts as 0. Arithmetic wraps rather
+// than overflowing, and expressions may nest at most MaxConditionNesting
+// deep, which no script comes near.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "MacroExpander.h"
 #include "Status.h"
 
-#include <map>
-#include <string>
-#include <string_view>
+#include <vector>
 
 namespace qm {
 
-struct ScriptMacro {
-    std::string Body;
-    bool FunctionLike = false;
-};
+inline constexpr int MaxConditionNesting = 256;
 
-using ScriptMacros = std::map<std::string, ScriptMacro>;
-
-/// The value of `text`; fails, quoting it, when it is no expression.
-Expected<long long> EvaluateCondition(std::string_view text, const ScriptMacros& macros);
+/// The value of the expression `tokens`; fails, quoting it, when it is no
+/// expression, divides by zero or nests too deep.
+Expected<long long> EvaluateCondition(const std::vector<PpToken>& tokens);
 
 } // namespace qm

@@ -1,21 +1,26 @@
 //===- ScriptLexer.cpp - Resource script text to active tokens -------------===//
 //
-// One pass over the bytes. Preprocessor lines are taken where a line's first
-// non-blank character is '#'; everything between a false #if and its #endif
-// is skipped. Object-like macros the script defines are expanded in place;
-// the tokens of an expansion carry the span of the macro's use, so that an
-// edit never reaches into a #define.
+// Three parts. The scanner walks the bytes of a file: preprocessor lines
+// are taken where a line's first non-blank character is '#', everything
+// between a false #if and its #endif is skipped, and the rest is cut into
+// the tokens of a resource script. The macro expander (MacroExpander.h)
+// takes those tokens and expands the macros among them. The text of each
+// expansion is then cut into script tokens again, as a resource compiler
+// reads the preprocessor's output; they carry the span of the macro's use,
+// so that an edit never reaches into a #define. Last, a filter keeps what
+// the parser reads.
 //
 //===----------------------------------------------------------------------===//
 #include "versioninfo/ScriptLexer.h"
 
+#include "versioninfo/MacroExpander.h"
+#include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptConditions.h"
 #include "versioninfo/Text.h"
 #include "versioninfo/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
 
 namespace qm {
 
@@ -39,120 +44,91 @@ bool IsPunct(char c) {
     }
 }
 
-std::string LineRef(std::size_t line) {
-    return "line " + std::to_string(line);
+bool IsWord(const ScriptToken& token, std::string_view word) {
+    return token.Kind == TokenKind::Word && EqualsIgnoringCase(token.Text, word);
 }
 
-using MacroTable = ScriptMacros;
-using Macro = ScriptMacro;
-
-// The names a resource compiler defines before it reads a script.
-MacroTable PredefinedMacros() {
-    return {{"RC_INVOKED", {"1", false}}, {"_WIN32", {"1", false}}};
-}
-
-//===-- The token scanner -------------------------------------------------===//
-
-struct ConditionGroup {
-    bool ParentActive = true;
-    bool Taken = false; ///< a branch of this group was already active
-    bool Active = true; ///< the current branch is active
-    bool Alternatives = false;
-    std::string Line; ///< the #if line, for reports
-    std::size_t FirstToken = 0;
+/// What a system header gives a version script, by its name.
+struct KnownHeader {
+    std::string_view Name;
+    unsigned Names; ///< KnownNames
 };
 
-class Lexer {
+constexpr unsigned WinverNames = static_cast<unsigned>(KnownNames::Winver);
+constexpr unsigned WinntNames = static_cast<unsigned>(KnownNames::Winnt);
+
+constexpr KnownHeader KnownHeaders[] = {
+    {"winver.h", WinverNames},
+    {"verrsrc.h", WinverNames},
+    {"windows.h", WinverNames | WinntNames},
+    {"winres.h", WinverNames | WinntNames},
+    {"winresrc.h", WinverNames | WinntNames},
+    {"afxres.h", WinverNames | WinntNames},
+    {"winnt.h", WinntNames},
+    {"winnt.rh", WinntNames},
+    {"winuser.h", 0},
+    {"winuser.rh", 0},
+    {"commctrl.h", 0},
+    {"ntverp.h", 0},
+};
+
+const KnownHeader* KnownHeaderNamed(std::string_view name) {
+    name = name.substr(name.find_last_of("/\\") + 1);
+    for (const KnownHeader& header : KnownHeaders)
+        if (EqualsIgnoringCase(header.Name, name))
+            return &header;
+    return nullptr;
+}
+
+std::vector<std::uint32_t> LineStartsOf(std::string_view text) {
+    std::vector<std::uint32_t> starts{0};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            starts.push_back(static_cast<std::uint32_t>(i + 1));
+    return starts;
+}
+
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, std::min(text.find('\0'), text.size()));
+}
+
+//===-- The scanner -----------------------------------------------------===//
+
+/// Script tokens of one text. It knows nothing of directives: the lexer
+/// asks it for the next token only where a token may stand.
+class Scanner {
 public:
-    explicit Lexer(std::string_view text) : Text(text), Macros(PredefinedMacros()) {}
+    explicit Scanner(std::string_view text, std::size_t at = 0) : Text(text), At(at) {}
 
-    Expected<ScriptTokens> Run() {
-        Out.Source = Text;
-        Out.LineStarts.push_back(0);
-        for (std::size_t i = 0; i < Text.size(); ++i) {
-            if (Text[i] == '\n' ||
-                (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')))
-                Out.LineStarts.push_back(static_cast<std::uint32_t>(i + 1));
-        }
-        // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
-        // token: the preprocessor skips it.
-        if (Text.substr(0, 3) == "\xEF\xBB\xBF")
-            At = 3;
-        while (At < Text.size()) {
-            if (Status step = Step(); !step)
-                return Status::Fail(step.message());
-        }
-        if (!Groups.empty())
-            return Status::Fail(LineRef(Out.LineOf(Text.size())) + ": #endif missing for \"" +
-                                Groups.back().Line + "\"");
-        return std::move(Out);
-    }
+    std::string_view Text;
+    std::size_t At;
 
-private:
-    bool Active() const { return Groups.empty() || Groups.back().Active; }
-
-    bool AtLineStart(std::size_t pos) const {
-        while (pos > 0 && Text[pos - 1] != '\n' && Text[pos - 1] != '\r' &&
-               !(pos == 3 && Text.substr(0, 3) == "\xEF\xBB\xBF")) {
-            if (!IsBlank(Text[pos - 1]))
-                return false;
-            --pos;
-        }
-        return true;
-    }
-
-    Status Step() {
-        const char c = Text[At];
-        if (IsBlank(c)) {
-            ++At;
-            return Status::Ok();
-        }
-        if (Text.compare(At, 2, "//") == 0) {
-            SkipToLineEnd();
-            return Status::Ok();
-        }
-        if (Text.compare(At, 2, "/*") == 0) {
-            const std::size_t end = Text.find("*/", At + 2);
-            if (end == std::string_view::npos)
-                return Status::Fail(LineRef(Out.LineOf(At)) + ": the comment has no end");
-            At = end + 2;
-            return Status::Ok();
-        }
-        if (c == '#' && AtLineStart(At))
-            return Directive();
-        if (!Active()) {
-            // Skipped text still has to be walked for comments and strings
-            // that might hide a '#', but produces nothing.
-            if (c == '"')
-                return SkipString();
-            ++At;
-            return Status::Ok();
-        }
-        return Token();
-    }
+    bool AtEnd() const { return At >= Text.size(); }
+    char Peek() const { return Text[At]; }
+    bool LooksAt(std::string_view what) const { return Text.compare(At, what.size(), what) == 0; }
 
     void SkipToLineEnd() {
         while (At < Text.size() && Text[At] != '\n' && Text[At] != '\r')
             ++At;
     }
 
-    // A quote in skipped text may be an apostrophe's cousin in prose; an
-    // unterminated one there only ends at its line.
-    Status SkipString() {
-        ScriptToken ignored;
-        if (!ReadString(At, ignored))
-            SkipToLineEnd();
-        return Status::Ok();
+    // A block comment; false when it has no end.
+    bool SkipBlockComment() {
+        const std::size_t end = Text.find("*/", At + 2);
+        if (end == std::string_view::npos)
+            return false;
+        At = end + 2;
+        return true;
     }
 
     // A string ends at the next quote that is not doubled; it may not run
-    // past its line, as the compilers require.
-    Status ReadString(std::size_t start, ScriptToken& token) {
+    // past its line, as the compilers require. From At, which is at the
+    // quote, to after the closing one.
+    bool ReadString() {
         std::size_t i = At + 1;
         for (;;) {
             if (i >= Text.size() || Text[i] == '\n' || Text[i] == '\r')
-                return Status::Fail(LineRef(Out.LineOf(start)) +
-                                    ": the string has no end on its line");
+                return false;
             if (Text[i] == '"') {
                 if (i + 1 < Text.size() && Text[i + 1] == '"') {
                     i += 2;
@@ -163,26 +139,24 @@ private:
             ++i;
         }
         At = i + 1;
-        token.Kind = TokenKind::String;
-        token.Span = {start, At};
-        token.Text = Text.substr(start, At - start);
-        return Status::Ok();
+        return true;
     }
 
-    Status Token() {
+    // The token at At, which is no blank or comment. Fails only on a
+    // string without its end.
+    bool ReadToken(ScriptToken& token) {
         const std::size_t start = At;
         const char c = Text[At];
-        ScriptToken token;
         if (c == '"' || ((c == 'L' || c == 'l') && At + 1 < Text.size() && Text[At + 1] == '"' &&
                          (start == 0 || !IsIdentifierChar(Text[start - 1])))) {
             if (c != '"')
                 ++At;
-            if (Status read = ReadString(start, token); !read)
-                return read;
-            Emit(std::move(token));
-            return Status::Ok();
-        }
-        if (IsPunct(c)) {
+            if (!ReadString()) {
+                At = start;
+                return false;
+            }
+            token.Kind = TokenKind::String;
+        } else if (IsPunct(c)) {
             ++At;
             token.Kind = TokenKind::Punct;
         } else {
@@ -193,109 +167,394 @@ private:
             const bool identifier = IsIdentifierChar(c);
             while (At < Text.size() && !IsBlank(Text[At]) && !IsPunct(Text[At]) &&
                    Text[At] != '"' && (!identifier || IsIdentifierChar(Text[At])) &&
-                   Text.compare(At, 2, "//") != 0 && Text.compare(At, 2, "/*") != 0)
+                   !LooksAt("//") && !LooksAt("/*"))
                 ++At;
             if (At == start)
                 ++At;
         }
         token.Span = {start, At};
         token.Text = Text.substr(start, At - start);
-        if (token.Kind == TokenKind::Word)
-            ExpandOrEmit(std::move(token));
-        else
-            Emit(std::move(token));
+        return true;
+    }
+};
+
+/// The script tokens of a macro's expanded text, which holds no directives.
+Expected<std::vector<ScriptToken>> ScanExpansion(std::string_view text) {
+    std::vector<ScriptToken> tokens;
+    Scanner scanner(text);
+    while (!scanner.AtEnd()) {
+        if (IsBlank(scanner.Peek())) {
+            ++scanner.At;
+            continue;
+        }
+        ScriptToken token;
+        if (!scanner.ReadToken(token))
+            return Status::Fail("a macro gives a string that has no end: " + Quote(text));
+        tokens.push_back(std::move(token));
+    }
+    return tokens;
+}
+
+PpToken PreprocessingToken(const ScriptToken& token, bool spaceBefore) {
+    PpToken pp;
+    pp.Text = token.Text;
+    pp.Span = token.Span;
+    pp.File = token.File;
+    pp.SpaceBefore = spaceBefore;
+    switch (token.Kind) {
+    case TokenKind::String:
+        pp.Type = PpToken::Kind::String;
+        break;
+    case TokenKind::Number:
+        pp.Type = PpToken::Kind::Number;
+        break;
+    case TokenKind::Punct:
+        pp.Type = PpToken::Kind::Punct;
+        break;
+    case TokenKind::Word:
+        pp.Type = !token.Text.empty() && !IsAsciiDigit(token.Text[0]) &&
+                          std::all_of(token.Text.begin(), token.Text.end(), IsIdentifierChar)
+                      ? PpToken::Kind::Identifier
+                      : PpToken::Kind::Other;
+        break;
+    }
+    return pp;
+}
+
+TokenKind ScriptKindOf(PpToken::Kind kind) {
+    switch (kind) {
+    case PpToken::Kind::String:
+        return TokenKind::String;
+    case PpToken::Kind::Number:
+        return TokenKind::Number;
+    case PpToken::Kind::Punct:
+        return TokenKind::Punct;
+    default:
+        return TokenKind::Word;
+    }
+}
+
+//===-- The filter ------------------------------------------------------===//
+
+/// Keeps what the parser reads: each VERSIONINFO whole, and the words
+/// between resources up to a bound (with always the last of them, which
+/// may name a VERSIONINFO). A version resource holds at most 64 KB when
+/// compiled, so one of more tokens than the bound is refused as what no
+/// compiler would take.
+class Keeper {
+public:
+    explicit Keeper(ScriptTokens& out) : Out(out) {}
+
+    Status Keep(ScriptToken token, std::size_t inputBytes) {
+        const bool begin = IsBeginToken(token);
+        const bool end = IsEndToken(token);
+        if (InVersion) {
+            if (++VersionTokens > 8192 + inputBytes / 32)
+                return Status::Fail(Out.Where(token) +
+                                    ": the VERSIONINFO holds more tokens than a version "
+                                    "resource can (it compiles to at most 64 KB)");
+            Out.Tokens.push_back(std::move(token));
+            Depth += begin;
+            if (end && Depth > 0 && --Depth == 0)
+                InVersion = false;
+            return Status::Ok();
+        }
+        if (Depth == 0 && IsWord(token, "VERSIONINFO")) {
+            if (Last) {
+                Out.Tokens.push_back(std::move(*Last));
+                Last.reset();
+            }
+            InVersion = true;
+            VersionTokens = 0;
+            Out.Tokens.push_back(std::move(token));
+            return Status::Ok();
+        }
+        if (begin) {
+            ++Depth;
+        } else if (end) {
+            Depth = Depth > 0 ? Depth - 1 : 0;
+        } else if (Depth == 0) {
+            if (TopTokens < 4096 + inputBytes / 64) {
+                ++TopTokens;
+                Out.Tokens.push_back(std::move(token));
+            } else {
+                Last = std::move(token);
+            }
+        }
         return Status::Ok();
     }
 
-    void Emit(ScriptToken token) { Out.Tokens.push_back(std::move(token)); }
+private:
+    ScriptTokens& Out;
+    bool InVersion = false;
+    std::size_t Depth = 0;
+    std::size_t VersionTokens = 0;
+    std::size_t TopTokens = 0;
+    std::optional<ScriptToken> Last;
+};
 
-    // An object-like macro of the script is replaced by its body's tokens,
-    // which keep the span of the use and the macro's name.
-    void ExpandOrEmit(ScriptToken token) {
-        std::set<std::string> expanding;
-        Expand(token, token.Text, expanding);
+//===-- The lexer -------------------------------------------------------===//
+
+struct ConditionGroup {
+    bool ParentActive = true;
+    bool Taken = false; ///< a branch of this group was already active
+    bool Active = true; ///< the current branch is active
+    bool Alternatives = false;
+    std::string Line; ///< the #if line, for reports
+    std::size_t FirstToken = 0;
+};
+
+/// A file being read: the script, or a header it includes.
+struct OpenFile {
+    Scanner Scan;
+    std::uint16_t File = 0;
+    std::vector<ConditionGroup> Groups;
+};
+
+class Lexer {
+public:
+    static constexpr std::size_t MaxIncludeNesting = 64;
+
+    Lexer(std::string_view text, const PreprocessOptions& options)
+        : Options(options),
+          Expander(Macros, (1u << 20) + text.size(),
+                   [this](PpToken& token, Status& failure) { return NextSource(token, failure); }),
+          Keep(Out) {
+        Out.Source = text;
+        Out.LineStarts = LineStartsOf(text);
+        Out.Files.emplace_back(); // the script itself
+        Out.Files.front().Path = options.ScriptPath;
+        InputBytes = text.size();
+        // The names a resource compiler defines before it reads a script.
+        (void)Macros.Define("RC_INVOKED 1");
+        (void)Macros.Define("_WIN32 1");
+        Open.push_back({Scanner(text), 0, {}});
+        // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
+        // token: the preprocessor skips it.
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            Open.back().Scan.At = 3;
     }
 
-    void Expand(const ScriptToken& use, std::string_view name, std::set<std::string>& expanding) {
-        auto found = Macros.find(std::string(name));
-        if (found == Macros.end() || found->second.FunctionLike ||
-            expanding.count(std::string(name)) || PredefinedMacros().count(std::string(name))) {
-            ScriptToken token = use;
-            token.Text = name;
-            Emit(std::move(token));
-            return;
-        }
-        expanding.insert(std::string(name));
-        // The body is kept for as long as the tokens: their texts point into it.
-        Out.MacroTexts.push_back(found->second.Body);
-        Expected<ScriptTokens> body = Lexer(Out.MacroTexts.back()).RunBody();
-        if (body) {
-            for (ScriptToken& part : body->Tokens) {
-                part.Span = use.Span;
-                part.Macro = use.Macro.empty() ? std::string(use.Text) : use.Macro;
-                if (part.Kind == TokenKind::Word) {
-                    ScriptToken outer = part;
-                    Expand(outer, part.Text, expanding);
-                } else {
-                    Emit(std::move(part));
-                }
+    Expected<ScriptTokens> Run() {
+        PpToken token;
+        Status failure = Status::Ok();
+        while (failure && Expander.Next(token, failure)) {
+            failure = Take(token);
+            if (Expander.Idle()) {
+                Macros.ForgetRetired();
+                Expander.ForgetUsesBefore(ExpansionUse ? ExpansionUse : UINT32_MAX);
             }
         }
-        expanding.erase(std::string(name));
-    }
-
-    // A macro body is tokenized on its own, without directives or macros.
-    Expected<ScriptTokens> RunBody() {
-        Macros.clear();
-        while (At < Text.size()) {
-            if (Status step = Step(); !step)
-                return Status::Fail(step.message());
-        }
+        if (failure)
+            failure = FlushExpansion();
+        if (!failure)
+            return Status::Fail(Located(failure));
         return std::move(Out);
     }
 
+private:
+    OpenFile& Current() { return Open.back(); }
+    bool Active() { return Current().Groups.empty() || Current().Groups.back().Active; }
+
+    std::string Here() { return Out.Where(Current().File, Current().Scan.At); }
+
+    // A failure of the expander names no line; the line is where reading
+    // stands.
+    std::string Located(const Status& failure) {
+        const std::string& message = failure.message();
+        if (message.compare(0, 5, "line ") == 0 || message.find(" line ") != std::string::npos ||
+            Open.empty())
+            return message;
+        return Here() + ": " + message;
+    }
+
+    bool AtLineStart(const Scanner& scan) const {
+        std::size_t pos = scan.At;
+        while (pos > 0 && scan.Text[pos - 1] != '\n' && scan.Text[pos - 1] != '\r' &&
+               !(pos == 3 && scan.Text.substr(0, 3) == "\xEF\xBB\xBF")) {
+            if (!IsBlank(scan.Text[pos - 1]))
+                return false;
+            --pos;
+        }
+        return true;
+    }
+
+    // The next token of the sources for the expander: directives are obeyed
+    // and skipped text passed over on the way.
+    bool NextSource(PpToken& token, Status& failure) {
+        bool space = false;
+        for (;;) {
+            Scanner& scan = Current().Scan;
+            if (scan.AtEnd()) {
+                if (Status closed = CloseFile(); !closed) {
+                    failure = closed;
+                    return false;
+                }
+                if (Open.empty())
+                    return false;
+                space = true;
+                continue;
+            }
+            const char c = scan.Peek();
+            if (IsBlank(c)) {
+                ++scan.At;
+                space = true;
+            } else if (scan.LooksAt("//")) {
+                scan.SkipToLineEnd();
+            } else if (scan.LooksAt("/*")) {
+                const std::size_t start = scan.At;
+                if (!scan.SkipBlockComment()) {
+                    failure =
+                        Status::Fail(Out.Where(Current().File, start) + ": the comment has no end");
+                    return false;
+                }
+                space = true;
+            } else if (c == '#' && AtLineStart(scan)) {
+                if (Status done = Directive(); !done) {
+                    failure = done;
+                    return false;
+                }
+                space = true;
+            } else if (!Active()) {
+                // Skipped text is still walked for strings that might hide a
+                // '#', but gives nothing. A quote there may be an
+                // apostrophe's cousin in prose: unterminated, it ends at its
+                // line.
+                if (c != '"' || !scan.ReadString()) {
+                    if (c == '"')
+                        scan.SkipToLineEnd();
+                    else
+                        ++scan.At;
+                }
+            } else {
+                ScriptToken read;
+                read.File = Current().File;
+                if (!scan.ReadToken(read)) {
+                    failure = Status::Fail(Here() + ": the string has no end on its line");
+                    return false;
+                }
+                token = PreprocessingToken(read, space);
+                return true;
+            }
+        }
+    }
+
+    Status CloseFile() {
+        OpenFile& file = Current();
+        if (!file.Groups.empty())
+            return Status::Fail(Out.Where(file.File, file.Scan.Text.size()) +
+                                ": #endif missing for \"" + file.Groups.back().Line + "\"");
+        Open.pop_back();
+        return Status::Ok();
+    }
+
+    //===-- From the expander to the tokens --------------------------===//
+
+    Status Take(const PpToken& token) {
+        if (token.Use == 0) {
+            if (Status flushed = FlushExpansion(); !flushed)
+                return flushed;
+            ScriptToken out;
+            out.Kind = ScriptKindOf(token.Type);
+            out.File = token.File;
+            out.Text = token.Text;
+            out.Span = token.Span;
+            return Emit(std::move(out));
+        }
+        if (token.Use != ExpansionUse) {
+            if (Status flushed = FlushExpansion(); !flushed)
+                return flushed;
+            ExpansionUse = token.Use;
+        }
+        // The expansion's text as the preprocessor writes it out: a blank
+        // where the source had one, or where two tokens would run into one.
+        const bool join = !ExpansionText.empty() && !token.Text.empty() &&
+                          IsIdentifierChar(ExpansionText.back()) &&
+                          IsIdentifierChar(token.Text.front());
+        if (!ExpansionText.empty() && (token.SpaceBefore || join))
+            ExpansionText += ' ';
+        ExpansionText += token.Text;
+        return Status::Ok();
+    }
+
+    Status FlushExpansion() {
+        if (ExpansionUse == 0)
+            return Status::Ok();
+        const MacroExpander::Use& use = Expander.UseOf(ExpansionUse);
+        ExpansionUse = 0;
+        const std::string_view text = Out.MacroTexts.emplace_back(std::move(ExpansionText));
+        ExpansionText.clear();
+        Expected<std::vector<ScriptToken>> tokens = ScanExpansion(text);
+        if (!tokens)
+            return Status::Fail(Out.Where(use.File, use.Span.Begin) + ": " + tokens.message());
+        for (ScriptToken& token : *tokens) {
+            token.File = use.File;
+            token.Span = use.Span;
+            token.Macro = use.Macro;
+            if (Status emitted = Emit(std::move(token)); !emitted)
+                return emitted;
+        }
+        return Status::Ok();
+    }
+
+    Status Emit(ScriptToken token) {
+        if (token.Kind == TokenKind::Word)
+            if (const MacroDefinition* macro = Macros.Find(token.Text))
+                token.Known = macro->Known;
+        return Keep.Keep(std::move(token), InputBytes);
+    }
+
+    //===-- Directives ------------------------------------------------===//
+
     // The directive's logical line: backslash-newline joins lines; comments
     // are dropped.
-    std::string ReadDirectiveLine() {
+    std::string ReadDirectiveLine(Scanner& scan) {
         std::string line;
-        while (At < Text.size()) {
-            const char c = Text[At];
-            if (c == '\\' && At + 1 < Text.size() &&
-                (Text[At + 1] == '\n' || Text[At + 1] == '\r')) {
-                At +=
-                    (Text[At + 1] == '\r' && At + 2 < Text.size() && Text[At + 2] == '\n') ? 3 : 2;
+        while (!scan.AtEnd()) {
+            const char c = scan.Peek();
+            const std::string_view text = scan.Text;
+            if (c == '\\' && scan.At + 1 < text.size() &&
+                (text[scan.At + 1] == '\n' || text[scan.At + 1] == '\r')) {
+                scan.At += (text[scan.At + 1] == '\r' && scan.At + 2 < text.size() &&
+                            text[scan.At + 2] == '\n')
+                               ? 3
+                               : 2;
                 line += ' ';
                 continue;
             }
             if (c == '\n' || c == '\r')
                 break;
-            if (Text.compare(At, 2, "//") == 0) {
-                SkipToLineEnd();
+            if (scan.LooksAt("//")) {
+                scan.SkipToLineEnd();
                 break;
             }
-            if (Text.compare(At, 2, "/*") == 0) {
-                const std::size_t end = Text.find("*/", At + 2);
-                At = end == std::string_view::npos ? Text.size() : end + 2;
+            if (scan.LooksAt("/*")) {
+                const std::size_t end = text.find("*/", scan.At + 2);
+                scan.At = end == std::string_view::npos ? text.size() : end + 2;
                 line += ' ';
                 continue;
             }
             line += c;
-            ++At;
+            ++scan.At;
         }
         return line;
     }
 
     Status Directive() {
-        const std::size_t lineNumber = Out.LineOf(At);
-        ++At; // '#'
-        const std::string line = ReadDirectiveLine();
+        if (Status flushed = FlushExpansion(); !flushed)
+            return flushed;
+        Scanner& scan = Current().Scan;
+        const std::string where = Here();
+        ++scan.At; // '#'
+        const std::string line = ReadDirectiveLine(scan);
         std::string_view rest = TrimLeft(line);
         std::size_t nameEnd = 0;
         while (nameEnd < rest.size() && IsIdentifierChar(rest[nameEnd]))
             ++nameEnd;
         const std::string name(rest.substr(0, nameEnd));
-        std::string_view argument = Trim(rest.substr(nameEnd));
+        const std::string_view argument = Trim(rest.substr(nameEnd));
         const std::string whole = "#" + std::string(Trim(line));
+        std::vector<ConditionGroup>& groups = Current().Groups;
 
         if (name == "if" || name == "ifdef" || name == "ifndef") {
             ConditionGroup group;
@@ -304,26 +563,26 @@ private:
             group.FirstToken = Out.Tokens.size();
             bool value = false;
             if (group.ParentActive) {
-                Expected<bool> condition = Condition(name, argument, lineNumber);
+                Expected<bool> condition = Condition(name, argument);
                 if (!condition)
-                    return Status::Fail(condition.message());
+                    return Status::Fail(where + ": " + condition.message());
                 value = *condition;
             }
             group.Active = group.ParentActive && value;
             group.Taken = group.Active;
-            Groups.push_back(std::move(group));
+            groups.push_back(std::move(group));
             return Status::Ok();
         }
         if (name == "elif" || name == "else") {
-            if (Groups.empty())
-                return Status::Fail(LineRef(lineNumber) + ": #" + name + " without #if");
-            ConditionGroup& group = Groups.back();
+            if (groups.empty())
+                return Status::Fail(where + ": #" + name + " without #if");
+            ConditionGroup& group = groups.back();
             group.Alternatives = true;
             bool value = name == "else";
             if (name == "elif" && group.ParentActive && !group.Taken) {
-                Expected<bool> condition = Condition("if", argument, lineNumber);
+                Expected<bool> condition = Condition("if", argument);
                 if (!condition)
-                    return Status::Fail(condition.message());
+                    return Status::Fail(where + ": " + condition.message());
                 value = *condition;
             }
             group.Active = group.ParentActive && !group.Taken && value;
@@ -331,58 +590,155 @@ private:
             return Status::Ok();
         }
         if (name == "endif") {
-            if (Groups.empty())
-                return Status::Fail(LineRef(lineNumber) + ": #endif without #if");
-            const ConditionGroup group = Groups.back();
-            Groups.pop_back();
-            if (group.Alternatives) {
-                for (std::size_t i = group.FirstToken; i < Out.Tokens.size(); ++i) {
+            if (groups.empty())
+                return Status::Fail(where + ": #endif without #if");
+            const ConditionGroup group = groups.back();
+            groups.pop_back();
+            if (group.Alternatives)
+                for (std::size_t i = group.FirstToken; i < Out.Tokens.size(); ++i)
                     if (Out.Tokens[i].Condition.empty())
                         Out.Tokens[i].Condition = group.Line;
-                }
-            }
             return Status::Ok();
         }
+        if (name == "define" || name == "undef")
+            NoteName(Out.DirectiveNames,
+                     argument.substr(0, std::min(argument.size(), argument.find_first_of(" \t("))));
         if (!Active())
             return Status::Ok();
-        if (name == "define")
-            Define(argument);
-        else if (name == "undef")
-            Macros.erase(std::string(Trim(argument)));
-        // #include, #pragma, #line, #error and the rest change nothing the
-        // version resource can show.
+        if (Expander.Idle())
+            Macros.ForgetRetired();
+        if (name == "define") {
+            if (Expected<bool> defined = Macros.Define(argument); !defined)
+                return Status::Fail(where + ": " + defined.message());
+        } else if (name == "undef")
+            Macros.Undefine(argument.substr(0, argument.find_first_of(" \t")));
+        else if (name == "include")
+            return Include(argument, where);
+        // #pragma, #line, #error and the rest change nothing the version
+        // resource can show.
         return Status::Ok();
     }
 
-    Expected<bool> Condition(const std::string& kind, std::string_view argument,
-                             std::size_t lineNumber) {
+    static void NoteName(std::vector<std::string>& names, std::string_view name) {
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
+    }
+
+    bool Defined(std::string_view name) {
+        const bool defined = Macros.Find(name) != nullptr;
+        if (!defined)
+            NoteName(Out.UndefinedTested, name);
+        return defined;
+    }
+
+    Expected<bool> Condition(const std::string& kind, std::string_view argument) {
         if (kind == "ifdef" || kind == "ifndef") {
-            const bool defined = Macros.count(std::string(Trim(argument))) > 0;
+            const bool defined = Defined(Trim(argument));
             return kind == "ifdef" ? defined : !defined;
         }
-        Expected<long long> value = EvaluateCondition(argument, Macros);
+        // `defined` is answered before the macros expand, as C does.
+        std::vector<PpToken> tokens = TokenizeDirectiveText(argument);
+        std::vector<PpToken> answered;
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            if (tokens[i].Type != PpToken::Kind::Identifier || tokens[i].Text != "defined") {
+                answered.push_back(tokens[i]);
+                continue;
+            }
+            const bool parenthesised = i + 1 < tokens.size() && tokens[i + 1].Text == "(";
+            const std::size_t at = i + 1 + parenthesised;
+            if (at >= tokens.size() || tokens[at].Type != PpToken::Kind::Identifier ||
+                (parenthesised && (at + 1 >= tokens.size() || tokens[at + 1].Text != ")")))
+                return Status::Fail("can't evaluate the condition \"" +
+                                    std::string(argument.substr(0, 80)) +
+                                    (argument.size() > 80 ? "...\"" : "\""));
+            PpToken answer = tokens[i];
+            answer.Type = PpToken::Kind::Number;
+            answer.Text = Defined(tokens[at].Text) ? "1" : "0";
+            answered.push_back(answer);
+            i = at + parenthesised;
+        }
+        MacroExpander expander(Macros, (1u << 20) + InputBytes);
+        Expected<std::vector<PpToken>> expanded = expander.ExpandList(std::move(answered), true);
+        if (!expanded)
+            return Status::Fail(expanded.message());
+        for (const PpToken& token : *expanded)
+            if (token.Type == PpToken::Kind::Identifier)
+                NoteName(Out.UndefinedTested, token.Text);
+        Expected<long long> value = EvaluateCondition(*expanded);
         if (!value)
-            return Status::Fail(LineRef(lineNumber) + ": " + value.message());
+            return Status::Fail(value.message());
         return *value != 0;
     }
 
-    void Define(std::string_view argument) {
-        std::size_t nameEnd = 0;
-        while (nameEnd < argument.size() && IsIdentifierChar(argument[nameEnd]))
-            ++nameEnd;
-        if (nameEnd == 0)
-            return;
-        Macro macro;
-        macro.FunctionLike = nameEnd < argument.size() && argument[nameEnd] == '(';
-        macro.Body = std::string(Trim(argument.substr(nameEnd)));
-        Macros[std::string(argument.substr(0, nameEnd))] = std::move(macro);
+    // #include "name" or <name>: a known system header gives its names; a
+    // header of the project is read when the options ask for it, from
+    // beside the including file (for "name") and then the include folders.
+    Status Include(std::string_view argument, const std::string& where) {
+        if (argument.size() < 2 || (argument[0] != '"' && argument[0] != '<'))
+            return Status::Ok(); // the compiler refuses the form; the reader needs nothing
+        const bool angled = argument[0] == '<';
+        const std::size_t close = argument.find(angled ? '>' : '"', 1);
+        if (close == std::string_view::npos)
+            return Status::Ok();
+        ScriptInclude include;
+        include.From = Current().File;
+        include.Line = Out.LineOf(include.From, Current().Scan.At);
+        include.Name = std::string(argument.substr(1, close - 1));
+        if (const KnownHeader* known = KnownHeaderNamed(include.Name)) {
+            Macros.Know(static_cast<KnownNames>(known->Names));
+            include.How = ScriptInclude::Outcome::Known;
+        } else if (Options.ReadIncludes) {
+            if (Open.size() >= MaxIncludeNesting)
+                return Status::Fail(where + ": includes nest more than " +
+                                    std::to_string(MaxIncludeNesting) + " files deep");
+            include.How = OpenInclude(include.Name, angled) ? ScriptInclude::Outcome::Read
+                                                            : ScriptInclude::Outcome::Missing;
+        }
+        Out.Includes.push_back(std::move(include));
+        return Status::Ok();
     }
 
-    std::string_view Text;
-    std::size_t At = 0;
+    bool OpenInclude(const std::string& name, bool angled) {
+        std::vector<std::string> candidates;
+        const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\' ||
+                                                (name.size() > 1 && name[1] == ':'));
+        if (absolute) {
+            candidates.push_back(name);
+        } else {
+            const std::string& including = Out.Files[Current().File].Path;
+            if (!angled)
+                candidates.push_back(including.substr(0, including.find_last_of("/\\") + 1) + name);
+            for (const std::string& folder : Options.IncludeFolders)
+                candidates.push_back(
+                    folder +
+                    (folder.empty() || folder.back() == '/' || folder.back() == '\\' ? "" : "/") +
+                    name);
+        }
+        for (const std::string& path : candidates) {
+            LoadedFile loaded = LoadFile(path);
+            if (!loaded)
+                continue;
+            ScriptFile& file = Out.Files.emplace_back();
+            file.Path = path;
+            file.Text = std::string(UpToNul(*loaded));
+            file.LineStarts = LineStartsOf(file.Text);
+            InputBytes += file.Text.size();
+            Open.push_back(
+                {Scanner(file.Text), static_cast<std::uint16_t>(Out.Files.size() - 1), {}});
+            return true;
+        }
+        return false;
+    }
+
+    const PreprocessOptions& Options;
     MacroTable Macros;
-    std::vector<ConditionGroup> Groups;
+    MacroExpander Expander;
     ScriptTokens Out;
+    Keeper Keep;
+    std::vector<OpenFile> Open;
+    std::size_t InputBytes = 0;
+    std::uint32_t ExpansionUse = 0;
+    std::string ExpansionText;
 };
 
 } // namespace
@@ -392,15 +748,39 @@ std::size_t ScriptTokens::LineOf(std::size_t offset) const {
     return static_cast<std::size_t>(after - LineStarts.begin());
 }
 
-Expected<ScriptTokens> TokenizeScript(std::string_view text) {
+std::size_t ScriptTokens::LineOf(std::uint16_t file, std::size_t offset) const {
+    if (file == 0 || file >= Files.size())
+        return LineOf(offset);
+    const std::vector<std::uint32_t>& starts = Files[file].LineStarts;
+    return static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), offset) -
+                                    starts.begin());
+}
+
+std::string ScriptTokens::Where(std::uint16_t file, std::size_t offset) const {
+    const std::string line = "line " + std::to_string(LineOf(file, offset));
+    if (file == 0 || file >= Files.size())
+        return line;
+    const std::string& path = Files[file].Path;
+    return path.substr(path.find_last_of("/\\") + 1) + " " + line;
+}
+
+const std::vector<std::string_view>& KnownSystemHeaders() {
+    static const std::vector<std::string_view> Names = [] {
+        std::vector<std::string_view> names;
+        for (const KnownHeader& header : KnownHeaders)
+            names.push_back(header.Name);
+        return names;
+    }();
+    return Names;
+}
+
+Expected<ScriptTokens> TokenizeScript(std::string_view text, const PreprocessOptions& options) {
     if (const std::string fault = Utf16ScriptFault(text); !fault.empty())
         return Status::Fail("Not read: " + fault);
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos)
-        text = text.substr(0, nul);
+    text = UpToNul(text);
     if (text.size() > 0xFFFFFFFFu)
         return Status::Fail("the script is larger than 4 GB");
-    return Lexer(text).Run();
+    return Lexer(text, options).Run();
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -1,13 +1,22 @@
 //===- ScriptLexer.h - Resource script text to active tokens ------*- C++ -*-===//
 //
 // The first stage of reading a script as a resource compiler does: comments
-// dropped, preprocessor lines obeyed as far as the script itself tells
-// (#define, #undef, #if/#ifdef/#ifndef/#elif/#else/#endif), and the text
-// cut into tokens that remember where they stand in the bytes, so that an
-// edit can replace exactly the tokens of one field.
+// dropped, preprocessor lines obeyed (#define, #undef, #if/#ifdef/#ifndef/
+// #elif/#else/#endif, #include), macros expanded as C expands them
+// (MacroExpander.h), and the text cut into tokens that remember where they
+// stand in the bytes, so that an edit can replace exactly the tokens of one
+// field.
 //
-// Macros from headers (#include) are unknown here: a name the script does
-// not define stays a word, and the parser reports it where it matters.
+// The headers a version script includes from the system (winver.h,
+// windows.h, ...) are known by name rather than read: their names stay
+// names, which the parser knows the values of. Other headers are read when
+// the options ask for it; otherwise their macros are unknown here, and a
+// name that needs one stays a word, which the parser reports where it
+// matters.
+//
+// Only what the parser reads is kept: every token of each VERSIONINFO, and
+// the words between resources. The bodies of other resources are passed
+// over, so a script costs memory for its version resource, not its size.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -15,8 +24,8 @@
 #include "Status.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,33 +42,84 @@ enum class TokenKind { Word, Number, String, Punct };
 
 struct ScriptToken {
     TokenKind Kind = TokenKind::Word;
-    std::string_view Text; ///< as written (a string with its quotes and L prefix)
-    ScriptSpan Span;       ///< where it stands in the script; a macro's use for its expansion
-    std::string Macro;     ///< the script's macro this token came from, or ""
-    std::string Condition; ///< the #if line of a group with alternatives around it, or ""
+    /// A word that names a macro of a system header the script includes
+    /// (winver.h's VS_VERSION_INFO, say), which the parser knows.
+    bool Known = false;
+    std::uint16_t File = 0; ///< the file it stands in: 0 is the script, else an include
+    std::string_view Text;  ///< as written (a string with its quotes and L prefix)
+    ScriptSpan Span;        ///< where it stands in its file; a macro's use for its expansion
+    std::string Macro;      ///< the macro this token came from, or ""
+    std::string Condition;  ///< the #if line of a group with alternatives around it, or ""
+};
+
+/// How the preprocessor is to read a script.
+struct PreprocessOptions {
+    /// The script's path, so that #include "x" is looked up beside it;
+    /// empty for a script that is no file.
+    std::string ScriptPath;
+    std::vector<std::string> IncludeFolders; ///< where #include looks, in order
+    /// Read the headers the script includes that are not known system
+    /// headers; without it they are listed and passed over.
+    bool ReadIncludes = false;
+};
+
+/// A file an #include of the script named.
+struct ScriptInclude {
+    enum class Outcome { Read, Known, Missing, NotRead };
+    std::uint16_t From = 0; ///< the file of the #include line
+    std::size_t Line = 0;
+    std::string Name; ///< as written between the quotes or brackets
+    Outcome How = Outcome::NotRead;
+};
+
+/// An included file that was read.
+struct ScriptFile {
+    std::string Path;
+    std::string Text;
+    std::vector<std::uint32_t> LineStarts;
 };
 
 /// The tokens refer to the text they were made from, which must outlive them.
 struct ScriptTokens {
     std::string_view Source;
-    std::vector<ScriptToken> Tokens; ///< the active ones, macros expanded
-    /// The bodies of the macros expanded, which their tokens' texts point
-    /// into (a deque: its strings never move).
+    std::vector<ScriptToken> Tokens; ///< the active ones that the parser reads, macros expanded
+    /// The texts of the expansions, which their tokens' texts point into (a
+    /// deque: its strings never move).
     std::deque<std::string> MacroTexts;
-    /// Line starts of the text, for turning offsets into line numbers.
+    /// Line starts of the script, for turning offsets into line numbers.
     std::vector<std::uint32_t> LineStarts; ///< scripts are at most 64 MB
-    /// 1-based line number of a byte offset.
+    /// File 1 and on: the included files read; Files[0] stands for the script.
+    std::deque<ScriptFile> Files;
+    std::vector<ScriptInclude> Includes;
+    /// Names that a condition tested while no macro had them, in the order
+    /// first tested: what another compiler may define for its target.
+    std::vector<std::string> UndefinedTested;
+    /// Every name a #define or #undef line names, taken or skipped.
+    std::vector<std::string> DirectiveNames;
+
+    /// 1-based line number of a byte offset of the script.
     std::size_t LineOf(std::size_t offset) const;
-    /// The bytes of a span.
+    /// The same in file `file`.
+    std::size_t LineOf(std::uint16_t file, std::size_t offset) const;
+    /// "line N" in the script, "NAME line N" in an included file.
+    std::string Where(std::uint16_t file, std::size_t offset) const;
+    std::string Where(const ScriptToken& token) const {
+        return Where(token.File, token.Span.Begin);
+    }
+    /// The bytes of a span of the script.
     std::string_view Text(ScriptSpan span) const {
         return Source.substr(span.Begin, span.End - span.Begin);
     }
 };
 
 /// Tokenizes `text` (bytes; a NUL ends it). Fails, naming the line, on an
-/// unterminated string or comment, an unbalanced #if/#endif, or a #if whose
-/// expression it cannot evaluate.
-Expected<ScriptTokens> TokenizeScript(std::string_view text);
+/// unterminated string or comment, an unbalanced #if/#endif, a #if whose
+/// expression it cannot evaluate, and a macro that expands or nests beyond
+/// the bounds (MacroExpander.h).
+Expected<ScriptTokens> TokenizeScript(std::string_view text, const PreprocessOptions& options = {});
+
+/// The system headers known by name, in lower case.
+const std::vector<std::string_view>& KnownSystemHeaders();
 
 /// True for the keywords that open and close a block in either spelling.
 bool IsBeginToken(const ScriptToken& token);

@@ -87,9 +87,11 @@ struct ScriptStringTable {
 
 struct VersionScript {
     ScriptTokens Tokens;
-    std::size_t HeaderLine = 0; ///< 1-based line of the VERSIONINFO keyword
+    std::uint16_t File = 0;     ///< the file the resource stands in (0: the script)
+    std::size_t HeaderLine = 0; ///< 1-based line of the VERSIONINFO keyword in File
     std::size_t NameToken = 0;  ///< the resource's name, before VERSIONINFO
     ScriptSpan Span;            ///< resource ID to final END
+    std::size_t EndToken = 0;   ///< the first token after the resource
     std::vector<FixedStatement> Fixed;
     std::vector<ScriptStringTable> Tables;
     std::optional<ValueStatement> Translation;
@@ -104,7 +106,8 @@ struct VersionScript {
 
 /// Finds and parses the first active VERSIONINFO resource of `text`.
 /// Fails, naming the line, when there is none or a compiler would refuse it.
-Expected<VersionScript> ParseVersionScript(std::string_view text);
+Expected<VersionScript> ParseVersionScript(std::string_view text,
+                                           const PreprocessOptions& options = {});
 
 /// What a compiler would make of the model. Fields that need unknown names
 /// are 0 in `Info`, and fields under an #if with alternatives hold the

@@ -115,9 +115,24 @@ private:
     const ScriptToken& Peek() const { return Tokens[At]; }
 
     std::string Where() const {
-        const std::size_t offset =
-            AtEnd() ? (Tokens.empty() ? 0 : Tokens.back().Span.End) : Peek().Span.Begin;
-        return "line " + std::to_string(Script.Tokens.LineOf(offset));
+        if (AtEnd())
+            return Tokens.empty() ? "line 1"
+                                  : Script.Tokens.Where(Tokens.back().File, Tokens.back().Span.End);
+        return Script.Tokens.Where(Peek());
+    }
+
+    // Expressions and blocks are read by recursion; a bound on the nesting,
+    // far beyond any script's, keeps a hostile one from using up the stack.
+    static constexpr std::size_t MaxNesting = 256;
+    struct Nested {
+        explicit Nested(Parser& parser) : Owner(parser) { ++Owner.Nesting; }
+        ~Nested() { --Owner.Nesting; }
+        bool TooDeep() const { return Owner.Nesting > MaxNesting; }
+        Parser& Owner;
+    };
+    Status TooDeep(const char* what) const {
+        return Status::Fail(Where() + ": " + what + " nest more than " +
+                            std::to_string(MaxNesting) + " levels deep");
     }
 
     Status Expected(const std::string& what) const {
@@ -136,7 +151,8 @@ private:
             } else if (IsEndToken(token)) {
                 depth = std::max(0, depth - 1);
             } else if (depth == 0 && i > 0 && IsWord(token, "VERSIONINFO")) {
-                Script.HeaderLine = Script.Tokens.LineOf(token.Span.Begin);
+                Script.File = token.File;
+                Script.HeaderLine = Script.Tokens.LineOf(token.File, token.Span.Begin);
                 Script.NameToken = i - 1;
                 Script.Span.Begin = Tokens[i - 1].Span.Begin;
                 At = i + 1;
@@ -181,9 +197,8 @@ private:
                 for (const ScriptNumber& number : statement.Numbers) {
                     if (number.Value && *number.Value > 0xFFFF)
                         return Status::Fail(
-                            "line " + std::to_string(Script.Tokens.LineOf(number.Span.Begin)) +
-                            ": " + keyword + " part " + std::to_string(*number.Value) +
-                            " does not fit in 16 bits");
+                            Script.Tokens.Where(Script.File, number.Span.Begin) + ": " + keyword +
+                            " part " + std::to_string(*number.Value) + " does not fit in 16 bits");
                 }
             }
             Script.Fixed.push_back(std::move(statement));
@@ -214,6 +229,9 @@ private:
     }
 
     Status ParseTerm(ScriptNumber& number, MaskedValue& value) {
+        const Nested nested(*this);
+        if (nested.TooDeep())
+            return TooDeep("expressions");
         if (AtEnd())
             return Expected("a number");
         const ScriptToken& token = Peek();
@@ -291,6 +309,9 @@ private:
     // given), `onValue` each VALUE; `end` receives the END token's span.
     template <typename OnBlock, typename OnValue>
     Status WalkBlock(OnBlock onBlock, OnValue onValue, ScriptSpan* end = nullptr) {
+        const Nested nested(*this);
+        if (nested.TooDeep())
+            return TooDeep("blocks");
         if (Status begin = ExpectBegin(); !begin)
             return begin;
         for (;;) {
@@ -350,6 +371,7 @@ private:
             },
             Unmodelled("outside every block"), &end);
         Script.Span.End = end.End;
+        Script.EndToken = At;
         return walked;
     }
 
@@ -475,6 +497,7 @@ private:
     VersionScript& Script;
     const std::vector<ScriptToken>& Tokens;
     std::size_t At = 0;
+    std::size_t Nesting = 0;
     /// The node lists being filled: the body's, then each open block's.
     std::vector<std::vector<ScriptNode>*> Open;
 };
@@ -489,8 +512,9 @@ const FixedStatement* VersionScript::FindFixed(std::string_view keyword) const {
     return nullptr;
 }
 
-Expected<VersionScript> ParseVersionScript(std::string_view text) {
-    Expected<ScriptTokens> tokens = TokenizeScript(text);
+Expected<VersionScript> ParseVersionScript(std::string_view text,
+                                           const PreprocessOptions& options) {
+    Expected<ScriptTokens> tokens = TokenizeScript(text, options);
     if (!tokens)
         return Status::Fail(tokens.message());
     VersionScript script;

@@ -60,6 +60,68 @@ TEST_F(HostileCommandsTest, CompileRefusesToWriteOverItsOwnScript) {
     EXPECT_FALSE(QFile::exists(path("-")));
 }
 
+// Expressions, blocks and macros nested or expanded past what any script
+// holds are refused, naming the line (and the macro), quickly and without
+// using up the stack or the memory.
+TEST_F(HostileCommandsTest, DeepAndExplodingScriptsAreRefusedByLine) {
+    const int at = Script.indexOf("1, 2, 3, 4");
+    auto withVersion = [&](const QByteArray& head, const QByteArray& version) {
+        QByteArray script = Script;
+        return head + script.replace(at, 10, version);
+    };
+    QByteArray explode = "#define A0 1\n", doubling = "#define B0 1\n";
+    for (int i = 1; i <= 24; ++i)
+        explode += "#define A" + QByteArray::number(i) + " A" + QByteArray::number(i - 1) + "-A" +
+                   QByteArray::number(i - 1) + "\n";
+    for (int i = 1; i <= 40; ++i)
+        doubling += "#define B" + QByteArray::number(i) + " (B" + QByteArray::number(i - 1) + "+B" +
+                    QByteArray::number(i - 1) + ")\n";
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Reason;
+    } scripts[] = {
+        {"parens.rc", withVersion({}, QByteArray(20000, '(') + "1" + QByteArray(20000, ')')),
+         "line "},
+        {"minus.rc", withVersion({}, QByteArray(100000, '-') + "1"), "line "},
+        {"nested.rc", withVersion({}, QByteArray(300, '(') + "1" + QByteArray(300, ')')),
+         "nest more than 256 levels"},
+        {"blocks.rc",
+         withVersion({}, "1, 2, 3, 4\nBEGIN\n" + QByteArray("BLOCK \"b\" BEGIN ").repeated(300) +
+                             QByteArray("END ").repeated(300) + "\nEND\n1 RCDATA"),
+         "blocks nest more than 256"},
+        {"explode.rc", withVersion(explode, "A24, 2, 3, 4"), "A24 expands to more than"},
+        {"doubling.rc", doubling + "#if B40\n#endif\n" + Script, "B40 expands to more than"},
+    };
+    for (const auto& script : scripts) {
+        write(script.Name, script.Bytes);
+        for (const QStringList& command :
+             {QStringList{"compile", script.Name, "-o", "out.res"},
+              QStringList{"set", script.Name, "--string", "Comments=\\0x"},
+              QStringList{"show", script.Name}}) {
+            const RunResult run = rc(command);
+            EXPECT_GE(run.ExitCode, 0) << command.join(' ').toStdString(); // no crash
+            if (command.front() != "show") {
+                EXPECT_EQ(run.ExitCode, 1) << command.join(' ').toStdString();
+                EXPECT_TRUE(run.Err.contains(script.Reason)) << run.Err.toStdString();
+            }
+        }
+        EXPECT_EQ(readBytes(script.Name), script.Bytes);
+    }
+}
+
+// The built-in compiler names what it refuses: a NUL byte anywhere, and a
+// code page that is needed (its own option, -c).
+TEST_F(HostileCommandsTest, CompileNamesANulByteAndItsCodePageOption) {
+    write("nul-early.rc", QByteArray("// x\0y\n", 7) + Script);
+    EXPECT_TRUE(rc({"compile", "nul-early.rc", "-o", "out.res"}).Err.contains("NUL byte"));
+    write("accented.rc", Script);
+    ASSERT_EQ(rc({"set", "accented.rc", "--string", "Comments=\\0caf\u00e9"}).ExitCode, 0);
+    const RunResult refused = rc({"compile", "accented.rc", "-o", "out.res"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains("(-c 1252 or -c 65001)")) << refused.Err.toStdString();
+}
+
 // Parallel jobs bumping one script wait for one another: no bump is lost.
 TEST_F(HostileCommandsTest, ParallelBumpsOfOneScriptAllCount) {
     constexpr int Rounds = 10;

@@ -35,9 +35,10 @@ std::optional<std::string> LlvmRc(const std::string& script, int codePage, const
 
 /// Compares the two on `script`; true when both compiled it alike.
 bool ExpectSameAsLlvmRc(const std::string& script, int codePage, const std::string& label,
-                        const TempFolder& dir) {
+                        const TempFolder& dir, const std::string& path = {}) {
     ResCompileOptions options;
     options.CodePage = static_cast<ScriptCodePage>(codePage);
+    options.ScriptPath = path;
     const Expected<std::string> ours = CompileVersionResource(script, options);
     const std::optional<std::string> theirs = LlvmRc(script, codePage, dir);
     if (!ours) {
@@ -86,8 +87,9 @@ TEST(BuiltInCompiler, CompilesEveryFormAsLlvmRcDoes) {
             const std::string label =
                 "script " + std::to_string(i) + ", code page " + std::to_string(codePage);
             same += ExpectSameAsLlvmRc(scripts[i], codePage, label, dir);
-            compiled +=
-                CompileVersionResource(scripts[i], {static_cast<ScriptCodePage>(codePage)}).ok();
+            ResCompileOptions options;
+            options.CodePage = static_cast<ScriptCodePage>(codePage);
+            compiled += CompileVersionResource(scripts[i], options).ok();
         }
     }
     EXPECT_EQ(same, compiled);
@@ -98,7 +100,9 @@ TEST(BuiltInCompiler, CompilesEveryFormAsLlvmRcDoes) {
 // string that is not UTF-8 in code page 65001, the built-in compiler refuses.
 TEST(BuiltInCompiler, RefusesByNameWhatItCannotCompileExactly) {
     const auto refusal = [](const std::string& script, ScriptCodePage codePage) {
-        Expected<std::string> res = CompileVersionResource(script, {codePage});
+        ResCompileOptions options;
+        options.CodePage = codePage;
+        Expected<std::string> res = CompileVersionResource(script, options);
         EXPECT_FALSE(res) << script;
         return res ? std::string() : res.message();
     };
@@ -112,7 +116,7 @@ TEST(BuiltInCompiler, RefusesByNameWhatItCannotCompileExactly) {
     EXPECT_NE(refusal("#include \"version.h\"\n1 VERSIONINFO\nFILEVERSION VER_MAJOR,0,0,0\n"
                       "BEGIN\nEND\n",
                       ScriptCodePage::Utf8)
-                  .find("VER_MAJOR"),
+                  .find("\"version.h\" is not found"),
               std::string::npos);
     EXPECT_NE(refusal("1 VERSIONINFO\nBEGIN\n#ifdef _WIN64\n VALUE \"a\", \"64\"\n#endif\nEND\n",
                       ScriptCodePage::Utf8)
@@ -124,6 +128,47 @@ TEST(BuiltInCompiler, RefusesByNameWhatItCannotCompileExactly) {
               std::string::npos);
     EXPECT_NE(refusal(Version(R"( VALUE "a", 1 | 2)"), ScriptCodePage::Utf8).find("plain"),
               std::string::npos);
+}
+
+// The headers a script includes decide what its names are, as the
+// preprocessor decides: VS_VERSION_INFO is 1 only where winver.h (or a
+// header of the project) makes it a number. Function-like macros, # and
+// ## expand as C's. A header's other resources and a missing header are
+// refused by name.
+TEST(BuiltInCompiler, HeadersAndMacrosDecideAsThePreprocessorDoes) {
+    if (!*QM_LLVM_RC)
+        GTEST_SKIP() << "llvm-rc is not installed";
+    const TempFolder dir;
+    ASSERT_TRUE(SaveFileSafely(dir / "two.h", "#define VS_VERSION_INFO 2\n#define VER_MINOR 7\n"));
+    ASSERT_TRUE(SaveFileSafely(dir / "extra.rc", "STRINGTABLE\nBEGIN\n 1 \"x\"\nEND\n"));
+    const std::string version = "VS_VERSION_INFO VERSIONINFO\nFILEVERSION 1,2,0,0\nBEGIN\nEND\n";
+    const std::string table = "1 VERSIONINFO\nBEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n  BLOCK "
+                              "\"040904b0\"\n  BEGIN\n   VALUE \"FileVersion\", ";
+    const std::string tableEnd = "\n  END\n END\nEND\n";
+    const std::string compiled[] = {
+        version,
+        "#include <winver.h>\n" + version,
+        "#include <winver.h>\n#include \"two.h\"\nVS_VERSION_INFO VERSIONINFO\nFILEVERSION "
+        "1,VER_MINOR,0,0\nBEGIN\nEND\n",
+        "#include <winver.h>\n#undef VS_VERSION_INFO\n" + version,
+        "#define STR2(x) #x\n#define STR(x) STR2(x)\n#define V 3\n" + table + "STR(V) \".0\"" +
+            tableEnd,
+        "#define CAT(a, b) a##b\n#define PART(...) __VA_ARGS__\n1 VERSIONINFO\nFILEVERSION "
+        "CAT(1, 2), PART(3, 4), 5\nBEGIN\nEND\n",
+    };
+    for (const std::string& script : compiled)
+        EXPECT_TRUE(ExpectSameAsLlvmRc(script, 65001, script, dir, dir / "in.rc"));
+    const std::pair<std::string, const char*> refused[] = {
+        {"#include \"extra.rc\"\n" + version, "STRINGTABLE"},
+        {"#include \"missing.h\"\n" + version, "\"missing.h\" is not found"},
+    };
+    for (const auto& [script, reason] : refused) {
+        ResCompileOptions options;
+        options.ScriptPath = dir / "in.rc";
+        const Expected<std::string> res = CompileVersionResource(script, options);
+        EXPECT_FALSE(res);
+        EXPECT_NE(res.message().find(reason), std::string::npos) << res.message();
+    }
 }
 
 // The scripts in the styles people write: each compiles to llvm-rc's bytes
@@ -141,9 +186,10 @@ TEST(BuiltInCompiler, CompilesTheRealWorldCorpusAsLlvmRcDoes) {
             continue;
         const std::string script = *LoadFile(entry.path().string());
         const int codePage = IsWellFormedUtf8(script) ? 65001 : 1252;
-        same += ExpectSameAsLlvmRc(script, codePage, entry.path().filename().string(), dir);
+        const std::string name = entry.path().filename().string();
+        same += ExpectSameAsLlvmRc(script, codePage, name, dir, dir / name);
     }
-    EXPECT_GE(same, 16);
+    EXPECT_GE(same, 17);
 }
 
 } // namespace

@@ -77,6 +77,18 @@ TEST(ReaderMemory, AnyInputIsReadWithinTenTimesItsSize) {
         EXPECT_EQ(ReadUnderCap(repeated("\n"), keepImage), 2) << keepImage;
         EXPECT_EQ(ReadUnderCap(repeated("//\n"), keepImage), 2) << keepImage;
     }
+    // The preprocessor's part: macros defined by the thousand, a macro of
+    // many numbers used everywhere, and one that doubles at every level.
+    std::string defines;
+    for (int i = 0; defines.size() < size; ++i)
+        defines += "#define M" + std::to_string(1000000 + i) + " 1\n";
+    std::string explode = "#define A0 1\n";
+    for (int i = 1; i <= 24; ++i)
+        explode += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" +
+                   std::to_string(i - 1) + "\n";
+    EXPECT_EQ(ReadUnderCap(defines + script, false), 0);
+    EXPECT_EQ(ReadUnderCap("#define A 1,2,3,4,5,6,7,8\n" + repeated("A A A A A A A\n"), false), 0);
+    EXPECT_EQ(ReadUnderCap(explode + "A24\n" + script, false), 0);
 }
 
 } // namespace
