@@ -99,7 +99,7 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
     return WriteDocument(*record, outPath, io);
 }
 
-int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
+int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams& io) {
     VersionRecord record = NewDocument(CliNewDocumentDefaults());
     Expected<Lines> templateLines = CliTemplateComIncLines();
     if (!templateLines) {
@@ -115,8 +115,8 @@ int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io) {
     return WriteDocument(record, outPath, io);
 }
 
-int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
-               const std::string& outPath, bool force, CliStreams& io) {
+int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
+               CliStreams& io) {
     // Held from the read to the write, so parallel edits queue up.
     const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
     if (!lock)
@@ -138,8 +138,7 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& b
         io.Err << applied.message() << '\n';
         return ExitUsage;
     }
-    if (std::optional<int> done = SetInPlace(path, *bytes, InPlaceEditsOf(edits, block, force),
-                                             edits.ComIncLines, outPath, io))
+    if (std::optional<int> done = SetInPlace(path, *bytes, edits, outPath, io))
         return *done;
     // No VERSIONINFO a compiler would read: only a whole new document can
     // be written, and only when asked to.
@@ -151,7 +150,7 @@ int SetCommand(const std::string& path, const Edits& edits, const std::string& b
     }
     for (const std::string& report : read.Reports)
         io.Err << report << '\n';
-    if (!force && RefuseLosses(path, *bytes, read, io))
+    if (!edits.Force && RefuseLosses(path, *bytes, read, io))
         return ExitFailure;
     if (Status applied = ApplyEdits(edits, read.Record); !applied) {
         io.Err << applied.message() << '\n';

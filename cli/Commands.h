@@ -33,15 +33,15 @@ int ShowCommand(const std::string& path, const std::string& language, CliStreams
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io);
 
 /// Writes a new document, after `edits`.
-int NewCommand(const std::string& outPath, const Edits& edits, CliStreams& io);
+int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams& io);
 
 /// Reads `path`, applies `edits` where the fields stand and writes to
-/// `outPath` (`path` when empty); `block` names the string table for the
-/// language, code page and string edits. Refuses, writing nothing, a field
-/// spelled as a macro or expression (unless `force`) and any edit that
-/// would change another field. A file with no VERSIONINFO is written as a
-/// new document only with `force`.
-int SetCommand(const std::string& path, const Edits& edits, const std::string& block,
-               const std::string& outPath, bool force, CliStreams& io);
+/// `outPath` (`path` when empty); the edits' Block names the string table
+/// for the language, code page and string edits. Refuses, writing nothing,
+/// a field spelled as a macro or expression (unless Force) and any edit
+/// that would change another field. A file with no VERSIONINFO is written
+/// as a new document only with Force.
+int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
+               CliStreams& io);
 
 } // namespace qm

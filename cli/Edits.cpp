@@ -107,9 +107,8 @@ bool AllDigits(std::string_view text, int base) {
     return !text.empty();
 }
 
-/// --language: hexadecimal, with or without 0x; the row is the first one
-/// whose display string contains the number's uppercase hex text, the same
-/// choice as for the language default of a new document.
+/// --language: hexadecimal, with or without 0x, of a language a row of the
+/// table holds.
 Expected<std::optional<int>> OptionalLanguage(const ParsedOptions& options) {
     Expected<std::optional<std::string>> text = OptionalText(options, "language");
     if (!text || !*text)
@@ -124,10 +123,10 @@ Expected<std::optional<int>> OptionalLanguage(const ParsedOptions& options) {
     if (row == NoRow)
         return Status::Fail("Unknown language " + Quoted(**text) + ": no row of the language " +
                             "table holds " + LanguageIDText(id));
-    return std::optional<int>(row);
+    return std::optional<int>(LanguageValue(LanguageTable()[row]));
 }
 
-/// --code-page: decimal; the row is chosen as for the code page default.
+/// --code-page: decimal, of a code page a row of the table holds.
 Expected<std::optional<int>> OptionalCodePage(const ParsedOptions& options) {
     Expected<std::optional<std::string>> text = OptionalText(options, "code-page");
     if (!text || !*text)
@@ -139,10 +138,10 @@ Expected<std::optional<int>> OptionalCodePage(const ParsedOptions& options) {
     if (row == NoRow)
         return Status::Fail("Unknown code page " + Quoted(**text) +
                             ": no row of the code page table holds " + CodePageText(codePage));
-    return std::optional<int>(row);
+    return std::optional<int>(CodePageValue(CodePageTable()[row]));
 }
 
-Status ParseStrings(const ParsedOptions& options, Edits& edits) {
+Status ParseStrings(const ParsedOptions& options, ScriptEdits& edits) {
     for (const std::string& given : options.values("string")) {
         const std::size_t equals = given.find('=');
         if (equals == std::string::npos)
@@ -155,12 +154,12 @@ Status ParseStrings(const ParsedOptions& options, Edits& edits) {
         std::string value = given.substr(equals + 1);
         if (Status single = CheckSingleLine(value, "--string " + key); !single)
             return single;
-        edits.Strings.emplace_back(index, std::move(value));
+        edits.Strings.push_back({key, std::move(value), {}});
     }
     return Status::Ok();
 }
 
-Status ParseComIncLines(const ParsedOptions& options, Edits& edits) {
+Status ParseComIncLines(const ParsedOptions& options, ScriptEdits& edits) {
     if (!options.isSet("com-inc-line"))
         return Status::Ok();
     Lines lines;
@@ -195,8 +194,8 @@ void AddEditOptions(CLI::App& command) {
     }
 }
 
-Expected<Edits> ParseEdits(const ParsedOptions& options) {
-    Edits edits;
+Expected<ScriptEdits> ParseEdits(const ParsedOptions& options) {
+    ScriptEdits edits;
     Status status = Status::Ok();
     Take(OptionalVersion(options, "file-version"), edits.FileVersion, status);
     Take(OptionalVersion(options, "product-version"), edits.ProductVersion, status);
@@ -207,8 +206,8 @@ Expected<Edits> ParseEdits(const ParsedOptions& options) {
     Take(OptionalTableName(options, "file-type", FileTypeTable(), "FILETYPE"), edits.FileType,
          status);
     Take(OptionalText(options, "file-subtype"), edits.FileSubType, status);
-    Take(OptionalLanguage(options), edits.LanguageRow, status);
-    Take(OptionalCodePage(options), edits.CodePageRow, status);
+    Take(OptionalLanguage(options), edits.Language, status);
+    Take(OptionalCodePage(options), edits.CodePage, status);
     if (status)
         status = ParseStrings(options, edits);
     if (status)
@@ -216,47 +215,6 @@ Expected<Edits> ParseEdits(const ParsedOptions& options) {
     if (!status)
         return status;
     return edits;
-}
-
-Status ApplyEdits(const Edits& edits, VersionRecord& record) {
-    if (edits.ComIncLines)
-        record.ComIncLines = *edits.ComIncLines;
-    if (edits.FileVersion)
-        record.HFileVersion = *edits.FileVersion;
-    if (edits.ProductVersion)
-        record.HProductVersion = *edits.ProductVersion;
-    if (edits.Debug)
-        record.FFDebug = *edits.Debug;
-    if (edits.PreRelease)
-        record.FFPreRelease = *edits.PreRelease;
-    if (edits.Patched)
-        record.FFPatched = *edits.Patched;
-    if (edits.FileOS)
-        record.FileOS = *edits.FileOS;
-    if (edits.FileType) {
-        record.FileType = *edits.FileType;
-        record.FileSubType = SubTypeLists(record.FileType).front();
-    }
-    if (edits.FileSubType) {
-        if (record.FileType == "VFT_VXD") {
-            // A VXD's subtype is its device number, which no list names.
-            record.FileSubType = *edits.FileSubType;
-        } else {
-            const TextList subTypes = SubTypeLists(record.FileType);
-            const int row = SelectExact(subTypes, *edits.FileSubType, NoRow);
-            if (row == NoRow)
-                return Status::Fail("Unknown FILESUBTYPE name " + Quoted(*edits.FileSubType) +
-                                    " for FILETYPE " + Quoted(record.FileType));
-            record.FileSubType = RowText(subTypes, row);
-        }
-    }
-    if (edits.LanguageRow)
-        record.LanguageID = *edits.LanguageRow;
-    if (edits.CodePageRow)
-        record.CodePage = *edits.CodePageRow;
-    for (const auto& [index, value] : edits.Strings)
-        record.StringValues[static_cast<std::size_t>(index)] = value;
-    return Status::Ok();
 }
 
 } // namespace qm

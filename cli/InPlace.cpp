@@ -117,8 +117,7 @@ Expected<std::string> AsScriptHolds(const std::string& argument, const std::stri
 }
 
 // The string values and comment lines of the edit, as the script holds them.
-Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits,
-                        std::optional<Lines>& comIncLines) {
+Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits) {
     const ScriptText kind = TextOf(script);
     for (StringEdit& edit : edits.Strings) {
         Expected<std::string> held =
@@ -127,8 +126,8 @@ Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits,
             return Status::Fail(held.message());
         edit.Value = std::move(*held);
     }
-    if (comIncLines)
-        for (std::string& line : *comIncLines) {
+    if (edits.ComIncLines)
+        for (std::string& line : *edits.ComIncLines) {
             Expected<std::string> held = AsScriptHolds("--com-inc-line " + line, line, kind);
             if (!held)
                 return Status::Fail(held.message());
@@ -137,32 +136,12 @@ Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits,
     return Status::Ok();
 }
 
-int WriteEdited(const LoadedScript& script, const std::string& edited, const std::string& path,
-                CliStreams& io) {
-    const std::string bytes = script.Utf16 ? Utf16ScriptOfUtf8(edited) : edited;
+int Write(const std::string& bytes, const std::string& path, CliStreams& io) {
     if (Status saved = SaveFileSafely(path, bytes); !saved) {
         io.Err << saved.message() << '\n';
         return ExitFailure;
     }
     return ExitSuccess;
-}
-
-std::string LineEndOf(std::string_view text) {
-    const std::size_t at = text.find_first_of("\r\n");
-    if (at == std::string_view::npos)
-        return "\r\n";
-    return text.substr(at, 2) == "\r\n" ? "\r\n" : std::string(1, text[at]);
-}
-
-// --com-inc-line replaces the lines before the VERSIONINFO line.
-std::string WithComIncLines(const LoadedScript& script, const std::string& edited,
-                            const Lines& lines) {
-    const std::size_t headerStart = script.Model->Tokens.LineStarts[script.Model->HeaderLine - 1];
-    const std::string end = LineEndOf(script.Text);
-    std::string head;
-    for (const std::string& line : lines)
-        head += line + end;
-    return head + edited.substr(headerStart);
 }
 
 // The text a bump reads from a table: the form's marker value of a single
@@ -203,47 +182,24 @@ Status ValuesAsUnicode(ScriptEdits& edits) {
     return Status::Ok();
 }
 
-ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force) {
-    ScriptEdits out;
-    out.FileVersion = edits.FileVersion;
-    out.ProductVersion = edits.ProductVersion;
-    out.Debug = edits.Debug;
-    out.PreRelease = edits.PreRelease;
-    out.Patched = edits.Patched;
-    out.FileOS = edits.FileOS;
-    out.FileType = edits.FileType;
-    out.FileSubType = edits.FileSubType;
-    if (edits.LanguageRow)
-        out.Language = LanguageValue(LanguageTable()[*edits.LanguageRow]);
-    if (edits.CodePageRow)
-        out.CodePage = CodePageValue(CodePageTable()[*edits.CodePageRow]);
-    for (const auto& [key, value] : edits.Strings)
-        out.Strings.push_back({std::string(StringKeys()[key]), value, {}});
-    out.Block = block;
-    out.Force = force;
-    return out;
-}
-
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
-                              const ScriptEdits& edits, const std::optional<Lines>& comIncLines,
-                              const std::string& outPath, CliStreams& io) {
+                              const ScriptEdits& edits, const std::string& outPath,
+                              CliStreams& io) {
     bool noVersionInfo = false;
     std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
     if (!script)
         return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
     ScriptEdits held = edits;
-    std::optional<Lines> heldLines = comIncLines;
-    if (Status encoded = InScriptEncoding(*script, held, heldLines); !encoded) {
+    if (Status encoded = InScriptEncoding(*script, held); !encoded) {
         io.Err << path << ": " << encoded.message() << '\n';
         return ExitUsage;
     }
-    Expected<std::string> edited = EditScript(script->Text, *script->Model, held);
+    Expected<std::string> edited = EditScriptBytes(bytes, held);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    std::string text = heldLines ? WithComIncLines(*script, *edited, *heldLines) : *edited;
-    return WriteEdited(*script, text, outPath.empty() ? path : outPath, io);
+    return Write(*edited, outPath.empty() ? path : outPath, io);
 }
 
 std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
@@ -292,12 +248,12 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
     }
     edits.FileVersion = first->Record.HFileVersion;
     edits.ProductVersion = first->Record.HProductVersion;
-    Expected<std::string> edited = EditScript(script->Text, model, edits);
+    Expected<std::string> edited = EditScriptBytes(bytes, edits);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    const int written = WriteEdited(*script, *edited, outPath.empty() ? path : outPath, io);
+    const int written = Write(*edited, outPath.empty() ? path : outPath, io);
     if (written == ExitSuccess)
         io.Out << "FILEVERSION " << first->Record.HFileVersion << "\nPRODUCTVERSION "
                << first->Record.HProductVersion << '\n';

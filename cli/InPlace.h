@@ -16,9 +16,6 @@
 
 namespace qm {
 
-/// The edits of `set` as the in-place editor takes them.
-ScriptEdits InPlaceEditsOf(const Edits& edits, const std::string& block, bool force);
-
 /// The string values of `edits`, given as arguments, as UTF-8 text for a
 /// resource that holds characters rather than bytes (an executable's);
 /// fails, naming the argument, for bytes that stand for no text.
@@ -28,8 +25,7 @@ Status ValuesAsUnicode(ScriptEdits& edits);
 /// in its own encoding. Nothing when the script has no VERSIONINFO (the
 /// caller decides); otherwise the exit code, with refusals on stderr.
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
-                              const ScriptEdits& edits, const std::optional<Lines>& comIncLines,
-                              const std::string& outPath, CliStreams& io);
+                              const ScriptEdits& edits, const std::string& outPath, CliStreams& io);
 
 /// bump in place: both fixed versions, and the FileVersion and
 /// ProductVersion strings of every table that agreed with them. Nothing

@@ -341,12 +341,6 @@ int CheckEach(const std::vector<std::string>& files, bool strict, CliStreams& io
     return worst;
 }
 
-bool HasEdits(const Edits& edits) {
-    return edits.FileVersion || edits.ProductVersion || edits.Debug || edits.PreRelease ||
-           edits.Patched || edits.FileOS || edits.FileType || edits.FileSubType ||
-           edits.LanguageRow || edits.CodePageRow || !edits.Strings.empty() || edits.ComIncLines;
-}
-
 int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     const std::string name = command.get_name();
     const bool force = args.Force;
@@ -366,16 +360,18 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
         return BumpCommand(args.File, args.Part, args.Output, force, io);
     if (name == "compile")
         return CompileCommand(args.Compile, io);
-    Expected<Edits> edits = ParseEdits(ParsedOptions(command));
+    Expected<ScriptEdits> edits = ParseEdits(ParsedOptions(command));
     if (!edits) {
         io.Err << edits.message() << '\n';
         return ExitUsage;
     }
     if (name == "new")
         return NewCommand(args.File, *edits, io);
+    edits->Block = name == "stamp" ? args.Stamp.Block : args.Block;
+    edits->Force = name == "stamp" ? args.Stamp.Force : force;
     if (name == "stamp")
-        return StampCommand(args.Stamp, *edits, HasEdits(*edits), io);
-    return SetCommand(args.File, *edits, args.Block, args.Output, force, io);
+        return StampCommand(args.Stamp, *edits, io);
+    return SetCommand(args.File, *edits, args.Output, io);
 }
 
 } // namespace

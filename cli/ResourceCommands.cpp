@@ -140,12 +140,12 @@ Expected<std::string> VersionDataOf(const std::string& script, std::uint16_t lan
 }
 
 /// The version data after `edits`, compiled in the language of the copy.
-Expected<std::string> EditedVersion(const std::string& script, const Edits& edits,
-                                    const StampArguments& args, std::uint16_t language) {
+Expected<std::string> EditedVersion(const std::string& script, const ScriptEdits& edits,
+                                    std::uint16_t language) {
     Expected<VersionScript> model = ParseVersionScript(script);
     if (!model)
         return Status::Fail(model.message());
-    ScriptEdits asked = InPlaceEditsOf(edits, args.Block, args.Force);
+    ScriptEdits asked = edits;
     if (Status unicode = ValuesAsUnicode(asked); !unicode)
         return unicode;
     Expected<std::string> edited = EditScript(script, *model, asked);
@@ -180,8 +180,8 @@ std::string WhatTheScriptDrops(std::string_view pe, std::uint16_t language,
 
 } // namespace
 
-int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, CliStreams& io) {
-    if (!args.From.empty() && hasEdits) {
+int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStreams& io) {
+    if (!args.From.empty() && !edits.Empty()) {
         io.Err << "--from gives the whole resource; give edits or --from, not both\n";
         return ExitUsage;
     }
@@ -253,8 +253,7 @@ int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, 
                 return ExitFailure;
             }
         }
-        data =
-            script ? EditedVersion(*script, edits, args, target) : Status::Fail(script.message());
+        data = script ? EditedVersion(*script, edits, target) : Status::Fail(script.message());
     }
     if (!data) {
         io.Err << args.File << ": " << data.message() << "; nothing written\n";

@@ -33,10 +33,10 @@ struct StampArguments {
 };
 
 /// Writes the version resource into an executable: the copy it has, with
-/// `edits` made as set makes them, or the resource of --from. Every other
-/// resource and byte is kept; nothing is written when it can't be done
-/// safely.
-int StampCommand(const StampArguments& args, const Edits& edits, bool hasEdits, CliStreams& io);
+/// `edits` made as set makes them (their Block and Force from `args`), or
+/// the resource of --from. Every other resource and byte is kept; nothing
+/// is written when it can't be done safely.
+int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStreams& io);
 
 /// Compiles the script's VERSIONINFO with the built-in compiler into a .res
 /// file or a COFF object; a script it can't compile exactly as llvm-rc

@@ -9,9 +9,11 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/ScriptEdit.h"
 
+#include "versioninfo/Lookups.h"
 #include "versioninfo/ScriptEscapes.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Text.h"
+#include "versioninfo/Unicode.h"
 #include "versioninfo/VersionCheck.h"
 
 #include <algorithm>
@@ -73,12 +75,22 @@ public:
     Editor(std::string_view text, const VersionScript& script, const ScriptEdits& edits)
         : Text(text), Script(script), Edits(edits) {}
 
+    // The comment and include lines are the user's to change, and what they
+    // define may change fields: they go in after the guard, which holds the
+    // field edits to what was asked, and the result must still compile.
     Expected<std::string> Run() {
         if (Status made = MakeEdits(); !made)
             return Status::Fail(made.message());
         std::string edited = Apply();
         if (Status guarded = Guard(edited); !guarded)
             return Status::Fail(guarded.message());
+        if (!Head)
+            return edited;
+        edited.replace(Head->Begin, Head->End - Head->Begin, Head->Text);
+        if (Expected<VersionScript> after = ParseVersionScript(edited); !after)
+            return Status::Fail("The new comment and include lines would leave a script a "
+                                "compiler refuses (" +
+                                after.message() + "); nothing was written");
         return edited;
     }
 
@@ -97,13 +109,17 @@ private:
         if (Edits.Debug || Edits.PreRelease || Edits.Patched || BuildFlagsFollowStrings())
             if (Status s = EditFlags(); !s)
                 return s;
-        if (Edits.FileOS)
-            if (Status s = EditNamed("FILEOS", *WinverValue(*Edits.FileOS), *Edits.FileOS); !s)
+        for (auto [keyword, name] :
+             {std::pair{"FILEOS", &Edits.FileOS}, std::pair{"FILETYPE", &Edits.FileType}}) {
+            if (!*name)
+                continue;
+            const std::optional<std::uint32_t> value = WinverValue(**name);
+            if (!value)
+                return Status::Fail(std::string(keyword) + " " + Quote(**name) +
+                                    " is no name of its list");
+            if (Status s = EditNamed(keyword, *value, **name); !s)
                 return s;
-        if (Edits.FileType)
-            if (Status s = EditNamed("FILETYPE", *WinverValue(*Edits.FileType), *Edits.FileType);
-                !s)
-                return s;
+        }
         if (Edits.FileSubType) {
             const std::string type = Edits.FileType.value_or(CurrentFileTypeName());
             std::optional<std::uint32_t> value = SubTypeValue(type, *Edits.FileSubType);
@@ -126,6 +142,27 @@ private:
         for (const StringEdit& edit : Edits.Strings)
             if (Status s = EditString(edit); !s)
                 return s;
+        if (Edits.ComIncLines)
+            return EditComIncLines(*Edits.ComIncLines);
+        return Status::Ok();
+    }
+
+    // The comment and include lines are the lines before the VERSIONINFO
+    // line: exactly those are replaced, ended like the file's lines. A
+    // UTF-8 signature stays in front.
+    Status EditComIncLines(const Lines& lines) {
+        if (Script.File != 0)
+            return Status::Fail("The VERSIONINFO is in an included file, not after the script's "
+                                "comment and include lines");
+        const std::size_t signature = Text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        const std::size_t header = Script.Tokens.LineStarts[Script.HeaderLine - 1];
+        const std::string end = LineEndNear(0);
+        std::string head;
+        for (const std::string& line : lines)
+            head += line + end;
+        if (signature && head.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            head.erase(0, 3);
+        Head = Replacement{signature, std::max(signature, header), std::move(head)};
         return Status::Ok();
     }
 
@@ -167,6 +204,12 @@ private:
             NameWithValue(FileTypeValues(), *type->Numbers.front().Value).value_or(""));
     }
 
+    // How the caller forces a refused field, named after the refusal.
+    std::string ForceHint(const char* what) const {
+        return Edits.ForceOption.empty() ? std::string()
+                                         : "; " + Edits.ForceOption + " replaces " + what;
+    }
+
     // A field may be replaced when every number of it is known without the
     // script's own macros (a literal, or winver.h names), outside any
     // #if/#else, or when the user forces it.
@@ -175,14 +218,14 @@ private:
             return Status::Ok();
         if (!statement.Condition.empty())
             return Status::Fail(Line(statement.Span.Begin) + ": " + statement.Keyword +
-                                " depends on the preprocessor (" + statement.Condition +
-                                "); --force replaces the compiled branch only");
+                                " depends on the preprocessor (" + statement.Condition + ")" +
+                                ForceHint("the compiled branch only"));
         for (const ScriptNumber& number : statement.Numbers) {
             if (!number.Value || !number.Macro.empty())
                 return Status::Fail(Line(statement.Span.Begin) + ": " + statement.Keyword +
                                     " is written as \"" +
                                     std::string(Script.Tokens.Text(statement.ValueSpan)) +
-                                    "\", a macro or an expression; --force replaces it");
+                                    "\", a macro or an expression" + ForceHint("it"));
         }
         return Status::Ok();
     }
@@ -343,7 +386,7 @@ private:
                                 std::string(Script.Tokens.Text(found->ValueSpan)) +
                                 (found->Condition.empty() ? ", not one quoted string"
                                                           : " under " + found->Condition) +
-                                "; --force replaces it");
+                                ForceHint("it"));
         const std::string_view old = Script.Tokens.Text(found->ValueSpan);
         const bool terminated = old.size() >= 4 && old.substr(old.size() - 3) == "\\0\"";
         const bool wide = old.front() != '"'; // L"...": the new text stays wide
@@ -545,6 +588,7 @@ private:
     const VersionScript& Script;
     const ScriptEdits& Edits;
     std::vector<Replacement> Replacements;
+    std::optional<Replacement> Head; ///< the comment and include lines, made last
     std::set<std::string> Allowed;
     std::map<std::string, VersionParts> AskedVersions;
     std::map<std::string, std::string> AskedStrings;
@@ -595,6 +639,92 @@ std::vector<std::string> TablesForString(const VersionScript& script, const Scri
 Expected<std::string> EditScript(std::string_view text, const VersionScript& script,
                                  const ScriptEdits& edits) {
     return Editor(text, script, edits).Run();
+}
+
+bool ScriptEdits::Empty() const {
+    return !FileVersion && !ProductVersion && !Debug && !PreRelease && !Patched && !FileOS &&
+           !FileType && !FileSubType && !Language && !CodePage && Strings.empty() && !ComIncLines;
+}
+
+Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits) {
+    const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+    const std::string_view text = utf8 ? std::string_view(*utf8) : bytes;
+    Expected<VersionScript> model = ParseVersionScript(text);
+    if (!model)
+        return Status::Fail(model.message());
+    Expected<std::string> edited = EditScript(text, *model, edits);
+    if (!edited || !utf8)
+        return edited;
+    return Utf16ScriptOfUtf8(*edited);
+}
+
+ScriptEdits EditsBetween(const VersionRecord& read, const VersionRecord& shown) {
+    ScriptEdits edits;
+    auto changed = [](const auto& before, const auto& after, auto& edit) {
+        if (before != after)
+            edit = after;
+    };
+    changed(read.ComIncLines, shown.ComIncLines, edits.ComIncLines);
+    changed(read.HFileVersion, shown.HFileVersion, edits.FileVersion);
+    changed(read.HProductVersion, shown.HProductVersion, edits.ProductVersion);
+    changed(read.FFDebug, shown.FFDebug, edits.Debug);
+    changed(read.FFPreRelease, shown.FFPreRelease, edits.PreRelease);
+    changed(read.FFPatched, shown.FFPatched, edits.Patched);
+    changed(read.FileOS, shown.FileOS, edits.FileOS);
+    changed(read.FileType, shown.FileType, edits.FileType);
+    if (read.FileSubType != shown.FileSubType || edits.FileType)
+        edits.FileSubType = shown.FileSubType;
+    if (read.LanguageID != shown.LanguageID && shown.LanguageID != NoRow)
+        edits.Language = LanguageValue(LanguageTable()[shown.LanguageID]);
+    if (read.CodePage != shown.CodePage && shown.CodePage != NoRow)
+        edits.CodePage = CodePageValue(CodePageTable()[shown.CodePage]);
+    for (int k = 0; k < StringKeyCount; ++k)
+        if (read.StringValues[k] != shown.StringValues[k])
+            edits.Strings.push_back({std::string(StringKeys()[k]), shown.StringValues[k], {}});
+    return edits;
+}
+
+Status ApplyEdits(const ScriptEdits& edits, VersionRecord& record) {
+    if (edits.ComIncLines)
+        record.ComIncLines = *edits.ComIncLines;
+    if (edits.FileVersion)
+        record.HFileVersion = *edits.FileVersion;
+    if (edits.ProductVersion)
+        record.HProductVersion = *edits.ProductVersion;
+    if (edits.Debug)
+        record.FFDebug = *edits.Debug;
+    if (edits.PreRelease)
+        record.FFPreRelease = *edits.PreRelease;
+    if (edits.Patched)
+        record.FFPatched = *edits.Patched;
+    if (edits.FileOS)
+        record.FileOS = *edits.FileOS;
+    if (edits.FileType) {
+        record.FileType = *edits.FileType;
+        record.FileSubType = SubTypeLists(record.FileType).front();
+    }
+    if (edits.FileSubType) {
+        if (record.FileType == "VFT_VXD") {
+            // A VXD's subtype is its device number, which no list names.
+            record.FileSubType = *edits.FileSubType;
+        } else {
+            const TextList subTypes = SubTypeLists(record.FileType);
+            const int row = SelectExact(subTypes, *edits.FileSubType, NoRow);
+            if (row == NoRow)
+                return Status::Fail("Unknown FILESUBTYPE name " + Quote(*edits.FileSubType) +
+                                    " for FILETYPE " + Quote(record.FileType));
+            record.FileSubType = RowText(subTypes, row);
+        }
+    }
+    if (edits.Language && (record.LanguageID = LanguageRowOf(*edits.Language)) == NoRow)
+        return Status::Fail("No row of the language table holds " +
+                            LanguageIDText(*edits.Language));
+    if (edits.CodePage && (record.CodePage = CodePageRowOf(*edits.CodePage)) == NoRow)
+        return Status::Fail("No row of the code page table holds " + CodePageText(*edits.CodePage));
+    for (const StringEdit& edit : edits.Strings)
+        if (const std::optional<StringKey> key = StringKeyNamed(edit.Key))
+            record.StringValues[Index(*key)] = edit.Value;
+    return Status::Ok();
 }
 
 } // namespace qm

@@ -1,8 +1,10 @@
 //===- ScriptEdit.h - Changing fields of a script where they stand -*- C++ -*-===//
 //
-// The editor of `quillmark-rc set` and `bump`: it replaces the tokens of the
-// fields asked for and keeps every other byte of the file (other resources,
-// comments, conditionals, line ends, the resource ID). A missing string
+// The one editor of scripts: `quillmark-rc set`, `bump` and `stamp`, and
+// the window's Save of a script it did not write, all describe what they
+// change as ScriptEdits. It replaces the tokens of the fields asked for and
+// keeps every other byte of the file (other resources, comments,
+// conditionals, line ends, the encoding, the resource ID). A missing string
 // VALUE is added to its table, on a line of its own shaped like its
 // neighbours. Before the new text is handed back, both texts are compiled
 // in the model and compared field by field: anything but the asked-for
@@ -13,6 +15,7 @@
 
 #include "ScriptModel.h"
 #include "Status.h"
+#include "VersionRecord.h"
 
 #include <optional>
 #include <string>
@@ -42,10 +45,19 @@ struct ScriptEdits {
     std::optional<int> Language; ///< renames the first table (or Block) and its Translation
     std::optional<int> CodePage;
     std::vector<StringEdit> Strings;
+    /// The comment and include lines: they replace the lines before the
+    /// VERSIONINFO line.
+    std::optional<Lines> ComIncLines;
     std::string Block; ///< aims language, code page and other string edits at this table
     /// Replace a field written with a macro, an expression or under a
     /// conditional instead of refusing it. Only that field's tokens change.
     bool Force = false;
+    /// How the caller asks for Force, named in refusals; empty where there
+    /// is no way (the window).
+    std::string ForceOption = "--force";
+
+    /// True when no field is asked to change.
+    bool Empty() const;
 };
 
 /// The new text of `text` (whose model is `script`) with `edits` made.
@@ -54,6 +66,21 @@ struct ScriptEdits {
 /// other field changed.
 Expected<std::string> EditScript(std::string_view text, const VersionScript& script,
                                  const ScriptEdits& edits);
+
+/// `bytes` of a script (8-bit, or UTF-16 with its mark) with `edits` made,
+/// in the same encoding: what a save of a script writes in its place.
+Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits);
+
+/// What changed from `read`, the record a script was read into, to
+/// `shown`: the edits that make the script say what `shown` says. The form
+/// shows the first string table, so string edits aim at it.
+ScriptEdits EditsBetween(const VersionRecord& read, const VersionRecord& shown);
+
+/// The same edits made on a record, as a new document takes them: a new
+/// file type selects its list's first subtype before a subtype is looked
+/// up in the list. Fails, naming it, for a subtype the list lacks or a
+/// language or code page no row holds; `record` may then be partly edited.
+Status ApplyEdits(const ScriptEdits& edits, VersionRecord& record);
 
 /// The table names `edits` reach for a string key (see StringEdit::Tables).
 std::vector<std::string> TablesForString(const VersionScript& script, const ScriptEdits& edits,
