@@ -5,6 +5,7 @@
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/VersionReview.h"
+#include "app/WindowSupport.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
@@ -44,49 +45,9 @@ namespace {
 
 const QString AppTitle = QStringLiteral("Quillmark");
 
-// The window's paths split by the same text rules as the rest of the
-// program; UTF-8 carries the text there and back unchanged.
-QString PathFolder(const QString& path) {
-    return QString::fromStdString(FolderPart(path.toStdString(), NativePathStyle()));
-}
-
-QString PathName(const QString& path) {
-    return QString::fromStdString(NamePart(path.toStdString(), NativePathStyle()));
-}
-
-QString PathWithRcExtension(const QString& path) {
-    return QString::fromStdString(ReplaceExtension(path.toStdString(), ".rc", NativePathStyle()));
-}
-
-std::string FileSystemPath(const QString& path) {
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::string(encoded.constData(), static_cast<size_t>(encoded.size()));
-}
-
 QString TableText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-/// Runs its action when it goes out of scope, however the scope is left.
-class OnExit {
-public:
-    explicit OnExit(std::function<void()> action) : Action(std::move(action)) {}
-    ~OnExit() { Action(); }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    std::function<void()> Action;
-};
-
-/// Shows a busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 } // namespace
 
@@ -240,6 +201,7 @@ void TFormMain::SetFileName(const QString& name) {
 }
 
 void TFormMain::ClearDocument() {
+    Source.reset();
     ApplyRecord(NewDocument(NewDocumentDefaultsFrom(TheAppSettings())));
     Encoding = EncodingForNewDocument();
     cmmImage->clear();
@@ -267,7 +229,9 @@ void TFormMain::NewClick() {
         else
             stopped = Status::Fail(lines.message());
     }
-    // The template only lends its values: never its listing, target or name.
+    // The template only lends its values: never its listing, target, name
+    // or text.
+    Source.reset();
     cmmImage->clear();
     TargetDir.clear();
     TargetName.clear();
@@ -335,29 +299,6 @@ void TFormMain::ReadNamedFile(const QString& path) {
         ShowErrorBox(MessageText(read.Stop.message()));
 }
 
-void TFormMain::SaveAsClick() {
-    SaveAs();
-}
-
-bool TFormMain::SaveAs() {
-    const QString folder = PathFolder(CurrentFile);
-    SaveDialog()->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
-    if (CurrentFile != NewDocumentName)
-        SaveDialog()->SetFileName(CurrentFile);
-    else if (!TargetName.isEmpty())
-        SaveDialog()->SetFileName(TargetName);
-    else
-        SaveDialog()->SetFileName(QStringLiteral("*.rc"));
-    if (!SaveDialog()->Execute())
-        return false;
-    SetFileName(SaveDialog()->FileName());
-    return WriteScript();
-}
-
-bool TFormMain::SaveDocument() {
-    return CurrentFile == NewDocumentName ? SaveAs() : WriteScript();
-}
-
 void TFormMain::ExitClick() {
     close();
 }
@@ -368,9 +309,10 @@ ScriptReadResult TFormMain::ReadScript() {
     // changes, so a failure on the way leaves the document as it was.
     ReadResult read;
     TextEncoding encoding = Encoding;
+    std::string loaded;
     {
         BusyCursor busy;
-        const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
+        LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
         if (!bytes) {
             // A file turned away for its kind or size says why; for any
             // other failure the name is enough.
@@ -389,14 +331,20 @@ ScriptReadResult TFormMain::ReadScript() {
         }
         // A UTF-16 script is read as its UTF-8 text.
         encoding = read.Utf16 ? TextEncoding::Utf8 : EncodingForFile(*bytes);
+        loaded = std::move(*bytes);
     }
     result.Opened = true;
 
+    std::vector<std::string> losses = WhatWritingBackLoses(loaded, read);
+    if (read.Utf16)
+        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
     ClearDocument();
     Encoding = encoding;
     ImageLines = std::move(read.ImageLines);
     ApplyRecord(read.Record);
     MarkUnmodified();
+    Source =
+        DocumentSource{CurrentFile, std::move(loaded), SavedDocument, Encoding, std::move(losses)};
     if (read.ConversionError) {
         result.Stop = Status::Fail(*read.ConversionError);
         return result;
@@ -406,53 +354,6 @@ ScriptReadResult TFormMain::ReadScript() {
                             MessageIcon::Information);
     ShowFileImage();
     return result;
-}
-
-bool TFormMain::ConfirmReplacingFile() {
-    const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
-    if (!bytes)
-        return true; // no file yet, or one the write itself will report
-    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
-    std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
-    if (read.Utf16)
-        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
-    if (losses.empty())
-        return true;
-    constexpr std::size_t Shown = 12;
-    QStringList text{QStringLiteral("Saving writes only what the form shows. ") + CurrentFile +
-                         QStringLiteral(" holds more, which would be lost:"),
-                     QString()};
-    for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
-        text << QStringLiteral("  ") + DecodeBytes(losses[i]);
-    if (losses.size() > Shown)
-        text << QStringLiteral("  ... and %1 more").arg(losses.size() - Shown);
-    text << QString() << QStringLiteral("Replace it all the same?");
-    return Modals::AskToGoOn(this, QStringLiteral("Save"), text.join('\n'));
-}
-
-bool TFormMain::WriteScript() {
-    if (!ConfirmReplacingFile())
-        return false;
-    if (!FitEncodingToDocument())
-        return false;
-    const VersionRecord record = DocumentRecord();
-    // The File Image shows what was meant to be written, also after a
-    // failed save.
-    Expected<Lines> lines = FormScript(record);
-    Status written = lines ? Status::Ok() : Status::Fail(lines.message());
-    if (lines) {
-        BusyCursor busy;
-        ImageLines = std::move(*lines);
-        written = SaveScriptLines(ImageLines, FileSystemPath(CurrentFile));
-    }
-    if (!written) {
-        ShowErrorBox(MessageText(written.message()));
-        return false;
-    }
-    SavedDocument = record;
-    UpdateCaption();
-    ShowFileImage();
-    return true;
 }
 
 void TFormMain::ShowFileImage() {
@@ -503,10 +404,15 @@ void TFormMain::ApplyRecord(const VersionRecord& record) {
     cckFFDebug->setChecked(record.FFDebug);
     cckFFPreRelease->setChecked(record.FFPreRelease);
     cckFFPatched->setChecked(record.FFPatched);
-    ccbFileOS->setCurrentIndex(SelectExact(FileOSTable(), record.FileOS, NoRow));
-    ccbFileType->setCurrentIndex(SelectExact(FileTypeTable(), record.FileType, NoRow));
+    const int osRow = SelectExact(FileOSTable(), record.FileOS, NoRow);
+    const int typeRow = SelectExact(FileTypeTable(), record.FileType, NoRow);
+    KeptFileOS = osRow == NoRow ? record.FileOS : std::string();
+    KeptFileType = typeRow == NoRow ? record.FileType : std::string();
+    ccbFileOS->setCurrentIndex(osRow);
+    ccbFileType->setCurrentIndex(typeRow);
     FillSubTypeList(ccbFileType->currentText());
     const int subTypeRow = SelectExact(SubTypeLists(record.FileType), record.FileSubType, NoRow);
+    KeptFileSubType = subTypeRow == NoRow ? record.FileSubType : std::string();
     if (subTypeRow == NoRow && ccbFileSubType->isEditable())
         ccbFileSubType->setEditText(DecodeBytes(record.FileSubType));
     else
@@ -556,9 +462,15 @@ VersionRecord TFormMain::DocumentRecord() {
     record.FFDebug = cckFFDebug->isChecked();
     record.FFPreRelease = cckFFPreRelease->isChecked();
     record.FFPatched = cckFFPatched->isChecked();
-    record.FileOS = RowText(FileOSTable(), ccbFileOS->currentIndex());
-    record.FileType = RowText(FileTypeTable(), ccbFileType->currentIndex());
-    record.FileSubType = bytes(ccbFileSubType->currentText());
+    // A value no row names stays as the script wrote it until a row is picked.
+    auto named = [](const TextList& table, const QComboBox* list, const std::string& kept) {
+        return list->currentIndex() == NoRow ? kept : RowText(table, list->currentIndex());
+    };
+    record.FileOS = named(FileOSTable(), ccbFileOS, KeptFileOS);
+    record.FileType = named(FileTypeTable(), ccbFileType, KeptFileType);
+    record.FileSubType = ccbFileSubType->currentIndex() == NoRow && !ccbFileSubType->isEditable()
+                             ? KeptFileSubType
+                             : bytes(ccbFileSubType->currentText());
     record.LanguageID = ccbLanguageID->currentIndex();
     record.CodePage = ccbCodePage->currentIndex();
     for (int k = 0; k < StringKeyCount; ++k)

@@ -29,6 +29,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -67,6 +69,18 @@ struct FormMainSetup {
     QStringList Arguments;
     /// What starts the compiler; null: the real, detached start.
     std::shared_ptr<ProcessStarter> Starter;
+};
+
+/// The file a document was read from, as it was read or last written, so
+/// that a save can change it where its fields stand.
+struct DocumentSource {
+    QString Path;
+    std::string Bytes;
+    VersionRecord Record; ///< the form as it showed the file
+    TextEncoding Encoding;
+    /// What a save in Quillmark's layout would drop of it; none for a
+    /// script that layout holds whole, as the window's own.
+    std::vector<std::string> Losses;
 };
 
 /// What ReadScript did.
@@ -160,9 +174,31 @@ private:
     /// File Image, showing the reader's reports. Changes neither CurrentFile
     /// nor the caption.
     ScriptReadResult ReadScript();
-    /// Writes the controls to CurrentFile and lists the script on File Image.
-    /// A failure is shown in the error box and gives false.
+    /// Writes the controls to CurrentFile and lists the script on File Image:
+    /// in place over the script the document was read from where
+    /// Quillmark's layout would lose part of it, else in that layout. A
+    /// failure is shown in the error box and gives false.
     bool WriteScript();
+    /// The bytes WriteScript writes for `record`, after any question; nothing
+    /// when the user stopped or an error was shown.
+    std::optional<std::string> BytesToSave(const VersionRecord& record);
+    /// The script the document was read from, with the form's changes made
+    /// where they stand; nothing, with the reason in `why`, when that can't
+    /// be done exactly.
+    std::optional<std::string> EditedSource(const VersionRecord& record, QString& why);
+    /// Asks whether to write Quillmark's layout though it loses `losses`,
+    /// after `why` the edit in place was refused; says too when the layout
+    /// `written` would not compile. No is the default.
+    bool ConfirmLayout(const QString& why, const std::vector<std::string>& losses,
+                       const std::string& written);
+    /// Writes `bytes` to CurrentFile while holding it against other edits;
+    /// refuses when it is the file read and another program changed it since.
+    Status SaveHeld(const std::string& bytes);
+    /// The version check before a save ("Check"): a save asks about what a
+    /// compiler refuses, Save & Compile also about version strings at odds
+    /// (`compiling`). The comma form of a dotted version goes into the form
+    /// when the user goes on. False when the user stops.
+    bool CheckVersions(bool compiling);
     /// Saves the document: in place when it has a file, else through Save
     /// As. False when it was not saved (cancelled, or an error shown).
     bool SaveDocument();
@@ -174,9 +210,10 @@ private:
     /// Before the document is set aside (New, Open, a drop, closing): with
     /// changes, asks "Save changes to X?". False to stay as it is.
     bool MaySetDocumentAside();
-    /// True when the file about to be replaced holds nothing the form
-    /// can't show, or the user agreed to lose it.
-    bool ConfirmReplacingFile();
+    /// True when the file about to be replaced, which the document was not
+    /// read from, holds nothing the form can't show, or the user agreed to
+    /// lose it; `written` is what replaces it.
+    bool ConfirmReplacingFile(const std::string& written);
     /// Lists ImageLines, numbered, on File Image; a line longer than 4096
     /// bytes is shown cut, with the number of bytes left out.
     void ShowFileImage();
@@ -278,7 +315,11 @@ private:
     CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window
     std::shared_ptr<ProcessStarter> Starter; ///< the runner's, until it is made
     VersionRecord SavedDocument;             ///< the form as last loaded, started or saved
-    QString DocumentCaption;                 ///< the caption without the changes mark
+    std::optional<DocumentSource> Source;    ///< the file the document was read from
+    /// FILEOS, FILETYPE and FILESUBTYPE values that no row names, kept as
+    /// the script wrote them while no row is picked.
+    std::string KeptFileOS, KeptFileType, KeptFileSubType;
+    QString DocumentCaption; ///< the caption without the changes mark
     int ShownTab = 0;
     bool FirstShowDone = false;
 };

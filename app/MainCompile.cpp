@@ -70,12 +70,11 @@ void TFormMain::CompileClick() {
     // literally named "<New>".
     if (CurrentFile == NewDocumentName)
         return;
-    const VersionRecord record = DocumentRecord();
-    if (!ConfirmVersionFindings(this, record, Encoding) || !WriteScript())
+    if (!CheckVersions(true) || !WriteScript())
         return;
     cmmResult->clear();
     tabMain->setCurrentIndex(CompilerPage);
-    Runner->Start({CurrentFile, record, cbtnCompile32->Down()}, TheAppSettings());
+    Runner->Start({CurrentFile, DocumentRecord(), cbtnCompile32->Down()}, TheAppSettings());
 }
 
 void TFormMain::UpdateBatchFile() {

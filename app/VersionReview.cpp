@@ -34,17 +34,31 @@ bool IsStringVersionFinding(const Finding& finding) {
 
 } // namespace
 
-bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEncoding encoding) {
-    // A short form of the version ("4.0") is no reason to stop a compile.
+std::optional<VersionRecord> ConfirmVersionFindings(QWidget* parent, const VersionRecord& record,
+                                                    TextEncoding encoding, VersionFindings asked,
+                                                    const QString& question) {
+    // A short form of the version ("4.0") is no reason to stop a save.
     Findings findings = CheckDocument(record);
     findings.erase(std::remove_if(findings.begin(), findings.end(),
-                                  [](const Finding& finding) { return finding.Note; }),
+                                  [asked](const Finding& finding) {
+                                      return finding.Note || (asked == VersionFindings::Refused &&
+                                                              IsStringVersionFinding(finding));
+                                  }),
                    findings.end());
     if (findings.empty())
-        return true;
+        return record;
     QStringList refused, disagreeing;
     for (const Finding& finding : findings)
         (IsStringVersionFinding(finding) ? disagreeing : refused) << FindingLine(finding, encoding);
+    // What going on writes for a dotted version: the comma form it stands for.
+    VersionRecord written = record;
+    QStringList offered;
+    for (auto [keyword, text] : {std::pair{"FILEVERSION", &written.HFileVersion},
+                                 std::pair{"PRODUCTVERSION", &written.HProductVersion}})
+        if (const std::optional<std::string> comma = CommaFormOfDotted(*text)) {
+            *text = *comma;
+            offered << QStringLiteral("  %1 %2").arg(keyword, DecodeText(*comma, encoding));
+        }
     QStringList text;
     if (!refused.isEmpty())
         text << QStringLiteral("A resource compiler may refuse or change these values:") << refused
@@ -52,8 +66,13 @@ bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEn
     if (!disagreeing.isEmpty())
         text << QStringLiteral("These version strings do not match the fixed versions:")
              << disagreeing << QString();
-    text << QStringLiteral("Save and compile anyway?");
-    return Modals::AskToGoOn(parent, QStringLiteral("Check"), text.join('\n'));
+    if (!offered.isEmpty())
+        text << QStringLiteral("Yes writes the dotted versions in their comma form:") << offered
+             << QString();
+    text << question;
+    if (!Modals::AskToGoOn(parent, QStringLiteral("Check"), text.join('\n')))
+        return std::nullopt;
+    return written;
 }
 
 QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,

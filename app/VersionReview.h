@@ -14,16 +14,30 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 #include <string>
 
 namespace qm {
 
-/// True when `record` has no findings, or when the user, shown them in a
-/// box captioned "Check" over `parent`, chooses to compile anyway. The
-/// findings quote the document's bytes, shown in `encoding`.
-bool ConfirmVersionFindings(QWidget* parent, const VersionRecord& record, TextEncoding encoding);
+/// Which findings stop a save to ask.
+enum class VersionFindings {
+    Refused,       ///< what a resource compiler refuses or changes
+    RefusedOrOdds, ///< those, and version strings at odds with the fixed versions
+};
+
+/// The record to write: `record` itself when it has no findings of
+/// `asked`, or when the user, shown them in a box captioned "Check" over
+/// `parent`, chooses to go on (the box ends with `question`, "Save
+/// anyway?" say). A fixed version written with dots, which no compiler
+/// reads as four parts, is offered in its comma form, and going on writes
+/// that. Nothing when the user stops. The findings quote the document's
+/// bytes, shown in `encoding`.
+std::optional<VersionRecord> ConfirmVersionFindings(QWidget* parent, const VersionRecord& record,
+                                                    TextEncoding encoding, VersionFindings asked,
+                                                    const QString& question);
 
 /// The lines the Compiler page ends with after a run: nothing when there
 /// is no .res; a note when it is older than the script (this run did not

@@ -236,33 +236,57 @@ private slots:
         QVERIFY(Ui(*window).cbtnCompile->isEnabled());
     }
 
-    // A Visual Studio script holds more than the form: Save asks first,
-    // with No leaving the file as it was.
-    void savingOverMoreThanTheFormShowsAsksFirst() {
+    // A script that holds more than the form (other resources, a block
+    // inside #if) is saved in place: only the edited value changes, with no
+    // question. Where the edit in place is refused (a version spelled with
+    // a macro, changed in the form), the box says why and what the layout
+    // would lose, and that it would not compile; No leaves the file.
+    void aScriptWithMoreThanTheFormIsSavedInPlace() {
         Sandbox sandbox;
-        const std::string script = "#include \"winres.h\"\r\nLANGUAGE 9, 1\r\n" +
-                                   ScriptBytes("5.0") +
-                                   "STRINGTABLE\r\nBEGIN\r\n  1 \"kept\"\r\nEND\r\n";
+        const std::string body = ScriptBytes("5.0");
+        const std::string script = "#include \"winres.h\"\r\n#if !defined(AFX_RESOURCE_DLL)\r\n" +
+                                   body.substr(body.find("VS_VERSION_INFO")) +
+                                   "STRINGTABLE\r\nBEGIN\r\n  1 \"kept\"\r\nEND\r\n#endif\r\n";
         WriteBytes(sandbox.Path("a.rc"), script);
         auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
         Ui(*window).StringEdits[0]->setText("6.0");
+        window->SaveClick();
+        QVERIFY(sandbox.Prompts->TextsCaptioned("Save").isEmpty());
+        std::string expected = script;
+        expected.replace(expected.find("\"5.0\\0\""), 7, "\"6.0\\0\"");
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), expected);
 
+        std::string macro = script;
+        macro.replace(macro.find("2, 1, 0, 15"), 11, "VERSION");
+        macro.insert(0, "#define VERSION 2, 1, 0, 15\r\n");
+        WriteBytes(sandbox.Path("m.rc"), macro);
+        window = sandbox.MakeWindow({sandbox.Path("m.rc")});
+        Ui(*window).cedHFileVersion->setText("3, 0, 0, 0");
         sandbox.Prompts->Replies = {false};
-        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        Ui(*window).cbtnSaveAs->click();
+        window->SaveClick();
         const QStringList asked = sandbox.Prompts->TextsCaptioned("Save");
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].contains("STRINGTABLE"), qPrintable(asked[0]));
-        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), script);
+        QVERIFY2(asked[0].contains("can't be saved in place") && asked[0].contains("a macro") &&
+                     asked[0].contains("STRINGTABLE") && asked[0].contains("would not compile"),
+                 qPrintable(asked[0]));
+        QCOMPARE(ReadBytes(sandbox.Path("m.rc")), macro);
+    }
 
-        sandbox.Prompts->Replies = {true};
-        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        Ui(*window).cbtnSaveAs->click();
-        QVERIFY(ReadBytes(sandbox.Path("a.rc")).find("6.0") != std::string::npos);
-        // Its own script again, the next save asks nothing.
-        sandbox.Prompts->Choose(sandbox.Path("a.rc"));
-        Ui(*window).cbtnSaveAs->click();
-        QCOMPARE(sandbox.Prompts->TextsCaptioned("Save").size(), 2);
+    // A script changed on disk by another program since it was opened is
+    // not saved over: that change would be lost.
+    void aScriptChangedByAnotherProgramIsNotSavedOver() {
+        Sandbox sandbox;
+        const std::string script =
+            ScriptBytes("5.0") + "STRINGTABLE\r\nBEGIN\r\n 1 \"x\"\r\nEND\r\n";
+        WriteBytes(sandbox.Path("a.rc"), script);
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        Ui(*window).StringEdits[0]->setText("6.0");
+        WriteBytes(sandbox.Path("a.rc"), script + "// theirs\r\n");
+        window->SaveClick();
+        QVERIFY(sandbox.Prompts->TextsCaptioned("Quillmark")
+                    .join(' ')
+                    .contains("changed by another program"));
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), script + "// theirs\r\n");
     }
 
     // Edits not yet saved: marked in the caption, and asked about before

@@ -1,0 +1,61 @@
+//===- WindowSupport.h - Small helpers of the main window's sources -*- C++ -*-===//
+//
+// Paths between the window's QString and the core's bytes, split by the
+// core's text rules, and two scope guards.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/PathParts.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace qm {
+
+/// A path as the file system takes it: the program's bytes.
+inline std::string FileSystemPath(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::string(encoded.constData(), static_cast<size_t>(encoded.size()));
+}
+
+// The window's paths split by the same text rules as the rest of the
+// program; UTF-8 carries the text there and back unchanged.
+inline QString PathFolder(const QString& path) {
+    return QString::fromStdString(FolderPart(path.toStdString(), NativePathStyle()));
+}
+
+inline QString PathName(const QString& path) {
+    return QString::fromStdString(NamePart(path.toStdString(), NativePathStyle()));
+}
+
+inline QString PathWithRcExtension(const QString& path) {
+    return QString::fromStdString(ReplaceExtension(path.toStdString(), ".rc", NativePathStyle()));
+}
+
+/// Runs its action when it goes out of scope, however the scope is left.
+class OnExit {
+public:
+    explicit OnExit(std::function<void()> action) : Action(std::move(action)) {}
+    ~OnExit() { Action(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::function<void()> Action;
+};
+
+/// Shows a busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace qm
