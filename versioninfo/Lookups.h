@@ -30,8 +30,8 @@ int SelectContaining(const TextList& list, std::string_view text, int fallback);
 int SelectLongestContained(const TextList& list, std::string_view text, int fallback);
 
 /// The row of LanguageTable for a language ID, or -1. Rows are matched by
-/// their number, never by text: 0 (neutral) has no row, and must not pick
-/// the first row whose text happens to hold a "0".
+/// their number, never by text: 0 (neutral) is the last row, and must not
+/// pick the first row whose text happens to hold a "0".
 int LanguageRowOf(long long languageID);
 /// The row of CodePageTable for a code page, or -1, matched by number.
 int CodePageRowOf(long long codePage);

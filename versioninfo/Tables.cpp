@@ -85,6 +85,9 @@ const TextList& LanguageTable() {
         " 81A  Serbo-Croatian (Cyrillic)",
         " C0C  Canadian French",
         "100C  Swiss French",
+        // Last, so that no row above moves: the language of a resource for
+        // every language, the most common block name (0000) of all.
+        "   0  Language Neutral",
     };
     return Table;
 }

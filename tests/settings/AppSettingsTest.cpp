@@ -203,7 +203,7 @@ TEST(AppSettingsConversion, EveryTableRowComesBackAsItself) {
         e.LanguageRow = row;
         const Expected<AppSettings> s = ConvertEntries(e);
         ASSERT_TRUE(s.ok());
-        EXPECT_EQ(FindContaining(LanguageTable(), LanguageIDText(s->DefaultLanguageID)), row);
+        EXPECT_EQ(LanguageRowOf(s->DefaultLanguageID), row);
     }
     for (int row = 0; row < static_cast<int>(CodePageTable().size()); ++row) {
         e.CodePageRow = row;

@@ -163,7 +163,7 @@ private slots:
         QVERIFY(!Form->findChild<QLabel*>(QStringLiteral("imgIcon"))->pixmap().isNull());
 
         QCOMPARE(Form->ccbFileOS->count(), 14);
-        QCOMPARE(Form->ccbLanguageID->count(), 45);
+        QCOMPARE(Form->ccbLanguageID->count(), 46);
         QCOMPARE(Form->ccbCodePage->count(), 12);
         // The screen fonts, sorted by name and each listed once.
         QVERIFY(Form->ccbFontName->count() > 0);

@@ -28,15 +28,22 @@ TEST(Tables, RowValuesReadTheNumberColumn) {
     EXPECT_EQ(CodePageValue("1256  Windows, Arabic"), 1256);
 }
 
-TEST(Tables, EveryRowIsSelectedByTheTextOfItsOwnValue) {
-    for (int row = 0; row < static_cast<int>(LanguageTable().size()); ++row)
-        EXPECT_EQ(SelectContaining(LanguageTable(),
-                                   LanguageIDText(LanguageValue(LanguageTable()[row])), -1),
-                  row);
-    for (int row = 0; row < static_cast<int>(CodePageTable().size()); ++row)
+// Every row is found by its own number; by its text too, but for neutral
+// (0), whose text "0" other rows hold before it.
+TEST(Tables, EveryRowIsSelectedByItsOwnValue) {
+    for (int row = 0; row < static_cast<int>(LanguageTable().size()); ++row) {
+        const int value = LanguageValue(LanguageTable()[row]);
+        EXPECT_EQ(LanguageRowOf(value), row);
+        if (value != 0) {
+            EXPECT_EQ(SelectContaining(LanguageTable(), LanguageIDText(value), -1), row);
+        }
+    }
+    for (int row = 0; row < static_cast<int>(CodePageTable().size()); ++row) {
+        EXPECT_EQ(CodePageRowOf(CodePageValue(CodePageTable()[row])), row);
         EXPECT_EQ(SelectContaining(CodePageTable(),
                                    CodePageText(CodePageValue(CodePageTable()[row])), -1),
                   row);
+    }
 }
 
 TEST(Lookups, FindContainingMatchesAnywhereTopRowFirst) {

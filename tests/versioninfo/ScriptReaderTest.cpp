@@ -181,11 +181,14 @@ TEST(ScriptReader, BlockNamesSelectLanguageAndCodePage) {
     EXPECT_EQ(CodePageRow(r), "1252  Windows, Multilingual");
     EXPECT_TRUE(r.Reports.empty());
 
-    // Neutral is no language of the table: it must not pick the first row
-    // whose text holds a 0.
+    // Neutral is the table's last row, not the first row whose text holds
+    // a 0; a language the table lacks is still reported.
     r = ReadLines(WithBlockName("\"000004E4\""));
+    EXPECT_EQ(LanguageRow(r), "   0  Language Neutral");
+    EXPECT_TRUE(r.Reports.empty());
+    r = ReadLines(WithBlockName("\"047E04E4\""));
     EXPECT_EQ(r.Record.LanguageID, NoRow);
-    EXPECT_EQ(r.Reports, Lines{"Unknown LanguageID 0"});
+    EXPECT_EQ(r.Reports, Lines{"Unknown LanguageID 47E"});
     r = ReadLines(WithBlockName("\"04090000\""));
     EXPECT_EQ(CodePageRow(r), "   0  7-bit ASCII");
     r = ReadLines(WithBlockName("\"040904e4\""));
