@@ -17,6 +17,7 @@
 #include "app/DocumentText.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ScriptReader.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/VersionRecord.h"
@@ -78,9 +79,11 @@ struct DocumentSource {
     std::string Bytes;
     VersionRecord Record; ///< the form as it showed the file
     TextEncoding Encoding;
-    /// What a save in Quillmark's layout would drop of it; none for a
-    /// script that layout holds whole, as the window's own.
+    /// What a save in Quillmark's layout would drop of it.
     std::vector<std::string> Losses;
+    /// True when the file is exactly what the window writes of its record:
+    /// the window's own script, which a save writes in that layout again.
+    bool OwnLayout = false;
 };
 
 /// What ReadScript did.
@@ -186,6 +189,9 @@ private:
     /// where they stand; nothing, with the reason in `why`, when that can't
     /// be done exactly.
     std::optional<std::string> EditedSource(const VersionRecord& record, QString& why);
+    /// The source of `bytes`, read as `record` from the file `path`.
+    DocumentSource SourceOf(const QString& path, std::string bytes, const VersionRecord& record,
+                            const ReadResult& read) const;
     /// Asks whether to write Quillmark's layout though it loses `losses`,
     /// after `why` the edit in place was refused; says too when the layout
     /// `written` would not compile. No is the default.

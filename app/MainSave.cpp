@@ -108,21 +108,30 @@ bool TFormMain::WriteScript() {
         return false;
     }
     // The file just written is the one the next save changes.
-    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
-    std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
-    if (read.Utf16)
-        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
-    Source = DocumentSource{CurrentFile, *bytes, record, Encoding, std::move(losses)};
+    Source = SourceOf(CurrentFile, *bytes, record,
+                      ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings())));
     SavedDocument = record;
     UpdateCaption();
     ShowFileImage();
     return true;
 }
 
+DocumentSource TFormMain::SourceOf(const QString& path, std::string bytes,
+                                   const VersionRecord& record, const ReadResult& read) const {
+    DocumentSource source{path, std::move(bytes), record, Encoding, {}, false};
+    source.Losses = WhatWritingBackLoses(source.Bytes, read);
+    if (read.Utf16)
+        source.Losses.insert(source.Losses.begin(),
+                             "its UTF-16 encoding: the script is saved as UTF-8");
+    const Expected<Lines> layout = FormScript(record);
+    source.OwnLayout = !read.Utf16 && layout && JoinCrLf(*layout) == source.Bytes;
+    return source;
+}
+
 std::optional<std::string> TFormMain::BytesToSave(const VersionRecord& record) {
     Expected<Lines> lines = FormScript(record);
     const std::string layout = lines ? JoinCrLf(*lines) : std::string();
-    if (Source && !Source->Losses.empty()) {
+    if (Source && !Source->OwnLayout) {
         QString why;
         if (std::optional<std::string> edited = EditedSource(record, why))
             return edited;
@@ -168,9 +177,13 @@ bool TFormMain::ConfirmLayout(const QString& why, const std::vector<std::string>
     QStringList text;
     if (!why.isEmpty())
         text << why << QString();
-    text << QStringLiteral("Saving writes only what the form shows. ") + CurrentFile +
-                QStringLiteral(" holds more, which would be lost:")
-         << QString();
+    if (losses.empty())
+        text << QStringLiteral("Saving in Quillmark's layout rewrites the whole of ") +
+                    CurrentFile + QStringLiteral(" in the form's order and spelling.");
+    else
+        text << QStringLiteral("Saving writes only what the form shows. ") + CurrentFile +
+                    QStringLiteral(" holds more, which would be lost:")
+             << QString();
     for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
         text << QStringLiteral("  ") + DecodeBytes(losses[i]);
     if (losses.size() > Shown)

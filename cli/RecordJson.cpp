@@ -11,6 +11,7 @@
 #include "ByteText.h"
 #include "DocumentFields.h"
 #include "versioninfo/Lookups.h"
+#include "versioninfo/ScriptModel.h"
 #include "versioninfo/Tables.h"
 
 #include <nlohmann/json.hpp>
@@ -185,15 +186,30 @@ private:
         return Status::Ok();
     }
 
-    /// "" (no row) or exactly one of the list's names.
+    /// "" (no row), exactly one of the list's names, or a number no row
+    /// names, kept as the script wrote it (as the reader keeps it, and
+    /// show gives it).
     Status rowName(const char* name, const TextList& list, std::string& field) {
         std::string value = field;
         if (Status read = text(name, value); !read)
             return read;
-        if (!value.empty() && std::find(list.begin(), list.end(), value) == list.end())
-            return Status::Fail(Quoted(name) + " is not a name of its list: " + Quoted(value));
+        if (!value.empty() && std::find(list.begin(), list.end(), value) == list.end() &&
+            !KeptAsWritten(name, value))
+            return Status::Fail(Quoted(name) + " is neither a name of its list nor a number " +
+                                "no name has: " + Quoted(value));
         field = std::move(value);
         return Status::Ok();
+    }
+
+    bool KeptAsWritten(std::string_view member, const std::string& value) const {
+        const std::optional<std::uint32_t> number = NumberOfText(value);
+        if (!number)
+            return false;
+        if (member == "fileOS")
+            return !NameWithValue(FileOSValues(), *number);
+        if (member == "fileType")
+            return !NameWithValue(FileTypeValues(), *number);
+        return *number >= SubTypeLists(Record.FileType).size();
     }
 
     /// A row of the subtype list of the file type; any text for VFT_VXD,

@@ -44,7 +44,12 @@ void CheckWellFormed(const ReadResult& read, std::string_view bytes,
     // A number no row has is kept as written, on one line.
     FUZZ_CHECK(IsRowOf(FileOSTable(), r.FileOS) || r.FileOS == defaultFileOS ||
                r.FileOS.find_first_of("\r\n") == std::string::npos);
-    // A UTF-16 script is listed as its UTF-8 text.
+    // A damaged UTF-16 script is refused whole, with the cause; a sound one
+    // is listed as its UTF-8 text.
+    if (!Utf16ScriptFault(bytes).empty()) {
+        FUZZ_CHECK(read.Refused && read.ImageLines.empty() && read.ConversionError);
+        return;
+    }
     const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
     FUZZ_CHECK(read.Utf16 == utf8.has_value());
     FUZZ_CHECK(read.ImageLines == ReferenceLines(utf8 ? std::string_view(*utf8) : bytes));

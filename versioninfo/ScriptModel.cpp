@@ -7,6 +7,7 @@
 #include "versioninfo/ScriptModel.h"
 
 #include "versioninfo/ScriptEscapes.h"
+#include "versioninfo/Text.h"
 #include "versioninfo/Unicode.h"
 
 namespace qm {
@@ -53,6 +54,20 @@ std::string ValueText(const VersionScript& script, const ValueStatement& value) 
         }
     }
     return text;
+}
+
+std::optional<std::uint32_t> NumberOfText(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.find_first_of("\r\n") != std::string_view::npos)
+        return std::nullopt;
+    const std::string prefix = "1 VERSIONINFO\nFILEOS ";
+    const std::string script = prefix + std::string(text) + "\nBEGIN\nEND\n";
+    const Expected<VersionScript> model = ParseVersionScript(script);
+    const FixedStatement* statement = model ? model->FindFixed("FILEOS") : nullptr;
+    if (!statement || model->Fixed.size() != 1 || statement->ValueSpan.Begin != prefix.size() ||
+        statement->ValueSpan.End != prefix.size() + text.size())
+        return std::nullopt;
+    return statement->Numbers.front().Value;
 }
 
 ScriptCompiled CompileScriptModel(const VersionScript& script) {

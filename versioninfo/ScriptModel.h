@@ -126,6 +126,11 @@ std::string ValueText(const VersionScript& script, const ValueStatement& value);
 /// The text of a string token between its quotes (after an L prefix).
 std::string_view StringInner(const ScriptToken& token);
 
+/// The value of `text` read as the number of a statement (FILEOS 0x40004L,
+/// VOS_NT | VOS__WINDOWS32, ...): what a value kept as written may be.
+/// Nothing when it is no number, or more than one.
+std::optional<std::uint32_t> NumberOfText(std::string_view text);
+
 /// Undetermined's field name of a string: "<table name>/<key>".
 std::string StringFieldName(std::string_view table, std::string_view key);
 

@@ -18,6 +18,8 @@ void ScriptedPrompts::ShowMessage(QWidget*, const QString& caption, const QStrin
 
 bool ScriptedPrompts::AskToGoOn(QWidget* parent, const QString& caption, const QString& text) {
     ShowMessage(parent, caption, text, MessageIcon::Warning);
+    if (const auto given = RepliesTo.find(caption); given != RepliesTo.end())
+        return *given;
     return Replies.isEmpty() ? true : Replies.takeFirst();
 }
 

@@ -44,7 +44,8 @@ public:
     void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
                      MessageIcon icon) override;
     DialogAnswer RunFileDialog(const FileDialogRun& run) override;
-    /// Shown as a message; answered from Replies, else Yes.
+    /// Shown as a message; answered by RepliesTo its caption, else from
+    /// Replies, else Yes.
     bool AskToGoOn(QWidget* parent, const QString& caption, const QString& text) override;
     /// Recorded in SaveQuestions; answered from SaveChoices, else Discard.
     SaveChoice AskToSaveChanges(QWidget*, const QString&, const QString& text) override {
@@ -64,6 +65,7 @@ public:
     QList<DialogSeen> Dialogs;
     QList<Answer> Answers;
     QList<bool> Replies;
+    QMap<QString, bool> RepliesTo;
     QStringList SaveQuestions;
     QList<SaveChoice> SaveChoices;
 };

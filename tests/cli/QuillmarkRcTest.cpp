@@ -279,6 +279,22 @@ TEST_F(QuillmarkRcTest, ShowThenWriteGivesBackEveryByte) {
     EXPECT_EQ(ReadBytes(path("copy.rc")), script);
 }
 
+// A number no row names is kept as written, and write takes it back so.
+TEST_F(QuillmarkRcTest, AValueKeptAsWrittenIsWrittenAsWritten) {
+    QByteArray script = Example("Example2.rc");
+    script.replace("VFT2_UNKNOWN", "3").replace("VFT_DLL", "VFT_APP");
+    script.replace("VOS__WINDOWS32", "0x12345");
+    writeBytes("kept.rc", script);
+    const RunResult shown = run({"show", "kept.rc"});
+    ASSERT_EQ(shown.ExitCode, 0);
+    const RunResult written = run({"write", "copy.rc", "--from", "-"}, shown.Out);
+    ASSERT_EQ(written.ExitCode, 0) << written.Err.constData();
+    const QByteArray copy = ReadBytes(path("copy.rc"));
+    EXPECT_TRUE(copy.contains("FILEOS            0x12345\r\n")) << copy.constData();
+    EXPECT_TRUE(copy.contains("FILESUBTYPE       3\r\n"));
+    EXPECT_EQ(run({"write", "out.rc", "--from", "-"}, "{\"fileOS\": \"1 BEGIN\"}").ExitCode, 2);
+}
+
 TEST_F(QuillmarkRcTest, WriteWithoutLanguageOrCodePageRowKeepsTheTarget) {
     for (const char* document : {"{\"language\": null}", "{\"codePage\": null}"}) {
         writeBytes("keep.rc", "previous contents");
