@@ -272,6 +272,34 @@ private slots:
         QCOMPARE(ReadBytes(sandbox.Path("m.rc")), macro);
     }
 
+    // Save asks about what a compiler refuses: a dotted version is offered
+    // in its comma form, which Yes writes. A value no row names is written
+    // back as it was; a neutral block opens with its language selected.
+    void saveChecksVersionsAndKeepsWhatNoRowNames() {
+        Sandbox sandbox;
+        std::string script = ScriptBytes("2.3.0.7", "000004E4");
+        script.replace(script.find("VFT2_DRV_SOUND"), 14, "77");
+        script.replace(script.find("VOS__WINDOWS32"), 14, "0x12345");
+        WriteBytes(sandbox.Path("a.rc"), script);
+        auto window = sandbox.MakeWindow({sandbox.Path("a.rc")});
+        QCOMPARE(Ui(*window).ccbLanguageID->currentText(),
+                 QStringLiteral("   0  Language Neutral"));
+        QCOMPARE(sandbox.Prompts->TextsCaptioned("Parsing").size(), 2); // kept as written
+        Ui(*window).cedHFileVersion->setText("2.3.0.7");
+        sandbox.Prompts->Replies = {false};
+        window->SaveClick();
+        const QStringList checked = sandbox.Prompts->TextsCaptioned("Check");
+        QCOMPARE(checked.size(), 1);
+        QVERIFY2(checked[0].contains("FILEVERSION 2, 3, 0, 7"), qPrintable(checked[0]));
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), script);
+
+        window->SaveClick(); // Yes this time
+        QCOMPARE(Ui(*window).cedHFileVersion->text(), QStringLiteral("2, 3, 0, 7"));
+        std::string expected = script;
+        expected.replace(expected.find("2, 1, 0, 15"), 11, "2, 3, 0, 7");
+        QCOMPARE(ReadBytes(sandbox.Path("a.rc")), expected);
+    }
+
     // A script changed on disk by another program since it was opened is
     // not saved over: that change would be lost.
     void aScriptChangedByAnotherProgramIsNotSavedOver() {
