@@ -22,34 +22,6 @@ namespace qm {
 
 namespace {
 
-// Names a condition may test whose state llvm-rc's preprocessor shares with
-// the script reader: defined for both, or (the common project switches)
-// for neither. Any other name may be predefined by the compiler for its
-// target (_WIN64, _MSC_VER, ...) or set on its command line.
-constexpr const char* SettledNames[] = {
-    "RC_INVOKED", "_WIN32",      "_DEBUG",           "NDEBUG", "DEBUG",    "UNICODE",
-    "_UNICODE",   "WIN32",       "APSTUDIO_INVOKED", "_MAC",   "_AFXDLL",  "_USRDLL",
-    "_WINDOWS",   "_CONSOLE",    "AFX_RESOURCE_DLL", "_X86_",  "__GNUC__", "__MINGW32__",
-    "_M_IX86",    "__cplusplus", "__STDC__"};
-
-bool IsSettledName(std::string_view name, const std::vector<std::string>& scriptNames) {
-    if (name.substr(0, 9) == "AFX_TARG_")
-        return true;
-    return std::any_of(std::begin(SettledNames), std::end(SettledNames),
-                       [&](const char* settled) { return name == settled; }) ||
-           std::find(scriptNames.begin(), scriptNames.end(), name) != scriptNames.end();
-}
-
-/// The first name a condition tested while it was undefined whose state
-/// llvm-rc may see otherwise, or "". Every condition of the script and
-/// the headers it read counts.
-std::string UnsettledConditionName(const ScriptTokens& tokens) {
-    for (const std::string& name : tokens.UndefinedTested)
-        if (!IsSettledName(name, tokens.DirectiveNames))
-            return name;
-    return {};
-}
-
 /// A preprocessor line: its 0-based line, the directive and what follows.
 struct Directive {
     std::size_t Line;
@@ -432,8 +404,10 @@ Expected<std::string> CompileVersionResource(std::string_view script,
     for (const ScriptToken& token : model->Tokens.Tokens)
         if (token.Kind == TokenKind::Number && !IsLlvmRcNumber(token.Text))
             return Refused("\"" + std::string(token.Text) + "\" is no number llvm-rc reads");
-    if (const std::string name = UnsettledConditionName(model->Tokens); !name.empty())
-        return Refused("a condition tests " + name +
+    // A group that leaves no tokens (no #else) must be settled as well: its
+    // branch may hold what llvm-rc compiles.
+    if (!model->Tokens.Undetermined.empty())
+        return Refused("a condition tests " + model->Tokens.Undetermined.front().Name +
                        ", which llvm-rc's preprocessor may define for its target or a header "
                        "may define");
     return Compiler(*model, options).Run();

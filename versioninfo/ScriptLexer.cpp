@@ -295,13 +295,32 @@ private:
 
 //===-- The lexer -------------------------------------------------------===//
 
+// Names a condition may test whose state the compilers share with the
+// model: defined for all (RC_INVOKED, _WIN32), or, the common project
+// switches, for none unless given. Any other name may be predefined by a
+// compiler for its target (_WIN64, _MSC_VER, ...).
+constexpr std::string_view SettledNames[] = {
+    "RC_INVOKED", "_WIN32",      "_DEBUG",           "NDEBUG", "DEBUG",    "UNICODE",
+    "_UNICODE",   "WIN32",       "APSTUDIO_INVOKED", "_MAC",   "_AFXDLL",  "_USRDLL",
+    "_WINDOWS",   "_CONSOLE",    "AFX_RESOURCE_DLL", "_X86_",  "__GNUC__", "__MINGW32__",
+    "_M_IX86",    "__cplusplus", "__STDC__"};
+
 struct ConditionGroup {
     bool ParentActive = true;
     bool Taken = false; ///< a branch of this group was already active
     bool Active = true; ///< the current branch is active
-    bool Alternatives = false;
-    std::string Line; ///< the #if line, for reports
+    std::string Line;   ///< the #if line, for reports
     std::size_t FirstToken = 0;
+    std::size_t Begin = 0;           ///< where its #if stands
+    std::vector<std::string> Tested; ///< names its conditions found undefined
+};
+
+/// A group once its #endif is read, settled or not when all is read.
+struct ClosedGroup {
+    UndeterminedGroup Group;
+    std::size_t FirstToken = 0;
+    std::size_t EndToken = 0;
+    std::vector<std::string> Tested;
 };
 
 /// A file being read: the script, or a header it includes.
@@ -325,9 +344,21 @@ public:
         Out.Files.emplace_back(); // the script itself
         Out.Files.front().Path = options.ScriptPath;
         InputBytes = text.size();
-        // The names a resource compiler defines before it reads a script.
+        // The names a resource compiler defines before it reads a script,
+        // and those its command line gives.
         (void)Macros.Define("RC_INVOKED 1");
         (void)Macros.Define("_WIN32 1");
+        for (const std::string& define : options.Defines) {
+            const std::size_t equals = define.find('=');
+            (void)Macros.Define(equals == std::string::npos
+                                    ? define + " 1"
+                                    : define.substr(0, equals) + " " + define.substr(equals + 1));
+            Settled.push_back(define.substr(0, equals));
+        }
+        for (const std::string& name : options.Undefines) {
+            Macros.Undefine(name);
+            Settled.push_back(name);
+        }
         Open.push_back({Scanner(text), 0, {}});
         // A UTF-8 signature ("UTF-8 with signature" in Visual Studio) is no
         // token: the preprocessor skips it.
@@ -349,10 +380,36 @@ public:
             failure = FlushExpansion();
         if (!failure)
             return Status::Fail(Located(failure));
+        MarkUndeterminedGroups();
         return std::move(Out);
     }
 
 private:
+    bool IsSettled(std::string_view name) const {
+        return name.substr(0, 9) == "AFX_TARG_" ||
+               std::find(std::begin(SettledNames), std::end(SettledNames), name) !=
+                   std::end(SettledNames) ||
+               std::find(Settled.begin(), Settled.end(), name) != Settled.end();
+    }
+
+    // Once all is read, every name any file #defines or #undefs counts as
+    // settled (an include guard's, say); a group that tests another
+    // undefined name marks its tokens, inner groups first.
+    void MarkUndeterminedGroups() {
+        for (ClosedGroup& closed : Closed) {
+            const auto unsettled =
+                std::find_if(closed.Tested.begin(), closed.Tested.end(),
+                             [this](const std::string& name) { return !IsSettled(name); });
+            if (unsettled == closed.Tested.end())
+                continue;
+            closed.Group.Name = *unsettled;
+            for (std::size_t i = closed.FirstToken; i < closed.EndToken; ++i)
+                if (Out.Tokens[i].Condition.empty())
+                    Out.Tokens[i].Condition = closed.Group.Line;
+            Out.Undetermined.push_back(std::move(closed.Group));
+        }
+    }
+
     OpenFile& Current() { return Open.back(); }
     bool Active() { return Current().Groups.empty() || Current().Groups.back().Active; }
 
@@ -561,9 +618,10 @@ private:
             group.ParentActive = Active();
             group.Line = whole;
             group.FirstToken = Out.Tokens.size();
+            group.Begin = scan.At;
             bool value = false;
             if (group.ParentActive) {
-                Expected<bool> condition = Condition(name, argument);
+                Expected<bool> condition = Condition(name, argument, group.Tested);
                 if (!condition)
                     return Status::Fail(where + ": " + condition.message());
                 value = *condition;
@@ -577,10 +635,9 @@ private:
             if (groups.empty())
                 return Status::Fail(where + ": #" + name + " without #if");
             ConditionGroup& group = groups.back();
-            group.Alternatives = true;
             bool value = name == "else";
             if (name == "elif" && group.ParentActive && !group.Taken) {
-                Expected<bool> condition = Condition("if", argument);
+                Expected<bool> condition = Condition("if", argument, group.Tested);
                 if (!condition)
                     return Status::Fail(where + ": " + condition.message());
                 value = *condition;
@@ -592,17 +649,18 @@ private:
         if (name == "endif") {
             if (groups.empty())
                 return Status::Fail(where + ": #endif without #if");
-            const ConditionGroup group = groups.back();
+            ConditionGroup group = std::move(groups.back());
             groups.pop_back();
-            if (group.Alternatives)
-                for (std::size_t i = group.FirstToken; i < Out.Tokens.size(); ++i)
-                    if (Out.Tokens[i].Condition.empty())
-                        Out.Tokens[i].Condition = group.Line;
+            if (group.ParentActive)
+                Closed.push_back({{Current().File, {group.Begin, scan.At}, group.Line, {}},
+                                  group.FirstToken,
+                                  Out.Tokens.size(),
+                                  std::move(group.Tested)});
             return Status::Ok();
         }
         if (name == "define" || name == "undef")
-            NoteName(Out.DirectiveNames,
-                     argument.substr(0, std::min(argument.size(), argument.find_first_of(" \t("))));
+            NoteName(Settled, argument.substr(
+                                  0, std::min(argument.size(), argument.find_first_of(" \t("))));
         if (!Active())
             return Status::Ok();
         if (Expander.Idle())
@@ -624,16 +682,18 @@ private:
             names.emplace_back(name);
     }
 
-    bool Defined(std::string_view name) {
+    bool Defined(std::string_view name, std::vector<std::string>& tested) {
         const bool defined = Macros.Find(name) != nullptr;
         if (!defined)
-            NoteName(Out.UndefinedTested, name);
+            NoteName(tested, name);
         return defined;
     }
 
-    Expected<bool> Condition(const std::string& kind, std::string_view argument) {
+    // The value of a condition; the names it finds undefined go to `tested`.
+    Expected<bool> Condition(const std::string& kind, std::string_view argument,
+                             std::vector<std::string>& tested) {
         if (kind == "ifdef" || kind == "ifndef") {
-            const bool defined = Defined(Trim(argument));
+            const bool defined = Defined(Trim(argument), tested);
             return kind == "ifdef" ? defined : !defined;
         }
         // `defined` is answered before the macros expand, as C does.
@@ -653,7 +713,7 @@ private:
                                     (argument.size() > 80 ? "...\"" : "\""));
             PpToken answer = tokens[i];
             answer.Type = PpToken::Kind::Number;
-            answer.Text = Defined(tokens[at].Text) ? "1" : "0";
+            answer.Text = Defined(tokens[at].Text, tested) ? "1" : "0";
             answered.push_back(answer);
             i = at + parenthesised;
         }
@@ -663,7 +723,7 @@ private:
             return Status::Fail(expanded.message());
         for (const PpToken& token : *expanded)
             if (token.Type == PpToken::Kind::Identifier)
-                NoteName(Out.UndefinedTested, token.Text);
+                NoteName(tested, token.Text);
         Expected<long long> value = EvaluateCondition(*expanded);
         if (!value)
             return Status::Fail(value.message());
@@ -739,6 +799,10 @@ private:
     std::size_t InputBytes = 0;
     std::uint32_t ExpansionUse = 0;
     std::string ExpansionText;
+    std::vector<ClosedGroup> Closed;
+    /// Names whose state is known alike to every compiler: given on the
+    /// command line, or #defined or #undef'd by a file read.
+    std::vector<std::string> Settled;
 };
 
 } // namespace

@@ -49,7 +49,9 @@ struct ScriptToken {
     std::string_view Text;  ///< as written (a string with its quotes and L prefix)
     ScriptSpan Span;        ///< where it stands in its file; a macro's use for its expansion
     std::string Macro;      ///< the macro this token came from, or ""
-    std::string Condition;  ///< the #if line of a group with alternatives around it, or ""
+    /// The #if line of an undetermined group around it (UndeterminedGroup),
+    /// or "": the branch the model read may not be the one compiled.
+    std::string Condition;
 };
 
 /// How the preprocessor is to read a script.
@@ -61,6 +63,20 @@ struct PreprocessOptions {
     /// Read the headers the script includes that are not known system
     /// headers; without it they are listed and passed over.
     bool ReadIncludes = false;
+    /// As a compiler's -D NAME[=VALUE] and -U NAME: defined (as 1 when no
+    /// value is given) or undefined before the script is read.
+    std::vector<std::string> Defines;
+    std::vector<std::string> Undefines;
+};
+
+/// An #if/#elif/#else group whose branch depends on what the compiler is
+/// given: its conditions test a name that neither the files read, the
+/// options nor the compilers' common switches settle (_WIN64, say).
+struct UndeterminedGroup {
+    std::uint16_t File = 0;
+    ScriptSpan Span;  ///< from its #if to its #endif
+    std::string Line; ///< the #if line
+    std::string Name; ///< the first name it tests that nothing settles
 };
 
 /// A file an #include of the script named.
@@ -91,11 +107,9 @@ struct ScriptTokens {
     /// File 1 and on: the included files read; Files[0] stands for the script.
     std::deque<ScriptFile> Files;
     std::vector<ScriptInclude> Includes;
-    /// Names that a condition tested while no macro had them, in the order
-    /// first tested: what another compiler may define for its target.
-    std::vector<std::string> UndefinedTested;
-    /// Every name a #define or #undef line names, taken or skipped.
-    std::vector<std::string> DirectiveNames;
+    /// The groups whose branch another compiler may take otherwise, in the
+    /// order they end. Their tokens carry the #if line as their Condition.
+    std::vector<UndeterminedGroup> Undetermined;
 
     /// 1-based line number of a byte offset of the script.
     std::size_t LineOf(std::size_t offset) const;
