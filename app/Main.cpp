@@ -321,7 +321,8 @@ ScriptReadResult TFormMain::ReadScript() {
             Modals::ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
             return result;
         }
-        read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+        read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
+                              PreprocessFor(CurrentFile));
         if (read.Refused) {
             Modals::ShowMessage(this, QStringLiteral("Open"),
                                 QStringLiteral("Can't open ") + CurrentFile + ": " +

@@ -109,7 +109,8 @@ bool TFormMain::WriteScript() {
     }
     // The file just written is the one the next save changes.
     Source = SourceOf(CurrentFile, *bytes, record,
-                      ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings())));
+                      ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
+                                     PreprocessFor(CurrentFile)));
     SavedDocument = record;
     UpdateCaption();
     ShowFileImage();
@@ -162,7 +163,8 @@ std::optional<std::string> TFormMain::EditedSource(const VersionRecord& record, 
     }
     ScriptEdits edits = EditsBetween(Source->Record, record);
     edits.ForceOption.clear();
-    Expected<std::string> edited = EditScriptBytes(Source->Bytes, edits);
+    Expected<std::string> edited =
+        EditScriptBytes(Source->Bytes, edits, PreprocessFor(Source->Path));
     if (!edited) {
         why = QStringLiteral("%1 can't be saved in place: %2")
                   .arg(name, MessageText(edited.message()));
@@ -202,7 +204,8 @@ bool TFormMain::ConfirmReplacingFile(const std::string& written) {
     const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
     if (!bytes)
         return true; // no file yet, or one the write itself will report
-    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()));
+    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
+                                           PreprocessFor(CurrentFile));
     std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
     if (read.Utf16)
         losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");

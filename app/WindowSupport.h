@@ -7,6 +7,7 @@
 #pragma once
 
 #include "versioninfo/PathParts.h"
+#include "versioninfo/ScriptLexer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -35,6 +36,15 @@ inline QString PathName(const QString& path) {
 
 inline QString PathWithRcExtension(const QString& path) {
     return QString::fromStdString(ReplaceExtension(path.toStdString(), ".rc", NativePathStyle()));
+}
+
+/// How the window reads the script at `path`: its own headers are read
+/// from beside it, as a compiler reads them.
+inline PreprocessOptions PreprocessFor(const QString& path) {
+    PreprocessOptions options;
+    options.ScriptPath = FileSystemPath(path);
+    options.ReadIncludes = true;
+    return options;
 }
 
 /// Runs its action when it goes out of scope, however the scope is left.

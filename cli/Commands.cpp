@@ -34,7 +34,8 @@ std::optional<std::string> ReadCapped(std::istream& in) {
 
 } // namespace
 
-int ShowCommand(const std::string& path, const std::string& language, CliStreams& io) {
+int ShowCommand(const std::string& path, const std::string& language, const ScriptOptions& options,
+                CliStreams& io) {
     const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
     if (!input)
         return ExitUsage;
@@ -51,11 +52,13 @@ int ShowCommand(const std::string& path, const std::string& language, CliStreams
     std::string compiled;
     {
         const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
-        Expected<VersionScript> model = ParseVersionScript(utf8 ? *utf8 : *bytes);
+        Expected<VersionScript> model =
+            ParseVersionScript(utf8 ? *utf8 : *bytes, PreprocessFor(options, path));
         if (model)
             compiled = ",\n  \"compiled\": " + ScriptCompiledMember(*model);
     }
-    const ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false);
+    const ReadResult result =
+        ReadScriptText(*bytes, CliNewDocumentDefaults(), false, PreprocessFor(options, path));
     const std::string json = ShowJson(result);
     const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
     io.Out.write(json.data(), static_cast<std::streamsize>(end));
@@ -116,7 +119,7 @@ int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams&
 }
 
 int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
-               CliStreams& io) {
+               const ScriptOptions& options, CliStreams& io) {
     // Held from the read to the write, so parallel edits queue up.
     const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
     if (!lock)
@@ -133,16 +136,18 @@ int SetCommand(const std::string& path, const ScriptEdits& edits, const std::str
     }
     // Names that depend on the record (a subtype of the file type) are
     // checked before anything is touched.
-    VersionRecord probe = ReadScriptText(*bytes, CliNewDocumentDefaults(), false).Record;
+    const PreprocessOptions preprocess = PreprocessFor(options, path);
+    VersionRecord probe =
+        ReadScriptText(*bytes, CliNewDocumentDefaults(), false, preprocess).Record;
     if (Status applied = ApplyEdits(edits, probe); !applied) {
         io.Err << applied.message() << '\n';
         return ExitUsage;
     }
-    if (std::optional<int> done = SetInPlace(path, *bytes, edits, outPath, io))
+    if (std::optional<int> done = SetInPlace(path, *bytes, edits, outPath, preprocess, io))
         return *done;
     // No VERSIONINFO a compiler would read: only a whole new document can
     // be written, and only when asked to.
-    ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
+    ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults(), true, preprocess);
     if (read.ConversionError) {
         // The record holds only part of the script; writing it would lose the rest.
         io.Err << *read.ConversionError << '\n';

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Edits.h"
+#include "ScriptOptions.h"
 
 #include <iosfwd>
 #include <string>
@@ -27,7 +28,8 @@ struct CliStreams {
 
 /// Reads `path` as the window's Open does and prints the document as JSON;
 /// fails when the JSON cannot be written out.
-int ShowCommand(const std::string& path, const std::string& language, CliStreams& io);
+int ShowCommand(const std::string& path, const std::string& language, const ScriptOptions& options,
+                CliStreams& io);
 
 /// Writes the JSON document read from `jsonPath` ("-": standard input).
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io);
@@ -42,6 +44,6 @@ int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams&
 /// that would change another field. A file with no VERSIONINFO is written
 /// as a new document only with Force.
 int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
-               CliStreams& io);
+               const ScriptOptions& options, CliStreams& io);
 
 } // namespace qm

@@ -28,7 +28,8 @@ struct LoadedScript {
 // Nothing, quietly, when the script has no VERSIONINFO; nothing after a
 // message when it has one a compiler would refuse.
 std::optional<LoadedScript> ParseForEdit(const std::string& path, const std::string& bytes,
-                                         bool& noVersionInfo, CliStreams& io) {
+                                         const PreprocessOptions& preprocess, bool& noVersionInfo,
+                                         CliStreams& io) {
     LoadedScript script;
     if (std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes)) {
         script.Text = std::move(*utf8);
@@ -36,7 +37,7 @@ std::optional<LoadedScript> ParseForEdit(const std::string& path, const std::str
     } else {
         script.Text = bytes;
     }
-    Expected<VersionScript> model = ParseVersionScript(script.Text);
+    Expected<VersionScript> model = ParseVersionScript(script.Text, preprocess);
     if (!model) {
         noVersionInfo = model.message() == "Can't find VERSIONINFO";
         if (!noVersionInfo)
@@ -184,9 +185,9 @@ Status ValuesAsUnicode(ScriptEdits& edits) {
 
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
                               const ScriptEdits& edits, const std::string& outPath,
-                              CliStreams& io) {
+                              const PreprocessOptions& preprocess, CliStreams& io) {
     bool noVersionInfo = false;
-    std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
+    std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
     if (!script)
         return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
     ScriptEdits held = edits;
@@ -194,7 +195,7 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
         io.Err << path << ": " << encoded.message() << '\n';
         return ExitUsage;
     }
-    Expected<std::string> edited = EditScriptBytes(bytes, held);
+    Expected<std::string> edited = EditScriptBytes(bytes, held, preprocess);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
@@ -203,9 +204,10 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
 }
 
 std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
-                               const std::string& outPath, bool force, CliStreams& io) {
+                               const std::string& outPath, bool force,
+                               const PreprocessOptions& preprocess, CliStreams& io) {
     bool noVersionInfo = false;
-    std::optional<LoadedScript> script = ParseForEdit(path, bytes, noVersionInfo, io);
+    std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
     if (!script)
         return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
     const VersionScript& model = *script->Model;
@@ -248,7 +250,7 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
     }
     edits.FileVersion = first->Record.HFileVersion;
     edits.ProductVersion = first->Record.HProductVersion;
-    Expected<std::string> edited = EditScriptBytes(bytes, edits);
+    Expected<std::string> edited = EditScriptBytes(bytes, edits, preprocess);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;

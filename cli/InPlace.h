@@ -25,12 +25,14 @@ Status ValuesAsUnicode(ScriptEdits& edits);
 /// in its own encoding. Nothing when the script has no VERSIONINFO (the
 /// caller decides); otherwise the exit code, with refusals on stderr.
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
-                              const ScriptEdits& edits, const std::string& outPath, CliStreams& io);
+                              const ScriptEdits& edits, const std::string& outPath,
+                              const PreprocessOptions& preprocess, CliStreams& io);
 
 /// bump in place: both fixed versions, and the FileVersion and
 /// ProductVersion strings of every table that agreed with them. Nothing
 /// when the script has no VERSIONINFO.
 std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
-                               const std::string& outPath, bool force, CliStreams& io);
+                               const std::string& outPath, bool force,
+                               const PreprocessOptions& preprocess, CliStreams& io);
 
 } // namespace qm

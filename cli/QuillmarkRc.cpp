@@ -90,6 +90,7 @@ struct Arguments {
     std::string ResourceLanguage;
     bool Force = false;
     bool Strict = false;
+    ScriptOptions Preprocessor;
     CompileArguments Compile;
     StampArguments Stamp;
 };
@@ -131,6 +132,8 @@ else the first), or HEX, and lists the others.)");
                      "The language copy of a compiled file to show.")
         ->type_name("HEX");
 
+    AddScriptOptions(*show, args.Preprocessor);
+
     CLI::App* write = AddCommand(app, "write", "Write a JSON document to OUT as a script.", "");
     AddFile(*write, "OUT", args.File, "The script to write.");
     write->add_option("--from", args.From, "The JSON document's file, or - for standard input.")
@@ -163,6 +166,7 @@ is refused; --force writes a new document.
     AddForce(*set, args,
              "Replace a field written as a macro, an expression or under #if/#else; "
              "write a new document over a file with no VERSIONINFO.");
+    AddScriptOptions(*set, args.Preprocessor);
 
     CLI::App* check = AddCommand(app, "check", "Print what a compiler would refuse or wrap.", R"(
 With several FILEs each finding line begins with its file's path; the exit
@@ -176,6 +180,7 @@ fails the check only with --strict.)");
         ->required()
         ->type_name("");
     check->add_flag("--strict", args.Strict, "A note fails the check too.");
+    AddScriptOptions(*check, args.Preprocessor);
 
     CLI::App* import = AddCommand(
         app, "import", "Write the version resource of a .res file or an executable as a script.",
@@ -191,6 +196,7 @@ Every difference is printed. Fields the script leaves to the preprocessor or
 a header's macros are named on stderr and not compared.)");
     AddFile(*verify, "SCRIPT", args.File, "The script.");
     AddFile(*verify, "COMPILED", args.Second, "Its .res file or executable.");
+    AddScriptOptions(*verify, args.Preprocessor);
 
     CLI::App* bump =
         AddCommand(app, "bump", "Add one to a part of FILEVERSION and PRODUCTVERSION.", R"(
@@ -202,6 +208,7 @@ versions. Edits in place and refuses as set does.)");
         ->type_name("P");
     AddOutput(*bump, args, "Write to OUT instead of FILE.");
     AddForce(*bump, args, "Replace a field written as a macro, an expression or under #if/#else.");
+    AddScriptOptions(*bump, args.Preprocessor);
 
     CLI::App* compile = AddCommand(
         app, "compile", "Compile a script's VERSIONINFO into a .res file, without llvm-rc.", R"(
@@ -231,6 +238,7 @@ script's name with .res (or .o).)");
                      "The language of a resource no LANGUAGE statement sets (hexadecimal, "
                      "default 409), as llvm-rc's /L.")
         ->type_name("HEX");
+    AddScriptOptions(*compile, args.Compile.Preprocessor);
 
     CLI::App* stamp = AddCommand(
         app, "stamp", "Write the version resource into an executable (.exe, .dll).", std::string(R"(
@@ -261,6 +269,7 @@ one that can't be rewritten safely, naming why.
     stamp->add_flag("--force", args.Stamp.Force,
                     "Stamp a signed file (its signature is dropped); replace a field written as "
                     "a macro or an expression.");
+    AddScriptOptions(*stamp, args.Stamp.Preprocessor);
 
     return {show, write, created, set, check, import, verify, bump, compile, stamp};
 }
@@ -300,12 +309,13 @@ template <typename Command> OneRun RunOnOwnStreams(Command command) {
 
 /// `show` of several files: a JSON array of their documents, each with its
 /// "file"; a file that can't be read is an entry of its own.
-int ShowEach(const std::vector<std::string>& files, const std::string& language, CliStreams& io) {
+int ShowEach(const std::vector<std::string>& files, const std::string& language,
+             const ScriptOptions& options, CliStreams& io) {
     int worst = ExitSuccess;
     io.Out << '[';
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const OneRun run =
-            RunOnOwnStreams([&](CliStreams& own) { return ShowCommand(files[i], language, own); });
+        const OneRun run = RunOnOwnStreams(
+            [&](CliStreams& own) { return ShowCommand(files[i], language, options, own); });
         worst = std::max(worst, run.ExitCode);
         io.Err << run.Err;
         io.Out << (i == 0 ? "\n" : ",\n");
@@ -327,11 +337,12 @@ int ShowEach(const std::vector<std::string>& files, const std::string& language,
 }
 
 /// `check` of several files: each finding line under its file's path.
-int CheckEach(const std::vector<std::string>& files, bool strict, CliStreams& io) {
+int CheckEach(const std::vector<std::string>& files, bool strict, const ScriptOptions& options,
+              CliStreams& io) {
     int worst = ExitSuccess;
     for (const std::string& file : files) {
-        const OneRun run =
-            RunOnOwnStreams([&](CliStreams& own) { return CheckCommand(file, strict, own); });
+        const OneRun run = RunOnOwnStreams(
+            [&](CliStreams& own) { return CheckCommand(file, strict, options, own); });
         worst = std::max(worst, run.ExitCode);
         std::istringstream lines(run.Out);
         for (std::string line; std::getline(lines, line);)
@@ -345,19 +356,21 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     const std::string name = command.get_name();
     const bool force = args.Force;
     if (name == "show")
-        return args.Files.size() == 1 ? ShowCommand(args.Files.front(), args.ResourceLanguage, io)
-                                      : ShowEach(args.Files, args.ResourceLanguage, io);
+        return args.Files.size() == 1
+                   ? ShowCommand(args.Files.front(), args.ResourceLanguage, args.Preprocessor, io)
+                   : ShowEach(args.Files, args.ResourceLanguage, args.Preprocessor, io);
     if (name == "write")
         return WriteCommand(args.File, args.From, io);
     if (name == "check")
-        return args.Files.size() == 1 ? CheckCommand(args.Files.front(), args.Strict, io)
-                                      : CheckEach(args.Files, args.Strict, io);
+        return args.Files.size() == 1
+                   ? CheckCommand(args.Files.front(), args.Strict, args.Preprocessor, io)
+                   : CheckEach(args.Files, args.Strict, args.Preprocessor, io);
     if (name == "import")
         return ImportCommand(args.File, args.Output, io);
     if (name == "verify")
-        return VerifyCommand(args.File, args.Second, io);
+        return VerifyCommand(args.File, args.Second, args.Preprocessor, io);
     if (name == "bump")
-        return BumpCommand(args.File, args.Part, args.Output, force, io);
+        return BumpCommand(args.File, args.Part, args.Output, force, args.Preprocessor, io);
     if (name == "compile")
         return CompileCommand(args.Compile, io);
     Expected<ScriptEdits> edits = ParseEdits(ParsedOptions(command));
@@ -371,7 +384,7 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
     edits->Force = name == "stamp" ? args.Stamp.Force : force;
     if (name == "stamp")
         return StampCommand(args.Stamp, *edits, io);
-    return SetCommand(args.File, *edits, args.Output, io);
+    return SetCommand(args.File, *edits, args.Output, args.Preprocessor, io);
 }
 
 } // namespace

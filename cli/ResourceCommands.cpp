@@ -98,7 +98,7 @@ VersionFrom(const StampArguments& args, std::optional<std::uint16_t> language, C
         return VersionOfRes(*bytes, language);
     ResCompileOptions options;
     options.CodePage = CodePageNamed(args.CodePage).value_or(ScriptCodePage::AsciiOnly);
-    options.ScriptPath = args.From;
+    options.Preprocess = PreprocessFor(args.Preprocessor, args.From);
     Expected<std::string> res = CompileVersionResource(*bytes, options);
     if (!res)
         return Status::Fail(res.message());
@@ -298,7 +298,7 @@ int CompileCommand(const CompileArguments& args, CliStreams& io) {
     }
     options.CodePage = *codePage;
     options.Language = *language;
-    options.ScriptPath = args.Script;
+    options.Preprocess = PreprocessFor(args.Preprocessor, args.Script);
     const std::optional<CommandInput> input = LoadCommandInput(args.Script, true, io);
     if (!input)
         return ExitUsage;

@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Edits.h"
+#include "ScriptOptions.h"
 
 #include <string>
 
@@ -15,11 +16,12 @@ namespace qm {
 
 struct CompileArguments {
     std::string Script;
-    std::string Output;   ///< empty: the script's name with .res (or .o)
-    std::string CodePage; ///< "0", "1252" or "65001", as llvm-rc's /C
-    std::string Language; ///< hexadecimal, as llvm-rc's /L
-    bool Coff = false;    ///< a COFF object, as an output named .o or .obj asks too
-    std::string Machine;  ///< the COFF object's: x64 (the default), x86 or arm64
+    std::string Output;         ///< empty: the script's name with .res (or .o)
+    std::string CodePage;       ///< "0", "1252" or "65001", as llvm-rc's /C
+    std::string Language;       ///< hexadecimal, as llvm-rc's /L
+    bool Coff = false;          ///< a COFF object, as an output named .o or .obj asks too
+    std::string Machine;        ///< the COFF object's: x64 (the default), x86 or arm64
+    ScriptOptions Preprocessor; ///< -I, -D and -U
 };
 
 struct StampArguments {
@@ -30,6 +32,7 @@ struct StampArguments {
     std::string Language; ///< the copy to replace (hexadecimal); empty: the one Windows shows
     std::string Block;    ///< the string table the edits aim at
     bool Force = false;
+    ScriptOptions Preprocessor; ///< how --from's script is read
 };
 
 /// Writes the version resource into an executable: the copy it has, with

@@ -28,7 +28,7 @@ namespace {
 /// The document a file holds: read as a script, or from its compiled
 /// version resource. Reports and notes go to standard error.
 std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandInput& input,
-                                        CliStreams& io) {
+                                        const ScriptOptions& options, CliStreams& io) {
     const std::string& bytes = input.Bytes;
     if (input.Compiled()) {
         Expected<CompiledResource> compiled = PreferredVersionOf(input.Versions());
@@ -38,7 +38,8 @@ std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandIn
         }
         return RecordFromCompiled(compiled->Info, CliNewDocumentDefaults()).Record;
     }
-    ReadResult read = ReadScriptText(bytes, CliNewDocumentDefaults(), false);
+    ReadResult read =
+        ReadScriptText(bytes, CliNewDocumentDefaults(), false, PreprocessFor(options, path));
     if (read.ConversionError) {
         io.Err << path << ": " << *read.ConversionError << '\n';
         return std::nullopt;
@@ -130,11 +131,12 @@ std::string ScriptCompiledMember(const VersionScript& script) {
     return CompiledMember("\"format\": \"rc\"", compiled.Info, undetermined);
 }
 
-int CheckCommand(const std::string& path, bool strict, CliStreams& io) {
+int CheckCommand(const std::string& path, bool strict, const ScriptOptions& options,
+                 CliStreams& io) {
     const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
     if (!input)
         return ExitUsage;
-    const std::optional<VersionRecord> record = DocumentOf(path, *input, io);
+    const std::optional<VersionRecord> record = DocumentOf(path, *input, options, io);
     if (!record)
         return ExitFailure;
     bool failed = false;
@@ -202,11 +204,11 @@ struct ParsedScript {
 };
 
 std::optional<ParsedScript> ParseScriptFile(const std::string& path, const std::string& bytes,
-                                            CliStreams& io) {
+                                            const ScriptOptions& options, CliStreams& io) {
     ParsedScript parsed;
     std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
     parsed.Text = utf8 ? std::move(*utf8) : bytes;
-    Expected<VersionScript> model = ParseVersionScript(parsed.Text);
+    Expected<VersionScript> model = ParseVersionScript(parsed.Text, PreprocessFor(options, path));
     if (!model) {
         io.Err << path << ": " << model.message() << '\n';
         return std::nullopt;
@@ -251,7 +253,8 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
     return ExitSuccess;
 }
 
-int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io) {
+int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath,
+                  const ScriptOptions& options, CliStreams& io) {
     const std::optional<std::string> script = LoadScriptInput(scriptPath, io);
     if (!script)
         return ExitUsage;
@@ -262,7 +265,7 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
     const std::optional<CommandInput> input = LoadCommandInput(compiledPath, false, io);
     if (!input)
         return ExitUsage;
-    const std::optional<ParsedScript> parsed = ParseScriptFile(scriptPath, *script, io);
+    const std::optional<ParsedScript> parsed = ParseScriptFile(scriptPath, *script, options, io);
     if (!parsed)
         return ExitFailure;
     Expected<CompiledResource> compiled = PreferredVersionOf(input->Versions());
@@ -279,7 +282,7 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
 }
 
 int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
-                bool force, CliStreams& io) {
+                bool force, const ScriptOptions& options, CliStreams& io) {
     const std::optional<VersionPart> which = VersionPartNamed(part.empty() ? "build" : part);
     if (!which) {
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
@@ -296,9 +299,10 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << path << " is a compiled file; bump works on the script\n";
         return ExitUsage;
     }
-    if (std::optional<int> done = BumpInPlace(path, *bytes, *which, outPath, force, io))
+    const PreprocessOptions preprocess = PreprocessFor(options, path);
+    if (std::optional<int> done = BumpInPlace(path, *bytes, *which, outPath, force, preprocess, io))
         return *done;
-    const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults());
+    const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults(), true, preprocess);
     if (read.ConversionError) {
         io.Err << path << ": " << *read.ConversionError << '\n';
         return ExitFailure;

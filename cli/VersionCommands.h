@@ -18,7 +18,8 @@ namespace qm {
 /// Prints each finding of the version check as "FIELD: message" (a note
 /// as "FIELD: note: message"); exit 1 when there is a finding other than a
 /// note, or any with `strict`. FILE is a script, a .res file or an executable.
-int CheckCommand(const std::string& path, bool strict, CliStreams& io);
+int CheckCommand(const std::string& path, bool strict, const ScriptOptions& options,
+                 CliStreams& io);
 
 /// `show` for the version resources of a .res file or an executable: the script's JSON for the
 /// document it holds, with the raw resource under "compiled". Of several
@@ -39,12 +40,13 @@ int ImportCommand(const std::string& path, const std::string& outPath, CliStream
 /// difference and exits 1 when there is any (or when the compiled file
 /// can't be read). Fields the script leaves to the preprocessor or to a
 /// header's macros are named on stderr and not compared.
-int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath, CliStreams& io);
+int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath,
+                  const ScriptOptions& options, CliStreams& io);
 
 /// Bumps one part ("major", "minor", "patch", "build") of both fixed
 /// versions and the agreeing strings; writes to `outPath` (FILE when empty).
 /// Like set, refuses what would lose part of FILE unless `force`.
 int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
-                bool force, CliStreams& io);
+                bool force, const ScriptOptions& options, CliStreams& io);
 
 } // namespace qm

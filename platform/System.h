@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qm::platform {
 
@@ -31,5 +32,10 @@ std::string BatchLogText(const std::string& bytes, bool& utf8);
 /// program's text is UTF-8 already, and the bytes come back as they are
 /// (the caller tells whether they are well-formed).
 std::string Utf8OfProgramText(const std::string& bytes);
+
+/// The folders a resource compiler of the system looks in for headers
+/// besides those it is given: on Windows the INCLUDE variable's, as rc.exe
+/// takes them; none elsewhere.
+std::vector<std::string> CompilerIncludeFolders();
 
 } // namespace qm::platform

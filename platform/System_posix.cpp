@@ -21,4 +21,8 @@ std::string Utf8OfProgramText(const std::string& bytes) {
     return bytes;
 }
 
+std::vector<std::string> CompilerIncludeFolders() {
+    return {};
+}
+
 } // namespace qm::platform

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace qm::platform {
 
 bool RunsOnWindows() {
@@ -35,6 +37,22 @@ std::string BatchLogText(const std::string& bytes, bool& utf8) {
 
 std::string Utf8OfProgramText(const std::string& bytes) {
     return NarrowToUtf8(WidenAnsi(bytes));
+}
+
+std::vector<std::string> CompilerIncludeFolders() {
+    std::vector<std::string> folders;
+    const DWORD needed = GetEnvironmentVariableW(L"INCLUDE", nullptr, 0);
+    if (needed == 0)
+        return folders;
+    std::wstring value(needed, L'\0');
+    value.resize(GetEnvironmentVariableW(L"INCLUDE", &value[0], needed));
+    for (std::size_t start = 0; start <= value.size();) {
+        const std::size_t end = std::min(value.find(L';', start), value.size());
+        if (end > start)
+            folders.push_back(NarrowToAnsi(value.substr(start, end - start)));
+        start = end + 1;
+    }
+    return folders;
 }
 
 } // namespace qm::platform

@@ -392,9 +392,7 @@ Expected<std::string> CompileVersionResource(std::string_view script,
     if (const std::size_t nul = script.find('\0'); nul != std::string_view::npos)
         return Refused("the script holds a NUL byte at offset " + HexOffset(nul) +
                        ", after which the reader stops and llvm-rc does not");
-    PreprocessOptions preprocess;
-    preprocess.ScriptPath = options.ScriptPath;
-    preprocess.IncludeFolders = options.IncludeFolders;
+    PreprocessOptions preprocess = options.Preprocess;
     preprocess.ReadIncludes = true;
     Expected<VersionScript> model = ParseVersionScript(script, preprocess);
     if (!model)

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "ScriptEscapes.h"
+#include "ScriptLexer.h"
 #include "Status.h"
 
 #include <cstdint>
@@ -27,10 +28,10 @@ struct ResCompileOptions {
     ScriptCodePage CodePage = ScriptCodePage::AsciiOnly;
     /// The language of a resource no LANGUAGE statement sets, as /L.
     std::uint16_t Language = 0x0409;
-    /// The script's path, so that #include "x" is read from beside it; the
-    /// system headers of a version script are known by name, not read.
-    std::string ScriptPath;
-    std::vector<std::string> IncludeFolders; ///< as /I
+    /// Where the script is, the folders of /I and the /D and /U names. The
+    /// project's headers are always read; the system headers of a version
+    /// script are known by name.
+    PreprocessOptions Preprocess;
 };
 
 /// The 32-bit .res file of the VERSIONINFO resource in `script` (bytes).

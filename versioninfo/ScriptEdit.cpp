@@ -87,7 +87,8 @@ public:
         if (!Head)
             return edited;
         edited.replace(Head->Begin, Head->End - Head->Begin, Head->Text);
-        if (Expected<VersionScript> after = ParseVersionScript(edited); !after)
+        if (Expected<VersionScript> after = ParseVersionScript(edited, Script.Tokens.Options);
+            !after)
             return Status::Fail("The new comment and include lines would leave a script a "
                                 "compiler refuses (" +
                                 after.message() + "); nothing was written");
@@ -489,7 +490,7 @@ private:
     //===-- The guard ----------------------------------------------------===//
 
     Status Guard(const std::string& edited) const {
-        Expected<VersionScript> after = ParseVersionScript(edited);
+        Expected<VersionScript> after = ParseVersionScript(edited, Script.Tokens.Options);
         if (!after)
             return Status::Fail("The edit would leave a script a compiler refuses (" +
                                 after.message() + "); nothing was written");
@@ -646,10 +647,11 @@ bool ScriptEdits::Empty() const {
            !FileType && !FileSubType && !Language && !CodePage && Strings.empty() && !ComIncLines;
 }
 
-Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits) {
+Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
+                                      const PreprocessOptions& options) {
     const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
     const std::string_view text = utf8 ? std::string_view(*utf8) : bytes;
-    Expected<VersionScript> model = ParseVersionScript(text);
+    Expected<VersionScript> model = ParseVersionScript(text, options);
     if (!model)
         return Status::Fail(model.message());
     Expected<std::string> edited = EditScript(text, *model, edits);

@@ -69,7 +69,8 @@ Expected<std::string> EditScript(std::string_view text, const VersionScript& scr
 
 /// `bytes` of a script (8-bit, or UTF-16 with its mark) with `edits` made,
 /// in the same encoding: what a save of a script writes in its place.
-Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits);
+Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
+                                      const PreprocessOptions& options = {});
 
 /// What changed from `read`, the record a script was read into, to
 /// `shown`: the edits that make the script say what `shown` says. The form

@@ -340,6 +340,7 @@ public:
                    [this](PpToken& token, Status& failure) { return NextSource(token, failure); }),
           Keep(Out) {
         Out.Source = text;
+        Out.Options = options;
         Out.LineStarts = LineStartsOf(text);
         Out.Files.emplace_back(); // the script itself
         Out.Files.front().Path = options.ScriptPath;
@@ -659,8 +660,8 @@ private:
             return Status::Ok();
         }
         if (name == "define" || name == "undef")
-            NoteName(Settled, argument.substr(
-                                  0, std::min(argument.size(), argument.find_first_of(" \t("))));
+            NoteName(Settled,
+                     argument.substr(0, std::min(argument.size(), argument.find_first_of(" \t("))));
         if (!Active())
             return Status::Ok();
         if (Expander.Idle())
@@ -775,7 +776,9 @@ private:
                     name);
         }
         for (const std::string& path : candidates) {
-            LoadedFile loaded = LoadFile(path);
+            const auto given = Options.Overrides.find(path);
+            LoadedFile loaded =
+                given != Options.Overrides.end() ? LoadedFile(given->second) : LoadFile(path);
             if (!loaded)
                 continue;
             ScriptFile& file = Out.Files.emplace_back();

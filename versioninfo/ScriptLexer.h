@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,9 @@ struct PreprocessOptions {
     /// value is given) or undefined before the script is read.
     std::vector<std::string> Defines;
     std::vector<std::string> Undefines;
+    /// Files read from here rather than from disk, by path: headers being
+    /// edited, whose new text is checked before anything is written.
+    std::map<std::string, std::string> Overrides;
 };
 
 /// An #if/#elif/#else group whose branch depends on what the compiler is
@@ -98,6 +102,7 @@ struct ScriptFile {
 /// The tokens refer to the text they were made from, which must outlive them.
 struct ScriptTokens {
     std::string_view Source;
+    PreprocessOptions Options;       ///< what they were read with, for reading an edit again
     std::vector<ScriptToken> Tokens; ///< the active ones that the parser reads, macros expanded
     /// The texts of the expansions, which their tokens' texts point into (a
     /// deque: its strings never move).

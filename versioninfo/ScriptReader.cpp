@@ -478,7 +478,7 @@ Status CheckScriptLines(std::string_view bytes) {
 }
 
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
-                          bool keepImageLines) {
+                          bool keepImageLines, const PreprocessOptions& options) {
     ReadResult result;
     Status lines = CheckScriptLines(bytes);
     if (const std::string fault = Utf16ScriptFault(bytes); !fault.empty())
@@ -497,7 +497,7 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
             bytes = *utf8;
         }
         result.ImageLines = SplitLines(bytes);
-        Expected<VersionScript> model = ParseVersionScript(bytes);
+        Expected<VersionScript> model = ParseVersionScript(bytes, options);
         Reader reader(result.ImageLines, defaults, result, model ? &*model : nullptr);
         reader.Run();
         // Without a listing to keep, the leading lines move into the record

@@ -12,6 +12,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "ScriptLexer.h"
 #include "Status.h"
 #include "VersionRecord.h"
 
@@ -50,7 +51,8 @@ Status CheckScriptLines(std::string_view bytes);
 
 /// Reads a script from its bytes. Never throws. Without `keepImageLines`
 /// ImageLines comes back empty, and the read needs less memory.
+/// `options` say how its preprocessor lines are followed.
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
-                          bool keepImageLines = true);
+                          bool keepImageLines = true, const PreprocessOptions& options = {});
 
 } // namespace qm

@@ -38,7 +38,7 @@ bool ExpectSameAsLlvmRc(const std::string& script, int codePage, const std::stri
                         const TempFolder& dir, const std::string& path = {}) {
     ResCompileOptions options;
     options.CodePage = static_cast<ScriptCodePage>(codePage);
-    options.ScriptPath = path;
+    options.Preprocess.ScriptPath = path;
     const Expected<std::string> ours = CompileVersionResource(script, options);
     const std::optional<std::string> theirs = LlvmRc(script, codePage, dir);
     if (!ours) {
@@ -164,7 +164,7 @@ TEST(BuiltInCompiler, HeadersAndMacrosDecideAsThePreprocessorDoes) {
     };
     for (const auto& [script, reason] : refused) {
         ResCompileOptions options;
-        options.ScriptPath = dir / "in.rc";
+        options.Preprocess.ScriptPath = dir / "in.rc";
         const Expected<std::string> res = CompileVersionResource(script, options);
         EXPECT_FALSE(res);
         EXPECT_NE(res.message().find(reason), std::string::npos) << res.message();

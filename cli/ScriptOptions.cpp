@@ -1,0 +1,39 @@
+//===- ScriptOptions.cpp - How commands follow a script's preprocessor -------===//
+
+#include "ScriptOptions.h"
+
+#include "platform/System.h"
+
+namespace qm {
+
+void AddScriptOptions(CLI::App& command, ScriptOptions& into) {
+    command.add_option("-I,--include", into.IncludeFolders, "A folder to look for headers in.")
+        ->type_name("DIR")
+        ->take_all()
+        ->allow_extra_args(false)
+        ->group("Preprocessor");
+    command.add_option("-D,--define", into.Defines, "Defines NAME, as 1 or as VALUE.")
+        ->type_name("NAME[=VALUE]")
+        ->take_all()
+        ->allow_extra_args(false)
+        ->group("Preprocessor");
+    command.add_option("-U,--undefine", into.Undefines, "Removes the macro NAME.")
+        ->type_name("NAME")
+        ->take_all()
+        ->allow_extra_args(false)
+        ->group("Preprocessor");
+}
+
+PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path) {
+    PreprocessOptions preprocess;
+    preprocess.ScriptPath = path;
+    preprocess.IncludeFolders = options.IncludeFolders;
+    for (std::string& folder : platform::CompilerIncludeFolders())
+        preprocess.IncludeFolders.push_back(std::move(folder));
+    preprocess.Defines = options.Defines;
+    preprocess.Undefines = options.Undefines;
+    preprocess.ReadIncludes = true;
+    return preprocess;
+}
+
+} // namespace qm

@@ -1,0 +1,34 @@
+//===- ScriptOptions.h - How commands follow a script's preprocessor ---------===//
+//
+// The commands that read a script take a resource compiler's options: -I
+// DIR adds a folder to look for headers in, -D NAME[=VALUE] defines a
+// macro and -U NAME removes one. The headers of the project that a script
+// includes are read, from beside the including file and then from those
+// folders (and, on Windows, the INCLUDE variable's), as the compiler reads
+// them.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "versioninfo/ScriptLexer.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+struct ScriptOptions {
+    std::vector<std::string> IncludeFolders;
+    std::vector<std::string> Defines;
+    std::vector<std::string> Undefines;
+};
+
+/// Registers -I, -D and -U on a command.
+void AddScriptOptions(CLI::App& command, ScriptOptions& into);
+
+/// How the script at `path` is read with `options`.
+PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path);
+
+} // namespace qm
