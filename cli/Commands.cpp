@@ -57,8 +57,12 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
         if (model)
             compiled = ",\n  \"compiled\": " + ScriptCompiledMember(*model);
     }
-    const ReadResult result =
+    ReadResult result =
         ReadScriptText(*bytes, CliNewDocumentDefaults(), false, PreprocessFor(options, path));
+    // A script whose lines read whole but that a compiler refuses says so.
+    if (result.CompilerRefusal)
+        result.Reports.push_back("A resource compiler would refuse the script: " +
+                                 *result.CompilerRefusal);
     const std::string json = ShowJson(result);
     const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
     io.Out.write(json.data(), static_cast<std::streamsize>(end));

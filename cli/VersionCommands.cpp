@@ -28,7 +28,8 @@ namespace {
 /// The document a file holds: read as a script, or from its compiled
 /// version resource. Reports and notes go to standard error.
 std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandInput& input,
-                                        const ScriptOptions& options, CliStreams& io) {
+                                        const ScriptOptions& options, CliStreams& io,
+                                        std::optional<std::string>* refusal = nullptr) {
     const std::string& bytes = input.Bytes;
     if (input.Compiled()) {
         Expected<CompiledResource> compiled = PreferredVersionOf(input.Versions());
@@ -46,6 +47,8 @@ std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandIn
     }
     for (const std::string& report : read.Reports)
         io.Err << path << ": " << report << '\n';
+    if (refusal)
+        *refusal = read.CompilerRefusal;
     return std::move(read.Record);
 }
 
@@ -136,11 +139,19 @@ int CheckCommand(const std::string& path, bool strict, const ScriptOptions& opti
     const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
     if (!input)
         return ExitUsage;
-    const std::optional<VersionRecord> record = DocumentOf(path, *input, options, io);
+    std::optional<std::string> refusal;
+    const std::optional<VersionRecord> record = DocumentOf(path, *input, options, io, &refusal);
     if (!record)
         return ExitFailure;
     bool failed = false;
-    for (const Finding& finding : CheckDocument(*record)) {
+    const Findings findings = CheckDocument(*record);
+    // What a compiler refuses outright, unless the findings name it already.
+    if (refusal && std::all_of(findings.begin(), findings.end(),
+                               [](const Finding& finding) { return finding.Note; })) {
+        io.Out << "script: a resource compiler would refuse it: " << *refusal << '\n';
+        failed = true;
+    }
+    for (const Finding& finding : findings) {
         io.Out << finding.Field << ": " << (finding.Note ? "note: " : "") << finding.Message
                << '\n';
         failed = failed || strict || !finding.Note;

@@ -142,7 +142,7 @@ public:
             return named;
         res.Pad();
         res.U32(0);      // data version
-        res.U16(0x0030); // MOVEABLE | PURE
+        res.U16(Script.MemoryFlags);
         res.U16(Language);
         res.U32(0), res.U32(0); // version, characteristics
         const std::size_t headerSize = res.Bytes.size() - header;
@@ -165,7 +165,7 @@ private:
                 i = ResourceEnd;
                 continue;
             }
-            std::optional<std::uint16_t> language = LanguageStatementAt(i);
+            std::optional<std::uint16_t> language = LanguageStatementAt(Tokens, i);
             if (!language && EqualsIgnoringCase(Tokens[i].Text, "LANGUAGE"))
                 return Refused(Line(i) + ": a LANGUAGE statement other than two numbers or "
                                          "names of winnt.h");
@@ -186,27 +186,6 @@ private:
         if (i + 1 < Tokens.size() && Tokens[i + 1].Kind == TokenKind::Word)
             start += " " + std::string(Tokens[i + 1].Text);
         return start;
-    }
-
-    /// A LANGUAGE statement's operand: a number, or a name of winnt.h.
-    std::optional<std::uint32_t> LanguagePart(const ScriptToken& token) const {
-        if (token.Kind == TokenKind::Number) {
-            const auto value = ScriptNumberValue(token.Text);
-            return value ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*value))
-                         : std::nullopt;
-        }
-        return token.Kind == TokenKind::Word ? LanguageMacroValue(token.Text) : std::nullopt;
-    }
-
-    std::optional<std::uint16_t> LanguageStatementAt(std::size_t i) const {
-        if (i + 3 >= Tokens.size() || Tokens[i].Kind != TokenKind::Word ||
-            !EqualsIgnoringCase(Tokens[i].Text, "LANGUAGE") || Tokens[i + 2].Text != ",")
-            return std::nullopt;
-        const auto primary = LanguagePart(Tokens[i + 1]);
-        const auto sub = LanguagePart(Tokens[i + 3]);
-        if (!primary || !sub)
-            return std::nullopt;
-        return static_cast<std::uint16_t>((*sub << 10) | (*primary & 0x3FF));
     }
 
     // A name is a number only where a macro makes it one: VS_VERSION_INFO
@@ -355,14 +334,6 @@ private:
     std::uint16_t Language = 0;
 };
 
-std::string Place(const ScriptTokens& tokens, const ScriptInclude& include) {
-    const std::string line = "line " + std::to_string(include.Line);
-    if (include.From == 0)
-        return line;
-    const std::string& path = tokens.Files[include.From].Path;
-    return path.substr(path.find_last_of("/\\") + 1) + " " + line;
-}
-
 // What the preprocessor and tokenizer of llvm-rc refuse, in each file read.
 Status CheckFilesRead(const VersionScript& model, std::string_view script) {
     if (Status refused = CheckWhatLlvmRcRefuses(SplitLines(script)); !refused)
@@ -374,7 +345,8 @@ Status CheckFilesRead(const VersionScript& model, std::string_view script) {
     }
     for (const ScriptInclude& include : model.Tokens.Includes)
         if (include.How == ScriptInclude::Outcome::Missing)
-            return Refused(Place(model.Tokens, include) + ": the header \"" + include.Name +
+            return Refused(model.Tokens.Where(include.From, include.Offset) + ": the header \"" +
+                           include.Name +
                            "\" is not found beside the script or in the include folders");
     return Status::Ok();
 }

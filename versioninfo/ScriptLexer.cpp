@@ -743,7 +743,7 @@ private:
             return Status::Ok();
         ScriptInclude include;
         include.From = Current().File;
-        include.Line = Out.LineOf(include.From, Current().Scan.At);
+        include.Offset = Current().Scan.At;
         include.Name = std::string(argument.substr(1, close - 1));
         if (const KnownHeader* known = KnownHeaderNamed(include.Name)) {
             Macros.Know(static_cast<KnownNames>(known->Names));

@@ -87,7 +87,7 @@ struct UndeterminedGroup {
 struct ScriptInclude {
     enum class Outcome { Read, Known, Missing, NotRead };
     std::uint16_t From = 0; ///< the file of the #include line
-    std::size_t Line = 0;
+    std::size_t Offset = 0; ///< where the line stands in it
     std::string Name; ///< as written between the quotes or brackets
     Outcome How = Outcome::NotRead;
 };

@@ -18,7 +18,15 @@ std::string DependsOn(const std::string& condition) {
     return "depends on the preprocessor (" + condition + ")";
 }
 
-std::string NeedsName(const std::string& name) {
+// A name no file read defines; where a header was not found, it may be
+// that header's.
+std::string NeedsName(const std::string& name, const ScriptTokens& tokens) {
+    std::string missing;
+    for (const ScriptInclude& include : tokens.Includes)
+        if (include.How == ScriptInclude::Outcome::Missing)
+            missing += (missing.empty() ? "" : ", ") + Quote(include.Name);
+    if (!missing.empty())
+        return "needs " + name + ", which no file read defines (" + missing + " is not found)";
     return "needs " + name + ", which the script does not define";
 }
 
@@ -85,7 +93,7 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
             out.Undetermined.emplace_back(keyword, DependsOn(statement->Condition));
         for (const ScriptNumber& number : statement->Numbers) {
             if (!number.Value) {
-                out.Undetermined.emplace_back(keyword, NeedsName(number.Unknown));
+                out.Undetermined.emplace_back(keyword, NeedsName(number.Unknown, script.Tokens));
                 return {};
             }
             values.push_back(*number.Value);
@@ -120,7 +128,7 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
             string.Value = value.IsText ? ValueText(script, value) : std::string();
             if (!value.Resolved)
                 out.Undetermined.emplace_back(StringFieldName(table.Name, value.Key),
-                                              NeedsName(value.Unknown));
+                                              NeedsName(value.Unknown, script.Tokens));
             else if (!value.Condition.empty())
                 out.Undetermined.emplace_back(StringFieldName(table.Name, value.Key),
                                               DependsOn(value.Condition));
@@ -140,7 +148,7 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
                 words.push_back(static_cast<std::uint16_t>(value >> 16));
         }
         if (!script.Translation->Resolved)
-            out.Undetermined.emplace_back("Translation", NeedsName(script.Translation->Unknown));
+            out.Undetermined.emplace_back("Translation", NeedsName(script.Translation->Unknown, script.Tokens));
         for (std::size_t i = 0; i + 1 < words.size(); i += 2)
             out.Info.Translations.emplace_back(words[i], words[i + 1]);
     }

@@ -88,6 +88,12 @@ struct ScriptStringTable {
 struct VersionScript {
     ScriptTokens Tokens;
     std::uint16_t File = 0;     ///< the file the resource stands in (0: the script)
+    std::size_t Resources = 0;  ///< how many VERSIONINFO resources the script holds
+    /// The language of the last LANGUAGE statement before it, if any.
+    std::optional<std::uint16_t> Language;
+    /// MOVEABLE, PURE, DISCARDABLE, ... after VERSIONINFO, as a compiler
+    /// writes them in the .res header.
+    std::uint16_t MemoryFlags = 0x30;
     std::size_t HeaderLine = 0; ///< 1-based line of the VERSIONINFO keyword in File
     std::size_t NameToken = 0;  ///< the resource's name, before VERSIONINFO
     ScriptSpan Span;            ///< resource ID to final END
@@ -104,10 +110,17 @@ struct VersionScript {
     const FixedStatement* FindFixed(std::string_view keyword) const;
 };
 
-/// Finds and parses the first active VERSIONINFO resource of `text`.
-/// Fails, naming the line, when there is none or a compiler would refuse it.
+/// Finds and parses the active VERSIONINFO resource number `resource`
+/// (from 0) of `text`. Fails, naming the line, when there is none or a
+/// compiler would refuse it.
 Expected<VersionScript> ParseVersionScript(std::string_view text,
-                                           const PreprocessOptions& options = {});
+                                           const PreprocessOptions& options = {},
+                                           std::size_t resource = 0);
+
+/// The language ID of the statement LANGUAGE primary, sub at `tokens[i]`
+/// (numbers, or winnt.h's LANG_ and SUBLANG_ names); nothing for another.
+std::optional<std::uint16_t> LanguageStatementAt(const std::vector<ScriptToken>& tokens,
+                                                 std::size_t i);
 
 /// What a compiler would make of the model. Fields that need unknown names
 /// are 0 in `Info`, and fields under an #if with alternatives hold the

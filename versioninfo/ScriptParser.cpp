@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/ScriptModel.h"
 
+#include "versioninfo/LanguageNames.h"
 #include "versioninfo/ScriptEscapes.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Text.h"
@@ -98,11 +99,13 @@ bool IsKeyword(const ScriptToken& token) {
 
 class Parser {
 public:
-    explicit Parser(VersionScript& script) : Script(script), Tokens(script.Tokens.Tokens) {}
+    Parser(VersionScript& script, std::size_t resource)
+        : Script(script), Tokens(script.Tokens.Tokens), Resource(resource) {}
 
     Status Run() {
         if (!FindHeader())
             return Status::Fail("Can't find VERSIONINFO");
+        ParseMemoryFlags();
         if (Status fixed = ParseFixedStatements(); !fixed)
             return fixed;
         if (Status body = ParseRootBlock(); !body)
@@ -142,24 +145,64 @@ private:
     }
 
     // The first VERSIONINFO keyword outside every other resource's block.
+    // The `Resource`-th VERSIONINFO keyword outside every other resource's
+    // block (each counted in Script.Resources), with the language the last
+    // LANGUAGE statement before it sets.
     bool FindHeader() {
         int depth = 0;
+        bool found = false;
         for (std::size_t i = 0; i < Tokens.size(); ++i) {
             const ScriptToken& token = Tokens[i];
             if (IsBeginToken(token)) {
                 ++depth;
             } else if (IsEndToken(token)) {
                 depth = std::max(0, depth - 1);
+            } else if (depth == 0 && !found && IsWord(token, "LANGUAGE")) {
+                if (const std::optional<std::uint16_t> language = LanguageStatementAt(Tokens, i))
+                    Script.Language = language;
             } else if (depth == 0 && i > 0 && IsWord(token, "VERSIONINFO")) {
+                if (Script.Resources++ != Resource || found)
+                    continue;
+                found = true;
                 Script.File = token.File;
                 Script.HeaderLine = Script.Tokens.LineOf(token.File, token.Span.Begin);
                 Script.NameToken = i - 1;
                 Script.Span.Begin = Tokens[i - 1].Span.Begin;
                 At = i + 1;
-                return true;
             }
         }
-        return false;
+        return found;
+    }
+
+    // The memory flags a resource may carry after its type, as llvm-rc
+    // combines them; they start from MOVEABLE | PURE.
+    void ParseMemoryFlags() {
+        constexpr std::uint16_t Moveable = 0x10, Pure = 0x20, Preload = 0x40,
+                                Discardable = 0x1000;
+        const struct {
+            const char* Word;
+            std::uint16_t Set;
+            std::uint16_t Clear;
+        } flags[] = {{"MOVEABLE", Moveable, 0},
+                     {"FIXED", 0, Moveable | Discardable},
+                     {"PURE", Pure, 0},
+                     {"SHARED", Pure, 0},
+                     {"IMPURE", 0, Pure | Discardable},
+                     {"NONSHARED", 0, Pure | Discardable},
+                     {"PRELOAD", Preload, 0},
+                     {"LOADONCALL", 0, Preload},
+                     {"DISCARDABLE", Discardable | Moveable | Pure, 0}};
+        for (bool taken = true; taken && !AtEnd();) {
+            taken = false;
+            for (const auto& flag : flags)
+                if (IsWord(Peek(), flag.Word)) {
+                    Script.MemoryFlags =
+                        static_cast<std::uint16_t>((Script.MemoryFlags | flag.Set) & ~flag.Clear);
+                    ++At;
+                    taken = true;
+                    break;
+                }
+        }
     }
 
     Status ParseFixedStatements() {
@@ -496,6 +539,7 @@ private:
 
     VersionScript& Script;
     const std::vector<ScriptToken>& Tokens;
+    std::size_t Resource = 0;
     std::size_t At = 0;
     std::size_t Nesting = 0;
     /// The node lists being filled: the body's, then each open block's.
@@ -503,6 +547,23 @@ private:
 };
 
 } // namespace
+
+std::optional<std::uint16_t> LanguageStatementAt(const std::vector<ScriptToken>& tokens,
+                                                 std::size_t i) {
+    // An operand is a number, or a name of winnt.h.
+    auto part = [](const ScriptToken& token) -> std::optional<std::uint32_t> {
+        if (token.Kind == TokenKind::Number)
+            return NumberValue(token.Text);
+        return token.Kind == TokenKind::Word ? LanguageMacroValue(token.Text) : std::nullopt;
+    };
+    if (i + 3 >= tokens.size() || !IsWord(tokens[i], "LANGUAGE") || tokens[i + 2].Text != ",")
+        return std::nullopt;
+    const auto primary = part(tokens[i + 1]);
+    const auto sub = part(tokens[i + 3]);
+    if (!primary || !sub)
+        return std::nullopt;
+    return static_cast<std::uint16_t>((*sub << 10) | (*primary & 0x3FF));
+}
 
 const FixedStatement* VersionScript::FindFixed(std::string_view keyword) const {
     for (const FixedStatement& statement : Fixed) {
@@ -512,14 +573,14 @@ const FixedStatement* VersionScript::FindFixed(std::string_view keyword) const {
     return nullptr;
 }
 
-Expected<VersionScript> ParseVersionScript(std::string_view text,
-                                           const PreprocessOptions& options) {
+Expected<VersionScript> ParseVersionScript(std::string_view text, const PreprocessOptions& options,
+                                           std::size_t resource) {
     Expected<ScriptTokens> tokens = TokenizeScript(text, options);
     if (!tokens)
         return Status::Fail(tokens.message());
     VersionScript script;
     script.Tokens = std::move(*tokens);
-    if (Status parsed = Parser(script).Run(); !parsed)
+    if (Status parsed = Parser(script, resource).Run(); !parsed)
         return parsed;
     return script;
 }

@@ -14,6 +14,7 @@
 #include "versioninfo/Status.h"
 #include "versioninfo/Unicode.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace qm {
@@ -477,6 +478,21 @@ Status CheckScriptLines(std::string_view bytes) {
                         "the reader memory of its own)");
 }
 
+namespace {
+
+// What the lines alone can't tell: a script they read whole that a
+// compiler would refuse.
+void NoteCompilerRefusal(const Expected<VersionScript>& model, ReadResult& result) {
+    const bool readWhole = std::none_of(result.Reports.begin(), result.Reports.end(),
+                                        [](const std::string& report) {
+                                            return report.rfind("Can't find ", 0) == 0;
+                                        });
+    if (!model && readWhole && !result.ConversionError)
+        result.CompilerRefusal = model.message();
+}
+
+} // namespace
+
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
                           bool keepImageLines, const PreprocessOptions& options) {
     ReadResult result;
@@ -500,6 +516,7 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
         Expected<VersionScript> model = ParseVersionScript(bytes, options);
         Reader reader(result.ImageLines, defaults, result, model ? &*model : nullptr);
         reader.Run();
+        NoteCompilerRefusal(model, result);
         // Without a listing to keep, the leading lines move into the record
         // rather than being copied: a script of many lines is held once.
         Lines& image = result.ImageLines;

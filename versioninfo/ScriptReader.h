@@ -41,12 +41,16 @@ struct ReadResult {
     /// Set when the file was not read at all (CheckScriptLines failed); the
     /// reason is in ConversionError too.
     bool Refused = false;
+    /// Why a resource compiler would refuse the script, whose lines the
+    /// read still found a whole version block in. No "Parsing" report: the
+    /// lines were read as ever.
+    std::optional<std::string> CompilerRefusal;
 };
 
-/// Refuses, saying why, a text of very many lines that are nearly all
-/// empty: more than 65,536 lines averaging fewer than 12 bytes. Every line
-/// costs the reader a fixed amount of memory, so such a file would need
-/// many times its size; no script looks like that.
+/// Refuses, saying why, a text of very many short lines: more than 65,536
+/// lines averaging fewer than 12 bytes. Every line costs the reader a fixed
+/// amount of memory, so such a file would need many times its size; no
+/// script looks like that.
 Status CheckScriptLines(std::string_view bytes);
 
 /// Reads a script from its bytes. Never throws. Without `keepImageLines`
