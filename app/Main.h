@@ -17,6 +17,7 @@
 #include "app/DocumentText.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ScriptEdit.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/Tables.h"
@@ -184,11 +185,11 @@ private:
     bool WriteScript();
     /// The bytes WriteScript writes for `record`, after any question; nothing
     /// when the user stopped or an error was shown.
-    std::optional<std::string> BytesToSave(const VersionRecord& record);
+    std::optional<EditedScript> BytesToSave(const VersionRecord& record);
     /// The script the document was read from, with the form's changes made
     /// where they stand; nothing, with the reason in `why`, when that can't
     /// be done exactly.
-    std::optional<std::string> EditedSource(const VersionRecord& record, QString& why);
+    std::optional<EditedScript> EditedSource(const VersionRecord& record, QString& why);
     /// The source of `bytes`, read as `record` from the file `path`.
     DocumentSource SourceOf(const QString& path, std::string bytes, const VersionRecord& record,
                             const ReadResult& read) const;
@@ -199,7 +200,7 @@ private:
                        const std::string& written);
     /// Writes `bytes` to CurrentFile while holding it against other edits;
     /// refuses when it is the file read and another program changed it since.
-    Status SaveHeld(const std::string& bytes);
+    Status SaveHeld(const EditedScript& edited);
     /// The version check before a save ("Check"): a save asks about what a
     /// compiler refuses, Save & Compile also about version strings at odds
     /// (`compiling`). The comma form of a dotted version goes into the form

@@ -92,16 +92,17 @@ bool TFormMain::WriteScript() {
     if (!FitEncodingToDocument())
         return false;
     const VersionRecord record = DocumentRecord();
-    const std::optional<std::string> bytes = BytesToSave(record);
-    if (!bytes)
+    const std::optional<EditedScript> edited = BytesToSave(record);
+    if (!edited)
         return false;
+    const std::string* bytes = &edited->Text;
     // The File Image shows what was meant to be written, also after a
     // failed save.
     ImageLines = ListingOf(*bytes);
     Status written = Status::Ok();
     {
         BusyCursor busy;
-        written = SaveHeld(*bytes);
+        written = SaveHeld(*edited);
     }
     if (!written) {
         ShowErrorBox(MessageText(written.message()));
@@ -129,12 +130,12 @@ DocumentSource TFormMain::SourceOf(const QString& path, std::string bytes,
     return source;
 }
 
-std::optional<std::string> TFormMain::BytesToSave(const VersionRecord& record) {
+std::optional<EditedScript> TFormMain::BytesToSave(const VersionRecord& record) {
     Expected<Lines> lines = FormScript(record);
     const std::string layout = lines ? JoinCrLf(*lines) : std::string();
     if (Source && !Source->OwnLayout) {
         QString why;
-        if (std::optional<std::string> edited = EditedSource(record, why))
+        if (std::optional<EditedScript> edited = EditedSource(record, why))
             return edited;
         if (!lines) {
             ShowErrorBox(why + QStringLiteral("\n") + MessageText(lines.message()));
@@ -142,7 +143,7 @@ std::optional<std::string> TFormMain::BytesToSave(const VersionRecord& record) {
         }
         if (!ConfirmLayout(why, Source->Losses, layout))
             return std::nullopt;
-        return layout;
+        return EditedScript{layout, {}, {}};
     }
     if (!lines) {
         ShowErrorBox(MessageText(lines.message()));
@@ -150,10 +151,10 @@ std::optional<std::string> TFormMain::BytesToSave(const VersionRecord& record) {
     }
     if (!Source && !ConfirmReplacingFile(layout))
         return std::nullopt;
-    return layout;
+    return EditedScript{layout, {}, {}};
 }
 
-std::optional<std::string> TFormMain::EditedSource(const VersionRecord& record, QString& why) {
+std::optional<EditedScript> TFormMain::EditedSource(const VersionRecord& record, QString& why) {
     const QString name = Source->Path;
     if (Encoding != Source->Encoding) {
         why = QStringLiteral("%1 can't be saved in place: it is written in Latin-1, which can't "
@@ -163,7 +164,7 @@ std::optional<std::string> TFormMain::EditedSource(const VersionRecord& record, 
     }
     ScriptEdits edits = EditsBetween(Source->Record, record);
     edits.ForceOption.clear();
-    Expected<std::string> edited =
+    Expected<EditedScript> edited =
         EditScriptBytes(Source->Bytes, edits, PreprocessFor(Source->Path));
     if (!edited) {
         why = QStringLiteral("%1 can't be saved in place: %2")
@@ -212,7 +213,7 @@ bool TFormMain::ConfirmReplacingFile(const std::string& written) {
     return losses.empty() || ConfirmLayout(QString(), losses, written);
 }
 
-Status TFormMain::SaveHeld(const std::string& bytes) {
+Status TFormMain::SaveHeld(const EditedScript& edited) {
     const std::string path = FileSystemPath(CurrentFile);
     std::string error;
     const platform::EditLock lock = platform::LockForEdit(path, error);
@@ -225,7 +226,9 @@ Status TFormMain::SaveHeld(const std::string& bytes) {
                                 " was changed by another program after it was opened, so it "
                                 "was not saved: saving would lose that change. Open it again, "
                                 "or save the form under another name.");
-    return SaveFileSafely(path, bytes);
+    // Headers the edit reaches (where a version is #defined) are written
+    // with it, or none of them.
+    return SaveEditedScript(path, edited);
 }
 
 } // namespace qm

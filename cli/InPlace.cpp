@@ -137,8 +137,19 @@ Status InScriptEncoding(const LoadedScript& script, ScriptEdits& edits) {
     return Status::Ok();
 }
 
-int Write(const std::string& bytes, const std::string& path, CliStreams& io) {
-    if (Status saved = SaveFileSafely(path, bytes); !saved) {
+// The edited script goes to OUT (FILE itself without it); headers where the
+// version lives are edited where they are, so they come only with FILE.
+int Write(const EditedScript& edited, const std::string& path, const std::string& outPath,
+          CliStreams& io) {
+    if (!edited.Headers.empty() && !outPath.empty()) {
+        io.Err << path << ": the version lives in " << edited.Headers.front().first
+               << ", which is edited where it is; without -o the edit goes there. Nothing "
+                  "written\n";
+        return ExitFailure;
+    }
+    for (const std::string& note : edited.Notes)
+        io.Err << note << '\n';
+    if (Status saved = SaveEditedScript(outPath.empty() ? path : outPath, edited); !saved) {
         io.Err << saved.message() << '\n';
         return ExitFailure;
     }
@@ -195,12 +206,12 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
         io.Err << path << ": " << encoded.message() << '\n';
         return ExitUsage;
     }
-    Expected<std::string> edited = EditScriptBytes(bytes, held, preprocess);
+    Expected<EditedScript> edited = EditScriptBytes(bytes, held, preprocess);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    return Write(*edited, outPath.empty() ? path : outPath, io);
+    return Write(*edited, path, outPath, io);
 }
 
 std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
@@ -250,12 +261,12 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
     }
     edits.FileVersion = first->Record.HFileVersion;
     edits.ProductVersion = first->Record.HProductVersion;
-    Expected<std::string> edited = EditScriptBytes(bytes, edits, preprocess);
+    Expected<EditedScript> edited = EditScriptBytes(bytes, edits, preprocess);
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    const int written = Write(*edited, outPath.empty() ? path : outPath, io);
+    const int written = Write(*edited, path, outPath, io);
     if (written == ExitSuccess)
         io.Out << "FILEVERSION " << first->Record.HFileVersion << "\nPRODUCTVERSION "
                << first->Record.HProductVersion << '\n';

@@ -117,7 +117,9 @@ std::vector<PpToken> TokenizeDirectiveText(std::string_view text) {
 
 //===-- The table of macros -------------------------------------------===//
 
-Expected<bool> MacroTable::Define(std::string_view directive) {
+Expected<bool> MacroTable::Define(std::string_view directive, std::uint16_t file,
+                                  std::optional<std::size_t> offset) {
+    const std::string_view given = directive;
     directive = TrimLeft(directive);
     std::size_t nameEnd = 0;
     while (nameEnd < directive.size() && IsIdentifierChar(directive[nameEnd]))
@@ -149,8 +151,12 @@ Expected<bool> MacroTable::Define(std::string_view directive) {
         }
         rest = rest.substr(close + 1);
     }
-    macro->Body = std::string(Trim(rest));
+    const std::string_view body = Trim(rest);
+    macro->Body = std::string(body);
     macro->Tokens = TokenizeDirectiveText(macro->Body);
+    macro->File = file;
+    if (offset)
+        macro->BodyOffset = *offset + static_cast<std::size_t>(body.data() - given.data());
     Removed.erase(macro->Name);
     if (Current.size() >= MaxMacros && Current.find(macro->Name) == Current.end())
         return Status::Fail("the script and its headers define more than " +
@@ -280,6 +286,7 @@ Status MacroExpander::Invoke(const MacroDefinition& macro, PpToken name, Queue& 
             return collected;
     const std::uint32_t use = UseFor(name, macro);
     Reach(use, closing);
+    Macros.NoteUse(macro);
     Expected<std::vector<PpToken>> body = Substitute(macro, arguments, depth);
     if (!body)
         return Status::Fail(body.message());
@@ -386,6 +393,7 @@ MacroExpander::Substitute(const MacroDefinition& macro,
         const int p = parameter(token);
         if (p < 0) {
             out.push_back(token);
+            out.back().Definition = &macro;
         } else if (!last && IsPunct(body[i + 1], "##")) {
             append(out, arguments[p].empty() ? std::vector<PpToken>{placemarker} : arguments[p],
                    token.SpaceBefore);
@@ -448,6 +456,7 @@ PpToken MacroExpander::Pasted(const PpToken& left, const PpToken& right) {
     if (right.Type == Kind::Placemarker)
         return left;
     PpToken made = left;
+    made.Definition = nullptr;
     made.Text = MadeTexts.emplace_back(std::string(left.Text) + std::string(right.Text));
     const std::vector<PpToken> read = TokenizeDirectiveText(made.Text);
     made.Type = read.size() == 1 ? read.front().Type : Kind::Other;

@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,6 +43,9 @@ struct PpToken {
     std::uint32_t Use = 0;  ///< 0: a token of the source, else its expansion's number
     std::string_view Text;
     ScriptSpan Span;
+    /// The definition whose body this token is, as written there; null for
+    /// a token of the source or one an expansion made (pasted, stringized).
+    const struct MacroDefinition* Definition = nullptr;
 };
 
 /// The C tokens of directive text: a #define's body, an #if's expression.
@@ -61,6 +65,12 @@ struct MacroDefinition {
     std::vector<std::string> Parameters; ///< a variadic one last, as __VA_ARGS__
     std::string Body;                    ///< the text its tokens point into
     std::vector<PpToken> Tokens;
+    /// Where the body stands in its file, when the #define line holds it as
+    /// Body is (no joined lines or comments in it): a token's Span, moved
+    /// by BodyOffset, is then its place in that file. None for a name the
+    /// program knows or one the command line defines.
+    std::uint16_t File = 0;
+    std::optional<std::size_t> BodyOffset;
 };
 
 /// The macros in force. Definitions are kept alive while an expansion may
@@ -71,8 +81,10 @@ public:
     static constexpr std::size_t MaxMacros = 1u << 16;
 
     /// Defines from the text after "#define"; false when it names nothing.
-    /// Fails past MaxMacros.
-    Expected<bool> Define(std::string_view directive);
+    /// Fails past MaxMacros. `offset` is where `directive` stands in file
+    /// `file`, when it stands there as given.
+    Expected<bool> Define(std::string_view directive, std::uint16_t file = 0,
+                          std::optional<std::size_t> offset = std::nullopt);
     void Undefine(std::string_view name);
     /// The definition in force, or null.
     const MacroDefinition* Find(std::string_view name) const;
@@ -80,6 +92,10 @@ public:
     void Know(KnownNames names);
     /// Lets definitions replaced or removed go, once nothing points into them.
     void ForgetRetired() { Retired.clear(); }
+    /// Counts one use of `macro`, by its name.
+    void NoteUse(const MacroDefinition& macro) const { ++Uses[macro.Name]; }
+    /// How often each macro was used, in text and conditions alike.
+    const std::map<std::string, std::size_t, std::less<>>& UseCounts() const { return Uses; }
 
 private:
     // Ordered maps: they look up a std::string_view without copying it.
@@ -88,6 +104,7 @@ private:
     std::map<std::string, bool, std::less<>> Removed; ///< known names #undef'd
     unsigned KnownSets = 0;
     mutable std::map<std::string, std::unique_ptr<MacroDefinition>, std::less<>> KnownMade;
+    mutable std::map<std::string, std::size_t, std::less<>> Uses;
 };
 
 class MacroExpander {

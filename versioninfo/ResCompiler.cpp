@@ -141,7 +141,7 @@ public:
         if (Status named = WriteName(res); !named)
             return named;
         res.Pad();
-        res.U32(0);      // data version
+        res.U32(0); // data version
         res.U16(Script.MemoryFlags);
         res.U16(Language);
         res.U32(0), res.U32(0); // version, characteristics

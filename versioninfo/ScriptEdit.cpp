@@ -10,6 +10,7 @@
 #include "versioninfo/ScriptEdit.h"
 
 #include "versioninfo/Lookups.h"
+#include "versioninfo/SafeSave.h"
 #include "versioninfo/ScriptEscapes.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/Text.h"
@@ -29,6 +30,7 @@ struct Replacement {
     std::size_t Begin;
     std::size_t End;
     std::string Text;
+    std::uint16_t File = 0; ///< the script, or the header it stands in
 };
 
 std::string HexDigits(std::uint32_t value, bool lower, int width = 0) {
@@ -73,21 +75,28 @@ std::string ValueText(std::string_view marker, bool terminated, bool& bare) {
 class Editor {
 public:
     Editor(std::string_view text, const VersionScript& script, const ScriptEdits& edits)
-        : Text(text), Script(script), Edits(edits) {}
+        : MainText(text), Text(script.Tokens.FileText(script.File)), Script(script), Edits(edits) {}
 
     // The comment and include lines are the user's to change, and what they
     // define may change fields: they go in after the guard, which holds the
     // field edits to what was asked, and the result must still compile.
-    Expected<std::string> Run() {
+    Expected<EditedScript> Run() {
         if (Status made = MakeEdits(); !made)
             return Status::Fail(made.message());
-        std::string edited = Apply();
-        if (Status guarded = Guard(edited); !guarded)
+        std::map<std::uint16_t, std::string> files = Apply();
+        const PreprocessOptions options = EditedOptions(files);
+        if (Status guarded = Guard(files[0], options); !guarded)
             return Status::Fail(guarded.message());
+        EditedScript edited;
+        edited.Notes = Notes;
+        edited.Text = std::move(files[0]);
+        for (auto& [file, text] : files)
+            if (file != 0)
+                edited.Headers.push_back({Script.Tokens.Files[file].Path, std::move(text)});
         if (!Head)
             return edited;
-        edited.replace(Head->Begin, Head->End - Head->Begin, Head->Text);
-        if (Expected<VersionScript> after = ParseVersionScript(edited, Script.Tokens.Options);
+        edited.Text.replace(Head->Begin, Head->End - Head->Begin, Head->Text);
+        if (Expected<VersionScript> after = ParseVersionScript(edited.Text, options, Script.Index);
             !after)
             return Status::Fail("The new comment and include lines would leave a script a "
                                 "compiler refuses (" +
@@ -96,8 +105,16 @@ public:
     }
 
 private:
-    std::string Line(std::size_t offset) const {
-        return "line " + std::to_string(Script.Tokens.LineOf(offset));
+    // Offsets, lines and texts of the file the resource stands in.
+    std::string Line(std::size_t offset) const { return Script.Tokens.Where(Script.File, offset); }
+    std::size_t LineOf(std::size_t offset) const {
+        return Script.Tokens.LineOf(Script.File, offset);
+    }
+    const std::vector<std::uint32_t>& Starts() const {
+        return Script.Tokens.LineStartsOf(Script.File);
+    }
+    std::string_view SpanText(ScriptSpan span) const {
+        return Script.Tokens.Text(Script.File, span);
     }
 
     Status MakeEdits() {
@@ -155,8 +172,8 @@ private:
         if (Script.File != 0)
             return Status::Fail("The VERSIONINFO is in an included file, not after the script's "
                                 "comment and include lines");
-        const std::size_t signature = Text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-        const std::size_t header = Script.Tokens.LineStarts[Script.HeaderLine - 1];
+        const std::size_t signature = MainText.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        const std::size_t header = Starts()[Script.HeaderLine - 1];
         const std::string end = LineEndNear(0);
         std::string head;
         for (const std::string& line : lines)
@@ -225,7 +242,7 @@ private:
             if (!number.Value || !number.Macro.empty())
                 return Status::Fail(Line(statement.Span.Begin) + ": " + statement.Keyword +
                                     " is written as \"" +
-                                    std::string(Script.Tokens.Text(statement.ValueSpan)) +
+                                    std::string(SpanText(statement.ValueSpan)) +
                                     "\", a macro or an expression" + ForceHint("it"));
         }
         return Status::Ok();
@@ -258,8 +275,8 @@ private:
         // Keep the separator the script uses between the parts.
         std::string separator = ", ";
         if (statement->Numbers.size() > 1)
-            separator = std::string(Script.Tokens.Text(
-                {statement->Numbers[0].Span.End, statement->Numbers[1].Span.Begin}));
+            separator = std::string(
+                SpanText({statement->Numbers[0].Span.End, statement->Numbers[1].Span.Begin}));
         if (separator.find(',') == std::string::npos ||
             separator.find_first_of("\r\n") != std::string::npos)
             separator = ", ";
@@ -288,8 +305,8 @@ private:
         apply(BuildFlag("PrivateBuild"), 0x8);
         apply(BuildFlag("SpecialBuild"), 0x20);
         const ScriptNumber& number = statement->Numbers.front();
-        Replace(number.Span, number.Literal ? SpellLike(Script.Tokens.Text(number.Span), flags)
-                                            : FlagNames(flags));
+        Replace(number.Span,
+                number.Literal ? SpellLike(SpanText(number.Span), flags) : FlagNames(flags));
         Allowed.insert("FILEFLAGS");
         return Status::Ok();
     }
@@ -300,8 +317,7 @@ private:
             return Status::Fail(field.message());
         const FixedStatement* statement = *field;
         const ScriptNumber& number = statement->Numbers.front();
-        Replace(number.Span,
-                number.Literal ? SpellLike(Script.Tokens.Text(number.Span), value) : name);
+        Replace(number.Span, number.Literal ? SpellLike(SpanText(number.Span), value) : name);
         Allowed.insert(keyword);
         return Status::Ok();
     }
@@ -339,7 +355,7 @@ private:
             Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : oldCodePage;
         const bool lower = HasLowerHex(table->Name);
         const std::string name = HexDigits(language, lower, 4) + HexDigits(codePage, lower, 4);
-        std::string_view old = Script.Tokens.Text(table->NameSpan);
+        std::string_view old = SpanText(table->NameSpan);
         Replace(table->NameSpan, std::string(old.substr(0, old.find('"') + 1)) + name + "\"");
         RenamedTable = static_cast<std::size_t>(table - Script.Tables.data());
         // The Translation pair that named this table follows it.
@@ -348,10 +364,9 @@ private:
             for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
                 if (numbers[i].Value == oldLanguage && numbers[i + 1].Value == oldCodePage &&
                     numbers[i].Literal && numbers[i + 1].Literal) {
-                    Replace(numbers[i].Span,
-                            SpellLike(Script.Tokens.Text(numbers[i].Span), language));
+                    Replace(numbers[i].Span, SpellLike(SpanText(numbers[i].Span), language));
                     Replace(numbers[i + 1].Span,
-                            SpellLike(Script.Tokens.Text(numbers[i + 1].Span), codePage));
+                            SpellLike(SpanText(numbers[i + 1].Span), codePage));
                     Allowed.insert("Translation");
                     break;
                 }
@@ -384,11 +399,11 @@ private:
             return AddValue(table, edit);
         if (!Edits.Force && (!found->SingleLiteral || !found->Condition.empty()))
             return Status::Fail(Line(found->Span.Begin) + ": " + edit.Key + " is written as " +
-                                std::string(Script.Tokens.Text(found->ValueSpan)) +
+                                std::string(SpanText(found->ValueSpan)) +
                                 (found->Condition.empty() ? ", not one quoted string"
                                                           : " under " + found->Condition) +
                                 ForceHint("it"));
-        const std::string_view old = Script.Tokens.Text(found->ValueSpan);
+        const std::string_view old = SpanText(found->ValueSpan);
         const bool terminated = old.size() >= 4 && old.substr(old.size() - 3) == "\\0\"";
         const bool wide = old.front() != '"'; // L"...": the new text stays wide
         bool bare = false;
@@ -403,11 +418,9 @@ private:
     // "//" before a VALUE that stands alone on its line, as the writer
     // leaves an empty value.
     Status CommentOut(const ValueStatement& value) {
-        const std::size_t lineStart =
-            Script.Tokens.LineStarts[Script.Tokens.LineOf(value.Span.Begin) - 1];
-        const bool alone =
-            Trim(Text.substr(lineStart, value.Span.Begin - lineStart)).empty() &&
-            Script.Tokens.LineOf(value.Span.Begin) == Script.Tokens.LineOf(value.Span.End);
+        const std::size_t lineStart = Starts()[LineOf(value.Span.Begin) - 1];
+        const bool alone = Trim(Text.substr(lineStart, value.Span.Begin - lineStart)).empty() &&
+                           LineOf(value.Span.Begin) == LineOf(value.Span.End);
         if (!alone)
             return Status::Fail(Line(value.Span.Begin) + ": the VALUE \"" + value.Key +
                                 "\" shares its line; remove it by hand");
@@ -424,15 +437,14 @@ private:
         std::size_t insertAt;
         if (!table.Values.empty()) {
             const ValueStatement& last = table.Values.back();
-            const std::size_t line = Script.Tokens.LineOf(last.Span.End);
-            anchorLineStart = Script.Tokens.LineStarts[Script.Tokens.LineOf(last.Span.Begin) - 1];
-            insertAt = line < Script.Tokens.LineStarts.size() ? Script.Tokens.LineStarts[line]
-                                                              : Text.size();
-            const std::string_view old = Script.Tokens.Text(last.ValueSpan);
+            const std::size_t line = LineOf(last.Span.End);
+            anchorLineStart = Starts()[LineOf(last.Span.Begin) - 1];
+            insertAt = line < Starts().size() ? Starts()[line] : Text.size();
+            const std::string_view old = SpanText(last.ValueSpan);
             terminated = old.size() >= 3 && old.substr(old.size() - 3) == "\\0\"";
         } else {
-            const std::size_t line = Script.Tokens.LineOf(table.BodyEnd);
-            anchorLineStart = Script.Tokens.LineStarts[line - 1];
+            const std::size_t line = LineOf(table.BodyEnd);
+            anchorLineStart = Starts()[line - 1];
             insertAt = anchorLineStart;
         }
         for (std::size_t i = anchorLineStart;
@@ -466,31 +478,56 @@ private:
     }
 
     void Replace(ScriptSpan span, std::string text) {
-        Replacements.push_back({span.Begin, span.End, std::move(text)});
+        Replacements.push_back({span.Begin, span.End, std::move(text), Script.File});
+    }
+    void ReplaceIn(std::uint16_t file, ScriptSpan span, std::string text) {
+        Replacements.push_back({span.Begin, span.End, std::move(text), file});
     }
 
-    std::string Apply() {
-        std::stable_sort(
-            Replacements.begin(), Replacements.end(),
-            [](const Replacement& a, const Replacement& b) { return a.Begin < b.Begin; });
-        std::string out;
-        out.reserve(Text.size() + 256);
-        std::size_t at = 0;
-        for (const Replacement& r : Replacements) {
-            if (r.Begin < at)
-                continue; // the same tokens asked twice: the first edit stands
-            out.append(Text.substr(at, r.Begin - at));
-            out.append(r.Text);
-            at = r.End;
+    // Each file the replacements reach, with its new text.
+    std::map<std::uint16_t, std::string> Apply() {
+        std::stable_sort(Replacements.begin(), Replacements.end(),
+                         [](const Replacement& a, const Replacement& b) {
+                             return a.File != b.File ? a.File < b.File : a.Begin < b.Begin;
+                         });
+        std::map<std::uint16_t, std::string> files;
+        for (std::size_t first = 0; first < Replacements.size();) {
+            const std::uint16_t file = Replacements[first].File;
+            const std::string_view text = file == 0 ? MainText : Script.Tokens.FileText(file);
+            std::string out;
+            out.reserve(text.size() + 256);
+            std::size_t at = 0, i = first;
+            for (; i < Replacements.size() && Replacements[i].File == file; ++i) {
+                const Replacement& r = Replacements[i];
+                if (r.Begin < at)
+                    continue; // the same tokens asked twice: the first edit stands
+                out.append(text.substr(at, r.Begin - at));
+                out.append(r.Text);
+                at = r.End;
+            }
+            out.append(text.substr(at));
+            files[file] = std::move(out);
+            first = i;
         }
-        out.append(Text.substr(at));
-        return out;
+        if (!files.count(0))
+            files[0] = std::string(MainText);
+        return files;
+    }
+
+    // How the edited files read: the script from its new text, the headers
+    // from theirs.
+    PreprocessOptions EditedOptions(const std::map<std::uint16_t, std::string>& files) const {
+        PreprocessOptions options = Script.Tokens.Options;
+        for (const auto& [file, text] : files)
+            if (file != 0)
+                options.Overrides[Script.Tokens.Files[file].Path] = text;
+        return options;
     }
 
     //===-- The guard ----------------------------------------------------===//
 
-    Status Guard(const std::string& edited) const {
-        Expected<VersionScript> after = ParseVersionScript(edited, Script.Tokens.Options);
+    Status Guard(const std::string& edited, const PreprocessOptions& options) const {
+        Expected<VersionScript> after = ParseVersionScript(edited, options, Script.Index);
         if (!after)
             return Status::Fail("The edit would leave a script a compiler refuses (" +
                                 after.message() + "); nothing was written");
@@ -585,11 +622,13 @@ private:
 
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    std::string_view Text;
+    std::string_view MainText; ///< the script's
+    std::string_view Text;     ///< the file the resource stands in, the script's or a header's
     const VersionScript& Script;
     const ScriptEdits& Edits;
     std::vector<Replacement> Replacements;
     std::optional<Replacement> Head; ///< the comment and include lines, made last
+    std::vector<std::string> Notes;
     std::set<std::string> Allowed;
     std::map<std::string, VersionParts> AskedVersions;
     std::map<std::string, std::string> AskedStrings;
@@ -637,9 +676,20 @@ std::vector<std::string> TablesForString(const VersionScript& script, const Scri
     return {script.Tables.front().Name};
 }
 
+Expected<EditedScript> EditScriptFiles(std::string_view text, const VersionScript& script,
+                                       const ScriptEdits& edits) {
+    return Editor(text, script, edits).Run();
+}
+
 Expected<std::string> EditScript(std::string_view text, const VersionScript& script,
                                  const ScriptEdits& edits) {
-    return Editor(text, script, edits).Run();
+    Expected<EditedScript> edited = EditScriptFiles(text, script, edits);
+    if (!edited)
+        return Status::Fail(edited.message());
+    if (!edited->Headers.empty())
+        return Status::Fail("The edit would change " + edited->Headers.front().first +
+                            ", a file the script includes");
+    return std::move(edited->Text);
 }
 
 bool ScriptEdits::Empty() const {
@@ -647,17 +697,41 @@ bool ScriptEdits::Empty() const {
            !FileType && !FileSubType && !Language && !CodePage && Strings.empty() && !ComIncLines;
 }
 
-Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
-                                      const PreprocessOptions& options) {
+Expected<EditedScript> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
+                                       const PreprocessOptions& options, std::size_t resource) {
     const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
     const std::string_view text = utf8 ? std::string_view(*utf8) : bytes;
-    Expected<VersionScript> model = ParseVersionScript(text, options);
+    Expected<VersionScript> model = ParseVersionScript(text, options, resource);
     if (!model)
         return Status::Fail(model.message());
-    Expected<std::string> edited = EditScript(text, *model, edits);
-    if (!edited || !utf8)
-        return edited;
-    return Utf16ScriptOfUtf8(*edited);
+    Expected<EditedScript> edited = EditScriptFiles(text, *model, edits);
+    if (edited && utf8)
+        edited->Text = Utf16ScriptOfUtf8(edited->Text);
+    return edited;
+}
+
+Status SaveEditedScript(const std::string& path, const EditedScript& edited) {
+    // Headers first, the script last; a failure puts back what was written.
+    std::vector<std::pair<std::string, std::string>> written;
+    auto undo = [&written] {
+        for (const auto& [file, old] : written)
+            (void)SaveFileSafely(file, old);
+    };
+    for (const auto& [file, text] : edited.Headers) {
+        const LoadedFile old = LoadFile(file);
+        if (!old)
+            return Status::Fail(old.message());
+        if (Status saved = SaveFileSafely(file, text); !saved) {
+            undo();
+            return saved;
+        }
+        written.emplace_back(file, *old);
+    }
+    if (Status saved = SaveFileSafely(path, edited.Text); !saved) {
+        undo();
+        return saved;
+    }
+    return Status::Ok();
 }
 
 ScriptEdits EditsBetween(const VersionRecord& read, const VersionRecord& shown) {

@@ -63,14 +63,33 @@ struct ScriptEdits {
 /// The new text of `text` (whose model is `script`) with `edits` made.
 /// Fails, naming the line and field, for a field spelled as a macro or an
 /// expression (unless Force), a missing table, or a guard that finds any
-/// other field changed.
+/// other field changed; and for an edit that would reach a header.
 Expected<std::string> EditScript(std::string_view text, const VersionScript& script,
                                  const ScriptEdits& edits);
 
-/// `bytes` of a script (8-bit, or UTF-16 with its mark) with `edits` made,
-/// in the same encoding: what a save of a script writes in its place.
-Expected<std::string> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
-                                      const PreprocessOptions& options = {});
+/// What an edit writes: the script's new text, and that of each header
+/// whose #define it edits where the version lives.
+struct EditedScript {
+    std::string Text;
+    std::vector<std::pair<std::string, std::string>> Headers; ///< path, new bytes
+    /// Each define edited, "version.h line 3: VER_PATCH 5 -> 6".
+    std::vector<std::string> Notes;
+};
+
+/// EditScript, where the edit may reach the headers the script includes.
+Expected<EditedScript> EditScriptFiles(std::string_view text, const VersionScript& script,
+                                       const ScriptEdits& edits);
+
+/// `bytes` of a script (8-bit, or UTF-16 with its mark) with `edits` made
+/// on its VERSIONINFO number `resource`, in the same encoding: what a save
+/// of a script writes in its place.
+Expected<EditedScript> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
+                                       const PreprocessOptions& options = {},
+                                       std::size_t resource = 0);
+
+/// Writes an edit: each header, then the script at `path`, each safely; a
+/// failure puts back the files already written, so it is all or nothing.
+Status SaveEditedScript(const std::string& path, const EditedScript& edited);
 
 /// What changed from `read`, the record a script was read into, to
 /// `shown`: the edits that make the script say what `shown` says. The form

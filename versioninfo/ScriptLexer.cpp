@@ -274,15 +274,20 @@ public:
         } else if (end) {
             Depth = Depth > 0 ? Depth - 1 : 0;
         } else if (Depth == 0) {
-            if (TopTokens < 4096 + inputBytes / 64) {
+            if (TopTokens < 4096 + inputBytes / 256) {
                 ++TopTokens;
                 Out.Tokens.push_back(std::move(token));
             } else {
                 Last = std::move(token);
+                ++LastTaken;
             }
         }
         return Status::Ok();
     }
+
+    /// Changes whenever a token is kept, so that a caller can tell whether
+    /// any of its tokens (which may point into its text) was.
+    std::size_t KeptSoFar() const { return Out.Tokens.size() + LastTaken; }
 
 private:
     ScriptTokens& Out;
@@ -291,6 +296,7 @@ private:
     std::size_t VersionTokens = 0;
     std::size_t TopTokens = 0;
     std::optional<ScriptToken> Last;
+    std::size_t LastTaken = 0;
 };
 
 //===-- The lexer -------------------------------------------------------===//
@@ -382,6 +388,7 @@ public:
         if (!failure)
             return Status::Fail(Located(failure));
         MarkUndeterminedGroups();
+        Out.MacroUses = Macros.UseCounts();
         return std::move(Out);
     }
 
@@ -531,6 +538,15 @@ private:
                           IsIdentifierChar(token.Text.front());
         if (!ExpansionText.empty() && (token.SpaceBefore || join))
             ExpansionText += ' ';
+        if (token.Definition && token.Definition->BodyOffset) {
+            const MacroDefinition& from = *token.Definition;
+            Pieces.push_back({{ExpansionText.size(), ExpansionText.size() + token.Text.size()},
+                              TokenOrigin{from.File,
+                                          {*from.BodyOffset + token.Span.Begin,
+                                           *from.BodyOffset + token.Span.End},
+                                          from.Name,
+                                          from.Tokens.size() == 1}});
+        }
         ExpansionText += token.Text;
         return Status::Ok();
     }
@@ -542,16 +558,26 @@ private:
         ExpansionUse = 0;
         const std::string_view text = Out.MacroTexts.emplace_back(std::move(ExpansionText));
         ExpansionText.clear();
+        const std::vector<Piece> pieces = std::move(Pieces);
+        Pieces.clear();
         Expected<std::vector<ScriptToken>> tokens = ScanExpansion(text);
         if (!tokens)
             return Status::Fail(Out.Where(use.File, use.Span.Begin) + ": " + tokens.message());
+        const std::size_t kept = Keep.KeptSoFar();
         for (ScriptToken& token : *tokens) {
+            for (const Piece& piece : pieces)
+                if (piece.Range.Begin == token.Span.Begin && piece.Range.End == token.Span.End)
+                    token.Origin = piece.Origin;
             token.File = use.File;
             token.Span = use.Span;
             token.Macro = use.Macro;
             if (Status emitted = Emit(std::move(token)); !emitted)
                 return emitted;
         }
+        // An expansion none of whose tokens are kept (one in another
+        // resource's body, say) needs its text no longer.
+        if (Keep.KeptSoFar() == kept)
+            Out.MacroTexts.pop_back();
         return Status::Ok();
     }
 
@@ -565,9 +591,11 @@ private:
     //===-- Directives ------------------------------------------------===//
 
     // The directive's logical line: backslash-newline joins lines; comments
-    // are dropped.
-    std::string ReadDirectiveLine(Scanner& scan) {
+    // are dropped. `plain` tells whether the line stands in the file as
+    // returned, up to its end or its closing // comment.
+    std::string ReadDirectiveLine(Scanner& scan, bool& plain) {
         std::string line;
+        plain = true;
         while (!scan.AtEnd()) {
             const char c = scan.Peek();
             const std::string_view text = scan.Text;
@@ -578,6 +606,7 @@ private:
                                ? 3
                                : 2;
                 line += ' ';
+                plain = false;
                 continue;
             }
             if (c == '\n' || c == '\r')
@@ -590,6 +619,7 @@ private:
                 const std::size_t end = text.find("*/", scan.At + 2);
                 scan.At = end == std::string_view::npos ? text.size() : end + 2;
                 line += ' ';
+                plain = false;
                 continue;
             }
             line += c;
@@ -604,7 +634,9 @@ private:
         Scanner& scan = Current().Scan;
         const std::string where = Here();
         ++scan.At; // '#'
-        const std::string line = ReadDirectiveLine(scan);
+        const std::size_t lineStart = scan.At;
+        bool plain = true;
+        const std::string line = ReadDirectiveLine(scan, plain);
         std::string_view rest = TrimLeft(line);
         std::size_t nameEnd = 0;
         while (nameEnd < rest.size() && IsIdentifierChar(rest[nameEnd]))
@@ -667,7 +699,11 @@ private:
         if (Expander.Idle())
             Macros.ForgetRetired();
         if (name == "define") {
-            if (Expected<bool> defined = Macros.Define(argument); !defined)
+            const std::optional<std::size_t> at =
+                plain ? std::optional<std::size_t>(
+                            lineStart + static_cast<std::size_t>(argument.data() - line.data()))
+                      : std::nullopt;
+            if (Expected<bool> defined = Macros.Define(argument, Current().File, at); !defined)
                 return Status::Fail(where + ": " + defined.message());
         } else if (name == "undef")
             Macros.Undefine(argument.substr(0, argument.find_first_of(" \t")));
@@ -802,6 +838,12 @@ private:
     std::size_t InputBytes = 0;
     std::uint32_t ExpansionUse = 0;
     std::string ExpansionText;
+    /// The #define literals in ExpansionText, by their place there.
+    struct Piece {
+        ScriptSpan Range;
+        TokenOrigin Origin;
+    };
+    std::vector<Piece> Pieces;
     std::vector<ClosedGroup> Closed;
     /// Names whose state is known alike to every compiler: given on the
     /// command line, or #defined or #undef'd by a file read.

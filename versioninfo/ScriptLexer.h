@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,15 @@ struct ScriptSpan {
 
 enum class TokenKind { Word, Number, String, Punct };
 
+/// Where a token of an expansion stands as written: a literal of a
+/// #define's body, in the script or a header it includes.
+struct TokenOrigin {
+    std::uint16_t File = 0;
+    ScriptSpan Span;
+    std::string Macro;      ///< the macro whose body holds it
+    bool WholeBody = false; ///< it is all the body holds
+};
+
 struct ScriptToken {
     TokenKind Kind = TokenKind::Word;
     /// A word that names a macro of a system header the script includes
@@ -50,6 +60,8 @@ struct ScriptToken {
     std::string_view Text;  ///< as written (a string with its quotes and L prefix)
     ScriptSpan Span;        ///< where it stands in its file; a macro's use for its expansion
     std::string Macro;      ///< the macro this token came from, or ""
+    /// For a token of an expansion, the #define literal it is, if it is one.
+    std::optional<TokenOrigin> Origin;
     /// The #if line of an undetermined group around it (UndeterminedGroup),
     /// or "": the branch the model read may not be the one compiled.
     std::string Condition;
@@ -88,7 +100,7 @@ struct ScriptInclude {
     enum class Outcome { Read, Known, Missing, NotRead };
     std::uint16_t From = 0; ///< the file of the #include line
     std::size_t Offset = 0; ///< where the line stands in it
-    std::string Name; ///< as written between the quotes or brackets
+    std::string Name;       ///< as written between the quotes or brackets
     Outcome How = Outcome::NotRead;
 };
 
@@ -115,6 +127,8 @@ struct ScriptTokens {
     /// The groups whose branch another compiler may take otherwise, in the
     /// order they end. Their tokens carry the #if line as their Condition.
     std::vector<UndeterminedGroup> Undetermined;
+    /// How often each macro was used, in any file, in text and conditions.
+    std::map<std::string, std::size_t, std::less<>> MacroUses;
 
     /// 1-based line number of a byte offset of the script.
     std::size_t LineOf(std::size_t offset) const;
@@ -128,6 +142,18 @@ struct ScriptTokens {
     /// The bytes of a span of the script.
     std::string_view Text(ScriptSpan span) const {
         return Source.substr(span.Begin, span.End - span.Begin);
+    }
+    /// The text of file `file`: the script's, or an included file's.
+    std::string_view FileText(std::uint16_t file) const {
+        return file == 0 || file >= Files.size() ? Source : std::string_view(Files[file].Text);
+    }
+    /// The bytes of a span of file `file`.
+    std::string_view Text(std::uint16_t file, ScriptSpan span) const {
+        return FileText(file).substr(span.Begin, span.End - span.Begin);
+    }
+    /// The line starts of file `file`.
+    const std::vector<std::uint32_t>& LineStartsOf(std::uint16_t file) const {
+        return file == 0 || file >= Files.size() ? LineStarts : Files[file].LineStarts;
     }
 };
 

@@ -148,7 +148,8 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
                 words.push_back(static_cast<std::uint16_t>(value >> 16));
         }
         if (!script.Translation->Resolved)
-            out.Undetermined.emplace_back("Translation", NeedsName(script.Translation->Unknown, script.Tokens));
+            out.Undetermined.emplace_back("Translation",
+                                          NeedsName(script.Translation->Unknown, script.Tokens));
         for (std::size_t i = 0; i + 1 < words.size(); i += 2)
             out.Info.Translations.emplace_back(words[i], words[i + 1]);
     }

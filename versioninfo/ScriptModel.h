@@ -30,7 +30,9 @@ struct ScriptNumber {
     std::string Unknown;                ///< the first name it needs and lacks
     std::string Macro;                  ///< the script's macro it is spelled with, or ""
     bool Literal = false;               ///< one number token, written where it stands
-    bool Long = false;                  ///< an L suffix: a double word in a binary value
+    std::size_t FirstToken = 0;         ///< its tokens, as indices into the tokens
+    std::size_t TokenCount = 0;
+    bool Long = false; ///< an L suffix: a double word in a binary value
 };
 
 /// FILEVERSION, FILEFLAGS, ... : the keyword and its numbers.
@@ -87,8 +89,9 @@ struct ScriptStringTable {
 
 struct VersionScript {
     ScriptTokens Tokens;
-    std::uint16_t File = 0;     ///< the file the resource stands in (0: the script)
-    std::size_t Resources = 0;  ///< how many VERSIONINFO resources the script holds
+    std::uint16_t File = 0;    ///< the file the resource stands in (0: the script)
+    std::size_t Resources = 0; ///< how many VERSIONINFO resources the script holds
+    std::size_t Index = 0;     ///< which of them this is, from 0
     /// The language of the last LANGUAGE statement before it, if any.
     std::optional<std::uint16_t> Language;
     /// MOVEABLE, PURE, DISCARDABLE, ... after VERSIONINFO, as a compiler

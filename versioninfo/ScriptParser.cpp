@@ -164,6 +164,7 @@ private:
                 if (Script.Resources++ != Resource || found)
                     continue;
                 found = true;
+                Script.Index = Resource;
                 Script.File = token.File;
                 Script.HeaderLine = Script.Tokens.LineOf(token.File, token.Span.Begin);
                 Script.NameToken = i - 1;
@@ -177,8 +178,7 @@ private:
     // The memory flags a resource may carry after its type, as llvm-rc
     // combines them; they start from MOVEABLE | PURE.
     void ParseMemoryFlags() {
-        constexpr std::uint16_t Moveable = 0x10, Pure = 0x20, Preload = 0x40,
-                                Discardable = 0x1000;
+        constexpr std::uint16_t Moveable = 0x10, Pure = 0x20, Preload = 0x40, Discardable = 0x1000;
         const struct {
             const char* Word;
             std::uint16_t Set;
@@ -264,6 +264,8 @@ private:
             value = Combine(value, op, rhs);
         }
         number.Span = {Tokens[first].Span.Begin, Tokens[At - 1].Span.End};
+        number.FirstToken = first;
+        number.TokenCount = At - first;
         number.Literal = At - first == 1 && Tokens[first].Kind == TokenKind::Number &&
                          Tokens[first].Macro.empty();
         if (number.Unknown.empty())

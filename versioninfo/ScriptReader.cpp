@@ -483,10 +483,9 @@ namespace {
 // What the lines alone can't tell: a script they read whole that a
 // compiler would refuse.
 void NoteCompilerRefusal(const Expected<VersionScript>& model, ReadResult& result) {
-    const bool readWhole = std::none_of(result.Reports.begin(), result.Reports.end(),
-                                        [](const std::string& report) {
-                                            return report.rfind("Can't find ", 0) == 0;
-                                        });
+    const bool readWhole =
+        std::none_of(result.Reports.begin(), result.Reports.end(),
+                     [](const std::string& report) { return report.rfind("Can't find ", 0) == 0; });
     if (!model && readWhole && !result.ConversionError)
         result.CompilerRefusal = model.message();
 }
