@@ -147,7 +147,10 @@ int SetCommand(const std::string& path, const ScriptEdits& edits, const std::str
         io.Err << applied.message() << '\n';
         return ExitUsage;
     }
-    if (std::optional<int> done = SetInPlace(path, *bytes, edits, outPath, preprocess, io))
+    const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
+    if (!copies)
+        return ExitUsage;
+    if (std::optional<int> done = SetInPlace(path, *bytes, edits, *copies, preprocess, io))
         return *done;
     // No VERSIONINFO a compiler would read: only a whole new document can
     // be written, and only when asked to.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -158,8 +159,14 @@ int Write(const EditedScript& edited, const std::string& path, const std::string
 
 // The text a bump reads from a table: the form's marker value of a single
 // literal, else the bare text.
-std::string MarkerOf(const VersionScript& model, const ValueStatement& value) {
+std::string MarkerOf(const VersionScript& model, const ValueStatement& value, bool follow) {
     std::string_view text = model.Tokens.Text(value.ValueSpan);
+    // Spelled with macros that the edit may follow: the text they give.
+    if (!value.SingleLiteral && follow && value.IsText && value.Resolved &&
+        value.Condition.empty() && !value.Macro.empty()) {
+        const std::string shown = ValueText(model, value);
+        return (shown.rfind('\\', 0) == 0 ? "\\" : "") + shown;
+    }
     if (!value.SingleLiteral)
         return "\\#" + std::string(text);
     text = text.substr(1, text.size() - 2);
@@ -170,11 +177,12 @@ std::string MarkerOf(const VersionScript& model, const ValueStatement& value) {
 
 // The numbers a compiler reads (hexadecimal, octal, expressions) when the
 // script alone determines them; else the text, which bump then refuses.
-std::string VersionTextOf(const VersionScript& model, const FixedStatement& version) {
+std::string VersionTextOf(const VersionScript& model, const FixedStatement& version,
+                          bool follow) {
     VersionParts parts{};
     for (std::size_t i = 0; i < version.Numbers.size(); ++i) {
         const ScriptNumber& number = version.Numbers[i];
-        if (!number.Value || !number.Macro.empty())
+        if (!number.Value || (!number.Macro.empty() && !follow))
             return std::string(model.Tokens.Text(version.ValueSpan));
         parts[i] = static_cast<std::uint16_t>(*number.Value);
     }
@@ -195,7 +203,7 @@ Status ValuesAsUnicode(ScriptEdits& edits) {
 }
 
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
-                              const ScriptEdits& edits, const std::string& outPath,
+                              const ScriptEdits& edits, const CopyChoice& copies,
                               const PreprocessOptions& preprocess, CliStreams& io) {
     bool noVersionInfo = false;
     std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
@@ -206,35 +214,42 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
         io.Err << path << ": " << encoded.message() << '\n';
         return ExitUsage;
     }
-    Expected<EditedScript> edited = EditScriptBytes(bytes, held, preprocess);
+    // The comment lines are the file's, before its first copy.
+    bool first = true;
+    Expected<EditedScript> edited = EditCopies(
+        bytes, preprocess, [&](const VersionScript& model) { return copies.Takes(model, held); },
+        [&](const VersionScript&) -> Expected<ScriptEdits> {
+            ScriptEdits copy = held;
+            if (!first)
+                copy.ComIncLines.reset();
+            first = false;
+            return copy;
+        });
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    return Write(*edited, path, outPath, io);
+    return Write(*edited, path, copies.OutPath, io);
 }
 
-std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
-                               const std::string& outPath, bool force,
-                               const PreprocessOptions& preprocess, CliStreams& io) {
-    bool noVersionInfo = false;
-    std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
-    if (!script)
-        return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
-    const VersionScript& model = *script->Model;
+namespace {
+
+// bump's edits of one copy: both fixed versions, and the FileVersion and
+// ProductVersion strings of each table that agreed with them. Each table is
+// bumped as a document of its own.
+Expected<ScriptEdits> BumpEditsOf(const VersionScript& model, VersionPart part, bool force,
+                                  bool noFollow, std::string& notes) {
     const FixedStatement* fileVersion = model.FindFixed("FILEVERSION");
     const FixedStatement* productVersion = model.FindFixed("PRODUCTVERSION");
-    if (!fileVersion || !productVersion) {
-        io.Err << path << ": bump needs both FILEVERSION and PRODUCTVERSION; nothing written\n";
-        return ExitFailure;
-    }
-    // Each table is bumped as a document of its own, so that every table
-    // whose strings agreed gets the new version.
+    if (!fileVersion || !productVersion)
+        return Status::Fail("bump needs both FILEVERSION and PRODUCTVERSION; nothing written");
     VersionRecord record;
-    record.HFileVersion = VersionTextOf(model, *fileVersion);
-    record.HProductVersion = VersionTextOf(model, *productVersion);
+    const bool follow = !noFollow && !force;
+    record.HFileVersion = VersionTextOf(model, *fileVersion, follow);
+    record.HProductVersion = VersionTextOf(model, *productVersion, follow);
     ScriptEdits edits;
     edits.Force = force;
+    edits.NoFollow = noFollow;
     std::optional<BumpResult> first;
     const std::size_t tables = std::max<std::size_t>(model.Tables.size(), 1);
     for (std::size_t t = 0; t < tables; ++t) {
@@ -243,14 +258,12 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
             for (const ValueStatement& value : model.Tables[t].Values)
                 for (int k : {Index(StringKey::FileVersion), Index(StringKey::ProductVersion)})
                     if (value.Key == StringKeys()[k])
-                        table.StringValues[k] = MarkerOf(model, value);
+                        table.StringValues[k] = MarkerOf(model, value, follow);
         Expected<BumpResult> bumped = BumpVersion(table, part);
-        if (!bumped) {
-            io.Err << path << ": " << bumped.message() << '\n';
-            return ExitFailure;
-        }
+        if (!bumped)
+            return Status::Fail(bumped.message());
         for (const std::string& note : bumped->Notes)
-            io.Err << note << '\n';
+            notes += note + '\n';
         for (int k : {Index(StringKey::FileVersion), Index(StringKey::ProductVersion)})
             if (t < model.Tables.size() && bumped->Record.StringValues[k] != table.StringValues[k])
                 edits.Strings.push_back({std::string(StringKeys()[k]),
@@ -261,15 +274,64 @@ std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes
     }
     edits.FileVersion = first->Record.HFileVersion;
     edits.ProductVersion = first->Record.HProductVersion;
-    Expected<EditedScript> edited = EditScriptBytes(bytes, edits, preprocess);
+    return edits;
+}
+
+} // namespace
+
+std::optional<CopyChoice> CopiesFor(const ScriptOptions& options, const std::string& outPath,
+                                    CliStreams& io) {
+    CopyChoice copies;
+    copies.OutPath = outPath;
+    if (options.ResourceLanguage.empty())
+        return copies;
+    char* end = nullptr;
+    const unsigned long language = std::strtoul(options.ResourceLanguage.c_str(), &end, 16);
+    if (*end != '\0' || language > 0xFFFF) {
+        io.Err << "--resource-language takes a hexadecimal language ID, not "
+               << options.ResourceLanguage << '\n';
+        return std::nullopt;
+    }
+    copies.Language = static_cast<std::uint16_t>(language);
+    return copies;
+}
+
+bool CopyChoice::Takes(const VersionScript& model, const ScriptEdits& edits) const {
+    if (Language && model.Language.value_or(DefaultLanguage) != *Language)
+        return false;
+    // Edits aimed at a table go to the copies that have it.
+    return edits.Block.empty() ||
+           std::any_of(model.Tables.begin(), model.Tables.end(), [&](const ScriptStringTable& t) {
+               return EqualsIgnoringCase(t.Name, edits.Block);
+           });
+}
+
+std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
+                               bool force, bool noFollow, const CopyChoice& copies,
+                               const PreprocessOptions& preprocess, CliStreams& io) {
+    bool noVersionInfo = false;
+    std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
+    if (!script)
+        return noVersionInfo ? std::nullopt : std::optional<int>(ExitFailure);
+    std::string notes;
+    std::optional<std::string> versions;
+    Expected<EditedScript> edited = EditCopies(
+        bytes, preprocess, [&](const VersionScript& model) { return copies.Takes(model, {}); },
+        [&](const VersionScript& model) {
+            Expected<ScriptEdits> edits = BumpEditsOf(model, part, force, noFollow, notes);
+            if (edits && !versions)
+                versions = "FILEVERSION " + *edits->FileVersion + "\nPRODUCTVERSION " +
+                           *edits->ProductVersion + "\n";
+            return edits;
+        });
+    io.Err << notes;
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
-    const int written = Write(*edited, path, outPath, io);
+    const int written = Write(*edited, path, copies.OutPath, io);
     if (written == ExitSuccess)
-        io.Out << "FILEVERSION " << first->Record.HFileVersion << "\nPRODUCTVERSION "
-               << first->Record.HProductVersion << '\n';
+        io.Out << *versions;
     return written;
 }
 

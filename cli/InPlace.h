@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "ScriptOptions.h"
 #include "versioninfo/ScriptEdit.h"
 #include "versioninfo/VersionBump.h"
 
@@ -21,18 +22,34 @@ namespace qm {
 /// fails, naming the argument, for bytes that stand for no text.
 Status ValuesAsUnicode(ScriptEdits& edits);
 
-/// Edits the script `bytes` of `path` in place and writes it to `outPath`
-/// in its own encoding. Nothing when the script has no VERSIONINFO (the
-/// caller decides); otherwise the exit code, with refusals on stderr.
+/// Which VERSIONINFO copies of a script an edit makes, and where it goes.
+struct CopyChoice {
+    /// The llvm-rc default for a resource no LANGUAGE statement sets.
+    static constexpr std::uint16_t DefaultLanguage = 0x409;
+    std::optional<std::uint16_t> Language; ///< --resource-language; unset: every copy
+    std::string OutPath;                   ///< -o; empty: FILE itself
+
+    bool Takes(const VersionScript& model, const ScriptEdits& edits) const;
+};
+
+/// The copies --resource-language picks, writing to `outPath`; nothing,
+/// with the reason on stderr, for a language that is no hexadecimal ID.
+std::optional<CopyChoice> CopiesFor(const ScriptOptions& options, const std::string& outPath,
+                                    CliStreams& io);
+
+/// Edits the script `bytes` of `path` in place, in every copy `copies`
+/// takes, and writes it in its own encoding. Nothing when the script has
+/// no VERSIONINFO (the caller decides); otherwise the exit code, with
+/// refusals on stderr.
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
-                              const ScriptEdits& edits, const std::string& outPath,
+                              const ScriptEdits& edits, const CopyChoice& copies,
                               const PreprocessOptions& preprocess, CliStreams& io);
 
 /// bump in place: both fixed versions, and the FileVersion and
-/// ProductVersion strings of every table that agreed with them. Nothing
-/// when the script has no VERSIONINFO.
+/// ProductVersion strings of every table that agreed with them, in every
+/// copy `copies` takes. Nothing when the script has no VERSIONINFO.
 std::optional<int> BumpInPlace(const std::string& path, const std::string& bytes, VersionPart part,
-                               const std::string& outPath, bool force,
+                               bool force, bool noFollow, const CopyChoice& copies,
                                const PreprocessOptions& preprocess, CliStreams& io);
 
 } // namespace qm

@@ -166,7 +166,7 @@ is refused; --force writes a new document.
     AddForce(*set, args,
              "Replace a field written as a macro, an expression or under #if/#else; "
              "write a new document over a file with no VERSIONINFO.");
-    AddScriptOptions(*set, args.Preprocessor);
+    AddScriptOptions(*set, args.Preprocessor, true);
 
     CLI::App* check = AddCommand(app, "check", "Print what a compiler would refuse or wrap.", R"(
 With several FILEs each finding line begins with its file's path; the exit
@@ -208,7 +208,7 @@ versions. Edits in place and refuses as set does.)");
         ->type_name("P");
     AddOutput(*bump, args, "Write to OUT instead of FILE.");
     AddForce(*bump, args, "Replace a field written as a macro, an expression or under #if/#else.");
-    AddScriptOptions(*bump, args.Preprocessor);
+    AddScriptOptions(*bump, args.Preprocessor, true);
 
     CLI::App* compile = AddCommand(
         app, "compile", "Compile a script's VERSIONINFO into a .res file, without llvm-rc.", R"(
@@ -382,6 +382,7 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
         return NewCommand(args.File, *edits, io);
     edits->Block = name == "stamp" ? args.Stamp.Block : args.Block;
     edits->Force = name == "stamp" ? args.Stamp.Force : force;
+    edits->NoFollow = args.Preprocessor.NoFollow;
     if (name == "stamp")
         return StampCommand(args.Stamp, *edits, io);
     return SetCommand(args.File, *edits, args.Output, args.Preprocessor, io);

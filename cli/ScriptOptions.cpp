@@ -6,7 +6,7 @@
 
 namespace qm {
 
-void AddScriptOptions(CLI::App& command, ScriptOptions& into) {
+void AddScriptOptions(CLI::App& command, ScriptOptions& into, bool edits) {
     command.add_option("-I,--include", into.IncludeFolders, "A folder to look for headers in.")
         ->type_name("DIR")
         ->take_all()
@@ -22,6 +22,16 @@ void AddScriptOptions(CLI::App& command, ScriptOptions& into) {
         ->take_all()
         ->allow_extra_args(false)
         ->group("Preprocessor");
+    if (!edits)
+        return;
+    command.add_flag("--no-follow", into.NoFollow,
+                     "Refuse a version spelled with #defines instead of editing the defines "
+                     "where it lives.");
+    command
+        .add_option("--resource-language", into.ResourceLanguage,
+                     "Edit only the VERSIONINFO of this language (LANGUAGE before it; 409 "
+                     "without one); by default every copy.")
+        ->type_name("HEX");
 }
 
 PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path) {

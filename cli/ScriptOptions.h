@@ -23,10 +23,15 @@ struct ScriptOptions {
     std::vector<std::string> IncludeFolders;
     std::vector<std::string> Defines;
     std::vector<std::string> Undefines;
+    /// set and bump: refuse a version spelled through #defines rather than
+    /// edit the defines where it lives.
+    bool NoFollow = false;
+    /// set and bump: the VERSIONINFO copy to edit (hexadecimal); empty: all.
+    std::string ResourceLanguage;
 };
 
-/// Registers -I, -D and -U on a command.
-void AddScriptOptions(CLI::App& command, ScriptOptions& into);
+/// Registers -I, -D and -U on a command, and --no-follow on one that edits.
+void AddScriptOptions(CLI::App& command, ScriptOptions& into, bool edits = false);
 
 /// How the script at `path` is read with `options`.
 PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path);

@@ -311,7 +311,11 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         return ExitUsage;
     }
     const PreprocessOptions preprocess = PreprocessFor(options, path);
-    if (std::optional<int> done = BumpInPlace(path, *bytes, *which, outPath, force, preprocess, io))
+    const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
+    if (!copies)
+        return ExitUsage;
+    if (std::optional<int> done =
+            BumpInPlace(path, *bytes, *which, force, options.NoFollow, *copies, preprocess, io))
         return *done;
     const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults(), true, preprocess);
     if (read.ConversionError) {

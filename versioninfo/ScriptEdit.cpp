@@ -18,6 +18,7 @@
 #include "versioninfo/VersionCheck.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -260,11 +261,14 @@ private:
     }
 
     Status EditVersion(const char* keyword, const std::string& text) {
+        Expected<VersionParts> parts = ParseFixedVersion(text, keyword);
+        const FixedStatement* existing = Script.FindFixed(keyword);
+        if (parts && existing && Followed(*existing))
+            return FollowVersion(*existing, *parts);
         Expected<const FixedStatement*> field = EditableField(keyword);
         if (!field)
             return Status::Fail(field.message());
         const FixedStatement* statement = *field;
-        Expected<VersionParts> parts = ParseFixedVersion(text, keyword);
         if (!parts) {
             // Not four numbers (a macro, say): written as given, for the
             // compiler to read.
@@ -287,6 +291,104 @@ private:
         Allowed.insert(keyword);
         AskedVersions[keyword] = *parts;
         return Status::Ok();
+    }
+
+    //===-- Where the version lives ------------------------------------===//
+
+    // A version spelled through macros is edited in the #defines that give
+    // its parts, unless asked not to or forced to replace the field.
+    bool Followed(const FixedStatement& statement) const {
+        if (Edits.Force || Edits.NoFollow || !statement.Condition.empty())
+            return false;
+        return std::any_of(statement.Numbers.begin(), statement.Numbers.end(),
+                           [](const ScriptNumber& number) { return !number.Macro.empty(); });
+    }
+
+    Status FollowVersion(const FixedStatement& statement, const VersionParts& parts) {
+        const std::string& keyword = statement.Keyword;
+        if (statement.Numbers.size() != 4)
+            return Status::Fail(Line(statement.Span.Begin) + ": " + keyword +
+                                " is not written as four parts");
+        for (std::size_t i = 0; i < 4; ++i) {
+            const ScriptNumber& number = statement.Numbers[i];
+            if (number.Value == parts[i])
+                continue;
+            if (number.Literal) {
+                Replace(number.Span, SpellLike(SpanText(number.Span), parts[i]));
+                continue;
+            }
+            if (Status followed = FollowLiteral(keyword + " part " + std::to_string(i + 1),
+                                                number, parts[i]);
+                !followed)
+                return followed;
+        }
+        Allowed.insert(keyword);
+        AskedVersions[keyword] = parts;
+        return Status::Ok();
+    }
+
+    // The one number token of `number`, which must be a literal of a
+    // #define of the project that nothing outside the resource uses.
+    Status FollowLiteral(const std::string& what, const ScriptNumber& number,
+                         std::uint32_t value) {
+        const ScriptToken& token = Script.Tokens.Tokens[number.FirstToken];
+        const std::string spelled = std::string(SpanText(number.Span));
+        if (number.TokenCount != 1 || token.Kind != TokenKind::Number || !token.Origin)
+            return Status::Fail(Line(number.Span.Begin) + ": " + what + " is computed (\"" +
+                                spelled + "\"), not one #define's number" + ForceHint("it"));
+        const TokenOrigin& origin = *token.Origin;
+        if (Status alone = UsedHereAlone(origin); !alone)
+            return alone;
+        const std::string_view old = Script.Tokens.Text(origin.File, origin.Span);
+        const std::string now = SpellLike(old, value);
+        ReplaceIn(origin.File, origin.Span, now);
+        Note(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " + origin.Macro + " " +
+             std::string(old) + " -> " + now);
+        FollowedMacros.push_back(origin.Macro);
+        return Status::Ok();
+    }
+
+    // FILEVERSION and PRODUCTVERSION may edit one define alike: said once.
+    void Note(std::string note) {
+        if (std::find(Notes.begin(), Notes.end(), note) == Notes.end())
+            Notes.push_back(std::move(note));
+    }
+
+    // A #define used outside the version resource (another resource, a
+    // condition) would change there too.
+    Status UsedHereAlone(const TokenOrigin& origin) const {
+        // Every VERSIONINFO of the script counts as here: an edit of each
+        // copy is held to its own, and copies left alone to none.
+        std::size_t here = 0;
+        for (const ScriptToken& token : Script.Tokens.Tokens) {
+            const std::optional<TokenOrigin>& other = token.Origin;
+            here += other && other->Macro == origin.Macro && other->Span.Begin == origin.Span.Begin;
+        }
+        const auto uses = Script.Tokens.MacroUses.find(origin.Macro);
+        if (uses != Script.Tokens.MacroUses.end() && uses->second > here)
+            return Status::Fail(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " +
+                                origin.Macro +
+                                " is used outside the version resource too, which the edit "
+                                "would change" +
+                                ForceHint("the field itself"));
+        return Status::Ok();
+    }
+
+    // A string value that is one string literal of a #define, maybe with
+    // the script's "\0" after it (VER_STR "\0").
+    const TokenOrigin* FollowedString(const ValueStatement& value) const {
+        if (Edits.Force || Edits.NoFollow || !value.Condition.empty() || value.Items.size() != 1)
+            return nullptr;
+        const ValueItem& item = value.Items.front();
+        if (item.StringTokens.empty() || item.TokenCount != item.StringTokens.size())
+            return nullptr;
+        for (std::size_t i = 1; i < item.StringTokens.size(); ++i) {
+            const ScriptToken& after = Script.Tokens.Tokens[item.StringTokens[i]];
+            if (!after.Macro.empty() || StringInner(after) != "\\0")
+                return nullptr;
+        }
+        const ScriptToken& token = Script.Tokens.Tokens[item.StringTokens.front()];
+        return token.Origin && token.Origin->WholeBody ? &*token.Origin : nullptr;
     }
 
     Status EditFlags() {
@@ -393,10 +495,32 @@ private:
                 found = &value;
         const std::string field = StringFieldName(table.Name, edit.Key);
         Allowed.insert(field);
+        if (found && !found->Condition.empty() && !Edits.Force)
+            return Status::Fail(Line(found->Span.Begin) + ": " + edit.Key + " stands under " +
+                                found->Condition + ", whose branch a compiler may not take" +
+                                ForceHint("it"));
         if (TrimRight(edit.Value).empty())
             return found ? CommentOut(*found) : Status::Ok();
-        if (!found)
+        if (!found) {
+            if (Status settled = SettledTable(table); !settled)
+                return settled;
             return AddValue(table, edit);
+        }
+        if (const TokenOrigin* origin = FollowedString(*found))
+            return FollowString(*origin, field, edit);
+        if (!Edits.Force && !Edits.NoFollow && found->Condition.empty() && !found->Macro.empty()) {
+            // Computed from macros, as STRINGIFY(VER_MAJOR) "." ...: the
+            // defines this edit changes may make it what is asked; the guard
+            // holds it to that.
+            bool bare = false;
+            const std::string text = ValueText(edit.Value, false, bare);
+            if (!bare) {
+                Derived[field] = {Line(found->Span.Begin), std::string(SpanText(found->ValueSpan))};
+                AskedStrings[field] =
+                    CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+                return Status::Ok();
+            }
+        }
         if (!Edits.Force && (!found->SingleLiteral || !found->Condition.empty()))
             return Status::Fail(Line(found->Span.Begin) + ": " + edit.Key + " is written as " +
                                 std::string(SpanText(found->ValueSpan)) +
@@ -412,6 +536,40 @@ private:
         if (!bare)
             AskedStrings[field] =
                 CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+        return Status::Ok();
+    }
+
+    Status FollowString(const TokenOrigin& origin, const std::string& field,
+                        const StringEdit& edit) {
+        if (Status alone = UsedHereAlone(origin); !alone)
+            return alone;
+        const std::string_view old = Script.Tokens.Text(origin.File, origin.Span);
+        const bool terminated = old.size() >= 4 && old.substr(old.size() - 3) == "\\0\"";
+        bool bare = false;
+        const std::string text = ValueText(edit.Value, terminated, bare);
+        if (bare)
+            return Status::Fail(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " +
+                                origin.Macro + " holds a quoted string, not bare text");
+        const std::string now = (old.front() != '"' ? std::string(old.substr(0, 1)) : "") + text;
+        ReplaceIn(origin.File, origin.Span, now);
+        Note(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " + origin.Macro + " " +
+             std::string(old) + " -> " + now);
+        FollowedMacros.push_back(origin.Macro);
+        AskedStrings[field] = CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+        return Status::Ok();
+    }
+
+    // A VALUE added to a table with an undetermined #if in it may land in
+    // a branch the compiler does not take, and never reach the built file.
+    Status SettledTable(const ScriptStringTable& table) const {
+        for (const UndeterminedGroup& group : Script.Tokens.Undetermined)
+            if (group.File == Script.File && group.Span.Begin < table.Span.End &&
+                group.Span.End > table.Span.Begin)
+                return Status::Fail(Line(table.Span.Begin) + ": the table " + table.Name +
+                                    " holds " + group.Line +
+                                    ", whose branch a compiler may take otherwise, so a VALUE "
+                                    "added there may never be compiled; give -D or -U " +
+                                    group.Name + " to settle it");
         return Status::Ok();
     }
 
@@ -546,6 +704,11 @@ private:
         std::string list;
         for (const std::string& field : changed)
             list += (list.empty() ? "" : ", ") + field;
+        std::string followed;
+        for (const std::string& macro : FollowedMacros)
+            followed += (followed.empty() ? "" : ", ") + macro;
+        if (!followed.empty())
+            list += ", which the edited #defines (" + followed + ") give too";
         return Status::Fail("The edit would change more than was asked (" + list +
                             "); nothing was written");
     }
@@ -615,7 +778,14 @@ private:
                 for (const CompiledString& s : table.Strings)
                     if (StringFieldName(table.Name, s.Key) == field)
                         found = s.Value == value;
-            if (!found && RenamedTable == npos)
+            if (found || RenamedTable != npos)
+                continue;
+            const auto derived = Derived.find(field);
+            if (derived != Derived.end())
+                changed.push_back(derived->second.first + ": " + field + " is written as " +
+                                  derived->second.second + ", which this edit does not make " +
+                                  Quote(value) + ForceHint("it"));
+            else
                 changed.push_back(field + " (not compiled as asked)");
         }
     }
@@ -629,6 +799,10 @@ private:
     std::vector<Replacement> Replacements;
     std::optional<Replacement> Head; ///< the comment and include lines, made last
     std::vector<std::string> Notes;
+    std::vector<std::string> FollowedMacros; ///< the #defines edited
+    /// String fields computed from macros, left to the defines the edit
+    /// changes: where they stand, and as what they are written.
+    std::map<std::string, std::pair<std::string, std::string>> Derived;
     std::set<std::string> Allowed;
     std::map<std::string, VersionParts> AskedVersions;
     std::map<std::string, std::string> AskedStrings;
@@ -708,6 +882,63 @@ Expected<EditedScript> EditScriptBytes(std::string_view bytes, const ScriptEdits
     if (edited && utf8)
         edited->Text = Utf16ScriptOfUtf8(edited->Text);
     return edited;
+}
+
+Expected<EditedScript> EditCopies(std::string_view bytes, const PreprocessOptions& options,
+                                  const std::function<bool(const VersionScript&)>& which,
+                                  const std::function<Expected<ScriptEdits>(const VersionScript&)>&
+                                      editsFor) {
+    const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+    const std::string original = utf8 ? *utf8 : std::string(bytes);
+    Expected<VersionScript> first = ParseVersionScript(original, options);
+    if (!first)
+        return Status::Fail(first.message());
+    EditedScript result;
+    result.Text = original;
+    PreprocessOptions current = options;
+    std::vector<std::size_t> untouched;
+    bool picked = false;
+    for (std::size_t copy = 0; copy < first->Resources; ++copy) {
+        Expected<VersionScript> model = ParseVersionScript(result.Text, current, copy);
+        if (!model)
+            return Status::Fail(model.message());
+        if (!which(*model)) {
+            untouched.push_back(copy);
+            continue;
+        }
+        picked = true;
+        Expected<ScriptEdits> edits = editsFor(*model);
+        if (!edits)
+            return Status::Fail(edits.message());
+        Expected<EditedScript> edited = EditScriptFiles(result.Text, *model, *edits);
+        if (!edited)
+            return Status::Fail(edited.message());
+        result.Text = std::move(edited->Text);
+        for (auto& [path, text] : edited->Headers)
+            current.Overrides[path] = std::move(text);
+        for (std::string& note : edited->Notes)
+            if (std::find(result.Notes.begin(), result.Notes.end(), note) == result.Notes.end())
+                result.Notes.push_back(std::move(note));
+    }
+    if (!picked)
+        return Status::Fail("No VERSIONINFO of the script is in that language");
+    // A copy not asked for must compile as it did (a #define it shares with
+    // an edited copy would change it).
+    for (std::size_t copy : untouched) {
+        const Expected<VersionScript> before = ParseVersionScript(original, options, copy);
+        const Expected<VersionScript> after = ParseVersionScript(result.Text, current, copy);
+        if (!before || !after ||
+            !(CompileScriptModel(*before).Info == CompileScriptModel(*after).Info))
+            return Status::Fail("The edit would change the VERSIONINFO at " +
+                                before->Tokens.Where(before->File, before->Span.Begin) +
+                                " too, which shares its #defines; nothing was written");
+    }
+    for (const auto& [path, text] : current.Overrides)
+        if (!options.Overrides.count(path))
+            result.Headers.emplace_back(path, text);
+    if (utf8)
+        result.Text = Utf16ScriptOfUtf8(result.Text);
+    return result;
 }
 
 Status SaveEditedScript(const std::string& path, const EditedScript& edited) {

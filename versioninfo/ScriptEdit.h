@@ -17,6 +17,7 @@
 #include "Status.h"
 #include "VersionRecord.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ struct ScriptEdits {
     /// How the caller asks for Force, named in refusals; empty where there
     /// is no way (the window).
     std::string ForceOption = "--force";
+    /// Refuse a field spelled through #defines rather than edit the defines
+    /// where the version lives.
+    bool NoFollow = false;
 
     /// True when no field is asked to change.
     bool Empty() const;
@@ -86,6 +90,14 @@ Expected<EditedScript> EditScriptFiles(std::string_view text, const VersionScrip
 Expected<EditedScript> EditScriptBytes(std::string_view bytes, const ScriptEdits& edits,
                                        const PreprocessOptions& options = {},
                                        std::size_t resource = 0);
+
+/// The edits `editsFor` gives each VERSIONINFO of the script `bytes` that
+/// `which` picks, made one copy after the other, each under its guard; a
+/// copy not picked must compile as it did. Fails when none is picked.
+Expected<EditedScript> EditCopies(std::string_view bytes, const PreprocessOptions& options,
+                                  const std::function<bool(const VersionScript&)>& which,
+                                  const std::function<Expected<ScriptEdits>(const VersionScript&)>&
+                                      editsFor);
 
 /// Writes an edit: each header, then the script at `path`, each safely; a
 /// failure puts back the files already written, so it is all or nothing.

@@ -67,6 +67,26 @@ struct CompiledVersionInfo {
     std::vector<std::pair<std::uint16_t, std::uint16_t>> Translations; ///< language, code page
 };
 
+inline bool operator==(const FixedFileInfo& a, const FixedFileInfo& b) {
+    const auto fields = [](const FixedFileInfo& f) {
+        return std::array<std::uint32_t, 13>{f.Signature,     f.StrucVersion,  f.FileVersionMS,
+                                             f.FileVersionLS, f.ProductVersionMS,
+                                             f.ProductVersionLS, f.FileFlagsMask, f.FileFlags,
+                                             f.FileOS,          f.FileType,      f.FileSubtype,
+                                             f.FileDateMS,      f.FileDateLS};
+    };
+    return fields(a) == fields(b);
+}
+inline bool operator==(const CompiledString& a, const CompiledString& b) {
+    return a.Key == b.Key && a.Value == b.Value && a.IsText == b.IsText;
+}
+inline bool operator==(const CompiledStringTable& a, const CompiledStringTable& b) {
+    return a.Name == b.Name && a.Strings == b.Strings;
+}
+inline bool operator==(const CompiledVersionInfo& a, const CompiledVersionInfo& b) {
+    return a.Fixed == b.Fixed && a.Tables == b.Tables && a.Translations == b.Translations;
+}
+
 /// VS_FFI_SIGNATURE.
 constexpr std::uint32_t FixedInfoSignature = 0xFEEF04BD;
 

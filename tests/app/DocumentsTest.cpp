@@ -238,7 +238,7 @@ private slots:
 
     // A script that holds more than the form (other resources, a block
     // inside #if) is saved in place: only the edited value changes, with no
-    // question. Where the edit in place is refused (a version spelled with
+    // question. Where the edit in place is refused (a version computed from
     // a macro, changed in the form), the box says why and what the layout
     // would lose, and that it would not compile; No leaves the file.
     void aScriptWithMoreThanTheFormIsSavedInPlace() {
@@ -257,8 +257,8 @@ private slots:
         QCOMPARE(ReadBytes(sandbox.Path("a.rc")), expected);
 
         std::string macro = script;
-        macro.replace(macro.find("2, 1, 0, 15"), 11, "VERSION");
-        macro.insert(0, "#define VERSION 2, 1, 0, 15\r\n");
+        macro.replace(macro.find("2, 1, 0, 15"), 11, "MAJOR + 0, 1, 0, 15");
+        macro.insert(0, "#define MAJOR 2\r\n");
         WriteBytes(sandbox.Path("m.rc"), macro);
         window = sandbox.MakeWindow({sandbox.Path("m.rc")});
         Ui(*window).cedHFileVersion->setText("3, 0, 0, 0");
@@ -266,7 +266,7 @@ private slots:
         window->SaveClick();
         const QStringList asked = sandbox.Prompts->TextsCaptioned("Save");
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].contains("can't be saved in place") && asked[0].contains("a macro") &&
+        QVERIFY2(asked[0].contains("can't be saved in place") && asked[0].contains("computed") &&
                      asked[0].contains("STRINGTABLE") && asked[0].contains("would not compile"),
                  qPrintable(asked[0]));
         QCOMPARE(ReadBytes(sandbox.Path("m.rc")), macro);
