@@ -53,12 +53,12 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     {
         const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
         Expected<VersionScript> model =
-            ParseVersionScript(utf8 ? *utf8 : *bytes, PreprocessFor(options, path));
+            ParseCopyWindowsShows(utf8 ? *utf8 : *bytes, PreprocessFor(options, path));
         if (model)
             compiled = ",\n  \"compiled\": " + ScriptCompiledMember(*model);
     }
-    ReadResult result =
-        ReadScriptText(*bytes, CliNewDocumentDefaults(), false, PreprocessFor(options, path));
+    ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false,
+                                       PreprocessFor(options, path), ScriptCopy::WindowsShows);
     // A script whose lines read whole but that a compiler refuses says so.
     if (result.CompilerRefusal)
         result.Reports.push_back("A resource compiler would refuse the script: " +

@@ -160,7 +160,7 @@ int Write(const EditedScript& edited, const std::string& path, const std::string
 // The text a bump reads from a table: the form's marker value of a single
 // literal, else the bare text.
 std::string MarkerOf(const VersionScript& model, const ValueStatement& value, bool follow) {
-    std::string_view text = model.Tokens.Text(value.ValueSpan);
+    std::string_view text = model.Text(value.ValueSpan);
     // Spelled with macros that the edit may follow: the text they give.
     if (!value.SingleLiteral && follow && value.IsText && value.Resolved &&
         value.Condition.empty() && !value.Macro.empty()) {
@@ -177,13 +177,12 @@ std::string MarkerOf(const VersionScript& model, const ValueStatement& value, bo
 
 // The numbers a compiler reads (hexadecimal, octal, expressions) when the
 // script alone determines them; else the text, which bump then refuses.
-std::string VersionTextOf(const VersionScript& model, const FixedStatement& version,
-                          bool follow) {
+std::string VersionTextOf(const VersionScript& model, const FixedStatement& version, bool follow) {
     VersionParts parts{};
     for (std::size_t i = 0; i < version.Numbers.size(); ++i) {
         const ScriptNumber& number = version.Numbers[i];
         if (!number.Value || (!number.Macro.empty() && !follow))
-            return std::string(model.Tokens.Text(version.ValueSpan));
+            return std::string(model.Text(version.ValueSpan));
         parts[i] = static_cast<std::uint16_t>(*number.Value);
     }
     return FixedVersionText(parts);

@@ -39,8 +39,8 @@ std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandIn
         }
         return RecordFromCompiled(compiled->Info, CliNewDocumentDefaults()).Record;
     }
-    ReadResult read =
-        ReadScriptText(bytes, CliNewDocumentDefaults(), false, PreprocessFor(options, path));
+    ReadResult read = ReadScriptText(bytes, CliNewDocumentDefaults(), false,
+                                     PreprocessFor(options, path), ScriptCopy::WindowsShows);
     if (read.ConversionError) {
         io.Err << path << ": " << *read.ConversionError << '\n';
         return std::nullopt;
@@ -228,6 +228,56 @@ std::optional<ParsedScript> ParseScriptFile(const std::string& path, const std::
     return parsed;
 }
 
+// One VERSIONINFO of the script against a compiled copy; `label` names
+// the language when the script holds several.
+Findings CompareCopy(const VersionScript& model, const CompiledVersionInfo& compiled,
+                     const std::string& label, const std::string& scriptPath, CliStreams& io) {
+    const ScriptCompiled expected = CompileScriptModel(model);
+    for (const auto& [field, reason] : expected.Undetermined)
+        io.Err << scriptPath << ": " << label << field << " is not compared: it " << reason << '\n';
+    Findings differences = CompareScriptWithCompiled(expected, compiled);
+    for (Finding& finding : differences)
+        finding.Field = label + finding.Field;
+    return differences;
+}
+
+// Each VERSIONINFO of the script against the compiled copy in its language
+// (U.S. English without a LANGUAGE statement, as the compilers default),
+// and a compiled copy in a language the script lacks.
+Expected<Findings> CompareEveryCopy(const std::string& text, const PreprocessOptions& preprocess,
+                                    const std::vector<CompiledResource>& copies,
+                                    const std::string& scriptPath, CliStreams& io) {
+    Findings all;
+    std::vector<bool> matched(copies.size(), false);
+    for (std::size_t index = 0;; ++index) {
+        Expected<VersionScript> model = ParseVersionScript(text, preprocess, index);
+        if (!model)
+            return Status::Fail(model.message());
+        const std::uint16_t language = model->Language.value_or(0x409);
+        const std::string label = "language " + Hex4(language) + ": ";
+        const auto found =
+            std::find_if(copies.begin(), copies.end(),
+                         [&](const CompiledResource& copy) { return copy.Language == language; });
+        if (found == copies.end()) {
+            all.push_back(
+                {label + "VERSIONINFO", "The script's VERSIONINFO at " +
+                                            model->Tokens.Where(model->File, model->Span.Begin) +
+                                            " is not in the compiled file"});
+        } else {
+            matched[static_cast<std::size_t>(found - copies.begin())] = true;
+            for (Finding& finding : CompareCopy(*model, found->Info, label, scriptPath, io))
+                all.push_back(std::move(finding));
+        }
+        if (index + 1 >= model->Resources)
+            break;
+    }
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        if (!matched[i])
+            all.push_back({"language " + Hex4(copies[i].Language) + ": VERSIONINFO",
+                           "The compiled file holds a version resource the script lacks"});
+    return all;
+}
+
 } // namespace
 
 int ImportCommand(const std::string& path, const std::string& outPath, CliStreams& io) {
@@ -279,17 +329,26 @@ int VerifyCommand(const std::string& scriptPath, const std::string& compiledPath
     const std::optional<ParsedScript> parsed = ParseScriptFile(scriptPath, *script, options, io);
     if (!parsed)
         return ExitFailure;
-    Expected<CompiledResource> compiled = PreferredVersionOf(input->Versions());
+    const Expected<std::vector<CompiledResource>> copies = input->Versions();
+    Expected<CompiledResource> compiled = PreferredVersionOf(copies);
     if (!compiled) {
         io.Err << compiledPath << ": " << compiled.message() << '\n';
         return ExitFailure;
     }
-    const ScriptCompiled expected = CompileScriptModel(*parsed->Model);
-    for (const auto& [field, reason] : expected.Undetermined)
-        io.Err << scriptPath << ": " << field << " is not compared: it " << reason << '\n';
-    const Findings differences = CompareScriptWithCompiled(expected, compiled->Info);
-    PrintFindings(differences, io);
-    return differences.empty() ? ExitSuccess : ExitFailure;
+    const VersionScript& first = *parsed->Model;
+    if (first.Resources < 2) {
+        const Findings differences = CompareCopy(first, compiled->Info, "", scriptPath, io);
+        PrintFindings(differences, io);
+        return differences.empty() ? ExitSuccess : ExitFailure;
+    }
+    Expected<Findings> differences =
+        CompareEveryCopy(parsed->Text, PreprocessFor(options, scriptPath), *copies, scriptPath, io);
+    if (!differences) {
+        io.Err << scriptPath << ": " << differences.message() << '\n';
+        return ExitFailure;
+    }
+    PrintFindings(*differences, io);
+    return differences->empty() ? ExitSuccess : ExitFailure;
 }
 
 int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,

@@ -286,7 +286,8 @@ Status MacroExpander::Invoke(const MacroDefinition& macro, PpToken name, Queue& 
             return collected;
     const std::uint32_t use = UseFor(name, macro);
     Reach(use, closing);
-    Macros.NoteUse(macro);
+    Macros.NoteUse(macro,
+                   MacroSite{UseOf(use).File, static_cast<std::uint32_t>(UseOf(use).Span.Begin)});
     Expected<std::vector<PpToken>> body = Substitute(macro, arguments, depth);
     if (!body)
         return Status::Fail(body.message());

@@ -92,10 +92,14 @@ public:
     void Know(KnownNames names);
     /// Lets definitions replaced or removed go, once nothing points into them.
     void ForgetRetired() { Retired.clear(); }
-    /// Counts one use of `macro`, by its name.
-    void NoteUse(const MacroDefinition& macro) const { ++Uses[macro.Name]; }
-    /// How often each macro was used, in text and conditions alike.
-    const std::map<std::string, std::size_t, std::less<>>& UseCounts() const { return Uses; }
+    /// Records a use of `macro`, by its name, at `site`.
+    void NoteUse(const MacroDefinition& macro, MacroSite site) const {
+        MacroUseSites& uses = Uses[macro.Name];
+        if (++uses.Count <= MacroUseSites::Kept)
+            uses.First.push_back(site);
+    }
+    /// Where each macro was used, in text and conditions alike.
+    const std::map<std::string, MacroUseSites, std::less<>>& UseSites() const { return Uses; }
 
 private:
     // Ordered maps: they look up a std::string_view without copying it.
@@ -104,7 +108,7 @@ private:
     std::map<std::string, bool, std::less<>> Removed; ///< known names #undef'd
     unsigned KnownSets = 0;
     mutable std::map<std::string, std::unique_ptr<MacroDefinition>, std::less<>> KnownMade;
-    mutable std::map<std::string, std::size_t, std::less<>> Uses;
+    mutable std::map<std::string, MacroUseSites, std::less<>> Uses;
 };
 
 class MacroExpander {

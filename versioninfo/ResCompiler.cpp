@@ -312,7 +312,7 @@ private:
             if (item.TokenCount != 1)
                 return Status::Fail(label +
                                     ": llvm-rc takes only plain numbers in a VALUE, not \"" +
-                                    std::string(Script.Tokens.Text(number.Span)) + "\"");
+                                    std::string(Script.Text(number.Span)) + "\"");
             if (number.Long) {
                 out.U32(*number.Value);
             } else if (*number.Value > 0xFFFF) {

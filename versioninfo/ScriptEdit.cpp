@@ -18,8 +18,8 @@
 #include "versioninfo/VersionCheck.h"
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -317,8 +317,8 @@ private:
                 Replace(number.Span, SpellLike(SpanText(number.Span), parts[i]));
                 continue;
             }
-            if (Status followed = FollowLiteral(keyword + " part " + std::to_string(i + 1),
-                                                number, parts[i]);
+            if (Status followed =
+                    FollowLiteral(keyword + " part " + std::to_string(i + 1), number, parts[i]);
                 !followed)
                 return followed;
         }
@@ -329,8 +329,7 @@ private:
 
     // The one number token of `number`, which must be a literal of a
     // #define of the project that nothing outside the resource uses.
-    Status FollowLiteral(const std::string& what, const ScriptNumber& number,
-                         std::uint32_t value) {
+    Status FollowLiteral(const std::string& what, const ScriptNumber& number, std::uint32_t value) {
         const ScriptToken& token = Script.Tokens.Tokens[number.FirstToken];
         const std::string spelled = std::string(SpanText(number.Span));
         if (number.TokenCount != 1 || token.Kind != TokenKind::Number || !token.Origin)
@@ -342,8 +341,7 @@ private:
         const std::string_view old = Script.Tokens.Text(origin.File, origin.Span);
         const std::string now = SpellLike(old, value);
         ReplaceIn(origin.File, origin.Span, now);
-        Note(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " + origin.Macro + " " +
-             std::string(old) + " -> " + now);
+        NoteChange(origin, old, now);
         FollowedMacros.push_back(origin.Macro);
         return Status::Ok();
     }
@@ -354,18 +352,35 @@ private:
             Notes.push_back(std::move(note));
     }
 
+    // Which file and line changed, and how; a define another copy already
+    // brought to the new value is not a change.
+    void NoteChange(const TokenOrigin& origin, std::string_view old, const std::string& now) {
+        if (old != now)
+            Note(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " + origin.Macro + " " +
+                 std::string(old) + " -> " + now);
+    }
+
     // A #define used outside the version resource (another resource, a
     // condition) would change there too.
     Status UsedHereAlone(const TokenOrigin& origin) const {
-        // Every VERSIONINFO of the script counts as here: an edit of each
-        // copy is held to its own, and copies left alone to none.
-        std::size_t here = 0;
-        for (const ScriptToken& token : Script.Tokens.Tokens) {
-            const std::optional<TokenOrigin>& other = token.Origin;
-            here += other && other->Macro == origin.Macro && other->Span.Begin == origin.Span.Begin;
-        }
+        // Every VERSIONINFO of the script counts as here: the guard holds
+        // an edit of each copy to its own fields, and copies left alone to
+        // none. A string spelled from the define (STRINGIFY) is here too.
         const auto uses = Script.Tokens.MacroUses.find(origin.Macro);
-        if (uses != Script.Tokens.MacroUses.end() && uses->second > here)
+        const auto inSomeResource = [this](const MacroSite& site) {
+            return std::any_of(
+                Script.Places.begin(), Script.Places.end(), [&](const ResourcePlace& place) {
+                    return place.File == site.File && place.Span.Begin <= site.Offset &&
+                           site.Offset < place.Span.End;
+                });
+        };
+        if (uses != Script.Tokens.MacroUses.end() && !uses->second.AllKept())
+            return Status::Fail(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " +
+                                origin.Macro + " is used " + std::to_string(uses->second.Count) +
+                                " times, too often to tell that the edit changes nothing else" +
+                                ForceHint("the field itself"));
+        if (uses != Script.Tokens.MacroUses.end() &&
+            !std::all_of(uses->second.First.begin(), uses->second.First.end(), inSomeResource))
             return Status::Fail(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " +
                                 origin.Macro +
                                 " is used outside the version resource too, which the edit "
@@ -552,10 +567,10 @@ private:
                                 origin.Macro + " holds a quoted string, not bare text");
         const std::string now = (old.front() != '"' ? std::string(old.substr(0, 1)) : "") + text;
         ReplaceIn(origin.File, origin.Span, now);
-        Note(Script.Tokens.Where(origin.File, origin.Span.Begin) + ": " + origin.Macro + " " +
-             std::string(old) + " -> " + now);
+        NoteChange(origin, old, now);
         FollowedMacros.push_back(origin.Macro);
-        AskedStrings[field] = CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
+        AskedStrings[field] =
+            CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
         return Status::Ok();
     }
 
@@ -884,10 +899,10 @@ Expected<EditedScript> EditScriptBytes(std::string_view bytes, const ScriptEdits
     return edited;
 }
 
-Expected<EditedScript> EditCopies(std::string_view bytes, const PreprocessOptions& options,
-                                  const std::function<bool(const VersionScript&)>& which,
-                                  const std::function<Expected<ScriptEdits>(const VersionScript&)>&
-                                      editsFor) {
+Expected<EditedScript>
+EditCopies(std::string_view bytes, const PreprocessOptions& options,
+           const std::function<bool(const VersionScript&)>& which,
+           const std::function<Expected<ScriptEdits>(const VersionScript&)>& editsFor) {
     const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
     const std::string original = utf8 ? *utf8 : std::string(bytes);
     Expected<VersionScript> first = ParseVersionScript(original, options);
@@ -899,17 +914,22 @@ Expected<EditedScript> EditCopies(std::string_view bytes, const PreprocessOption
     std::vector<std::size_t> untouched;
     bool picked = false;
     for (std::size_t copy = 0; copy < first->Resources; ++copy) {
-        Expected<VersionScript> model = ParseVersionScript(result.Text, current, copy);
-        if (!model)
-            return Status::Fail(model.message());
-        if (!which(*model)) {
+        // What a copy asks for is worked out from the script as it was: a
+        // bump of two copies that share a #define must not count twice.
+        Expected<VersionScript> asRead = ParseVersionScript(original, options, copy);
+        if (!asRead)
+            return Status::Fail(asRead.message());
+        if (!which(*asRead)) {
             untouched.push_back(copy);
             continue;
         }
         picked = true;
-        Expected<ScriptEdits> edits = editsFor(*model);
+        Expected<ScriptEdits> edits = editsFor(*asRead);
         if (!edits)
             return Status::Fail(edits.message());
+        Expected<VersionScript> model = ParseVersionScript(result.Text, current, copy);
+        if (!model)
+            return Status::Fail(model.message());
         Expected<EditedScript> edited = EditScriptFiles(result.Text, *model, *edits);
         if (!edited)
             return Status::Fail(edited.message());

@@ -388,7 +388,7 @@ public:
         if (!failure)
             return Status::Fail(Located(failure));
         MarkUndeterminedGroups();
-        Out.MacroUses = Macros.UseCounts();
+        Out.MacroUses = Macros.UseSites();
         return std::move(Out);
     }
 

@@ -104,6 +104,23 @@ struct ScriptInclude {
     Outcome How = Outcome::NotRead;
 };
 
+/// Where a macro was used: the place in a file that its expansion stands
+/// for (a macro used by another's body counts at the outer one's use).
+struct MacroSite {
+    std::uint16_t File = 0;
+    std::uint32_t Offset = 0; ///< files are at most 64 MB
+};
+
+/// How often a macro was used, and where its first uses stand: a few are
+/// all a version define has, and a bound keeps a hostile script's millions
+/// of uses from costing memory each.
+struct MacroUseSites {
+    static constexpr std::size_t Kept = 32;
+    std::size_t Count = 0;
+    std::vector<MacroSite> First; ///< at most Kept
+    bool AllKept() const { return Count == First.size(); }
+};
+
 /// An included file that was read.
 struct ScriptFile {
     std::string Path;
@@ -127,8 +144,8 @@ struct ScriptTokens {
     /// The groups whose branch another compiler may take otherwise, in the
     /// order they end. Their tokens carry the #if line as their Condition.
     std::vector<UndeterminedGroup> Undetermined;
-    /// How often each macro was used, in any file, in text and conditions.
-    std::map<std::string, std::size_t, std::less<>> MacroUses;
+    /// Where each macro was used, in any file, in text and conditions.
+    std::map<std::string, MacroUseSites, std::less<>> MacroUses;
 
     /// 1-based line number of a byte offset of the script.
     std::size_t LineOf(std::size_t offset) const;

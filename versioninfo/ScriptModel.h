@@ -87,11 +87,18 @@ struct ScriptStringTable {
     std::string Condition;
 };
 
+/// Where a VERSIONINFO stands: its file, and from its name to its END.
+struct ResourcePlace {
+    std::uint16_t File = 0;
+    ScriptSpan Span;
+};
+
 struct VersionScript {
     ScriptTokens Tokens;
-    std::uint16_t File = 0;    ///< the file the resource stands in (0: the script)
-    std::size_t Resources = 0; ///< how many VERSIONINFO resources the script holds
-    std::size_t Index = 0;     ///< which of them this is, from 0
+    std::uint16_t File = 0;            ///< the file the resource stands in (0: the script)
+    std::size_t Resources = 0;         ///< how many VERSIONINFO resources the script holds
+    std::size_t Index = 0;             ///< which of them this is, from 0
+    std::vector<ResourcePlace> Places; ///< where each of them stands
     /// The language of the last LANGUAGE statement before it, if any.
     std::optional<std::uint16_t> Language;
     /// MOVEABLE, PURE, DISCARDABLE, ... after VERSIONINFO, as a compiler
@@ -111,6 +118,8 @@ struct VersionScript {
     std::vector<ScriptNode> Body;
 
     const FixedStatement* FindFixed(std::string_view keyword) const;
+    /// The bytes of a span of the resource's statements, in File.
+    std::string_view Text(ScriptSpan span) const { return Tokens.Text(File, span); }
 };
 
 /// Finds and parses the active VERSIONINFO resource number `resource`
@@ -119,6 +128,12 @@ struct VersionScript {
 Expected<VersionScript> ParseVersionScript(std::string_view text,
                                            const PreprocessOptions& options = {},
                                            std::size_t resource = 0);
+
+/// The VERSIONINFO Windows shows on an English system, as a compiled file's
+/// reader picks among its copies: the language-neutral one, then U.S.
+/// English (a copy without LANGUAGE compiles as that), else the first.
+Expected<VersionScript> ParseCopyWindowsShows(std::string_view text,
+                                              const PreprocessOptions& options = {});
 
 /// The language ID of the statement LANGUAGE primary, sub at `tokens[i]`
 /// (numbers, or winnt.h's LANG_ and SUBLANG_ names); nothing for another.

@@ -151,16 +151,22 @@ private:
     bool FindHeader() {
         int depth = 0;
         bool found = false;
+        bool open = false; ///< the last place's END is still to come
         for (std::size_t i = 0; i < Tokens.size(); ++i) {
             const ScriptToken& token = Tokens[i];
             if (IsBeginToken(token)) {
                 ++depth;
             } else if (IsEndToken(token)) {
                 depth = std::max(0, depth - 1);
+                if (depth == 0 && open)
+                    Script.Places.back().Span.End = token.Span.End;
+                open = open && depth > 0;
             } else if (depth == 0 && !found && IsWord(token, "LANGUAGE")) {
                 if (const std::optional<std::uint16_t> language = LanguageStatementAt(Tokens, i))
                     Script.Language = language;
             } else if (depth == 0 && i > 0 && IsWord(token, "VERSIONINFO")) {
+                Script.Places.push_back({Tokens[i - 1].File, {Tokens[i - 1].Span.Begin, 0}});
+                open = true;
                 if (Script.Resources++ != Resource || found)
                     continue;
                 found = true;
@@ -585,6 +591,26 @@ Expected<VersionScript> ParseVersionScript(std::string_view text, const Preproce
     if (Status parsed = Parser(script, resource).Run(); !parsed)
         return parsed;
     return script;
+}
+
+Expected<VersionScript> ParseCopyWindowsShows(std::string_view text,
+                                              const PreprocessOptions& options) {
+    Expected<VersionScript> first = ParseVersionScript(text, options);
+    if (!first || first->Resources < 2)
+        return first;
+    std::optional<std::size_t> english;
+    for (std::size_t copy = 0; copy < first->Resources; ++copy) {
+        Expected<VersionScript> model = copy ? ParseVersionScript(text, options, copy)
+                                             : Expected<VersionScript>(std::move(*first));
+        if (!model)
+            return model;
+        const std::uint16_t language = model->Language.value_or(0x409);
+        if (language == 0)
+            return model;
+        if (language == 0x409 && !english)
+            english = copy;
+    }
+    return ParseVersionScript(text, options, english.value_or(0));
 }
 
 } // namespace qm

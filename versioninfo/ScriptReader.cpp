@@ -66,6 +66,10 @@ Expected<int> ConvertHexPiece(std::string_view piece) {
     return value;
 }
 
+bool IsHexName(std::string_view name) {
+    return name.size() == 8 && std::all_of(name.begin(), name.end(), IsHexDigit);
+}
+
 std::string_view Piece(std::string_view name, size_t start, size_t length) {
     return start < name.size() ? name.substr(start, length) : std::string_view();
 }
@@ -178,6 +182,10 @@ private:
             std::string_view name = TrimLeft(Lines_[i]);
             if (!StripKeyword(name, "BLOCK"))
                 continue;
+            // The parser's name is the compiler's, a macro's expansion
+            // included; TakeTableName reads it.
+            if (Model && !Model->Tables.empty() && IsHexName(Model->Tables.front().Name))
+                return i;
             Expected<int> language = ConvertHexPiece(Piece(name, 1, 4));
             if (!language)
                 return Status::Fail(language.message());
@@ -285,7 +293,7 @@ private:
     }
 
     std::string Written(ScriptSpan span) const {
-        std::string text(Model->Tokens.Text(span));
+        std::string text(Model->Tokens.Text(Model->File, span));
         // A value spread over lines is one line in the form.
         for (char& c : text)
             if (c == '\r' || c == '\n')
@@ -296,11 +304,12 @@ private:
     // A bare value on one line is the rest of its line, comment and all,
     // as the form showed it before: a save must not drop the user's text.
     std::string BareText(ScriptSpan span) const {
-        const std::string_view source = Model->Tokens.Source;
+        const std::string_view source = Model->Tokens.FileText(Model->File);
         std::size_t end = span.End;
         while (end < source.size() && source[end] != '\r' && source[end] != '\n')
             ++end;
-        if (Model->Tokens.LineOf(span.Begin) == Model->Tokens.LineOf(span.End))
+        if (Model->Tokens.LineOf(Model->File, span.Begin) ==
+            Model->Tokens.LineOf(Model->File, span.End))
             span.End += TrimRight(source.substr(span.End, end - span.End)).size();
         return Written(span);
     }
@@ -390,11 +399,8 @@ private:
     // Eight hexadecimal digits in any case; another name keeps what the
     // scanner made of it.
     void TakeTableName(const std::string& name) {
-        if (name.size() != 8)
+        if (!IsHexName(name))
             return;
-        for (char c : name)
-            if (!IsHexDigit(c))
-                return;
         LanguageNumber = std::stoll(name.substr(0, 4), nullptr, 16);
         CodePageNumber = std::stoll(name.substr(4, 4), nullptr, 16);
         Record.LanguageID = LanguageRowOf(*LanguageNumber);
@@ -410,7 +416,7 @@ private:
             ModelReports.push_back(note);
         if (!value.SingleLiteral || !note.empty())
             return "\\#" + BareText(value.ValueSpan);
-        std::string_view inner = Model->Tokens.Text(value.ValueSpan);
+        std::string_view inner = Model->Tokens.Text(Model->File, value.ValueSpan);
         if (inner.front() != '"')
             return "\\#" + BareText(value.ValueSpan); // L"...": the form writes narrow strings
         inner = inner.substr(1, inner.size() - 2);
@@ -493,7 +499,7 @@ void NoteCompilerRefusal(const Expected<VersionScript>& model, ReadResult& resul
 } // namespace
 
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
-                          bool keepImageLines, const PreprocessOptions& options) {
+                          bool keepImageLines, const PreprocessOptions& options, ScriptCopy copy) {
     ReadResult result;
     Status lines = CheckScriptLines(bytes);
     if (const std::string fault = Utf16ScriptFault(bytes); !fault.empty())
@@ -512,9 +518,19 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
             bytes = *utf8;
         }
         result.ImageLines = SplitLines(bytes);
-        Expected<VersionScript> model = ParseVersionScript(bytes, options);
-        Reader reader(result.ImageLines, defaults, result, model ? &*model : nullptr);
+        Expected<VersionScript> model = copy == ScriptCopy::WindowsShows
+                                            ? ParseCopyWindowsShows(bytes, options)
+                                            : ParseVersionScript(bytes, options);
+        // A VERSIONINFO in an included file is read from that file's lines;
+        // all of the script's own lines then stand before it.
+        const bool included = model && model->File != 0;
+        const Lines holderLines =
+            included ? SplitLines(model->Tokens.FileText(model->File)) : Lines();
+        Reader reader(included ? holderLines : result.ImageLines, defaults, result,
+                      model ? &*model : nullptr);
         reader.Run();
+        if (included)
+            reader.LeadingLines = result.ImageLines.size();
         NoteCompilerRefusal(model, result);
         // Without a listing to keep, the leading lines move into the record
         // rather than being copied: a script of many lines is held once.

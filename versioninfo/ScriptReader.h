@@ -56,7 +56,11 @@ Status CheckScriptLines(std::string_view bytes);
 /// Reads a script from its bytes. Never throws. Without `keepImageLines`
 /// ImageLines comes back empty, and the read needs less memory.
 /// `options` say how its preprocessor lines are followed.
+/// `copy` says which VERSIONINFO of a script holding several is read: the
+/// first, which the window edits, or the one Windows shows.
+enum class ScriptCopy { First, WindowsShows };
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
-                          bool keepImageLines = true, const PreprocessOptions& options = {});
+                          bool keepImageLines = true, const PreprocessOptions& options = {},
+                          ScriptCopy copy = ScriptCopy::First);
 
 } // namespace qm

@@ -124,7 +124,10 @@ private slots:
         }
         // A version spelled with macros that PRODUCTVERSION shares can't be
         // changed alone: the box says so, and nothing is written.
-        if (script.contains("macros")) {
+        const QStringList sharedDefines = {"function_macros.rc",  "header_macros.rc",
+                                           "included_version.rc", "macros.rc",
+                                           "memory_flags.rc",     "two_languages.rc"};
+        if (sharedDefines.contains(script)) {
             QVERIFY(sandbox.Prompts->TextsCaptioned("Save").join(' ').contains("PRODUCTVERSION"));
             QCOMPARE(ReadBytes(sandbox.Path(script)), original);
             return;

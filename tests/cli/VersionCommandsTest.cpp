@@ -219,7 +219,7 @@ TEST_F(RealWorldCommandsTest, ShowVerifyAndBumpAgreeWithLlvmRc) {
         const RunResult bump = rc({"bump", script, "--part", "minor"});
         ASSERT_EQ(bump.ExitCode, 0) << name << ": " << bump.Err.toStdString();
         if (script.contains("macros")) {
-            EXPECT_TRUE(bump.Err.contains("VER_MINOR")) << bump.Err.toStdString();
+            EXPECT_TRUE(bump.Err.contains("_MINOR")) << bump.Err.toStdString();
         }
         ++bumped;
         const QJsonObject after = shownCompiled(script, "after.res");
@@ -243,6 +243,53 @@ TEST_F(RealWorldCommandsTest, AShortenedVersionStringIsANoteUnlessStrict) {
     // A string that truly disagrees still fails.
     EXPECT_EQ(rc({"set", "resources_first.rc", "--string", "FileVersion=4.1"}).ExitCode, 0);
     EXPECT_EQ(rc({"check", "resources_first.rc"}).ExitCode, 1);
+}
+
+// What each command makes of the strings llvm-rc compiles with the given
+// switches (it defines _WIN64 itself, for its x64 target).
+TEST_F(RealWorldCommandsTest, EditsReachTheBranchAndEveryCopyTheCompilerBuilds) {
+    auto compiledStrings = [&](const QString& script, const QStringList& switches,
+                               const QString& language = "409") {
+        EXPECT_EQ(run(QM_LLVM_RC, QStringList{"/C", "65001", "/I", "/usr/share/mingw-w64/include"} +
+                                      switches + QStringList{"/FO", "out.res", script})
+                      .ExitCode,
+                  0);
+        const RunResult shown = rc({"show", "out.res", "--resource-language", language});
+        return QJsonDocument::fromJson(shown.Out).object()["strings"].toObject();
+    };
+    const QByteArray platform = readBytes("platform_strings.rc");
+    // A VALUE added to a table whose #ifdef nothing settles is refused by name.
+    const RunResult unsettled = rc({"set", "platform_strings.rc", "--string", "Comments=x"});
+    EXPECT_EQ(unsettled.ExitCode, 1);
+    EXPECT_TRUE(unsettled.Err.contains("-D or -U _WIN64")) << unsettled.Err.toStdString();
+    EXPECT_EQ(readBytes("platform_strings.rc"), platform);
+    // Settled, the edit lands where the compiler looks.
+    ASSERT_EQ(rc({"set", "platform_strings.rc", "-D", "_WIN64", "--string", "FileDescription=Tool"})
+                  .ExitCode,
+              0);
+    EXPECT_EQ(compiledStrings("platform_strings.rc", {})["FileDescription"], "Tool");
+    ASSERT_EQ(rc({"set", "platform_strings.rc", "-U", "_WIN64", "--string", "Comments=x"}).ExitCode,
+              0);
+    EXPECT_EQ(compiledStrings("platform_strings.rc", {"/U", "_WIN64"})["Comments"], "x");
+
+    // Two copies: a bump reaches both, a set with --resource-language one.
+    ASSERT_EQ(rc({"bump", "two_languages.rc", "--part", "build"}).ExitCode, 0);
+    ASSERT_EQ(
+        rc({"set", "two_languages.rc", "--resource-language", "411", "--string", "Comments=ja"})
+            .ExitCode,
+        0);
+    const QJsonObject japanese = compiledStrings("two_languages.rc", {}, "411");
+    EXPECT_EQ(japanese["FileVersion"], "2.1.0.8");
+    EXPECT_EQ(japanese["Comments"], "ja");
+    EXPECT_EQ(compiledStrings("two_languages.rc", {})["FileVersion"], "2.1.0.8");
+    EXPECT_EQ(compiledStrings("two_languages.rc", {})["Comments"], ""); // the form's empty field
+    EXPECT_EQ(rc({"verify", "two_languages.rc", "out.res"}).ExitCode, 0);
+
+    // Memory flags are compiled as llvm-rc compiles them.
+    ASSERT_EQ(rc({"compile", "memory_flags.rc", "-U", "GCC_WINDRES", "-o", "ours.res"}).ExitCode,
+              0);
+    compiledStrings("memory_flags.rc", {"/U", "GCC_WINDRES"});
+    EXPECT_EQ(readBytes("ours.res"), readBytes("out.res"));
 }
 
 TEST_F(RealWorldCommandsTest, ShowPicksTheLanguageCopyWindowsWouldAndListsTheOthers) {
