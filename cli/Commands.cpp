@@ -150,7 +150,8 @@ int SetCommand(const std::string& path, const ScriptEdits& edits, const std::str
     const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
     if (!copies)
         return ExitUsage;
-    if (std::optional<int> done = SetInPlace(path, *bytes, edits, *copies, preprocess, io))
+    if (std::optional<int> done =
+            SetInPlace(path, *bytes, edits, *copies, preprocess, !options.NoStrings, io))
         return *done;
     // No VERSIONINFO a compiler would read: only a whole new document can
     // be written, and only when asked to.

@@ -201,9 +201,49 @@ Status ValuesAsUnicode(ScriptEdits& edits) {
     return Status::Ok();
 }
 
+void FollowVersionStrings(const VersionScript& model, ScriptEdits& edits,
+                          std::vector<std::string>& notes) {
+    const bool follow = !edits.NoFollow && !edits.Force;
+    const struct {
+        const std::optional<std::string>& Fixed;
+        const char* Keyword;
+        StringKey Key;
+    } versions[] = {{edits.FileVersion, "FILEVERSION", StringKey::FileVersion},
+                    {edits.ProductVersion, "PRODUCTVERSION", StringKey::ProductVersion}};
+    for (const auto& version : versions) {
+        const std::string key(StringKeys()[Index(version.Key)]);
+        const FixedStatement* fixed = model.FindFixed(version.Keyword);
+        const bool asked = std::any_of(edits.Strings.begin(), edits.Strings.end(),
+                                       [&](const StringEdit& edit) { return edit.Key == key; });
+        if (!version.Fixed || !fixed || asked)
+            continue;
+        const Expected<VersionParts> before =
+            ReadFixedVersion(VersionTextOf(model, *fixed, follow), version.Keyword);
+        const Expected<VersionParts> after = ReadFixedVersion(*version.Fixed, version.Keyword);
+        if (!before || !after)
+            continue; // the edit itself says what is wrong
+        for (const ScriptStringTable& table : model.Tables)
+            for (const ValueStatement& value : table.Values) {
+                if (value.Key != key)
+                    continue;
+                const std::string old = MarkerOf(model, value, follow);
+                const std::optional<std::string> now = FollowedVersionString(old, *before, *after);
+                if (!now || *now == old)
+                    continue;
+                edits.Strings.push_back({key, *now, {table.Name}});
+                const std::string note = table.Name + "/" + key + " follows " + version.Keyword +
+                                         ": \"" + *QuotedValueText(old) + "\" -> \"" +
+                                         *QuotedValueText(*now) + "\"";
+                if (std::find(notes.begin(), notes.end(), note) == notes.end())
+                    notes.push_back(note);
+            }
+    }
+}
+
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
                               const ScriptEdits& edits, const CopyChoice& copies,
-                              const PreprocessOptions& preprocess, CliStreams& io) {
+                              const PreprocessOptions& preprocess, bool followStrings,
+                              CliStreams& io) {
     bool noVersionInfo = false;
     std::optional<LoadedScript> script = ParseForEdit(path, bytes, preprocess, noVersionInfo, io);
     if (!script)
@@ -215,15 +255,20 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
     }
     // The comment lines are the file's, before its first copy.
     bool first = true;
+    std::vector<std::string> followed;
     Expected<EditedScript> edited = EditCopies(
         bytes, preprocess, [&](const VersionScript& model) { return copies.Takes(model, held); },
-        [&](const VersionScript&) -> Expected<ScriptEdits> {
+        [&](const VersionScript& model) -> Expected<ScriptEdits> {
             ScriptEdits copy = held;
             if (!first)
                 copy.ComIncLines.reset();
             first = false;
+            if (followStrings)
+                FollowVersionStrings(model, copy, followed);
             return copy;
         });
+    for (const std::string& note : followed)
+        io.Err << path << ": " << note << '\n';
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;

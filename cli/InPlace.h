@@ -41,9 +41,18 @@ std::optional<CopyChoice> CopiesFor(const ScriptOptions& options, const std::str
 /// takes, and writes it in its own encoding. Nothing when the script has
 /// no VERSIONINFO (the caller decides); otherwise the exit code, with
 /// refusals on stderr.
+/// With `followStrings`, the version strings follow (FollowVersionStrings).
 std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
                               const ScriptEdits& edits, const CopyChoice& copies,
-                              const PreprocessOptions& preprocess, CliStreams& io);
+                              const PreprocessOptions& preprocess, bool followStrings,
+                              CliStreams& io);
+
+/// Adds to `edits` of the copy `model` the FileVersion and ProductVersion
+/// strings that follow a new fixed version: each that agreed with the old
+/// one, in every table, rewritten in its own form, as bump moves them. A
+/// string the edits set stays as asked. `notes` says which followed.
+void FollowVersionStrings(const VersionScript& model, ScriptEdits& edits,
+                          std::vector<std::string>& notes);
 
 /// bump in place: both fixed versions, and the FileVersion and
 /// ProductVersion strings of every table that agreed with them, in every

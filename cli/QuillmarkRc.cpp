@@ -167,6 +167,7 @@ is refused; --force writes a new document.
              "Replace a field written as a macro, an expression or under #if/#else; "
              "write a new document over a file with no VERSIONINFO.");
     AddScriptOptions(*set, args.Preprocessor, true);
+    AddNoStringsOption(*set, args.Preprocessor);
 
     CLI::App* check = AddCommand(app, "check", "Print what a compiler would refuse or wrap.", R"(
 With several FILEs each finding line begins with its file's path; the exit
@@ -270,6 +271,7 @@ one that can't be rewritten safely, naming why.
                     "Stamp a signed file (its signature is dropped); replace a field written as "
                     "a macro or an expression.");
     AddScriptOptions(*stamp, args.Stamp.Preprocessor);
+    AddNoStringsOption(*stamp, args.Stamp.Preprocessor);
 
     return {show, write, created, set, check, import, verify, bump, compile, stamp};
 }

@@ -139,13 +139,16 @@ Expected<std::string> VersionDataOf(const std::string& script, std::uint16_t lan
     return version->first;
 }
 
-/// The version data after `edits`, compiled in the language of the copy.
+/// The version data after `edits`, compiled in the language of the copy;
+/// with `followed`, the version strings follow (and are named there).
 Expected<std::string> EditedVersion(const std::string& script, const ScriptEdits& edits,
-                                    std::uint16_t language) {
+                                    std::uint16_t language, std::vector<std::string>* followed) {
     Expected<VersionScript> model = ParseVersionScript(script);
     if (!model)
         return Status::Fail(model.message());
     ScriptEdits asked = edits;
+    if (followed)
+        FollowVersionStrings(*model, asked, *followed);
     if (Status unicode = ValuesAsUnicode(asked); !unicode)
         return unicode;
     Expected<std::string> edited = EditScript(script, *model, asked);
@@ -253,7 +256,13 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
                 return ExitFailure;
             }
         }
-        data = script ? EditedVersion(*script, edits, target) : Status::Fail(script.message());
+        std::vector<std::string> followed;
+        data = script ? EditedVersion(*script, edits, target,
+                                      args.Preprocessor.NoStrings ? nullptr : &followed)
+                      : Status::Fail(script.message());
+        if (data)
+            for (const std::string& note : followed)
+                io.Err << args.File << ": " << note << '\n';
     }
     if (!data) {
         io.Err << args.File << ": " << data.message() << "; nothing written\n";

@@ -29,9 +29,15 @@ void AddScriptOptions(CLI::App& command, ScriptOptions& into, bool edits) {
                      "where it lives.");
     command
         .add_option("--resource-language", into.ResourceLanguage,
-                     "Edit only the VERSIONINFO of this language (LANGUAGE before it; 409 "
-                     "without one); by default every copy.")
+                    "Edit only the VERSIONINFO of this language (LANGUAGE before it; 409 "
+                    "without one); by default every copy.")
         ->type_name("HEX");
+}
+
+void AddNoStringsOption(CLI::App& command, ScriptOptions& into) {
+    command.add_flag("--no-strings", into.NoStrings,
+                     "Keep the FileVersion and ProductVersion strings as they are; by default "
+                     "those that agreed with the old fixed version follow the new one.");
 }
 
 PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path) {

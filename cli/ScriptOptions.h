@@ -28,10 +28,16 @@ struct ScriptOptions {
     bool NoFollow = false;
     /// set and bump: the VERSIONINFO copy to edit (hexadecimal); empty: all.
     std::string ResourceLanguage;
+    /// set and stamp: keep the FileVersion and ProductVersion strings as
+    /// they are when the fixed versions change.
+    bool NoStrings = false;
 };
 
 /// Registers -I, -D and -U on a command, and --no-follow on one that edits.
 void AddScriptOptions(CLI::App& command, ScriptOptions& into, bool edits = false);
+
+/// Registers --no-strings, on the commands that take --file-version.
+void AddNoStringsOption(CLI::App& command, ScriptOptions& into);
 
 /// How the script at `path` is read with `options`.
 PreprocessOptions PreprocessFor(const ScriptOptions& options, const std::string& path);

@@ -11,13 +11,6 @@ namespace {
 constexpr int FileVersionKey = Index(StringKey::FileVersion);
 constexpr int ProductVersionKey = Index(StringKey::ProductVersion);
 
-/// A fixed version text read leniently: four numbers, or a dotted form.
-Expected<VersionParts> ReadFixed(std::string_view text, std::string_view field) {
-    if (std::optional<std::string> comma = CommaFormOfDotted(CodeBeforeComment(text)))
-        return ParseFixedVersion(*comma, field);
-    return ParseFixedVersion(text, field);
-}
-
 /// The new fixed text: the numbers replaced where they stand, so the
 /// author's spacing and comment survive; a dotted text becomes the comma
 /// form.
@@ -94,6 +87,24 @@ void BumpString(VersionRecord& record, int key, const VersionParts& before,
 
 } // namespace
 
+Expected<VersionParts> ReadFixedVersion(std::string_view text, std::string_view field) {
+    if (std::optional<std::string> comma = CommaFormOfDotted(CodeBeforeComment(text)))
+        return ParseFixedVersion(*comma, field);
+    return ParseFixedVersion(text, field);
+}
+
+std::optional<std::string> FollowedVersionString(const std::string& value,
+                                                 const VersionParts& before,
+                                                 const VersionParts& after) {
+    const std::optional<std::string> text = QuotedValueText(value);
+    if (!text)
+        return std::nullopt;
+    const std::vector<std::uint64_t> shown = LeadingVersionNumbers(*text);
+    if (shown.empty() || !StringVersionAgrees(shown, before))
+        return std::nullopt;
+    return RewriteStringValue(value, after);
+}
+
 std::optional<VersionPart> VersionPartNamed(std::string_view name) {
     if (name == "major")
         return VersionPart::Major;
@@ -108,10 +119,10 @@ std::optional<VersionPart> VersionPartNamed(std::string_view name) {
 
 Expected<BumpResult> BumpVersion(const VersionRecord& record, VersionPart part) {
     const auto index = static_cast<std::size_t>(part);
-    Expected<VersionParts> file = ReadFixed(record.HFileVersion, "FILEVERSION");
+    Expected<VersionParts> file = ReadFixedVersion(record.HFileVersion, "FILEVERSION");
     if (!file)
         return Status::Fail("Can't bump: " + file.message());
-    Expected<VersionParts> product = ReadFixed(record.HProductVersion, "PRODUCTVERSION");
+    Expected<VersionParts> product = ReadFixedVersion(record.HProductVersion, "PRODUCTVERSION");
     if (!product)
         return Status::Fail("Can't bump: " + product.message());
     auto bumped = [&](VersionParts parts, const char* field) -> Expected<VersionParts> {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Status.h"
+#include "VersionCheck.h"
 #include "VersionRecord.h"
 
 #include <optional>
@@ -35,5 +36,16 @@ struct BumpResult {
 /// nothing, when either fixed version is not four 16-bit numbers (a dotted
 /// text counts, being unambiguous) or the part is already 65535.
 Expected<BumpResult> BumpVersion(const VersionRecord& record, VersionPart part);
+
+/// A fixed version text read leniently: four numbers, or a dotted form.
+Expected<VersionParts> ReadFixedVersion(std::string_view text, std::string_view field);
+
+/// A FileVersion or ProductVersion string value (in the form's marker
+/// form) moved from `before` to `after` in its own form: its count of
+/// parts, its separator and the text around the numbers. Nothing when it
+/// is bare or did not agree with `before`.
+std::optional<std::string> FollowedVersionString(const std::string& value,
+                                                 const VersionParts& before,
+                                                 const VersionParts& after);
 
 } // namespace qm

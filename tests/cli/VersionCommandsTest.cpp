@@ -33,7 +33,19 @@ TEST_F(VersionCommandsTest, CheckPrintsFindingsAndSetTakesTheDottedForm) {
     const QByteArray before = readBytes("Example2.rc");
     EXPECT_EQ(rc({"set", "Example2.rc", "--product-version", "1, 2, 70000, 0"}).ExitCode, 1);
     EXPECT_EQ(readBytes("Example2.rc"), before);
-    ASSERT_EQ(rc({"set", "Example2.rc", "--file-version", "1.2.3-beta"}).ExitCode, 0);
+    // The FileVersion string that agreed follows, and says so; --no-strings
+    // keeps it.
+    const QByteArray unset = readBytes("Example2.rc");
+    ASSERT_EQ(rc({"set", "Example2.rc", "--file-version", "1.2.3", "--no-strings"}).ExitCode, 0);
+    EXPECT_TRUE(readBytes("Example2.rc").contains("\"2.1.0.15\\0\""));
+    QFile original(path("Example2.rc"));
+    ASSERT_TRUE(original.open(QIODevice::WriteOnly));
+    original.write(unset);
+    original.close();
+    const RunResult set = rc({"set", "Example2.rc", "--file-version", "1.2.3-beta"});
+    ASSERT_EQ(set.ExitCode, 0);
+    EXPECT_TRUE(set.Err.contains("FileVersion follows FILEVERSION: \"2.1.0.15\" -> \"1.2.3.0\""))
+        << set.Err.toStdString();
     EXPECT_TRUE(readBytes("Example2.rc").contains("  FILEVERSION       1, 2, 3, 0\r\n"));
     QByteArray wrapped = readBytes("Example2.rc");
     wrapped.replace("PRODUCTVERSION    2, 1, 0, 0", "PRODUCTVERSION    1, 2, 70000, 0");
@@ -45,9 +57,7 @@ TEST_F(VersionCommandsTest, CheckPrintsFindingsAndSetTakesTheDottedForm) {
     EXPECT_EQ(check.ExitCode, 1);
     EXPECT_EQ(check.Out.toStdString(),
               "PRODUCTVERSION: PRODUCTVERSION part 3 is 70000, which does not fit in 16 bits "
-              "(0 to 65535)\n"
-              "FileVersion: The string FileVersion \"2.1.0.15\" disagrees with FILEVERSION "
-              "1, 2, 3, 0\n");
+              "(0 to 65535)\n");
     EXPECT_EQ(rc({"check", "missing.rc"}).ExitCode, 2);
 }
 
@@ -96,6 +106,8 @@ TEST_F(VersionCommandsTest, ShowImportAndVerifyReadTheCompiledResource) {
     EXPECT_EQ(differ.Out.toStdString(),
               "FILEVERSION: FILEVERSION is 2, 1, 0, 16 in the script but 2, 1, 0, 15 in the "
               "compiled resource\n"
+              "FileVersion: The string FileVersion is \"2.1.0.16\" in the script but "
+              "\"2.1.0.15\" in the compiled resource\n"
               "Comments: The string Comments is compiled as \"\" but the script leaves it out\n");
 
     // A partial .res, as a failed compiler run can leave it.
