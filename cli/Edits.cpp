@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cctype>
+#include <regex>
 
 namespace qm {
 
@@ -23,8 +24,8 @@ struct EditOption {
 
 const std::array<EditOption, 12> EditOptions = {{
     {"file-version", "T",
-     "FILEVERSION text, written as given; a dotted version (1.2.3, "
-     "1.2.3-beta) is written in its comma form, 1, 2, 3, 0."},
+     "FILEVERSION: 1.2.3, v1.2.3, 1.2.3.4 or 1.2.3-beta (written in the comma form "
+     "1, 2, 3, 0), or the comma form itself; at most four parts of 0 to 65535."},
     {"product-version", "T", "PRODUCTVERSION text, the same way."},
     {"debug", "on|off", "The VS_FF_DEBUG flag."},
     {"prerelease", "on|off", "The VS_FF_PRERELEASE flag."},
@@ -61,16 +62,70 @@ Expected<std::optional<std::string>> OptionalText(const ParsedOptions& options, 
     return std::optional<std::string>(std::move(bytes));
 }
 
-/// A version text; a dotted one such as 1.2.3 (what build scripts and
-/// tags carry) becomes the comma form a resource compiler needs.
+constexpr const char* VersionForms = "1.2.3, v1.2.3, 1.2.3.4, 1.2.3-beta or 1, 2, 3, 4";
+
+// git describe's "v2.4.1-3-gabc1234": a tag, the commits since and the
+// commit. Taking the tag alone would lose the count without a word.
+bool IsGitDescribe(std::string_view text) {
+    static const std::regex described(R"([vV]?\d+(\.\d+)*-\d+-g[0-9a-fA-F]+(-dirty)?)");
+    return std::regex_match(text.begin(), text.end(), described);
+}
+
+/// The parts of a text of numbers, dots and commas; nothing for another
+/// text (a macro's name, which is written as given).
+std::optional<std::vector<std::string_view>> VersionPieces(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789., ") != std::string_view::npos)
+        return std::nullopt;
+    const char separator = text.find(',') != std::string_view::npos ? ',' : '.';
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        pieces.push_back(Trim(text.substr(start, end - start)));
+        if (end == std::string_view::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
+/// A version argument: a dotted one such as 1.2.3 (what build scripts and
+/// tags carry) becomes the comma form a resource compiler needs; one that
+/// can't be a version resource's is refused with the forms it may take.
+Expected<std::string> VersionArgument(const std::string& text, const std::string& option) {
+    const std::string_view trimmed = Trim(text);
+    const std::string forms = std::string(" (") + option + " takes " + VersionForms + ")";
+    if (IsGitDescribe(trimmed) || trimmed.find('+') != std::string_view::npos)
+        return Status::Fail(option + " " + Quoted(text) +
+                            " carries a commit count or build metadata a version resource "
+                            "has no place for" +
+                            forms);
+    const std::optional<std::string> comma = CommaFormOfDotted(trimmed);
+    const std::string_view numbers = comma ? std::string_view(*comma) : trimmed;
+    const std::optional<std::vector<std::string_view>> pieces = VersionPieces(numbers);
+    if (!pieces)
+        return text;
+    if (pieces->size() > 4)
+        return Status::Fail(option + " " + Quoted(text) + " has " + std::to_string(pieces->size()) +
+                            " parts; a version has at most four" + forms);
+    for (std::size_t i = 0; i < pieces->size(); ++i) {
+        const std::string_view piece = (*pieces)[i];
+        if (piece.empty() || piece.find_first_not_of("0123456789") != std::string_view::npos ||
+            piece.size() > 5 || std::stoul(std::string(piece)) > 0xFFFF)
+            return Status::Fail(option + " part " + std::to_string(i + 1) + " " +
+                                Quoted(std::string(piece)) + " is not a number of 0 to 65535" +
+                                forms);
+    }
+    return comma ? *comma : text;
+}
+
 Expected<std::optional<std::string>> OptionalVersion(const ParsedOptions& options,
                                                      const char* name) {
     Expected<std::optional<std::string>> text = OptionalText(options, name);
-    if (text && *text) {
-        if (std::optional<std::string> comma = CommaFormOfDotted(**text))
-            **text = *comma;
-    }
-    return text;
+    if (!text || !*text)
+        return text;
+    Expected<std::string> version = VersionArgument(**text, Option(name));
+    if (!version)
+        return Status::Fail(version.message());
+    return std::optional<std::string>(std::move(*version));
 }
 
 Expected<std::optional<bool>> OptionalSwitch(const ParsedOptions& options, const char* name) {

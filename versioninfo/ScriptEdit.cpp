@@ -704,6 +704,8 @@ private:
         if (!after)
             return Status::Fail("The edit would leave a script a compiler refuses (" +
                                 after.message() + "); nothing was written");
+        if (Status defined = AskedNamesDefined(*after); !defined)
+            return defined;
         const ScriptCompiled before = CompileScriptModel(Script);
         const ScriptCompiled now = CompileScriptModel(*after);
         std::vector<std::string> changed;
@@ -726,6 +728,25 @@ private:
             list += ", which the edited #defines (" + followed + ") give too";
         return Status::Fail("The edit would change more than was asked (" + list +
                             "); nothing was written");
+    }
+
+    // A field set to a name (--file-version VER_X) that no file defines
+    // stops the compiler, unless a header not found may define it.
+    Status AskedNamesDefined(const VersionScript& after) const {
+        const bool headerMissing =
+            std::any_of(after.Tokens.Includes.begin(), after.Tokens.Includes.end(),
+                        [](const ScriptInclude& include) {
+                            return include.How == ScriptInclude::Outcome::Missing;
+                        });
+        if (headerMissing)
+            return Status::Ok();
+        for (const FixedStatement& statement : after.Fixed)
+            for (const ScriptNumber& number : statement.Numbers)
+                if (Allowed.count(statement.Keyword) && !number.Unknown.empty())
+                    return Status::Fail("The edit would leave a script a compiler refuses (" +
+                                        statement.Keyword + " needs " + number.Unknown +
+                                        ", which no file defines); nothing was written");
+        return Status::Ok();
     }
 
     void CompareFixed(const FixedFileInfo& a, const FixedFileInfo& b,

@@ -31,8 +31,21 @@ TEST_F(VersionCommandsTest, CheckPrintsFindingsAndSetTakesTheDottedForm) {
 
     // set will not write what a compiler refuses.
     const QByteArray before = readBytes("Example2.rc");
-    EXPECT_EQ(rc({"set", "Example2.rc", "--product-version", "1, 2, 70000, 0"}).ExitCode, 1);
+    // Nor a version text that can't be a version resource's, which the
+    // message names with the forms it takes.
+    for (const auto& [text, says] :
+         {std::pair{"1, 2, 70000, 0", "part 3 \"70000\" is not a number of 0 to 65535"},
+          {"1.2.3.4.5", "has 5 parts"},
+          {"v2.4.1-3-gabc1234", "commit count"},
+          {"1.2.3+build.7", "build metadata"}}) {
+        const RunResult refused = rc({"set", "Example2.rc", "--product-version", text});
+        EXPECT_EQ(refused.ExitCode, 2) << text;
+        EXPECT_TRUE(refused.Err.contains(says) && refused.Err.contains("v1.2.3"))
+            << refused.Err.toStdString();
+    }
     EXPECT_EQ(readBytes("Example2.rc"), before);
+    ASSERT_EQ(rc({"set", "Example2.rc", "--product-version", "v2.1.0"}).ExitCode, 0);
+    EXPECT_TRUE(readBytes("Example2.rc").contains("  PRODUCTVERSION    2, 1, 0, 0\r\n"));
     // The FileVersion string that agreed follows, and says so; --no-strings
     // keeps it.
     const QByteArray unset = readBytes("Example2.rc");
@@ -270,6 +283,8 @@ TEST_F(RealWorldCommandsTest, EditsReachTheBranchAndEveryCopyTheCompilerBuilds) 
         return QJsonDocument::fromJson(shown.Out).object()["strings"].toObject();
     };
     const QByteArray platform = readBytes("platform_strings.rc");
+    // A name no file defines stops the compiler: no header is missing here.
+    EXPECT_EQ(rc({"set", "platform_strings.rc", "--file-version", "VER_UNDEFINED"}).ExitCode, 1);
     // A VALUE added to a table whose #ifdef nothing settles is refused by name.
     const RunResult unsettled = rc({"set", "platform_strings.rc", "--string", "Comments=x"});
     EXPECT_EQ(unsettled.ExitCode, 1);
