@@ -31,6 +31,12 @@ struct CliStreams {
 int ShowCommand(const std::string& path, const std::string& language, const ScriptOptions& options,
                 CliStreams& io);
 
+/// Prints one field of the version resource `path` holds or compiles to:
+/// a fixed one by show's member name or keyword (with `parts`, a version's
+/// numbers), else a string of the first table. Exit 1 when it is absent.
+int GetCommand(const std::string& path, const std::string& field, bool parts,
+               const ScriptOptions& options, CliStreams& io);
+
 /// Writes the JSON document read from `jsonPath` ("-": standard input).
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io);
 

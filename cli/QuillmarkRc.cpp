@@ -90,6 +90,7 @@ struct Arguments {
     std::string ResourceLanguage;
     bool Force = false;
     bool Strict = false;
+    bool Parts = false; ///< get: a version's numbers, space-separated
     ScriptOptions Preprocessor;
     CompileArguments Compile;
     StampArguments Stamp;
@@ -199,6 +200,19 @@ a header's macros are named on stderr and not compared.)");
     AddFile(*verify, "COMPILED", args.Second, "Its .res file or executable.");
     AddScriptOptions(*verify, args.Preprocessor);
 
+    CLI::App* get = AddCommand(
+        app, "get", "Print one field of a script, .res file or executable, for shell scripts.", R"(
+FIELD is a member of show's document (fileVersion, productVersion, fileOS,
+fileType, fileSubType, fileFlags, fileFlagsMask; or the keyword, FILEVERSION)
+or a string key of the first table (FileVersion, CompanyName, any other).
+Prints the value as the compiler builds it, and nothing else; exits 1, with
+the reason on stderr, when the resource lacks it or a script leaves it to
+the preprocessor.)");
+    AddFile(*get, "FILE", args.File, "A script, .res file or executable.");
+    AddFile(*get, "FIELD", args.Second, "The field or string key.");
+    get->add_flag("--parts", args.Parts, "A version's four numbers, separated by spaces.");
+    AddScriptOptions(*get, args.Preprocessor);
+
     CLI::App* bump =
         AddCommand(app, "bump", "Add one to a part of FILEVERSION and PRODUCTVERSION.", R"(
 The parts after it restart at 0. FileVersion and ProductVersion strings that
@@ -273,7 +287,7 @@ one that can't be rewritten safely, naming why.
     AddScriptOptions(*stamp, args.Stamp.Preprocessor);
     AddNoStringsOption(*stamp, args.Stamp.Preprocessor);
 
-    return {show, write, created, set, check, import, verify, bump, compile, stamp};
+    return {show, write, created, set, check, import, verify, get, bump, compile, stamp};
 }
 
 int UsageError(const std::string& message, CliStreams& io) {
@@ -369,6 +383,8 @@ int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
                    : CheckEach(args.Files, args.Strict, args.Preprocessor, io);
     if (name == "import")
         return ImportCommand(args.File, args.Output, io);
+    if (name == "get")
+        return GetCommand(args.File, args.Second, args.Parts, args.Preprocessor, io);
     if (name == "verify")
         return VerifyCommand(args.File, args.Second, args.Preprocessor, io);
     if (name == "bump")

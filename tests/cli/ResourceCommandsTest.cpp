@@ -138,6 +138,7 @@ protected:
             EXPECT_EQ(wine({stamped}).ExitCode, 0);
         }
         EXPECT_EQ(wine({"fvi.exe", stamped}).Out.trimmed(), "7.6.5.4 7.6.5.4");
+        EXPECT_EQ(rc({"get", stamped, "FileVersion"}).Out, "7.6.5.4\n");
         const RunResult verify = rc({"verify", "stamped.rc", stamped});
         EXPECT_EQ(verify.ExitCode, 0) << verify.Out.toStdString() << verify.Err.toStdString();
     }

@@ -319,6 +319,25 @@ TEST_F(RealWorldCommandsTest, EditsReachTheBranchAndEveryCopyTheCompilerBuilds) 
     EXPECT_EQ(readBytes("ours.res"), readBytes("out.res"));
 }
 
+TEST_F(RealWorldCommandsTest, GetPrintsOneValueOrFailsWithTheReason) {
+    shownCompiled("platform_strings.rc", "platform.res");
+    for (const char* file : {"platform_strings.rc", "platform.res"}) {
+        EXPECT_EQ(rc({"get", file, "FileVersion"}).Out, "4.2.0.0\n");
+        EXPECT_EQ(rc({"get", file, "fileVersion", "--parts"}).Out, "4 2 0 0\n");
+        EXPECT_EQ(rc({"get", file, "FILEOS"}).Out, "0x00040004\n");
+        const RunResult absent = rc({"get", file, "Comments"});
+        EXPECT_EQ(absent.ExitCode, 1);
+        EXPECT_TRUE(absent.Out.isEmpty());
+    }
+    // What the script leaves to the compiler's definitions is no value.
+    const RunResult open = rc({"get", "platform_strings.rc", "FileDescription"});
+    EXPECT_EQ(open.ExitCode, 1);
+    EXPECT_TRUE(open.Err.contains("_WIN64")) << open.Err.toStdString();
+    EXPECT_EQ(rc({"get", "platform_strings.rc", "-D", "_WIN64", "FileDescription"}).Out,
+              "Example tool (64-bit)\n");
+    EXPECT_EQ(rc({"get", "platform.res", "fileOS", "--parts"}).ExitCode, 2);
+}
+
 TEST_F(RealWorldCommandsTest, ShowPicksTheLanguageCopyWindowsWouldAndListsTheOthers) {
     // German first, then U.S. English: Windows on an English system shows the second.
     QByteArray script = readBytes("neutral.rc");
