@@ -50,12 +50,17 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     // more; the document is written around it rather than copied into a
     // bigger string (a script may be tens of megabytes).
     std::string compiled;
+    std::optional<FixedFileInfo> fixed;
     {
         const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
         Expected<VersionScript> model =
             ParseCopyWindowsShows(utf8 ? *utf8 : *bytes, PreprocessFor(options, path));
-        if (model)
-            compiled = ",\n  \"compiled\": " + ScriptCompiledMember(*model);
+        if (model) {
+            const ScriptCompiled built = CompileScriptModel(*model);
+            compiled = ",\n  \"compiled\": " + ScriptCompiledMember(built);
+            if (!built.IsUndetermined("FILEVERSION") && !built.IsUndetermined("PRODUCTVERSION"))
+                fixed = built.Info.Fixed;
+        }
     }
     ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false,
                                        PreprocessFor(options, path), ScriptCopy::WindowsShows);
@@ -63,7 +68,7 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     if (result.CompilerRefusal)
         result.Reports.push_back("A resource compiler would refuse the script: " +
                                  *result.CompilerRefusal);
-    const std::string json = ShowJson(result);
+    const std::string json = ShowJson(result, fixed ? &*fixed : nullptr);
     const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
     io.Out.write(json.data(), static_cast<std::streamsize>(end));
     io.Out << compiled;

@@ -13,6 +13,7 @@
 #include "versioninfo/Lookups.h"
 #include "versioninfo/ScriptModel.h"
 #include "versioninfo/Tables.h"
+#include "versioninfo/VersionBump.h"
 
 #include <nlohmann/json.hpp>
 
@@ -70,6 +71,16 @@ public:
         }
         Out += "\n  ]";
     }
+    void partsOrNull(std::string_view name, const std::optional<VersionParts>& parts) {
+        member(name);
+        if (!parts) {
+            Out += "null";
+            return;
+        }
+        for (std::size_t i = 0; i < parts->size(); ++i)
+            Out += (i ? ", " : "[") + std::to_string((*parts)[i]);
+        Out += "]";
+    }
     void stringsObject(std::string_view name, const VersionRecord& record) {
         member(name);
         Out += "{";
@@ -91,10 +102,15 @@ private:
 
 // "compiled" is what `show` adds for a .res or an executable; like
 // "reports" and "error", it is output only.
-const std::array<const char*, 15> KnownMembers = {
-    "comIncLines", "fileVersion", "productVersion", "debug",       "preRelease",
-    "patched",     "fileOS",      "fileType",       "fileSubType", "language",
-    "codePage",    "strings",     "reports",        "error",       "compiled"};
+const std::array<const char*, 17> KnownMembers = {"fileVersionParts", "productVersionParts",
+                                                  "comIncLines",      "fileVersion",
+                                                  "productVersion",   "debug",
+                                                  "preRelease",       "patched",
+                                                  "fileOS",           "fileType",
+                                                  "fileSubType",      "language",
+                                                  "codePage",         "strings",
+                                                  "reports",          "error",
+                                                  "compiled"};
 
 using Json = nlohmann::json;
 
@@ -125,6 +141,10 @@ public:
                                    std::pair{"productVersion", &Record.HProductVersion}}) {
             if (status)
                 status = text(name, *field);
+            // A dotted version, as --file-version takes it, in the comma
+            // form a compiler needs.
+            if (std::optional<std::string> comma = CommaFormOfDotted(*field))
+                *field = std::move(*comma);
         }
         for (auto [name, field] :
              {std::pair{"debug", &Record.FFDebug}, std::pair{"preRelease", &Record.FFPreRelease},
@@ -220,7 +240,9 @@ private:
         return rowName("fileSubType", SubTypeLists(Record.FileType), Record.FileSubType);
     }
 
-    /// null (no row) or exactly a row's display string.
+    /// null (no row), exactly a row's display string, or the number as
+    /// --language and --code-page take it: a language ID in hexadecimal
+    /// ("409"), a code page in decimal ("1252"), or either as a JSON number.
     Status row(const char* name, const TextList& table, int& field) {
         if (!Object.contains(name))
             return Status::Ok();
@@ -229,14 +251,41 @@ private:
             field = NoRow;
             return Status::Ok();
         }
-        Expected<std::string> display = LineText(value, Quoted(name));
+        const bool language = std::string_view(name) == "language";
+        std::optional<long long> number;
+        if (value.is_number_unsigned())
+            number = value.get<long long>();
+        Expected<std::string> display =
+            number ? Expected<std::string>(std::string()) : LineText(value, Quoted(name));
         if (!display)
-            return Status::Fail(Quoted(name) + " must be null or a row of its table");
+            return Status::Fail(Quoted(name) + " must be null, a row of its table or a number");
         const auto found = std::find(table.begin(), table.end(), *display);
-        if (found == table.end())
-            return Status::Fail(Quoted(name) + " is not a row of its table: " + Quoted(*display));
-        field = static_cast<int>(found - table.begin());
+        if (!number && found != table.end()) {
+            field = static_cast<int>(found - table.begin());
+            return Status::Ok();
+        }
+        if (!number)
+            number = NumberText(*display, language ? 16 : 10);
+        const int row = !number    ? NoRow
+                        : language ? LanguageRowOf(*number)
+                                   : CodePageRowOf(*number);
+        if (row == NoRow)
+            return Status::Fail(
+                Quoted(name) + " is not a row of its table: " +
+                (display->empty() ? std::to_string(value.get<long long>()) : Quoted(*display)));
+        field = row;
         return Status::Ok();
+    }
+
+    /// Digits alone in `base` (a language may carry 0x); nothing otherwise.
+    static std::optional<long long> NumberText(std::string text, int base) {
+        if (base == 16 && (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0))
+            text.erase(0, 2);
+        if (text.empty() || text.size() > 8 ||
+            text.find_first_not_of(base == 16 ? "0123456789abcdefABCDEF" : "0123456789") !=
+                std::string::npos)
+            return std::nullopt;
+        return std::stoll(text, nullptr, base);
     }
 
     Status strings() {
@@ -264,13 +313,32 @@ private:
 
 } // namespace
 
-std::string ShowJson(const ReadResult& result) {
+namespace {
+
+std::optional<VersionParts> PartsOf(std::uint32_t ms, std::uint32_t ls) {
+    return VersionParts{static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
+                        static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
+}
+
+std::optional<VersionParts> PartsOfText(const std::string& text) {
+    Expected<VersionParts> parts = ReadFixedVersion(text, "");
+    return parts ? std::optional<VersionParts>(*parts) : std::nullopt;
+}
+
+} // namespace
+
+std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed) {
     const VersionRecord& record = result.Record;
     std::string out;
     JsonObjectWriter json(out);
     json.textArray("comIncLines", record.ComIncLines);
     json.text("fileVersion", record.HFileVersion);
     json.text("productVersion", record.HProductVersion);
+    json.partsOrNull("fileVersionParts", fixed ? PartsOf(fixed->FileVersionMS, fixed->FileVersionLS)
+                                               : PartsOfText(record.HFileVersion));
+    json.partsOrNull("productVersionParts",
+                     fixed ? PartsOf(fixed->ProductVersionMS, fixed->ProductVersionLS)
+                           : PartsOfText(record.HProductVersion));
     json.flag("debug", record.FFDebug);
     json.flag("preRelease", record.FFPreRelease);
     json.flag("patched", record.FFPatched);

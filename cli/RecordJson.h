@@ -18,6 +18,7 @@
 
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/Status.h"
+#include "versioninfo/VersionInfoBlock.h"
 
 #include <string>
 #include <string_view>
@@ -26,7 +27,10 @@ namespace qm {
 
 /// The `show` document for a read: members in the order above, indented
 /// by two blanks, ending in a line feed.
-std::string ShowJson(const ReadResult& result);
+/// `fixed`: the numbers the file compiles to, for `fileVersionParts` and
+/// `productVersionParts` (null without; a script's text that isn't
+/// numbers gives null too).
+std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed = nullptr);
 
 /// A document in the schema above. Members left out take the values of
 /// NewDocument(defaults); `reports` and `error` are ignored. Unknown

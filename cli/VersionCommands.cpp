@@ -123,8 +123,7 @@ std::optional<std::size_t> ChosenCopy(const std::vector<CompiledResource>& copie
 
 } // namespace
 
-std::string ScriptCompiledMember(const VersionScript& script) {
-    const ScriptCompiled compiled = CompileScriptModel(script);
+std::string ScriptCompiledMember(const ScriptCompiled& compiled) {
     std::string undetermined = ",\n    \"undetermined\": {";
     for (std::size_t i = 0; i < compiled.Undetermined.size(); ++i)
         undetermined += std::string(i ? "," : "") + "\n      " +
@@ -178,7 +177,7 @@ int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
     result.Record = std::move(imported.Record);
     result.Reports = std::move(imported.Notes);
     // The script's document, then one member more before the closing brace.
-    std::string json = ShowJson(result);
+    std::string json = ShowJson(result, &compiled->Info.Fixed);
     const std::string end = "\n}\n";
     if (json.size() >= end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
         json.resize(json.size() - end.size());

@@ -29,7 +29,7 @@ int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
                         const std::string& language, CliStreams& io);
 /// The "compiled" member of a script's JSON: what a compiler makes of it,
 /// and which fields it leaves to the preprocessor or a header.
-std::string ScriptCompiledMember(const VersionScript& script);
+std::string ScriptCompiledMember(const ScriptCompiled& compiled);
 
 /// Writes the version resource of a .res file or an executable as a script,
 /// every string table and Translation pair included. Refuses an output that

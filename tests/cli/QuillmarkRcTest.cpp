@@ -310,8 +310,8 @@ TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
         "not json",
         "[]",
         "{\"language\": \" 409 U.S. English\"}",
-        "{\"language\": \"409\"}",
-        "{\"codePage\": 1252}",
+        "{\"language\": \"zz\"}",
+        "{\"codePage\": 1251000}",
         "{\"fileOS\": \"VOS_BOGUS\"}",
         "{\"fileType\": \"VFT_DRV\", \"fileSubType\": \"VFT2_FONT_RASTER\"}",
         "{\"strings\": {\"Company\": \"x\"}}",
@@ -329,6 +329,17 @@ TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
     }
     EXPECT_EQ(run({"write", "out.rc", "--from", "none.json"}).Err,
               "Can't open none.json: " + qm::test::NoSuchFile() + "\n");
+}
+
+// A script's JSON takes what the options take, and show gives the numbers.
+TEST_F(QuillmarkRcTest, WriteTakesTheOptionsFormsAndShowTheVersionParts) {
+    const char* document =
+        "{\"fileVersion\": \"v2.4.1\", \"language\": \"409\", \"codePage\": 1252}";
+    ASSERT_EQ(run({"write", "out.rc", "--from", "-"}, document).ExitCode, 0);
+    const QByteArray script = ReadBytes(path("out.rc"));
+    EXPECT_TRUE(script.contains("FILEVERSION       2, 4, 1, 0")) << script.toStdString();
+    EXPECT_TRUE(script.contains("BLOCK \"040904E4\"")) << script.toStdString();
+    EXPECT_TRUE(run({"show", "out.rc"}).Out.contains("\"fileVersionParts\": [2, 4, 1, 0]"));
 }
 
 TEST_F(QuillmarkRcTest, SetAppliesEditsAndWritesToOutput) {
