@@ -148,15 +148,15 @@ std::string UnswapString(const std::string& text) {
 
 /// Every string of `document`, member names included, back to its bytes.
 /// Iterative: a hostile document may nest deeper than the stack reaches.
-void UnswapStrings(nlohmann::json& document) {
-    std::vector<nlohmann::json*> pending{&document};
+template <class JsonT> void UnswapStrings(JsonT& document) {
+    std::vector<JsonT*> pending{&document};
     while (!pending.empty()) {
-        nlohmann::json& value = *pending.back();
+        JsonT& value = *pending.back();
         pending.pop_back();
         if (value.is_string()) {
-            value = UnswapString(value.get_ref<const std::string&>());
+            value = UnswapString(value.template get_ref<const std::string&>());
         } else if (value.is_array()) {
-            for (nlohmann::json& item : value)
+            for (JsonT& item : value)
                 pending.push_back(&item);
         } else if (value.is_object()) {
             // Names are keys of the object's map, so a changed one means a
@@ -168,7 +168,7 @@ void UnswapStrings(nlohmann::json& document) {
                     renamed.emplace_back(name, std::move(bytes));
             }
             for (auto& [name, bytes] : renamed) {
-                nlohmann::json member = std::move(value[name]);
+                JsonT member = std::move(value[name]);
                 value.erase(name);
                 value[bytes] = std::move(member);
             }
@@ -255,11 +255,13 @@ std::string JsonStringLiteral(std::string_view bytes) {
     return out + '"';
 }
 
-Expected<nlohmann::json> ParseJsonBytes(std::string_view json) {
+namespace {
+
+template <class JsonT> Expected<JsonT> ParseJsonBytesAs(std::string_view json) {
     OffsetMap offsets;
     const std::string swapped = SwapByteEscapes(json, offsets);
     try {
-        nlohmann::json document = nlohmann::json::parse(swapped);
+        JsonT document = JsonT::parse(swapped);
         UnswapStrings(document);
         return document;
     } catch (const nlohmann::json::parse_error& error) {
@@ -271,6 +273,16 @@ Expected<nlohmann::json> ParseJsonBytes(std::string_view json) {
         // A number too large for a double, and the like.
         return Status::Fail(std::string("Invalid JSON: ") + WithoutPosition(error.what()));
     }
+}
+
+} // namespace
+
+Expected<nlohmann::json> ParseJsonBytes(std::string_view json) {
+    return ParseJsonBytesAs<nlohmann::json>(json);
+}
+
+Expected<nlohmann::ordered_json> ParseOrderedJsonBytes(std::string_view json) {
+    return ParseJsonBytesAs<nlohmann::ordered_json>(json);
 }
 
 } // namespace qm

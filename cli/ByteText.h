@@ -36,5 +36,7 @@ std::string JsonStringLiteral(std::string_view bytes);
 /// message and the byte offset in `json`, and on a lone surrogate that
 /// stands for no byte.
 Expected<nlohmann::json> ParseJsonBytes(std::string_view json);
+/// The same, keeping the members of each object in the document's order.
+Expected<nlohmann::ordered_json> ParseOrderedJsonBytes(std::string_view json);
 
 } // namespace qm

@@ -5,7 +5,9 @@
 #include "versioninfo/CompiledVersion.h"
 #include "versioninfo/LossCheck.h"
 #include "versioninfo/SafeSave.h"
+#include "versioninfo/ScriptModel.h"
 #include "versioninfo/ScriptWriter.h"
+#include "versioninfo/Text.h"
 
 #include <iostream>
 #include <vector>
@@ -72,8 +74,34 @@ bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadRes
     return true;
 }
 
-int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io) {
-    if (Status written = WriteScript(record, path); !written) {
+namespace {
+
+// The form writes the twelve keys; the others are added to its script by
+// the editor, as set would add them.
+Status WriteWithOtherStrings(const VersionRecord& record, const std::string& path,
+                             const std::vector<StringEdit>& otherStrings) {
+    Expected<Lines> lines = FormScript(record);
+    if (!lines)
+        return Status::Fail(lines.message());
+    const std::string text = JoinCrLf(*lines);
+    Expected<VersionScript> model = ParseVersionScript(text);
+    if (!model)
+        return Status::Fail(model.message());
+    ScriptEdits edits;
+    edits.Strings = otherStrings;
+    Expected<std::string> edited = EditScript(text, *model, edits);
+    if (!edited)
+        return Status::Fail(edited.message());
+    return SaveFileSafely(path, *edited);
+}
+
+} // namespace
+
+int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io,
+                  const std::vector<StringEdit>& otherStrings) {
+    const Status written = otherStrings.empty() ? WriteScript(record, path)
+                                                : WriteWithOtherStrings(record, path, otherStrings);
+    if (!written) {
         io.Err << written.message() << '\n';
         return ExitFailure;
     }

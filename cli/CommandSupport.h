@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "platform/EditLock.h"
 #include "versioninfo/CompiledVersion.h"
+#include "versioninfo/ScriptEdit.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/VersionRecord.h"
 
@@ -60,6 +61,9 @@ bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadRes
 
 /// Writes `record` to `path` as a script; ExitFailure with the writer's
 /// message on stderr when that fails.
-int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io);
+/// `otherStrings`: keys outside the twelve, added to the first table in
+/// the order given (values in the --string form).
+int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io,
+                  const std::vector<StringEdit>& otherStrings = {});
 
 } // namespace qm

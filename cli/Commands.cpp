@@ -51,6 +51,7 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     // bigger string (a script may be tens of megabytes).
     std::string compiled;
     std::optional<FixedFileInfo> fixed;
+    std::optional<CompiledStringTable> firstTable;
     {
         const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
         Expected<VersionScript> model =
@@ -60,6 +61,8 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
             compiled = ",\n  \"compiled\": " + ScriptCompiledMember(built);
             if (!built.IsUndetermined("FILEVERSION") && !built.IsUndetermined("PRODUCTVERSION"))
                 fixed = built.Info.Fixed;
+            if (!built.Info.Tables.empty())
+                firstTable = built.Info.Tables.front();
         }
     }
     ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false,
@@ -68,7 +71,8 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     if (result.CompilerRefusal)
         result.Reports.push_back("A resource compiler would refuse the script: " +
                                  *result.CompilerRefusal);
-    const std::string json = ShowJson(result, fixed ? &*fixed : nullptr);
+    const std::string json =
+        ShowJson(result, fixed ? &*fixed : nullptr, firstTable ? &*firstTable : nullptr);
     const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
     io.Out.write(json.data(), static_cast<std::streamsize>(end));
     io.Out << compiled;
@@ -108,7 +112,12 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
         io.Err << record.message() << '\n';
         return ExitUsage;
     }
-    return WriteDocument(*record, outPath, io);
+    Expected<std::vector<StringEdit>> others = OtherStringsFromJson(json);
+    if (!others) {
+        io.Err << others.message() << '\n';
+        return ExitUsage;
+    }
+    return WriteDocument(*record, outPath, io, *others);
 }
 
 int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams& io) {
@@ -124,7 +133,11 @@ int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams&
         io.Err << applied.message() << '\n';
         return ExitUsage;
     }
-    return WriteDocument(record, outPath, io);
+    std::vector<StringEdit> others;
+    for (const StringEdit& edit : edits.Strings)
+        if (!StringKeyNamed(edit.Key))
+            others.push_back(edit);
+    return WriteDocument(record, outPath, io, others);
 }
 
 int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,

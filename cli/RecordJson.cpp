@@ -10,7 +10,9 @@
 
 #include "ByteText.h"
 #include "DocumentFields.h"
+#include "Edits.h"
 #include "versioninfo/Lookups.h"
+#include "versioninfo/ScriptEscapes.h"
 #include "versioninfo/ScriptModel.h"
 #include "versioninfo/Tables.h"
 #include "versioninfo/VersionBump.h"
@@ -81,6 +83,29 @@ public:
             Out += (i ? ", " : "[") + std::to_string((*parts)[i]);
         Out += "]";
     }
+    void otherStrings(const CompiledStringTable* table) {
+        member("otherStrings");
+        bool first = true;
+        Out += "{";
+        if (table)
+            for (const CompiledString& string : table->Strings) {
+                if (StringKeyNamed(string.Key) || !string.IsText)
+                    continue;
+                Out += first ? "\n    " : ",\n    ";
+                first = false;
+                AppendJsonString(Out, string.Key);
+                Out += ": ";
+                AppendJsonString(Out, AsMarkerValue(ScriptTextOfCompiled(string.Value)));
+            }
+        Out += first ? "}" : "\n  }";
+    }
+    // Script text that begins like a marker gets one of its own, as the
+    // twelve strings do.
+    static std::string AsMarkerValue(std::string text) {
+        const bool markerLike = text.size() >= 2 && text[0] == '\\' &&
+                                (text[1] == '0' || text[1] == '#' || text[1] == '\\');
+        return markerLike ? "\\" + text : text;
+    }
     void stringsObject(std::string_view name, const VersionRecord& record) {
         member(name);
         Out += "{";
@@ -102,14 +127,23 @@ private:
 
 // "compiled" is what `show` adds for a .res or an executable; like
 // "reports" and "error", it is output only.
-const std::array<const char*, 17> KnownMembers = {"fileVersionParts", "productVersionParts",
-                                                  "comIncLines",      "fileVersion",
-                                                  "productVersion",   "debug",
-                                                  "preRelease",       "patched",
-                                                  "fileOS",           "fileType",
-                                                  "fileSubType",      "language",
-                                                  "codePage",         "strings",
-                                                  "reports",          "error",
+const std::array<const char*, 18> KnownMembers = {"fileVersionParts",
+                                                  "productVersionParts",
+                                                  "otherStrings",
+                                                  "comIncLines",
+                                                  "fileVersion",
+                                                  "productVersion",
+                                                  "debug",
+                                                  "preRelease",
+                                                  "patched",
+                                                  "fileOS",
+                                                  "fileType",
+                                                  "fileSubType",
+                                                  "language",
+                                                  "codePage",
+                                                  "strings",
+                                                  "reports",
+                                                  "error",
                                                   "compiled"};
 
 using Json = nlohmann::json;
@@ -327,7 +361,8 @@ std::optional<VersionParts> PartsOfText(const std::string& text) {
 
 } // namespace
 
-std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed) {
+std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed,
+                     const CompiledStringTable* firstTable) {
     const VersionRecord& record = result.Record;
     std::string out;
     JsonObjectWriter json(out);
@@ -350,10 +385,38 @@ std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed) {
     json.textOrNull("language", language.empty() ? nullptr : &language);
     json.textOrNull("codePage", codePage.empty() ? nullptr : &codePage);
     json.stringsObject("strings", record);
+    json.otherStrings(firstTable);
     json.textArray("reports", result.Reports);
     json.textOrNull("error", result.ConversionError ? &*result.ConversionError : nullptr);
     json.finish();
     return out;
+}
+
+Expected<std::vector<StringEdit>> OtherStringsFromJson(std::string_view json) {
+    // In the document's order, which is the order they are written in.
+    Expected<nlohmann::ordered_json> document = ParseOrderedJsonBytes(json);
+    if (!document)
+        return Status::Fail(document.message());
+    std::vector<StringEdit> others;
+    if (!document->is_object() || !document->contains("otherStrings"))
+        return others;
+    const nlohmann::ordered_json& strings = document->at("otherStrings");
+    if (!strings.is_object())
+        return Status::Fail("\"otherStrings\" must be an object");
+    for (const auto& [key, text] : strings.items()) {
+        if (StringKeyNamed(key))
+            return Status::Fail("\"otherStrings\" " + Quoted(key) + " is one of \"strings\"");
+        if (Status named = CheckStringKey(key, "\"otherStrings\""); !named)
+            return named;
+        const std::string what = "\"otherStrings\" " + Quoted(key);
+        if (!text.is_string())
+            return Status::Fail(what + " must be a string");
+        std::string bytes = text.get<std::string>();
+        if (Status single = CheckSingleLine(bytes, what); !single)
+            return single;
+        others.push_back({key, std::move(bytes), {}});
+    }
+    return others;
 }
 
 Expected<VersionRecord> RecordFromJson(std::string_view json, const NewDocumentDefaults& defaults) {

@@ -16,6 +16,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/ScriptEdit.h"
 #include "versioninfo/ScriptReader.h"
 #include "versioninfo/Status.h"
 #include "versioninfo/VersionInfoBlock.h"
@@ -30,7 +31,14 @@ namespace qm {
 /// `fixed`: the numbers the file compiles to, for `fileVersionParts` and
 /// `productVersionParts` (null without; a script's text that isn't
 /// numbers gives null too).
-std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed = nullptr);
+/// `firstTable`: the table Windows shows, whose keys outside the twelve
+/// are `otherStrings` (in script text, as `strings`).
+std::string ShowJson(const ReadResult& result, const FixedFileInfo* fixed = nullptr,
+                     const CompiledStringTable* firstTable = nullptr);
+
+/// The `otherStrings` of a document, as edits of the first table; fails on
+/// a key or value a script can't hold.
+Expected<std::vector<StringEdit>> OtherStringsFromJson(std::string_view json);
 
 /// A document in the schema above. Members left out take the values of
 /// NewDocument(defaults); `reports` and `error` are ignored. Unknown

@@ -177,7 +177,9 @@ int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
     result.Record = std::move(imported.Record);
     result.Reports = std::move(imported.Notes);
     // The script's document, then one member more before the closing brace.
-    std::string json = ShowJson(result, &compiled->Info.Fixed);
+    std::string json =
+        ShowJson(result, &compiled->Info.Fixed,
+                 compiled->Info.Tables.empty() ? nullptr : &compiled->Info.Tables.front());
     const std::string end = "\n}\n";
     if (json.size() >= end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
         json.resize(json.size() - end.size());

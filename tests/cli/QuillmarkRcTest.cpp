@@ -331,6 +331,23 @@ TEST_F(QuillmarkRcTest, WriteRefusesDocumentsItCannotWriteFaithfully) {
               "Can't open none.json: " + qm::test::NoSuchFile() + "\n");
 }
 
+// Keys of their own (Build, GitCommit) go where the twelve go, and back.
+TEST_F(QuillmarkRcTest, AnyStringKeyIsWrittenShownAndKept) {
+    ASSERT_EQ(
+        run({"new", "new.rc", "--string", "GitCommit=abc123", "--string", "Build=7"}).ExitCode, 0);
+    const QJsonObject others =
+        QJsonDocument::fromJson(run({"show", "new.rc"}).Out).object()["otherStrings"].toObject();
+    EXPECT_EQ(others.keys(), (QStringList{"Build", "GitCommit"}));
+    EXPECT_EQ(others["GitCommit"], "abc123");
+    writeBytes("in.rc", Example("Example2.rc"));
+    ASSERT_EQ(run({"set", "in.rc", "--string", "Assembly Version=2.1.0.15"}).ExitCode, 0);
+    const RunResult shown = run({"show", "in.rc"});
+    ASSERT_EQ(run({"write", "out.rc", "--from", "-"}, shown.Out).ExitCode, 0);
+    const QByteArray written = ReadBytes(path("out.rc"));
+    EXPECT_TRUE(written.contains("VALUE \"Assembly Version\", \"2.1.0.15\\0\""))
+        << written.toStdString();
+}
+
 // A script's JSON takes what the options take, and show gives the numbers.
 TEST_F(QuillmarkRcTest, WriteTakesTheOptionsFormsAndShowTheVersionParts) {
     const char* document =
@@ -477,7 +494,8 @@ TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
         {"--code-page", "437"},
         {"--code-page", "12a"},
         {"--debug", "yes"},
-        {"--string", "Company=x"},
+        {"--string", "Bad\"Key=x"},
+        {"--string", "=x"},
         {"--string", "Comments"},
         {"--string", "Comments=a\nb"},
     };
