@@ -357,9 +357,16 @@ Expected<std::string> CompileVersionResource(std::string_view script,
                                              const ResCompileOptions& options) {
     if (const std::string fault = Utf16ScriptFault(script); !fault.empty())
         return Status::Fail(fault);
-    if (script.size() >= 2 && ((script[0] == '\xFF' && script[1] == '\xFE') ||
-                               (script[0] == '\xFE' && script[1] == '\xFF')))
-        return Refused("the script is UTF-16, which llvm-rc does not read");
+    // Visual Studio saves a script with non-ASCII text as UTF-16, which
+    // rc.exe reads as text: its narrow strings are that text, as a UTF-8
+    // copy under code page 65001 gives them (llvm-rc reads only the copy).
+    if (const std::optional<std::string> utf8 = Utf8OfUtf16Script(script)) {
+        ResCompileOptions asUtf8 = options;
+        asUtf8.CodePage = ScriptCodePage::Utf8;
+        return CompileVersionResource(*utf8, asUtf8);
+    }
+    if (script.size() >= 2 && script[0] == '\xFE' && script[1] == '\xFF')
+        return Refused("the script is big-endian UTF-16, which no resource compiler reads");
     // Before the parse, which stops at a NUL and would then miss what follows.
     if (const std::size_t nul = script.find('\0'); nul != std::string_view::npos)
         return Refused("the script holds a NUL byte at offset " + HexOffset(nul) +
