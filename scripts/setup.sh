@@ -82,7 +82,9 @@ with_wineserver() (
     # The prefix is made now, so that the services wine starts with it hold
     # /dev/null and not the pipes of a test that ctest waits on.
     WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1 || true
-    trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+    # Killed and gone before the next stage starts one of its own: a server
+    # still shutting down would take its clients' connections with it.
+    trap 'wineserver -k </dev/null >/dev/null 2>&1; wineserver -w </dev/null >/dev/null 2>&1 || true' EXIT
     "$@"
 )
 
