@@ -333,8 +333,8 @@ TEST_F(RealWorldCommandsTest, GetPrintsOneValueOrFailsWithTheReason) {
     const RunResult open = rc({"get", "platform_strings.rc", "FileDescription"});
     EXPECT_EQ(open.ExitCode, 1);
     EXPECT_TRUE(open.Err.contains("_WIN64")) << open.Err.toStdString();
-    EXPECT_EQ(rc({"get", "platform_strings.rc", "-D", "_WIN64", "FileDescription"}).Out,
-              "Example tool (64-bit)\n");
+    const RunResult settled = rc({"get", "platform_strings.rc", "-D", "_WIN64", "FileDescription"});
+    EXPECT_EQ(settled.Out, "Example tool (64-bit)\n") << settled.Err.toStdString();
     EXPECT_EQ(rc({"get", "platform.res", "fileOS", "--parts"}).ExitCode, 2);
 }
 
