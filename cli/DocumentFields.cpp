@@ -2,6 +2,8 @@
 
 #include "DocumentFields.h"
 
+#include <algorithm>
+
 namespace qm {
 
 Status CheckSingleLine(std::string_view text, std::string_view what) {
@@ -35,6 +37,20 @@ std::string StringKeyNames() {
 
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
+}
+
+Status CheckStringKey(const std::string& key, const std::string& what) {
+    // Written between quotes as it stands: a quote, a backslash or a
+    // control character would make it another key, or none.
+    const bool plain = !key.empty() && std::none_of(key.begin(), key.end(), [](char c) {
+        return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+    });
+    if (!plain)
+        return Status::Fail(what +
+                            " takes KEY=VALUE with a key of plain text (not empty, no "
+                            "quote, backslash or control character), not " +
+                            Quoted(key));
+    return Status::Ok();
 }
 
 } // namespace qm

@@ -23,6 +23,11 @@ Status CheckSingleLine(std::string_view text, std::string_view what);
 /// The index of the string key spelled exactly `key`, or -1.
 int StringKeyIndex(std::string_view key);
 
+/// A string key the twelve or any other (Build, GitCommit, ...) may be, as
+/// long as it is written between quotes as it stands; `what` names the
+/// argument in the refusal.
+Status CheckStringKey(const std::string& key, const std::string& what);
+
 /// "FileVersion, FileDescription, ..." for error messages.
 std::string StringKeyNames();
 

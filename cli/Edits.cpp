@@ -196,24 +196,6 @@ Expected<std::optional<int>> OptionalCodePage(const ParsedOptions& options) {
     return std::optional<int>(CodePageValue(CodePageTable()[row]));
 }
 
-} // namespace
-
-Status CheckStringKey(const std::string& key, const std::string& what) {
-    // Written between quotes as it stands: a quote, a backslash or a
-    // control character would make it another key, or none.
-    const bool plain = !key.empty() && std::none_of(key.begin(), key.end(), [](char c) {
-        return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
-    });
-    if (!plain)
-        return Status::Fail(what +
-                            " takes KEY=VALUE with a key of plain text (not empty, no "
-                            "quote, backslash or control character), not " +
-                            Quoted(key));
-    return Status::Ok();
-}
-
-namespace {
-
 Status ParseStrings(const ParsedOptions& options, ScriptEdits& edits) {
     for (const std::string& given : options.values("string")) {
         const std::size_t equals = given.find('=');

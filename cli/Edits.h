@@ -20,11 +20,6 @@
 
 namespace qm {
 
-/// A string key the twelve or any other (Build, GitCommit, ...) may be, as
-/// long as it is written between quotes as it stands; `what` names the
-/// argument in the refusal.
-Status CheckStringKey(const std::string& key, const std::string& what);
-
 /// Registers the EDITS options on a command.
 void AddEditOptions(CLI::App& command);
 

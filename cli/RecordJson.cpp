@@ -10,7 +10,6 @@
 
 #include "ByteText.h"
 #include "DocumentFields.h"
-#include "Edits.h"
 #include "versioninfo/Lookups.h"
 #include "versioninfo/ScriptEscapes.h"
 #include "versioninfo/ScriptModel.h"
