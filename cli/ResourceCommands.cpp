@@ -157,28 +157,54 @@ Expected<std::string> EditedVersion(const std::string& script, const ScriptEdits
     return VersionDataOf(*edited, language);
 }
 
-/// Nothing when the script of the copy carries all it holds; else what it
-/// would drop (a binary string, a block a script can't name, a file date).
-std::string WhatTheScriptDrops(std::string_view pe, std::uint16_t language,
-                               const std::string& script) {
-    std::string_view original;
+/// The version data of the copy of `language` in `pe`.
+std::string_view VersionDataIn(std::string_view pe, std::uint16_t language) {
     if (Expected<std::vector<ResourceEntry>> entries = ParsePeResources(pe))
         for (const ResourceEntry& entry : *entries)
             if (entry.Type.IsNumber && entry.Type.Number == VersionResourceType &&
-                entry.Language == language) {
-                original = entry.Data;
-                break;
-            }
-    const Expected<std::string> again = VersionDataOf(script, language);
-    const auto before = VersionInfoOutline(original);
-    const auto after = again ? VersionInfoOutline(*again)
-                             : Expected<std::vector<std::string>>(Status::Fail(again.message()));
-    if (!before || !after)
-        return before ? after.message() : before.message();
-    for (const std::string& line : *before)
-        if (!std::binary_search(after->begin(), after->end(), line))
-            return line;
+                entry.Language == language)
+                return entry.Data;
     return {};
+}
+
+/// The lines of `from`'s outline that `to`'s lacks, but the root's (the
+/// fixed information is carried word by word).
+std::vector<std::string> OutlineLoss(const std::vector<std::string>& from,
+                                     const std::vector<std::string>& to) {
+    std::vector<std::string> lost;
+    std::set_difference(from.begin(), from.end(), to.begin(), to.end(), std::back_inserter(lost));
+    lost.erase(std::remove_if(lost.begin(), lost.end(),
+                              [](const std::string& line) { return line.find('/') == line.npos; }),
+               lost.end());
+    return lost;
+}
+
+/// The copy in `pe` with the change the script's edit made, everything
+/// else in it kept as bytes; refused, naming the line, if a change would
+/// not reach it or anything else would go.
+Expected<std::string> CarriedVersion(std::string_view original, const std::string& script,
+                                     const std::string& after, std::uint16_t language) {
+    Expected<std::string> before = VersionDataOf(script, language);
+    if (!before)
+        return before;
+    Expected<std::string> carried = CarryVersionEdit(original, *before, after);
+    if (!carried)
+        return carried;
+    const auto outline = [](std::string_view data) {
+        Expected<std::vector<std::string>> lines = VersionInfoOutline(data);
+        return lines ? *lines : std::vector<std::string>();
+    };
+    const auto o = outline(original), b = outline(*before), a = outline(after),
+               c = outline(*carried);
+    for (const std::string& line : OutlineLoss(a, b))
+        if (!std::binary_search(c.begin(), c.end(), line))
+            return Status::Fail("the edit would not reach the resource (" + line + ")");
+    const std::vector<std::string> asked = OutlineLoss(b, a);
+    for (const std::string& line : OutlineLoss(o, c))
+        if (!std::binary_search(asked.begin(), asked.end(), line))
+            return Status::Fail("the edit would also change what it was not asked to (" + line +
+                                ")");
+    return carried;
 }
 
 } // namespace
@@ -247,19 +273,14 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
         data = std::move(from->first);
     } else {
         Expected<std::string> script = BaseScript(existing ? copies : Status::Fail(""), chosen);
-        if (script && existing && !args.Force) {
-            const std::string dropped = WhatTheScriptDrops(*pe, target, *script);
-            if (!dropped.empty()) {
-                io.Err << args.File << ": the version resource holds what its edit would drop ("
-                       << dropped << "); nothing written. Use --from with the whole resource, "
-                       << "or --force to drop it.\n";
-                return ExitFailure;
-            }
-        }
         std::vector<std::string> followed;
         data = script ? EditedVersion(*script, edits, target,
                                       args.Preprocessor.NoStrings ? nullptr : &followed)
                       : Status::Fail(script.message());
+        // What no script carries (binary values, blocks of their own, the
+        // file date) stays: the edit is made on the resource's own tree.
+        if (data && existing)
+            data = CarriedVersion(VersionDataIn(*pe, target), *script, *data, target);
         if (data)
             for (const std::string& note : followed)
                 io.Err << args.File << ": " << note << '\n';

@@ -115,7 +115,8 @@ Expected<std::string> CoffObjectOfRes(std::string_view res, CoffMachine machine)
         return Status::Fail(entries.message());
     std::vector<SectionResource> resources;
     for (const ResourceEntry& entry : *entries)
-        resources.push_back({entry.Type, entry.Name, entry.Language, std::string(entry.Data), 0});
+        resources.push_back(
+            {entry.Type, entry.Name, entry.Language, std::string(entry.Data), 0, {}});
     return CoffObjectOf(std::move(resources), machine);
 }
 

@@ -118,7 +118,13 @@ template <typename View> struct Tree {
     std::size_t Base;                       ///< file offset of the resource directory
     std::size_t Size;                       ///< its size, bounded by the section and the file
     std::size_t Budget = MaxVisitedEntries; ///< entries still allowed to be read
+    std::vector<FileSpan>* Spans = nullptr; ///< where each structure read lies, when asked
 };
+
+template <typename View> void NoteSpan(const Tree<View>& tree, std::size_t at, std::size_t size) {
+    if (tree.Spans)
+        tree.Spans->push_back({at, size});
+}
 
 Status BadTree(const std::string& what, std::size_t offset) {
     return Status::Fail("The resource directory " + what + " at offset " + HexOffset(offset) +
@@ -143,6 +149,7 @@ Status ReadDirectory(Tree<View>& tree, std::uint32_t offset,
                             " lists more than " + std::to_string(MaxVisitedEntries) +
                             " entries in all");
     tree.Budget -= count;
+    NoteSpan(tree, at, DirectoryHeaderSize + count * DirectoryEntrySize);
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = at + DirectoryHeaderSize + i * DirectoryEntrySize;
@@ -166,6 +173,7 @@ Status ReadName(const Tree<View>& tree, std::uint32_t field, ResourceId& id) {
     // Any length its 16-bit count allows, as long as it lies in the section.
     if ((tree.Size - offset - 2) / 2 < units)
         return BadTree("name of " + std::to_string(units) + " characters", tree.Base + offset);
+    NoteSpan(tree, tree.Base + offset, 2 + units * 2);
     id.IsNumber = false;
     id.Text = EncodeUtf8(DecodeUtf16Le(tree.Bytes.Slice(tree.Base + offset + 2, units * 2)));
     return Status::Ok();
@@ -176,7 +184,8 @@ Status ReadName(const Tree<View>& tree, std::uint32_t field, ResourceId& id) {
 /// never reads them.
 template <typename View>
 Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
-                                             bool (*wantData)(const ResourceId& type)) {
+                                             bool (*wantData)(const ResourceId& type),
+                                             std::vector<FileSpan>* spans = nullptr) {
     if (view.U16(0) != std::uint16_t('M' | 'Z' << 8))
         return Status::Fail("Not an executable: it does not begin with \"MZ\"");
     const std::optional<std::uint32_t> peOffset = view.U32(0x3C);
@@ -227,6 +236,7 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
         return Status::Fail("The resource directory (RVA " + HexOffset(*resourceRva) +
                             ") lies in no section of the file");
     Tree<View> tree{view, start->first, std::min<std::size_t>(start->second, *resourceSize)};
+    tree.Spans = spans;
     const SectionIndex index(sections);
 
     std::vector<ResourceEntry> resources;
@@ -255,6 +265,7 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
                 if (dataOffset > tree.Size || tree.Size - dataOffset < 16)
                     return BadTree("data entry", tree.Base + dataOffset);
                 const std::size_t entryAt = tree.Base + dataOffset;
+                NoteSpan(tree, entryAt, 16);
                 const std::uint32_t dataRva = *view.U32(entryAt);
                 const std::uint32_t dataSize = *view.U32(entryAt + 4);
                 const std::optional<std::size_t> data = index.FileOffset(view, dataRva, dataSize);
@@ -267,6 +278,8 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
                 entry.Name = name;
                 entry.Language = static_cast<std::uint16_t>(languageField);
                 entry.Offset = *data;
+                entry.EntryOffset = entryAt;
+                entry.DataRva = dataRva;
                 entry.CodePage = *view.U32(entryAt + 8);
                 if (wantData(type))
                     entry.Data = view.Slice(*data, dataSize);
@@ -293,6 +306,16 @@ bool LooksLikePeFile(std::string_view bytes) {
 
 Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes) {
     return ParsePe(BinaryView(bytes), EveryType);
+}
+
+Expected<PeResourceTree> ParsePeResourceTree(std::string_view bytes) {
+    PeResourceTree tree;
+    Expected<std::vector<ResourceEntry>> entries =
+        ParsePe(BinaryView(bytes), EveryType, &tree.DirectorySpans);
+    if (!entries)
+        return Status::Fail(entries.message());
+    tree.Entries = std::move(*entries);
+    return tree;
 }
 
 Expected<std::vector<ResourceEntry>> ParsePeVersionResources(const PagedFileView& file) {

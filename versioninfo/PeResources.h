@@ -25,6 +25,22 @@ bool LooksLikePeFile(std::string_view bytes);
 /// with a message naming the offset of what is out of bounds. Never throws.
 Expected<std::vector<ResourceEntry>> ParsePeResources(std::string_view bytes);
 
+/// Where some bytes lie in a file: offset and size.
+struct FileSpan {
+    std::size_t Offset = 0;
+    std::size_t Size = 0;
+};
+
+/// The resources and where the directory itself lies (every table, name
+/// and data entry): what a rewrite of the section must keep or move.
+struct PeResourceTree {
+    std::vector<ResourceEntry> Entries;
+    std::vector<FileSpan> DirectorySpans;
+};
+
+/// ParsePeResources, with the directory's own spans.
+Expected<PeResourceTree> ParsePeResourceTree(std::string_view bytes);
+
 /// The same walk over a file read in pages, with the same checks and
 /// messages; only version resources (RT_VERSION) get their data, views into
 /// `file`. A failed read is named as such.

@@ -120,43 +120,6 @@ std::uint64_t RawEnd(const PeLayout& layout) {
     return end;
 }
 
-/// The resources of `pe`, owned, with the version copy of `language`
-/// replaced (or added).
-Expected<std::vector<SectionResource>> NewResources(std::string_view pe,
-                                                    const StampRequest& request) {
-    Expected<std::vector<ResourceEntry>> entries = ParsePeResources(pe);
-    if (!entries)
-        return Unsafe(entries.message());
-    std::vector<SectionResource> resources;
-    bool replaced = false;
-    std::set<std::tuple<bool, std::uint32_t, std::string, bool, std::uint32_t, std::string,
-                        std::uint16_t>>
-        seen;
-    for (const ResourceEntry& entry : *entries) {
-        // No linker lists a resource twice; which copy counts is unknowable.
-        if (!seen.insert({entry.Type.IsNumber, entry.Type.Number, entry.Type.Text,
-                          entry.Name.IsNumber, entry.Name.Number, entry.Name.Text, entry.Language})
-                 .second)
-            return Unsafe("its resource directory lists a resource twice");
-        const bool version = entry.Type.IsNumber && entry.Type.Number == VersionResourceType;
-        if (version && entry.Language == request.Language && !replaced) {
-            resources.push_back({entry.Type, entry.Name, entry.Language,
-                                 std::string(request.VersionData), entry.CodePage});
-            replaced = true;
-            continue;
-        }
-        resources.push_back(
-            {entry.Type, entry.Name, entry.Language, std::string(entry.Data), entry.CodePage});
-    }
-    if (!replaced) {
-        ResourceId type, name;
-        type.Number = VersionResourceType;
-        name.Number = 1; // VS_VERSION_INFO
-        resources.push_back({type, name, request.Language, std::string(request.VersionData), 0});
-    }
-    return resources;
-}
-
 /// The section that holds the resource directory when it can be rebuilt
 /// where it is: it begins with the directory and is last in the file and
 /// in memory, so it may grow.
@@ -178,6 +141,313 @@ const SectionHeader* RebuildableSection(const PeLayout& layout, std::uint32_t di
     return &last;
 }
 
+/// True when another data directory (imports, debug data...) lies in the
+/// section, which a rebuild would then overwrite.
+bool OtherDirectoryWithin(const BinaryView& view, const PeLayout& layout,
+                          const SectionHeader& section) {
+    const std::uint64_t end = std::uint64_t(section.VirtualAddress) + section.RawSize;
+    for (std::uint32_t d = 0; d < layout.DirectoryCount && d < 16; ++d) {
+        const auto rva = view.U32(layout.DirectoryAt(d));
+        const auto size = view.U32(layout.DirectoryAt(d) + 4);
+        if (d == ResourceDirectory || d == SecurityDirectory || !rva || !size || !*rva || !*size)
+            continue;
+        if (*rva < end && std::uint64_t(*rva) + *size > section.VirtualAddress)
+            return true;
+    }
+    return false;
+}
+
+/// The resource tree of `pe`, each resource listed once.
+Expected<PeResourceTree> ResourceTreeOf(std::string_view pe) {
+    Expected<PeResourceTree> tree = ParsePeResourceTree(pe);
+    if (!tree)
+        return Unsafe(tree.message());
+    std::set<std::tuple<bool, std::uint32_t, std::string, bool, std::uint32_t, std::string,
+                        std::uint16_t>>
+        seen;
+    for (const ResourceEntry& entry : tree->Entries) {
+        // No linker lists a resource twice; which copy counts is unknowable.
+        if (!seen.insert({entry.Type.IsNumber, entry.Type.Number, entry.Type.Text,
+                          entry.Name.IsNumber, entry.Name.Number, entry.Name.Text, entry.Language})
+                 .second)
+            return Unsafe("its resource directory lists a resource twice");
+    }
+    return tree;
+}
+
+bool IsVersionOf(const ResourceEntry& entry, std::uint16_t language) {
+    return entry.Type.IsNumber && entry.Type.Number == VersionResourceType &&
+           entry.Language == language;
+}
+
+/// The resources, owned, with the version copy of the request replaced
+/// (or added). With `keepRva`, data other than the new copy's stays where
+/// it lies.
+std::vector<SectionResource> NewResources(const PeResourceTree& tree, const StampRequest& request,
+                                          bool keep) {
+    std::vector<SectionResource> resources;
+    bool replaced = false;
+    for (const ResourceEntry& entry : tree.Entries) {
+        SectionResource resource{entry.Type, entry.Name, entry.Language, {}, entry.CodePage, {}};
+        if (IsVersionOf(entry, request.Language) && !replaced) {
+            resource.Data = std::string(request.VersionData);
+            replaced = true;
+        } else if (keep) {
+            resource.KeptAt = {entry.DataRva, static_cast<std::uint32_t>(entry.Data.size())};
+        } else {
+            resource.Data = std::string(entry.Data);
+        }
+        resources.push_back(std::move(resource));
+    }
+    if (!replaced) {
+        ResourceId type, name;
+        type.Number = VersionResourceType;
+        name.Number = 1; // VS_VERSION_INFO
+        resources.push_back(
+            {type, name, request.Language, std::string(request.VersionData), 0, {}});
+    }
+    return resources;
+}
+
+/// The section whose data holds `rva`, if any.
+const SectionHeader* SectionHolding(const PeLayout& layout, std::uint32_t rva) {
+    for (const SectionHeader& s : layout.Sections)
+        if (rva >= s.VirtualAddress && rva - s.VirtualAddress < std::max(s.RawSize, s.VirtualSize))
+            return &s;
+    return nullptr;
+}
+
+/// How many bytes from its start the section can hold without moving
+/// anything: its raw data, up to where the next section begins in memory.
+std::uint64_t RoomOf(const PeLayout& layout, const SectionHeader& section) {
+    std::uint64_t room = section.RawSize;
+    for (const SectionHeader& s : layout.Sections)
+        if (s.VirtualAddress > section.VirtualAddress)
+            room = std::min<std::uint64_t>(room, s.VirtualAddress - section.VirtualAddress);
+    return room;
+}
+
+/// A stamp in the making: the source, its layout, and the new bytes.
+struct Stamping {
+    std::string_view Pe;
+    BinaryView View;
+    PeLayout Layout;
+    std::string Out;
+    std::uint64_t FileEnd = 0; ///< the source's end, without a dropped signature
+    std::uint64_t RawEnd = 0;  ///< the end of the sections' data
+    std::uint32_t DirectoryRva = 0;
+
+    explicit Stamping(std::string_view pe) : Pe(pe), View(pe), Out(pe) {}
+
+    void SetSectionSize(const SectionHeader& s, std::uint32_t virtualSize) {
+        Put32(Out, s.At + 8, virtualSize);
+    }
+    void SetResourceDirectory(std::uint32_t rva, std::size_t size) {
+        Put32(Out, Layout.DirectoryAt(ResourceDirectory), rva);
+        Put32(Out, Layout.DirectoryAt(ResourceDirectory) + 4, static_cast<std::uint32_t>(size));
+    }
+};
+
+/// Reads the layout and drops a signature the request may drop.
+Status Prepare(Stamping& st, bool force) {
+    Expected<PeLayout> read = ReadLayout(st.View);
+    if (!read)
+        return Status::Fail(read.message());
+    st.Layout = std::move(*read);
+    const PeLayout& layout = st.Layout;
+    const auto securityRva = st.View.U32(layout.DirectoryAt(SecurityDirectory));
+    const auto securitySize = st.View.U32(layout.DirectoryAt(SecurityDirectory) + 4);
+    st.FileEnd = st.Pe.size();
+    st.RawEnd = RawEnd(layout);
+    if (*securityRva && *securitySize) {
+        if (!force)
+            return Status::Fail("The file is signed; stamping it breaks the signature (use "
+                                "--force to stamp it and drop the signature)");
+        // The certificates are the file's tail; they no longer sign it.
+        if (std::uint64_t(*securityRva) + *securitySize == st.Pe.size() &&
+            *securityRva >= st.RawEnd)
+            st.FileEnd = *securityRva;
+        Put32(st.Out, layout.DirectoryAt(SecurityDirectory), 0);
+        Put32(st.Out, layout.DirectoryAt(SecurityDirectory) + 4, 0);
+    }
+    // Bytes past the last section (an installer's payload) stay after it.
+    if (st.RawEnd < layout.SectionTableEnd())
+        return Unsafe("its headers end inside its section table");
+    if (st.RawEnd > st.FileEnd)
+        return Unsafe("its sections run past the end of the file");
+    st.DirectoryRva = *st.View.U32(layout.DirectoryAt(ResourceDirectory));
+    return Status::Ok();
+}
+
+/// Writes the new copy over the old one where it lies, when the bytes it
+/// grows into are padding that nothing else uses. Every other byte of the
+/// file stays as it was.
+bool PatchInPlace(Stamping& st, const PeResourceTree& tree, const ResourceEntry& old,
+                  std::string_view data) {
+    const SectionHeader* section = SectionHolding(st.Layout, old.DataRva);
+    if (!section || old.DataRva - section->VirtualAddress >= section->RawSize)
+        return false;
+    const std::uint64_t into = old.DataRva - section->VirtualAddress;
+    if (into + data.size() > RoomOf(st.Layout, *section))
+        return false;
+    const std::size_t start = old.Offset, span = std::max(old.Data.size(), data.size());
+    const auto overlaps = [&](std::size_t at, std::size_t size) {
+        return at < start + span && start < at + size;
+    };
+    for (const FileSpan& s : tree.DirectorySpans)
+        if (overlaps(s.Offset, s.Size))
+            return false;
+    for (const ResourceEntry& other : tree.Entries)
+        if (&other != &old && overlaps(other.Offset, other.Data.size()))
+            return false;
+    for (std::size_t at = start + old.Data.size(); at < start + data.size(); ++at)
+        if (st.Pe[at] != '\0')
+            return false;
+    st.Out.replace(start, data.size(), data);
+    std::fill(st.Out.begin() + start + data.size(), st.Out.begin() + start + span, '\0');
+    Put32(st.Out, old.EntryOffset + 4, static_cast<std::uint32_t>(data.size()));
+    st.SetSectionSize(*section, static_cast<std::uint32_t>(std::max<std::uint64_t>(
+                                    section->VirtualSize, into + data.size())));
+    return true;
+}
+
+/// Rebuilds the resource section where it stands when the new one fits
+/// the room it has, so that the file keeps its size.
+bool RebuildInPlace(Stamping& st, const PeResourceTree& tree, const StampRequest& request) {
+    const SectionHeader* section = SectionHolding(st.Layout, st.DirectoryRva);
+    if (!section || section->VirtualAddress != st.DirectoryRva ||
+        OtherDirectoryWithin(st.View, st.Layout, *section))
+        return false;
+    const BuiltResourceSection built =
+        BuildResourceSection(NewResources(tree, request, false), section->VirtualAddress);
+    if (built.Bytes.size() > RoomOf(st.Layout, *section))
+        return false;
+    std::string bytes = built.Bytes;
+    bytes.resize(section->RawSize, '\0');
+    st.Out.replace(section->RawOffset, bytes.size(), bytes);
+    st.SetSectionSize(*section, static_cast<std::uint32_t>(built.Bytes.size()));
+    st.SetResourceDirectory(section->VirtualAddress, built.Bytes.size());
+    return true;
+}
+
+/// Replaces the file's tail from `rawOffset` on with `bytes` (padded to
+/// the file alignment) and what followed the sections; the COFF symbol
+/// table a linker may leave there (MinGW's ld does) moves with it.
+std::uint64_t ReplaceTail(Stamping& st, std::uint32_t rawOffset, const std::string& bytes) {
+    const std::string overlay(st.Pe.substr(st.RawEnd, st.FileEnd - st.RawEnd));
+    const std::uint64_t rawSize = AlignUp(bytes.size(), st.Layout.FileAlignment);
+    st.Out.resize(std::min<std::uint64_t>(rawOffset, st.RawEnd));
+    st.Out.resize(rawOffset, '\0');
+    st.Out.append(bytes);
+    st.Out.resize(rawOffset + rawSize, '\0');
+    const std::uint32_t symbols = *st.View.U32(st.Layout.Coff + 8);
+    if (symbols >= st.RawEnd && symbols < st.FileEnd)
+        Put32(st.Out, st.Layout.Coff + 8,
+              static_cast<std::uint32_t>(symbols - st.RawEnd + st.Out.size()));
+    st.Out += overlay;
+    return rawSize;
+}
+
+/// Rebuilds the last section, which may grow.
+Status GrowLastSection(Stamping& st, const SectionHeader& section, const PeResourceTree& tree,
+                       const StampRequest& request) {
+    const BuiltResourceSection built =
+        BuildResourceSection(NewResources(tree, request, false), section.VirtualAddress);
+    const std::uint64_t rawSize = AlignUp(built.Bytes.size(), st.Layout.FileAlignment);
+    if (section.RawOffset + rawSize > 0xFFFFFFFFull ||
+        AlignUp(std::uint64_t(section.VirtualAddress) + built.Bytes.size(),
+                st.Layout.SectionAlignment) > 0xFFFFFFFFull)
+        return Unsafe("the new resource section would pass 4 GB");
+    ReplaceTail(st, section.RawOffset, built.Bytes);
+    st.SetSectionSize(section, static_cast<std::uint32_t>(built.Bytes.size()));
+    Put32(st.Out, section.At + 16, static_cast<std::uint32_t>(rawSize));
+    st.SetResourceDirectory(section.VirtualAddress, built.Bytes.size());
+    return Status::Ok();
+}
+
+/// Where a new last section can go: its header's place, address and
+/// file offset; refused when the headers have no room for it.
+Expected<SectionHeader> NewSectionPlace(const Stamping& st) {
+    const PeLayout& layout = st.Layout;
+    const std::size_t headerAt = layout.SectionTableEnd();
+    std::uint64_t firstData = layout.SizeOfHeaders;
+    for (const SectionHeader& s : layout.Sections)
+        if (s.RawSize)
+            firstData = std::min<std::uint64_t>(firstData, s.RawOffset);
+    if (headerAt + SectionHeaderSize > firstData || headerAt + SectionHeaderSize > st.RawEnd)
+        return Unsafe("there is no room in its headers for another section");
+    for (std::uint32_t d = 0; d < layout.DirectoryCount && d < 16; ++d) {
+        const auto rva = st.View.U32(layout.DirectoryAt(d));
+        const auto size = st.View.U32(layout.DirectoryAt(d) + 4);
+        if (rva && size && *rva && *size && *rva < headerAt + SectionHeaderSize &&
+            std::uint64_t(*rva) + *size > headerAt)
+            return Unsafe("data directory " + std::to_string(d) +
+                          " lies where another section's header would go");
+    }
+    if (layout.Sections.size() >= 0xFFFF)
+        return Unsafe("it has as many sections as a PE file can");
+    const std::uint64_t imageEnd = ImageEnd(layout);
+    if (imageEnd >= 0xFFFFFFFFull)
+        return Unsafe("its sections reach past 4 GB in memory");
+    const std::uint64_t rawOffset = AlignUp(st.RawEnd, layout.FileAlignment);
+    if (rawOffset > 0xFFFFFFFFull)
+        return Unsafe("the new resource section would pass 4 GB");
+    return SectionHeader{headerAt, 0, static_cast<std::uint32_t>(imageEnd), 0,
+                         static_cast<std::uint32_t>(rawOffset)};
+}
+
+/// Adds a last section holding only what must move: the new copy, and the
+/// directory too when the copy is new. Everything else stays where it is.
+Status AppendSection(Stamping& st, const PeResourceTree& tree, const ResourceEntry* old,
+                     const StampRequest& request) {
+    Expected<SectionHeader> place = NewSectionPlace(st);
+    if (!place)
+        return Status::Fail(place.message());
+    std::string bytes(request.VersionData);
+    if (!old)
+        bytes =
+            BuildResourceSection(NewResources(tree, request, true), place->VirtualAddress).Bytes;
+    if (std::uint64_t(place->RawOffset) + AlignUp(bytes.size(), st.Layout.FileAlignment) >
+            0xFFFFFFFFull ||
+        AlignUp(std::uint64_t(place->VirtualAddress) + bytes.size(), st.Layout.SectionAlignment) >
+            0xFFFFFFFFull)
+        return Unsafe("the new resource section would pass 4 GB");
+    const std::uint64_t rawSize = ReplaceTail(st, place->RawOffset, bytes);
+    std::string header(SectionHeaderSize, '\0');
+    header.replace(0, 5, ".rsrc");
+    Put32(header, 8, static_cast<std::uint32_t>(bytes.size()));
+    Put32(header, 12, place->VirtualAddress);
+    Put32(header, 16, static_cast<std::uint32_t>(rawSize));
+    Put32(header, 20, place->RawOffset);
+    Put32(header, 36, RsrcCharacteristics);
+    st.Out.replace(place->At, SectionHeaderSize, header);
+    Put16(st.Out, st.Layout.Coff + 2, static_cast<std::uint16_t>(st.Layout.Sections.size() + 1));
+    if (old) {
+        Put32(st.Out, old->EntryOffset, place->VirtualAddress);
+        Put32(st.Out, old->EntryOffset + 4, static_cast<std::uint32_t>(bytes.size()));
+    } else {
+        st.SetResourceDirectory(place->VirtualAddress, bytes.size());
+    }
+    return Status::Ok();
+}
+
+/// SizeOfImage, to the end of the last section in memory when that moved
+/// (else only if a section grew past it), and the checksum where one is set.
+void FinishHeaders(Stamping& st, bool lastSectionChanged) {
+    const Expected<PeLayout> now = ReadLayout(BinaryView(st.Out));
+    std::uint64_t needed = 0;
+    for (const SectionHeader& s : now ? now->Sections : std::vector<SectionHeader>())
+        needed = std::max(needed, AlignUp(std::uint64_t(s.VirtualAddress) + s.VirtualSize,
+                                          st.Layout.SectionAlignment));
+    const std::uint32_t current = *st.View.U32(st.Layout.SizeOfImageAt());
+    if (now && (lastSectionChanged || needed > current))
+        Put32(st.Out, st.Layout.SizeOfImageAt(), static_cast<std::uint32_t>(needed));
+    if (*st.View.U32(st.Layout.ChecksumAt()) != 0) {
+        Put32(st.Out, st.Layout.ChecksumAt(), 0);
+        Put32(st.Out, st.Layout.ChecksumAt(), PeChecksum(st.Out));
+    }
+}
+
 } // namespace
 
 std::uint32_t PeChecksum(std::string_view image) {
@@ -194,114 +464,31 @@ std::uint32_t PeChecksum(std::string_view image) {
 }
 
 Expected<std::string> StampVersionResource(std::string_view pe, const StampRequest& request) {
-    const BinaryView view(pe);
-    Expected<PeLayout> read = ReadLayout(view);
-    if (!read)
-        return Status::Fail(read.message());
-    const PeLayout& layout = *read;
-    std::string out(pe);
-
-    const auto securityRva = view.U32(layout.DirectoryAt(SecurityDirectory));
-    const auto securitySize = view.U32(layout.DirectoryAt(SecurityDirectory) + 4);
-    std::uint64_t fileEnd = pe.size();
-    if (*securityRva && *securitySize) {
-        if (!request.Force)
-            return Status::Fail("The file is signed; stamping it breaks the signature (use "
-                                "--force to stamp it and drop the signature)");
-        // The certificates are the file's tail; they no longer sign it.
-        if (std::uint64_t(*securityRva) + *securitySize == pe.size() &&
-            *securityRva >= RawEnd(layout))
-            fileEnd = *securityRva;
-        Put32(out, layout.DirectoryAt(SecurityDirectory), 0);
-        Put32(out, layout.DirectoryAt(SecurityDirectory) + 4, 0);
+    Stamping st(pe);
+    if (Status prepared = Prepare(st, request.Force); !prepared)
+        return prepared;
+    Expected<PeResourceTree> tree = ResourceTreeOf(pe);
+    if (!tree)
+        return Status::Fail(tree.message());
+    const auto found = std::find_if(tree->Entries.begin(), tree->Entries.end(), [&](const auto& e) {
+        return IsVersionOf(e, request.Language);
+    });
+    const ResourceEntry* old = found == tree->Entries.end() ? nullptr : &*found;
+    // The least that does: the copy where it lies, the section where it
+    // stands, the last section grown, and only then a new section.
+    st.Out.resize(st.FileEnd);
+    const bool inPlace = (old && PatchInPlace(st, *tree, *old, request.VersionData)) ||
+                         RebuildInPlace(st, *tree, request);
+    if (!inPlace) {
+        const SectionHeader* last = RebuildableSection(st.Layout, st.DirectoryRva);
+        Status placed = last && !OtherDirectoryWithin(st.View, st.Layout, *last)
+                            ? GrowLastSection(st, *last, *tree, request)
+                            : AppendSection(st, *tree, old, request);
+        if (!placed)
+            return placed;
     }
-    // Bytes past the last section (an installer's payload) stay after it.
-    const std::uint64_t rawEnd = RawEnd(layout);
-    if (rawEnd < layout.SectionTableEnd())
-        return Unsafe("its headers end inside its section table");
-    if (rawEnd > fileEnd)
-        return Unsafe("its sections run past the end of the file");
-    const std::string overlay(pe.substr(rawEnd, fileEnd - rawEnd));
-
-    Expected<std::vector<SectionResource>> resources = NewResources(pe, request);
-    if (!resources)
-        return Status::Fail(resources.message());
-    const std::uint32_t directoryRva = *view.U32(layout.DirectoryAt(ResourceDirectory));
-
-    const SectionHeader* rebuilt = RebuildableSection(layout, directoryRva);
-    std::uint32_t sectionRva = 0;
-    std::size_t headerAt = 0;
-    std::uint32_t rawOffset = 0;
-    if (rebuilt) {
-        sectionRva = rebuilt->VirtualAddress;
-        headerAt = rebuilt->At;
-        rawOffset = rebuilt->RawOffset;
-    } else {
-        // A new last section: its header must fit before the first section's data.
-        headerAt = layout.SectionTableEnd();
-        std::uint64_t firstData = layout.SizeOfHeaders;
-        for (const SectionHeader& s : layout.Sections)
-            if (s.RawSize)
-                firstData = std::min<std::uint64_t>(firstData, s.RawOffset);
-        if (headerAt + SectionHeaderSize > firstData || headerAt + SectionHeaderSize > rawEnd)
-            return Unsafe("there is no room in its headers for another section");
-        for (std::uint32_t d = 0; d < layout.DirectoryCount && d < 16; ++d) {
-            const auto rva = view.U32(layout.DirectoryAt(d));
-            const auto size = view.U32(layout.DirectoryAt(d) + 4);
-            if (rva && size && *rva && *size && *rva < headerAt + SectionHeaderSize &&
-                std::uint64_t(*rva) + *size > headerAt)
-                return Unsafe("data directory " + std::to_string(d) +
-                              " lies where another section's header would go");
-        }
-        if (layout.Sections.size() >= 0xFFFF)
-            return Unsafe("it has as many sections as a PE file can");
-        const std::uint64_t imageEnd = ImageEnd(layout);
-        if (imageEnd >= 0xFFFFFFFFull)
-            return Unsafe("its sections reach past 4 GB in memory");
-        sectionRva = static_cast<std::uint32_t>(imageEnd);
-        rawOffset = static_cast<std::uint32_t>(AlignUp(rawEnd, layout.FileAlignment));
-        Put16(out, layout.Coff + 2, static_cast<std::uint16_t>(layout.Sections.size() + 1));
-    }
-    const BuiltResourceSection section = BuildResourceSection(std::move(*resources), sectionRva);
-    const std::uint64_t rawSize = AlignUp(section.Bytes.size(), layout.FileAlignment);
-    const std::uint64_t imageSize =
-        AlignUp(std::uint64_t(sectionRva) + section.Bytes.size(), layout.SectionAlignment);
-    if (rawOffset + rawSize > 0xFFFFFFFFull || imageSize > 0xFFFFFFFFull)
-        return Unsafe("the new resource section would pass 4 GB");
-
-    out.resize(rebuilt ? rawOffset : rawEnd);
-    out.resize(rawOffset, '\0');
-    out.append(section.Bytes);
-    out.resize(rawOffset + rawSize, '\0');
-    // The COFF symbol table a linker may leave (MinGW's ld does) lies in
-    // what follows the sections, which has moved.
-    const std::uint32_t symbols = *view.U32(layout.Coff + 8);
-    if (symbols >= rawEnd && symbols < fileEnd)
-        Put32(out, layout.Coff + 8, static_cast<std::uint32_t>(symbols - rawEnd + out.size()));
-    out += overlay;
-
-    std::string header(SectionHeaderSize, '\0');
-    if (rebuilt)
-        header = std::string(pe.substr(headerAt, SectionHeaderSize));
-    else
-        header.replace(0, 5, ".rsrc");
-    Put32(header, 8, static_cast<std::uint32_t>(section.Bytes.size()));
-    Put32(header, 12, sectionRva);
-    Put32(header, 16, static_cast<std::uint32_t>(rawSize));
-    Put32(header, 20, rawOffset);
-    if (!rebuilt)
-        Put32(header, 36, RsrcCharacteristics);
-    out.replace(headerAt, SectionHeaderSize, header);
-
-    Put32(out, layout.DirectoryAt(ResourceDirectory), sectionRva);
-    Put32(out, layout.DirectoryAt(ResourceDirectory) + 4,
-          static_cast<std::uint32_t>(section.Bytes.size()));
-    Put32(out, layout.SizeOfImageAt(), static_cast<std::uint32_t>(imageSize));
-    if (*view.U32(layout.ChecksumAt()) != 0) {
-        Put32(out, layout.ChecksumAt(), 0);
-        Put32(out, layout.ChecksumAt(), PeChecksum(out));
-    }
-    return out;
+    FinishHeaders(st, !inPlace);
+    return std::move(st.Out);
 }
 
 } // namespace qm

@@ -32,9 +32,11 @@ struct ResourceEntry {
     ResourceId Type;
     ResourceId Name;
     std::uint16_t Language = 0;
-    std::string_view Data;      ///< a view into the bytes given to the parser
-    std::size_t Offset = 0;     ///< where Data begins in those bytes
-    std::uint32_t CodePage = 0; ///< an executable's data entry field; 0 in a .res file
+    std::string_view Data;       ///< a view into the bytes given to the parser
+    std::size_t Offset = 0;      ///< where Data begins in those bytes
+    std::uint32_t CodePage = 0;  ///< an executable's data entry field; 0 in a .res file
+    std::size_t EntryOffset = 0; ///< an executable's: where its data entry lies in the file
+    std::uint32_t DataRva = 0;   ///< an executable's: the data's address in the image
 };
 
 /// True when `bytes` begin with the empty marker entry of a 32-bit .res.

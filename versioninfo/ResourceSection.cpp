@@ -86,6 +86,8 @@ public:
         }
         at = AlignTo8(at);
         for (const SectionResource* resource : InOrder) {
+            if (resource->KeptAt)
+                continue;
             DataAt[resource] = at;
             at = AlignTo8(at + resource->Data.size());
         }
@@ -145,10 +147,15 @@ private:
         }
         for (const SectionResource* resource : InOrder) {
             const std::size_t entry = DataEntryAt.at(resource);
+            Put32(Out.Bytes, entry + 8, resource->CodePage);
+            if (resource->KeptAt) {
+                Put32(Out.Bytes, entry, resource->KeptAt->first);
+                Put32(Out.Bytes, entry + 4, resource->KeptAt->second);
+                continue;
+            }
             const std::size_t data = DataAt.at(resource);
             Put32(Out.Bytes, entry, SectionRva + static_cast<std::uint32_t>(data));
             Put32(Out.Bytes, entry + 4, static_cast<std::uint32_t>(resource->Data.size()));
-            Put32(Out.Bytes, entry + 8, resource->CodePage);
             Out.DataAddressFields.push_back(static_cast<std::uint32_t>(entry));
             Out.Bytes.replace(data, resource->Data.size(), resource->Data);
         }

@@ -12,7 +12,9 @@
 #include "ResourceFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -24,6 +26,9 @@ struct SectionResource {
     std::uint16_t Language = 0;
     std::string Data;
     std::uint32_t CodePage = 0; ///< the data entry's code page field
+    /// Data that stays where it already lies in the image: its address and
+    /// size. The entry points there, and Data is not laid out.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> KeptAt;
 };
 
 struct BuiltResourceSection {
@@ -33,7 +38,8 @@ struct BuiltResourceSection {
     std::vector<std::uint32_t> DataAddressFields;
 };
 
-/// The section for `resources`, to be loaded at `sectionRva`.
+/// The section for `resources`, to be loaded at `sectionRva`; data kept
+/// where it lies stays out of it.
 BuiltResourceSection BuildResourceSection(std::vector<SectionResource> resources,
                                           std::uint32_t sectionRva);
 

@@ -216,4 +216,183 @@ Expected<std::vector<std::string>> VersionInfoOutline(std::string_view data) {
     return lines;
 }
 
+namespace {
+
+/// A block as bytes: its head (header, key and value, as read) and its
+/// children. An untouched block is written back as it was read.
+struct VersionNode {
+    std::string Key;
+    std::string Head;
+    std::string Raw; ///< the block as read; empty once it has changed
+    std::vector<VersionNode> Children;
+};
+
+Expected<VersionNode> ReadNode(const Decoder& decoder, const Block& block, int depth) {
+    if (depth > MaxOutlineDepth)
+        return Status::Fail("The version resource nests blocks more than " +
+                            std::to_string(MaxOutlineDepth) + " deep");
+    VersionNode node;
+    node.Key = block.Key;
+    node.Head = std::string(decoder.View.Slice(block.Start, block.ChildrenStart - block.Start));
+    node.Raw = std::string(decoder.View.Slice(block.Start, block.End - block.Start));
+    Status read = decoder.ForEachChild(block, [&](const Block& child) {
+        Expected<VersionNode> read = ReadNode(decoder, child, depth + 1);
+        if (!read)
+            return Status::Fail(read.message());
+        node.Children.push_back(std::move(*read));
+        return Status::Ok();
+    });
+    if (!read)
+        return read;
+    return node;
+}
+
+Expected<VersionNode> ReadTree(std::string_view data) {
+    const Decoder decoder(data, 0);
+    Expected<Block> root = decoder.ReadBlock(0, data.size());
+    if (!root)
+        return Status::Fail(root.message());
+    return ReadNode(decoder, *root, 0);
+}
+
+Expected<std::string> WriteNode(const VersionNode& node) {
+    if (!node.Raw.empty())
+        return node.Raw;
+    std::string out = node.Head;
+    for (const VersionNode& child : node.Children) {
+        out.resize(*AlignUp4(out.size()), '\0');
+        Expected<std::string> written = WriteNode(child);
+        if (!written)
+            return written;
+        out += *written;
+    }
+    if (out.size() > 0xFFFF)
+        return Status::Fail("The block " + Quote(node.Key) + " would grow past 65,535 bytes");
+    out[0] = static_cast<char>(out.size() & 0xFF);
+    out[1] = static_cast<char>(out.size() >> 8);
+    return out;
+}
+
+bool SameNode(const VersionNode& a, const VersionNode& b) {
+    return a.Raw == b.Raw;
+}
+
+/// The fixed information's words that differ between `before` and
+/// `after`, put into `head`; the rest of `head` stays.
+void CarryFixedWords(std::string& head, const std::string& before, const std::string& after) {
+    const std::size_t at =
+        *AlignUp4(BlockHeaderSize + 2 * (std::string("VS_VERSION_INFO").size() + 1));
+    const std::size_t end = at + FixedInfoSize;
+    if (head.size() < end || before.size() < end || after.size() < end)
+        return;
+    for (std::size_t word = at; word < end; word += 4)
+        if (before.compare(word, 4, after, word, 4) != 0)
+            head.replace(word, 4, after, word, 4);
+}
+
+/// Pairs of children of `before` and `after`: by key (the n-th of a key
+/// with the n-th), then what is left in order, which is a rename.
+std::vector<std::pair<int, int>> PairChildren(const VersionNode& before, const VersionNode& after) {
+    std::vector<std::pair<int, int>> pairs;
+    std::vector<bool> used(before.Children.size());
+    std::vector<int> unpaired;
+    for (std::size_t a = 0; a < after.Children.size(); ++a) {
+        int match = -1;
+        for (std::size_t b = 0; b < before.Children.size() && match < 0; ++b)
+            if (!used[b] && before.Children[b].Key == after.Children[a].Key)
+                match = static_cast<int>(b);
+        if (match >= 0)
+            used[match] = true;
+        else
+            unpaired.push_back(static_cast<int>(a));
+        pairs.emplace_back(match, static_cast<int>(a));
+    }
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < before.Children.size(); ++b) {
+        if (used[b])
+            continue;
+        if (next < unpaired.size())
+            pairs[unpaired[next++]].first = static_cast<int>(b);
+        else
+            pairs.emplace_back(static_cast<int>(b), -1); // removed
+    }
+    return pairs;
+}
+
+/// The child of `original` that the n-th child of `before` with its key was read from.
+int OriginalOf(const VersionNode& original, const VersionNode& before, int b) {
+    const std::string& key = before.Children[b].Key;
+    int nth = 0;
+    for (int i = 0; i < b; ++i)
+        nth += before.Children[i].Key == key;
+    for (std::size_t i = 0; i < original.Children.size(); ++i)
+        if (original.Children[i].Key == key && nth-- == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CarryNode(VersionNode& node, const VersionNode& before, const VersionNode& after, bool root);
+
+/// The children's part of the change, made on `node`'s children.
+void CarryChildren(VersionNode& node, const VersionNode& before, const VersionNode& after) {
+    std::vector<VersionNode> children = node.Children;
+    std::vector<bool> removed(children.size());
+    std::vector<std::pair<int, VersionNode>> added; // after which original child
+    int last = -1;
+    for (const auto& [b, a] : PairChildren(before, after)) {
+        const int o = b >= 0 ? OriginalOf(node, before, b) : -1;
+        if (a < 0) {
+            if (o >= 0)
+                removed[o] = true;
+        } else if (o >= 0) {
+            CarryNode(children[o], before.Children[b], after.Children[a], false);
+            last = o;
+        } else if (b < 0 || !SameNode(before.Children[b], after.Children[a])) {
+            added.emplace_back(last, after.Children[a]);
+        }
+    }
+    node.Children.clear();
+    for (const auto& [at, child] : added)
+        if (at < 0)
+            node.Children.push_back(child);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (!removed[i])
+            node.Children.push_back(std::move(children[i]));
+        for (const auto& [at, child] : added)
+            if (at == static_cast<int>(i))
+                node.Children.push_back(child);
+    }
+}
+
+void CarryNode(VersionNode& node, const VersionNode& before, const VersionNode& after, bool root) {
+    if (SameNode(before, after))
+        return;
+    if (!root && before.Children.empty() && after.Children.empty()) {
+        node = after; // a value: the edit's bytes, whole
+        return;
+    }
+    node.Raw.clear();
+    if (root)
+        CarryFixedWords(node.Head, before.Head, after.Head);
+    else if (before.Head.compare(2, before.Head.npos, after.Head, 2) != 0) {
+        // Renamed (a table's language): all but the length, which follows.
+        node.Head = after.Head;
+        node.Key = after.Key;
+    }
+    CarryChildren(node, before, after);
+}
+
+} // namespace
+
+Expected<std::string> CarryVersionEdit(std::string_view original, std::string_view before,
+                                       std::string_view after) {
+    Expected<VersionNode> tree = ReadTree(original);
+    Expected<VersionNode> from = ReadTree(before);
+    Expected<VersionNode> to = ReadTree(after);
+    if (!tree || !from || !to)
+        return Status::Fail(!tree ? tree.message() : !from ? from.message() : to.message());
+    CarryNode(*tree, *from, *to, true);
+    return WriteNode(*tree);
+}
+
 } // namespace qm

@@ -69,11 +69,11 @@ struct CompiledVersionInfo {
 
 inline bool operator==(const FixedFileInfo& a, const FixedFileInfo& b) {
     const auto fields = [](const FixedFileInfo& f) {
-        return std::array<std::uint32_t, 13>{f.Signature,     f.StrucVersion,  f.FileVersionMS,
-                                             f.FileVersionLS, f.ProductVersionMS,
-                                             f.ProductVersionLS, f.FileFlagsMask, f.FileFlags,
-                                             f.FileOS,          f.FileType,      f.FileSubtype,
-                                             f.FileDateMS,      f.FileDateLS};
+        return std::array<std::uint32_t, 13>{
+            f.Signature,        f.StrucVersion,     f.FileVersionMS, f.FileVersionLS,
+            f.ProductVersionMS, f.ProductVersionLS, f.FileFlagsMask, f.FileFlags,
+            f.FileOS,           f.FileType,         f.FileSubtype,   f.FileDateMS,
+            f.FileDateLS};
     };
     return fields(a) == fields(b);
 }
@@ -102,5 +102,17 @@ Expected<CompiledVersionInfo> DecodeVersionInfo(std::string_view data, std::size
 /// NUL or its bytes) and the fixed information's bytes, sorted. Two
 /// resources with the same outline read the same through VerQueryValue.
 Expected<std::vector<std::string>> VersionInfoOutline(std::string_view data);
+
+/// `original` with the change that turned `before` into `after`, where
+/// those are what one script compiles to before and after an edit and the
+/// script was read from `original`. What the edit leaves alone keeps its
+/// bytes, including what no script can carry (binary values, blocks of
+/// their own, the file date): fixed information is changed word by word,
+/// a changed string or Translation is taken whole from `after`, a string
+/// the edit adds goes after its neighbour, and one it removes goes. Fails
+/// when a resource can't be read as a tree or the result outgrows the
+/// format's 16-bit lengths.
+Expected<std::string> CarryVersionEdit(std::string_view original, std::string_view before,
+                                       std::string_view after);
 
 } // namespace qm

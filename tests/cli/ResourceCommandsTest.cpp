@@ -8,9 +8,13 @@
 #include "CommandFixture.h"
 
 #include "versioninfo/PeResources.h"
+#include "versioninfo/VersionInfoBlock.h"
 
 #include <QStandardPaths>
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -181,20 +185,84 @@ TEST_F(StampTest, CompiledObjectsLinkWithLdAndLldLink) {
     }
 }
 
-// A version resource holding what a script can't carry (a binary string, a
-// block of its own) is not stamped with edits, which would drop it.
-TEST_F(StampTest, AnEditThatWouldDropPartOfTheResourceIsRefused) {
-    write("odd.rc", "1 VERSIONINFO\nBEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n"
-                    "  BLOCK \"040904B0\"\n  BEGIN\n   VALUE \"Blob\", 1, 2\n  END\n END\n"
+/// The outline of the version resource `file` holds in `language`.
+std::vector<std::string> OutlineOf(const QByteArray& pe, std::uint16_t language = 0x409) {
+    const auto entries = qm::ParsePeResources(std::string_view(pe.constData(), pe.size()));
+    for (const qm::ResourceEntry& entry : entries ? *entries : std::vector<qm::ResourceEntry>())
+        if (entry.Type.Number == qm::VersionResourceType && entry.Language == language)
+            if (auto outline = qm::VersionInfoOutline(entry.Data))
+                return *outline;
+    return {};
+}
+
+std::vector<std::string> Changed(const std::vector<std::string>& from,
+                                 const std::vector<std::string>& to) {
+    std::vector<std::string> lines;
+    std::set_symmetric_difference(from.begin(), from.end(), to.begin(), to.end(),
+                                  std::back_inserter(lines));
+    return lines;
+}
+
+// What no script can carry (a binary string, a block of its own, a file
+// date) is kept by an edit: the stamp changes only the fields asked for.
+TEST_F(StampTest, AnEditKeepsWhatNoScriptCarries) {
+    write("odd.rc", "1 VERSIONINFO\nFILEVERSION 1,0,0,0\nBEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n"
+                    "  BLOCK \"040904B0\"\n  BEGIN\n   VALUE \"Blob\", 1, 2\n"
+                    "   VALUE \"FileVersion\", \"1.0\"\n  END\n END\n"
                     " BLOCK \"Extra\"\n BEGIN\n  VALUE \"x\", \"y\"\n END\nEND\n");
     build({QM_LLVM_RC, "/FO", "odd.res", "odd.rc"});
     if (!LinkWithLld("odd.res", "odd.exe"))
         GTEST_SKIP() << "lld-link or clang is not installed";
     const QByteArray before = readBytes("odd.exe");
-    const RunResult refused = rc({"stamp", "odd.exe", "--file-version", "2.0.0.0"});
-    EXPECT_EQ(refused.ExitCode, 1);
-    EXPECT_TRUE(refused.Err.contains("would drop")) << refused.Err.toStdString();
-    EXPECT_EQ(readBytes("odd.exe"), before);
+    const RunResult stamped = rc({"stamp", "odd.exe", "--file-version", "2.0.0.0"});
+    ASSERT_EQ(stamped.ExitCode, 0) << stamped.Err.toStdString();
+    const QByteArray after = readBytes("odd.exe");
+    EXPECT_EQ(after.size(), before.size());
+    const std::vector<std::string> changed = Changed(OutlineOf(before), OutlineOf(after));
+    ASSERT_EQ(changed.size(), 4u); // the fixed information and FileVersion, before and after
+    EXPECT_TRUE(QString::fromStdString(changed[2]).endsWith("FileVersion text 1.0"));
+    EXPECT_EQ(rc({"get", "odd.exe", "fileVersion"}).Out, "2, 0, 0, 0\n");
+}
+
+// A stamp grows a file only by what must move. The copy is rewritten where
+// it lies while the padding after it holds it, so other sections keep their
+// places (here .reloc after .rsrc, as MinGW lays it out). A copy the file
+// lacks adds a section of the directory and the new data alone, the other
+// resources staying where they are: wine's cmd.exe once grew by its whole
+// resource section (+776 KB).
+TEST_F(StampTest, StampingMovesOnlyWhatMust) {
+    const QByteArray mingw = readBytes("mingw.exe");
+    ASSERT_EQ(rc({"stamp", "mingw.exe", "-o", "same.exe", "--file-version", "1.2.3.5"}).ExitCode,
+              0);
+    const QByteArray same = readBytes("same.exe");
+    EXPECT_EQ(same.size(), mingw.size());
+    int differing = 0;
+    for (int i = 0; i < mingw.size(); ++i)
+        differing += mingw[i] != same[i];
+    EXPECT_LE(differing, 16) << "the version words, the string and the checksum";
+    EXPECT_EQ(wine({"fvi.exe", "same.exe"}).Out.trimmed(), "1.2.3.5 1.2.3.5");
+
+    QByteArray others(Script);
+    write("others.rc", others.mid(others.indexOf("2 RCDATA")));
+    build({QM_LLVM_RC, "/FO", "others.res", "others.rc"});
+    build({"x86_64-w64-mingw32-windres", "others.res", "-O", "coff", "-o", "others.o"});
+    build({"x86_64-w64-mingw32-gcc", "-o", "others.exe", "main.c", "others.o"});
+    const QByteArray unversioned = readBytes("others.exe");
+    ASSERT_EQ(rc({"stamp", "others.exe", "--from", "app.res"}).ExitCode, 0);
+    EXPECT_LE(readBytes("others.exe").size() - unversioned.size(), 1024); // 0.7 KB, aligned
+    EXPECT_EQ(OtherResources(readBytes("others.exe")), OtherResources(unversioned));
+    EXPECT_EQ(wine({"fvi.exe", "others.exe"}).Out.trimmed(), "1.2.3.4 1.2.3.4");
+    EXPECT_EQ(wine({"others.exe"}).ExitCode, 0);
+
+    // Wine maps its own programs from its own copies, so this one is read
+    // back here only.
+    const QString cmd = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/cmd.exe";
+    if (!QFile::exists(cmd))
+        GTEST_SKIP() << cmd.toStdString() << " is not installed";
+    ASSERT_TRUE(QFile::copy(cmd, path("cmd.exe")));
+    ASSERT_EQ(rc({"stamp", "cmd.exe", "--from", "app.res"}).ExitCode, 0);
+    EXPECT_LE(readBytes("cmd.exe").size() - QFileInfo(cmd).size(), 2 * 4096);
+    EXPECT_EQ(rc({"get", "cmd.exe", "FileVersion"}).Out, "1.2.3.4\n");
 }
 
 // A signed file is refused, whole; --force stamps it and drops the
