@@ -4,6 +4,7 @@
 
 #include "CliDefaults.h"
 #include "CommandSupport.h"
+#include "GoVersionInfo.h"
 #include "InPlace.h"
 #include "RecordJson.h"
 #include "VersionCommands.h"
@@ -91,6 +92,26 @@ int ShowCommand(const std::string& path, const std::string& language, const Scri
     return ExitSuccess;
 }
 
+namespace {
+
+/// goversioninfo's versioninfo.json, written as the script it stands for.
+int WriteGoVersionInfo(std::string_view json, const std::string& outPath, CliStreams& io) {
+    Expected<ImportedScript> script = ScriptOfGoVersionInfo(json);
+    if (!script) {
+        io.Err << script.message() << '\n';
+        return ExitUsage;
+    }
+    for (const std::string& note : script->Notes)
+        io.Err << outPath << ": " << note << '\n';
+    if (Status saved = SaveFileSafely(outPath, script->Text); !saved) {
+        io.Err << saved.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+} // namespace
+
 int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStreams& io) {
     std::string json;
     if (jsonPath == "-") {
@@ -107,6 +128,8 @@ int WriteCommand(const std::string& outPath, const std::string& jsonPath, CliStr
             return ExitUsage;
         json = std::move(*bytes);
     }
+    if (LooksLikeGoVersionInfo(json))
+        return WriteGoVersionInfo(json, outPath, io);
     Expected<VersionRecord> record = RecordFromJson(json, CliNewDocumentDefaults());
     if (!record) {
         io.Err << record.message() << '\n';

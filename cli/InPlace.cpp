@@ -148,8 +148,9 @@ int Write(const EditedScript& edited, const std::string& path, const std::string
                   "written\n";
         return ExitFailure;
     }
+    // A define in the script itself is named by its line alone.
     for (const std::string& note : edited.Notes)
-        io.Err << note << '\n';
+        io.Err << (note.rfind("line ", 0) == 0 ? path + " " : "") << note << '\n';
     if (Status saved = SaveEditedScript(outPath.empty() ? path : outPath, edited); !saved) {
         io.Err << saved.message() << '\n';
         return ExitFailure;
@@ -267,12 +268,12 @@ std::optional<int> SetInPlace(const std::string& path, const std::string& bytes,
                 FollowVersionStrings(model, copy, followed);
             return copy;
         });
-    for (const std::string& note : followed)
-        io.Err << path << ": " << note << '\n';
     if (!edited) {
         io.Err << path << ": " << edited.message() << '\n';
         return ExitFailure;
     }
+    for (const std::string& note : followed)
+        io.Err << path << ": " << note << '\n';
     return Write(*edited, path, copies.OutPath, io);
 }
 

@@ -4,6 +4,7 @@
 
 #include "CliDefaults.h"
 #include "CommandSupport.h"
+#include "GoVersionInfo.h"
 #include "InPlace.h"
 #include "platform/Files.h"
 #include "versioninfo/CoffObject.h"
@@ -99,7 +100,17 @@ VersionFrom(const StampArguments& args, std::optional<std::uint16_t> language, C
     ResCompileOptions options;
     options.CodePage = CodePageNamed(args.CodePage).value_or(ScriptCodePage::AsciiOnly);
     options.Preprocess = PreprocessFor(args.Preprocessor, args.From);
-    Expected<std::string> res = CompileVersionResource(*bytes, options);
+    std::string script = *bytes;
+    if (LooksLikeGoVersionInfo(*bytes)) {
+        Expected<ImportedScript> go = ScriptOfGoVersionInfo(*bytes, &options.Language);
+        if (!go)
+            return Status::Fail(go.message());
+        for (const std::string& note : go->Notes)
+            io.Err << args.From << ": " << note << '\n';
+        script = std::move(go->Text);
+        options.CodePage = ScriptCodePage::Utf8;
+    }
+    Expected<std::string> res = CompileVersionResource(script, options);
     if (!res)
         return Status::Fail(res.message());
     return VersionOfRes(*res, language);

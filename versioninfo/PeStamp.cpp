@@ -217,6 +217,26 @@ const SectionHeader* SectionHolding(const PeLayout& layout, std::uint32_t rva) {
     return nullptr;
 }
 
+/// True when the section's bytes are its own: past the headers, and
+/// shared with no other section in the file or in memory (a hostile file
+/// may overlap them), so rewriting them touches nothing else.
+bool StandsAlone(const PeLayout& layout, const SectionHeader& section) {
+    if (section.RawSize == 0 || section.RawOffset < layout.SectionTableEnd() ||
+        section.RawOffset < layout.SizeOfHeaders)
+        return false;
+    const auto overlap = [](std::uint64_t a, std::uint64_t aSize, std::uint64_t b,
+                            std::uint64_t bSize) { return a < b + bSize && b < a + aSize; };
+    for (const SectionHeader& s : layout.Sections) {
+        if (&s == &section)
+            continue;
+        if (overlap(s.RawOffset, s.RawSize, section.RawOffset, section.RawSize) ||
+            overlap(s.VirtualAddress, std::max(s.VirtualSize, s.RawSize), section.VirtualAddress,
+                    std::max(section.VirtualSize, section.RawSize)))
+            return false;
+    }
+    return true;
+}
+
 /// How many bytes from its start the section can hold without moving
 /// anything: its raw data, up to where the next section begins in memory.
 std::uint64_t RoomOf(const PeLayout& layout, const SectionHeader& section) {
@@ -279,13 +299,32 @@ Status Prepare(Stamping& st, bool force) {
     return Status::Ok();
 }
 
+/// True when the copy's data entry is its own: no other structure of the
+/// directory and no resource's data shares its bytes (a hostile tree may
+/// make one table entry serve as another's data entry), so it may change.
+bool EntryStandsAlone(const PeResourceTree& tree, const ResourceEntry& entry) {
+    const std::size_t at = entry.EntryOffset, end = at + 16;
+    const auto overlaps = [&](std::size_t offset, std::size_t size) {
+        return offset < end && at < offset + size;
+    };
+    int own = 0;
+    for (const FileSpan& s : tree.DirectorySpans)
+        if (overlaps(s.Offset, s.Size) && (s.Offset != at || s.Size != 16 || ++own > 1))
+            return false;
+    for (const ResourceEntry& other : tree.Entries)
+        if (overlaps(other.Offset, other.Data.size()))
+            return false;
+    return true;
+}
+
 /// Writes the new copy over the old one where it lies, when the bytes it
 /// grows into are padding that nothing else uses. Every other byte of the
 /// file stays as it was.
 bool PatchInPlace(Stamping& st, const PeResourceTree& tree, const ResourceEntry& old,
                   std::string_view data) {
     const SectionHeader* section = SectionHolding(st.Layout, old.DataRva);
-    if (!section || old.DataRva - section->VirtualAddress >= section->RawSize)
+    if (!section || !EntryStandsAlone(tree, old) || !StandsAlone(st.Layout, *section) ||
+        old.DataRva - section->VirtualAddress >= section->RawSize)
         return false;
     const std::uint64_t into = old.DataRva - section->VirtualAddress;
     if (into + data.size() > RoomOf(st.Layout, *section))
@@ -314,9 +353,11 @@ bool PatchInPlace(Stamping& st, const PeResourceTree& tree, const ResourceEntry&
 /// Rebuilds the resource section where it stands when the new one fits
 /// the room it has, so that the file keeps its size.
 bool RebuildInPlace(Stamping& st, const PeResourceTree& tree, const StampRequest& request) {
+    if (st.DirectoryRva == 0)
+        return false;
     const SectionHeader* section = SectionHolding(st.Layout, st.DirectoryRva);
     if (!section || section->VirtualAddress != st.DirectoryRva ||
-        OtherDirectoryWithin(st.View, st.Layout, *section))
+        !StandsAlone(st.Layout, *section) || OtherDirectoryWithin(st.View, st.Layout, *section))
         return false;
     const BuiltResourceSection built =
         BuildResourceSection(NewResources(tree, request, false), section->VirtualAddress);
@@ -397,12 +438,15 @@ Expected<SectionHeader> NewSectionPlace(const Stamping& st) {
 }
 
 /// Adds a last section holding only what must move: the new copy, and the
-/// directory too when the copy is new. Everything else stays where it is.
+/// directory too when the copy is new (or its data entry can't change).
+/// Everything else stays where it is.
 Status AppendSection(Stamping& st, const PeResourceTree& tree, const ResourceEntry* old,
                      const StampRequest& request) {
     Expected<SectionHeader> place = NewSectionPlace(st);
     if (!place)
         return Status::Fail(place.message());
+    if (old && !EntryStandsAlone(tree, *old))
+        old = nullptr; // a directory of its own, then
     std::string bytes(request.VersionData);
     if (!old)
         bytes =

@@ -342,8 +342,14 @@ private:
         const std::string now = SpellLike(old, value);
         ReplaceIn(origin.File, origin.Span, now);
         NoteChange(origin, old, now);
-        FollowedMacros.push_back(origin.Macro);
+        Followed(origin.Macro);
         return Status::Ok();
+    }
+
+    // A define behind several parts of a version is named once.
+    void Followed(const std::string& macro) {
+        if (std::find(FollowedMacros.begin(), FollowedMacros.end(), macro) == FollowedMacros.end())
+            FollowedMacros.push_back(macro);
     }
 
     // FILEVERSION and PRODUCTVERSION may edit one define alike: said once.
@@ -568,7 +574,7 @@ private:
         const std::string now = (old.front() != '"' ? std::string(old.substr(0, 1)) : "") + text;
         ReplaceIn(origin.File, origin.Span, now);
         NoteChange(origin, old, now);
-        FollowedMacros.push_back(origin.Macro);
+        Followed(origin.Macro);
         AskedStrings[field] =
             CompiledOfScriptText(std::string_view(text).substr(1, text.size() - 2));
         return Status::Ok();

@@ -265,6 +265,41 @@ TEST_F(StampTest, StampingMovesOnlyWhatMust) {
     EXPECT_EQ(rc({"get", "cmd.exe", "FileVersion"}).Out, "1.2.3.4\n");
 }
 
+// goversioninfo's versioninfo.json, as a Go project keeps it, becomes a
+// script, a resource.syso that MinGW's ld links with nothing of Go's, and
+// a stamp. A member of the wrong kind is named.
+TEST_F(StampTest, GoVersionInfoJsonBecomesAScriptASysoAndAStamp) {
+    write("versioninfo.json", R"({
+  "FixedFileInfo": {
+    "FileVersion": {"Major": 2, "Minor": 4, "Patch": 1, "Build": 0},
+    "ProductVersion": {"Major": 2, "Minor": 4, "Patch": 1},
+    "FileFlagsMask": "3f", "FileFlags ": "00", "FileOS": "040004", "FileType": "01"
+  },
+  "StringFileInfo": {"CompanyName": "Harbor Tools", "FileVersion": "2.4.1.0",
+                     "Comments": "", "GitCommit": "abc1234"},
+  "VarFileInfo": {"Translation": {"LangID": "0409", "CharsetID": "04B0"}},
+  "IconPath": "", "ManifestPath": ""
+})");
+    ASSERT_EQ(rc({"write", "go.rc", "--from", "versioninfo.json"}).ExitCode, 0);
+    const RunResult syso = rc({"compile", "go.rc", "--coff", "-o", "resource.syso"});
+    ASSERT_EQ(syso.ExitCode, 0) << syso.Err.toStdString();
+    write("entry.c", "int entry(void) { return 0; }\n");
+    build({"x86_64-w64-mingw32-gcc", "-c", "entry.c", "-o", "entry.o"});
+    build({"x86_64-w64-mingw32-ld", "--entry=entry", "-o", "go.exe", "entry.o", "resource.syso"});
+    EXPECT_EQ(rc({"get", "go.exe", "GitCommit"}).Out, "abc1234\n");
+    EXPECT_EQ(rc({"get", "go.exe", "Comments"}).ExitCode, 1) << "an empty text is left out";
+    EXPECT_EQ(rc({"verify", "go.rc", "go.exe"}).ExitCode, 0);
+    EXPECT_EQ(wine({"fvi.exe", "go.exe"}).Out.trimmed(), "2.4.1.0 2.4.1.0");
+
+    ASSERT_EQ(rc({"stamp", "mingw.exe", "--from", "versioninfo.json"}).ExitCode, 0);
+    EXPECT_EQ(rc({"get", "mingw.exe", "productVersion"}).Out, "2, 4, 1, 0\n");
+
+    write("bad.json", R"({"FixedFileInfo": {"FileVersion": {"Major": 70000}}})");
+    const RunResult bad = rc({"write", "bad.rc", "--from", "bad.json"});
+    EXPECT_EQ(bad.ExitCode, 2);
+    EXPECT_TRUE(bad.Err.contains("FixedFileInfo.FileVersion.Major")) << bad.Err.toStdString();
+}
+
 // A signed file is refused, whole; --force stamps it and drops the
 // signature. A file without a version resource gets one.
 TEST_F(StampTest, SignedFilesAreRefusedAndBareFilesGetAVersion) {
