@@ -53,4 +53,17 @@ Status CheckStringKey(const std::string& key, const std::string& what) {
     return Status::Ok();
 }
 
+Status CheckStringValue(std::string_view value, const std::string& what) {
+    if (Status single = CheckSingleLine(value, what); !single)
+        return single;
+    if (value.substr(0, 2) == "\\#")
+        return Status::Ok();
+    for (std::size_t at = value.find('"'); at != std::string_view::npos;
+         at = value.find('"', at + 2))
+        if (at + 1 >= value.size() || value[at + 1] != '"')
+            return Status::Fail(what + " holds a lone quote; a quote in a script's string is "
+                                       "written twice, \"\"");
+    return Status::Ok();
+}
+
 } // namespace qm

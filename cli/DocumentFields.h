@@ -28,6 +28,13 @@ int StringKeyIndex(std::string_view key);
 /// argument in the refusal.
 Status CheckStringKey(const std::string& key, const std::string& what);
 
+/// A string value in marker form that stands on one line and, unless it is
+/// bare ("\#..."), closes no quote early: a quote inside a script's string
+/// is written twice, "" (a lone one would end the string and leave the
+/// rest for the compiler to refuse). For values typed as options; a JSON
+/// document keeps what show read, whatever it is, byte for byte.
+Status CheckStringValue(std::string_view value, const std::string& what);
+
 /// "FileVersion, FileDescription, ..." for error messages.
 std::string StringKeyNames();
 

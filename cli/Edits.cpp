@@ -205,8 +205,8 @@ Status ParseStrings(const ParsedOptions& options, ScriptEdits& edits) {
         if (Status named = CheckStringKey(key, "--string"); !named)
             return named;
         std::string value = given.substr(equals + 1);
-        if (Status single = CheckSingleLine(value, "--string " + key); !single)
-            return single;
+        if (Status checked = CheckStringValue(value, "--string " + key); !checked)
+            return checked;
         edits.Strings.push_back({key, std::move(value), {}});
     }
     return Status::Ok();

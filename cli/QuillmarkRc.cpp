@@ -135,7 +135,10 @@ else the first), or HEX, and lists the others.)");
 
     AddScriptOptions(*show, args.Preprocessor);
 
-    CLI::App* write = AddCommand(app, "write", "Write a JSON document to OUT as a script.", "");
+    CLI::App* write = AddCommand(
+        app, "write", "Write a JSON document to OUT as a script.",
+        "The document is show's JSON, or goversioninfo's versioninfo.json (known by its\n"
+        "FixedFileInfo, StringFileInfo and VarFileInfo members).\n");
     AddFile(*write, "OUT", args.File, "The script to write.");
     write->add_option("--from", args.From, "The JSON document's file, or - for standard input.")
         ->type_name("JSON")
@@ -271,7 +274,10 @@ one that can't be rewritten safely, naming why.
     AddFile(*stamp, "FILE", args.Stamp.File, "The executable.");
     AddEditOptions(*stamp);
     stamp->add_option("--block", args.Stamp.Block, "The string table to edit.")->type_name("NAME");
-    stamp->add_option("--from", args.Stamp.From, "A script or .res file with the whole resource.")
+    stamp
+        ->add_option(
+            "--from", args.Stamp.From,
+            "A script, .res file or goversioninfo versioninfo.json with the whole resource.")
         ->type_name("SCRIPT|RES");
     stamp
         ->add_option("-c,--codepage", args.Stamp.CodePage,

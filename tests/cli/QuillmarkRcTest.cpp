@@ -498,6 +498,7 @@ TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
         {"--string", "=x"},
         {"--string", "Comments"},
         {"--string", "Comments=a\nb"},
+        {"--string", "Comments=say \"hi\""}, // a lone quote would end the string
     };
     for (const QStringList& edit : edits) {
         const RunResult created = run(QStringList{"new", "new.rc"} + edit);
@@ -508,6 +509,8 @@ TEST_F(QuillmarkRcTest, UnknownNamesAndKeysExitTwoAndWriteNothing) {
         EXPECT_EQ(set.ExitCode, 2) << edit.join(' ').toStdString();
         EXPECT_EQ(ReadBytes(path("keep.rc")), Example("Example2.rc"));
     }
+    ASSERT_EQ(run({"new", "new.rc", "--string", "Comments=say \"\"hi\"\""}).ExitCode, 0);
+    EXPECT_EQ(run({"get", "new.rc", "Comments"}).Out, "say \"hi\"\n");
     EXPECT_EQ(run({"set", "none.rc", "--debug", "on"}).Err,
               "Can't open none.rc: " + qm::test::NoSuchFile() + "\n");
 }

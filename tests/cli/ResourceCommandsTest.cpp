@@ -12,6 +12,7 @@
 
 #include <QStandardPaths>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -298,6 +299,42 @@ TEST_F(StampTest, GoVersionInfoJsonBecomesAScriptASysoAndAStamp) {
     const RunResult bad = rc({"write", "bad.rc", "--from", "bad.json"});
     EXPECT_EQ(bad.ExitCode, 2);
     EXPECT_TRUE(bad.Err.contains("FixedFileInfo.FileVersion.Major")) << bad.Err.toStdString();
+}
+
+// A project cross-built with MinGW gets its version from the package: by
+// windres from its own script (other resources kept), and by compile --coff
+// from a new one.
+TEST_F(StampTest, TheCMakePackageGivesACrossBuiltProgramItsVersion) {
+    if (QStandardPaths::findExecutable("cmake").isEmpty() ||
+        QStandardPaths::findExecutable("ninja").isEmpty())
+        GTEST_SKIP() << "cmake or ninja is not installed";
+    ASSERT_TRUE(QDir(path("")).mkdir("project"));
+    write("project/main.c", "int main(void) { return 0; }\n");
+    write("project/CMakeLists.txt", R"(cmake_minimum_required(VERSION 3.21)
+project(tide VERSION 2.4.1 LANGUAGES C)
+find_package(Quillmark 1 REQUIRED)
+add_executable(tide main.c)
+quillmark_version_resource(TARGET tide VERSION ${PROJECT_VERSION} COMPANY "Harbor Tools"
+                           DESCRIPTION "Tide tables" STRINGS "GitCommit=abc1234" ${SCRIPT})
+)");
+    ASSERT_TRUE(QFile::copy(path("app.rc"), path("project/app.rc")));
+    for (const QString& variant : {QString("coff"), QString("windres")}) {
+        SCOPED_TRACE(variant.toStdString());
+        const bool windres = variant == "windres";
+        const QString out = "build-" + variant;
+        build({"cmake", "-S", "project", "-B", out, "-G", "Ninja",
+               "-DCMAKE_TOOLCHAIN_FILE=" QM_MINGW_TOOLCHAIN, "-DQuillmark_DIR=" QM_PACKAGE_DIR,
+               windres ? "-DSCRIPT=SCRIPT;app.rc" : "-DSCRIPT=BUILTIN_COMPILER"});
+        build({"cmake", "--build", out});
+        const QString exe = out + "/tide.exe";
+        EXPECT_EQ(rc({"get", exe, "CompanyName"}).Out, "Harbor Tools\n");
+        EXPECT_EQ(rc({"get", exe, "GitCommit"}).Out, "abc1234\n");
+        // A new script's string is the version as given; an old one's follows in its own form.
+        EXPECT_EQ(wine({"fvi.exe", exe}).Out.trimmed(),
+                  windres ? "2.4.1.0 2.4.1.0" : "2.4.1.0 2.4.1");
+        EXPECT_EQ(OtherResources(readBytes(exe)).size(), windres ? 2u : 0u);
+    }
+    EXPECT_EQ(readBytes("project/app.rc"), QByteArray(Script)) << "the source is never written";
 }
 
 // A signed file is refused, whole; --force stamps it and drops the
