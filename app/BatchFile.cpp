@@ -5,7 +5,7 @@
 #include "platform/LogLock.h"
 #include "platform/ShortPath.h"
 #include "platform/System.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <QFile>
 #include <QFileInfo>

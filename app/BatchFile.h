@@ -10,8 +10,8 @@
 
 #include "app/CompileCommand.h"
 #include "settings/AppFiles.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/Text.h"
+#include "versioninfo/support/Status.h"
+#include "versioninfo/support/Text.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -2,7 +2,7 @@
 
 #include "app/CompileCommand.h"
 
-#include "versioninfo/Text.h"
+#include "versioninfo/support/Text.h"
 
 namespace qm {
 

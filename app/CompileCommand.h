@@ -12,8 +12,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/PathParts.h"
-#include "versioninfo/Status.h"
+#include "versioninfo/support/PathParts.h"
+#include "versioninfo/support/Status.h"
 
 #include <string>
 #include <string_view>

@@ -14,8 +14,8 @@
 #pragma once
 
 #include "app/CompileCommand.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/support/Status.h"
 
 #include <QObject>
 #include <QString>

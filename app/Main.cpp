@@ -12,12 +12,12 @@
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
 #include "settings/Options.h"
-#include "versioninfo/Lookups.h"
-#include "versioninfo/LossCheck.h"
-#include "versioninfo/PathParts.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/PathParts.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -16,12 +16,12 @@
 
 #include "app/DocumentText.h"
 #include "settings/AppFiles.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/Status.h"
 
 #include <QPointer>
 #include <QStringList>

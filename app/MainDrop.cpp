@@ -13,9 +13,9 @@
 #include "controls/Modals.h"
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
-#include "versioninfo/CompiledRecord.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/binary/CompiledRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

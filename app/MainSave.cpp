@@ -20,14 +20,14 @@
 #include "platform/EditLock.h"
 #include "platform/Files.h"
 #include "settings/AppSettings.h"
-#include "versioninfo/LossCheck.h"
-#include "versioninfo/PathParts.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/ScriptModel.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/PathParts.h"
+#include "versioninfo/support/SafeSave.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <QApplication>
 #include <QFile>

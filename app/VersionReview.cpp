@@ -5,11 +5,11 @@
 #include "app/DocumentText.h"
 #include "controls/Modals.h"
 #include "platform/Files.h"
-#include "versioninfo/CompareCompiled.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/VersionCheck.h"
+#include "versioninfo/binary/CompareCompiled.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <algorithm>
 #include <filesystem>

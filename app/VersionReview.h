@@ -10,7 +10,7 @@
 #pragma once
 
 #include "app/DocumentText.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
 
 #include <QStringList>
 

@@ -6,8 +6,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/PathParts.h"
-#include "versioninfo/ScriptLexer.h"
+#include "versioninfo/script/ScriptLexer.h"
+#include "versioninfo/support/PathParts.h"
 
 #include <QApplication>
 #include <QFile>

@@ -9,10 +9,10 @@
 //
 //===----------------------------------------------------------------------===//
 #include "platform/FileRead.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/PagedFile.h"
-#include "versioninfo/PeStamp.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/PeStamp.h"
+#include "versioninfo/support/PagedFile.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,9 +8,9 @@
 //   quillmark_bench --benchmark_filter=10MB
 //
 //===----------------------------------------------------------------------===//
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <benchmark/benchmark.h>
 

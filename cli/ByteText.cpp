@@ -10,7 +10,7 @@
 
 #include "ByteText.h"
 
-#include "versioninfo/Text.h"
+#include "versioninfo/support/Text.h"
 
 #include <nlohmann/json.hpp>
 

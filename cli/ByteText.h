@@ -13,7 +13,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Status.h"
+#include "versioninfo/support/Status.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -8,9 +8,9 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Status.h"
-#include "versioninfo/Text.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/support/Status.h"
+#include "versioninfo/support/Text.h"
 
 namespace qm {
 

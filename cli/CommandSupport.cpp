@@ -2,12 +2,12 @@
 
 #include "CommandSupport.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/LossCheck.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptModel.h"
-#include "versioninfo/ScriptWriter.h"
-#include "versioninfo/Text.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/SafeSave.h"
+#include "versioninfo/support/Text.h"
 
 #include <iostream>
 #include <vector>

@@ -8,10 +8,10 @@
 
 #include "Commands.h"
 #include "platform/EditLock.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/script/ScriptReader.h"
 
 #include <optional>
 #include <string>

@@ -8,11 +8,11 @@
 #include "InPlace.h"
 #include "RecordJson.h"
 #include "VersionCommands.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/SafeSave.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <iostream>
 #include <iterator>

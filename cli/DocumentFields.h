@@ -7,8 +7,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Status.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/support/Status.h"
 
 #include <string>
 #include <string_view>

@@ -3,9 +3,9 @@
 #include "Edits.h"
 
 #include "DocumentFields.h"
-#include "versioninfo/Lookups.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/VersionCheck.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/document/VersionCheck.h"
 
 #include <array>
 #include <cctype>

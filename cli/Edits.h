@@ -8,8 +8,8 @@
 #pragma once
 
 #include "ParsedOptions.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/Status.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/support/Status.h"
 
 #include <CLI/CLI.hpp>
 

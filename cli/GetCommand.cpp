@@ -9,9 +9,9 @@
 #include "CommandSupport.h"
 #include "Commands.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ScriptModel.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "GoVersionInfo.h"
 
 #include "ByteText.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <nlohmann/json.hpp>
 

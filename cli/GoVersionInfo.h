@@ -16,9 +16,9 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/ImportScript.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/VersionInfoBlock.h"
+#include "versioninfo/binary/VersionInfoBlock.h"
+#include "versioninfo/script/ImportScript.h"
+#include "versioninfo/support/Status.h"
 
 #include <string>
 #include <string_view>

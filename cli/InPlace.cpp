@@ -3,10 +3,10 @@
 #include "InPlace.h"
 
 #include "platform/System.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/Unicode.h"
-#include "versioninfo/VersionCheck.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/support/SafeSave.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -9,8 +9,8 @@
 
 #include "Commands.h"
 #include "ScriptOptions.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/VersionBump.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/script/VersionBump.h"
 
 #include <optional>
 #include <string>

@@ -10,11 +10,11 @@
 
 #include "ByteText.h"
 #include "DocumentFields.h"
-#include "versioninfo/Lookups.h"
-#include "versioninfo/ScriptEscapes.h"
-#include "versioninfo/ScriptModel.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/VersionBump.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/script/ScriptEscapes.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/script/VersionBump.h"
 
 #include <nlohmann/json.hpp>
 

@@ -16,10 +16,10 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/VersionInfoBlock.h"
+#include "versioninfo/binary/VersionInfoBlock.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/Status.h"
 
 #include <string>
 #include <string_view>

@@ -10,7 +10,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/ScriptLexer.h"
+#include "versioninfo/script/ScriptLexer.h"
 
 #include <CLI/CLI.hpp>
 

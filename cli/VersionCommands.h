@@ -8,8 +8,8 @@
 #pragma once
 
 #include "Commands.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ScriptModel.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/script/ScriptModel.h"
 
 #include <string>
 

@@ -9,8 +9,8 @@
 //===----------------------------------------------------------------------===//
 #include "FuzzCheck.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ResCompiler.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/ResCompiler.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -8,12 +8,12 @@
 //===----------------------------------------------------------------------===//
 #include "FuzzCheck.h"
 
-#include "versioninfo/CompareCompiled.h"
-#include "versioninfo/CompiledRecord.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/PeResources.h"
-#include "versioninfo/ResourceFile.h"
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/binary/CompareCompiled.h"
+#include "versioninfo/binary/CompiledRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/PeResources.h"
+#include "versioninfo/binary/ResourceFile.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <cstdint>
 #include <string_view>

@@ -16,9 +16,9 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/RoundTripModel.h"
 
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -11,8 +11,8 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/RoundTripModel.h"
 
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -37,7 +37,7 @@
 //===----------------------------------------------------------------------===//
 #include "fuzz/RoundTripModel.h"
 
-#include "versioninfo/Lookups.h"
+#include "versioninfo/document/Lookups.h"
 
 namespace qm::fuzz {
 namespace {

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
 
 namespace qm::fuzz {
 

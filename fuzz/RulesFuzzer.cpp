@@ -12,7 +12,7 @@
 #include "fuzz/FuzzCheck.h"
 
 #include "settings/SettingNumbers.h"
-#include "versioninfo/PathParts.h"
+#include "versioninfo/support/PathParts.h"
 
 #include <cstdint>
 #include <cstring>

@@ -7,10 +7,10 @@
 //===----------------------------------------------------------------------===//
 #include "FuzzCheck.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/PeResources.h"
-#include "versioninfo/PeStamp.h"
-#include "versioninfo/ResCompiler.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/PeResources.h"
+#include "versioninfo/binary/PeStamp.h"
+#include "versioninfo/binary/ResCompiler.h"
 
 #include <cstdint>
 #include <map>

@@ -5,8 +5,8 @@
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/UserFolders.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <cerrno>
 #include <cstdio>

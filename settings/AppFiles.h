@@ -23,8 +23,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Status.h"
-#include "versioninfo/Text.h"
+#include "versioninfo/support/Status.h"
+#include "versioninfo/support/Text.h"
 
 #include <string>
 

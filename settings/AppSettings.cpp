@@ -12,7 +12,7 @@
 #include "settings/SettingRows.h"
 #include "settings/SettingsStore.h"
 
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
 
 #include <QVariant>
 

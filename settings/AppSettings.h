@@ -15,8 +15,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Status.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/support/Status.h"
 
 #include <QString>
 

@@ -12,9 +12,9 @@
 
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
-#include "versioninfo/Lookups.h"
-#include "versioninfo/PathParts.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/support/PathParts.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "settings/SettingsIni.h"
 
-#include "versioninfo/Unicode.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <cstddef>
 #include <vector>

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "settings/SettingRows.h"
-#include "versioninfo/Status.h"
+#include "versioninfo/support/Status.h"
 
 #include <QSettings>
 #include <QString>

@@ -7,7 +7,7 @@
 #include "platform/UserFolders.h"
 #include "settings/SettingNumbers.h"
 #include "settings/SettingsIni.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <filesystem>
 #include <map>

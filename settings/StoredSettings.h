@@ -10,8 +10,8 @@
 #pragma once
 
 #include "settings/SettingRows.h"
-#include "versioninfo/Status.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/support/Status.h"
 
 #include <array>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "AppTestSupport.h"
 
-#include "versioninfo/ScriptReader.h"
+#include "versioninfo/script/ScriptReader.h"
 
 #include <QApplication>
 #include <QCheckBox>

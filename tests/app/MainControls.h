@@ -6,7 +6,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
 
 #include <array>
 

@@ -12,11 +12,11 @@
 
 #include "AppTestSupport.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ResourceFile.h"
-#include "versioninfo/ScriptModel.h"
-#include "versioninfo/Tables.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/ResourceFile.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <QDir>
 #include <QFile>

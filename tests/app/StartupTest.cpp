@@ -3,7 +3,7 @@
 #include "AppTestSupport.h"
 
 #include "settings/AppSettings.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -14,8 +14,8 @@
 #include "controls/Modals.h"
 #include "settings/AppFiles.h"
 #include "settings/AppSettings.h"
-#include "versioninfo/ScriptWriter.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QLineEdit>

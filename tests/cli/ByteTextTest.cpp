@@ -4,7 +4,7 @@
 #include "cli/CliDefaults.h"
 #include "cli/QuillmarkRc.h"
 #include "cli/RecordJson.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <QTemporaryDir>
 

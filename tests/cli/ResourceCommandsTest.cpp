@@ -7,8 +7,8 @@
 //===----------------------------------------------------------------------===//
 #include "CommandFixture.h"
 
-#include "versioninfo/PeResources.h"
-#include "versioninfo/VersionInfoBlock.h"
+#include "versioninfo/binary/PeResources.h"
+#include "versioninfo/binary/VersionInfoBlock.h"
 
 #include <QStandardPaths>
 

@@ -1,8 +1,8 @@
 //===- AppSettingsTest.cpp - Loading, storing and converting settings ----===//
 #include "SettingsTestSupport.h"
 
-#include "versioninfo/Lookups.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/Tables.h"
 
 #include <QDir>
 #include <QSettings>

@@ -9,9 +9,9 @@
 //===----------------------------------------------------------------------===//
 #include "CompilerSupport.h"
 
-#include "versioninfo/ResCompiler.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/binary/ResCompiler.h"
+#include "versioninfo/support/SafeSave.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <filesystem>
 

@@ -13,17 +13,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "versioninfo/BinaryView.h"
-#include "versioninfo/CompareCompiled.h"
-#include "versioninfo/CompiledRecord.h"
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ImportScript.h"
-#include "versioninfo/Lookups.h"
-#include "versioninfo/PagedFile.h"
-#include "versioninfo/PeResources.h"
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ResourceFile.h"
-#include "versioninfo/VersionCheck.h"
+#include "versioninfo/binary/CompareCompiled.h"
+#include "versioninfo/binary/CompiledRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/PeResources.h"
+#include "versioninfo/binary/ResourceFile.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/script/ImportScript.h"
+#include "versioninfo/support/BinaryView.h"
+#include "versioninfo/support/PagedFile.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <map>
 

@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 //===- LookupsTest.cpp - Tables, lookups and new-document defaults ---------===//
 #include "TestSupport.h"
 
-#include "versioninfo/Lookups.h"
-#include "versioninfo/VersionRecord.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/document/VersionRecord.h"
 
 namespace qm {
 namespace {

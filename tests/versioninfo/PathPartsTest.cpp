@@ -1,6 +1,6 @@
 //===- PathPartsTest.cpp - Folder, name and extension of a path -----------===//
 
-#include "versioninfo/PathParts.h"
+#include "versioninfo/support/PathParts.h"
 
 #include <gtest/gtest.h>
 

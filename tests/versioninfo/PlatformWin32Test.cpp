@@ -7,7 +7,7 @@
 //===----------------------------------------------------------------------===//
 #include "platform/Files.h"
 #include "platform/Win32Text.h"
-#include "versioninfo/SafeSave.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 #include "TestSupport.h"
 
-#include "versioninfo/ScriptReader.h"
+#include "versioninfo/script/ScriptReader.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 //===----------------------------------------------------------------------===//
 #include "CompilerSupport.h"
 
-#include "versioninfo/CompiledVersion.h"
-#include "versioninfo/ScriptEdit.h"
-#include "versioninfo/Unicode.h"
+#include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/script/ScriptEdit.h"
+#include "versioninfo/support/Unicode.h"
 
 #include <algorithm>
 #include <filesystem>

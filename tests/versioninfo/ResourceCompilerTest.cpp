@@ -7,7 +7,7 @@
 //===----------------------------------------------------------------------===//
 #include "TestSupport.h"
 
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <cstdio>
 #include <filesystem>

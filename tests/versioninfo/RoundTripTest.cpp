@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 #include "TestSupport.h"
 
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <random>
 

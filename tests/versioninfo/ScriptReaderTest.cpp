@@ -1,8 +1,8 @@
 //===- ScriptReaderTest.cpp - Landmarks, keyword lines, reports ------------===//
 #include "TestSupport.h"
 
-#include "versioninfo/Lookups.h"
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/document/Lookups.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 namespace qm {
 namespace {

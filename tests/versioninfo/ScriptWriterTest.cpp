@@ -1,7 +1,7 @@
 //===- ScriptWriterTest.cpp - Script layout, value lines and flags ---------===//
 #include "TestSupport.h"
 
-#include "versioninfo/ScriptWriter.h"
+#include "versioninfo/script/ScriptWriter.h"
 
 #include <cstdio>
 #include <filesystem>

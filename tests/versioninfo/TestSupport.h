@@ -1,9 +1,9 @@
 //===- TestSupport.h - Shared helpers of the core tests ---------*- C++ -*-===//
 #pragma once
 
-#include "versioninfo/SafeSave.h"
-#include "versioninfo/ScriptReader.h"
-#include "versioninfo/Tables.h"
+#include "versioninfo/document/Tables.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/SafeSave.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "TestSupport.h"
 
-#include "versioninfo/VersionBump.h"
-#include "versioninfo/VersionCheck.h"
+#include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/script/VersionBump.h"
 
 namespace qm {
 namespace {
