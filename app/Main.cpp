@@ -13,7 +13,7 @@
 #include "settings/CompilerProbe.h"
 #include "settings/Options.h"
 #include "versioninfo/document/Lookups.h"
-#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/LossCheck.h"
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/support/PathParts.h"

@@ -20,7 +20,7 @@
 #include "platform/EditLock.h"
 #include "platform/Files.h"
 #include "settings/AppSettings.h"
-#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/LossCheck.h"
 #include "versioninfo/script/ScriptEdit.h"
 #include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/ScriptReader.h"

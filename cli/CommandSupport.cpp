@@ -3,7 +3,7 @@
 #include "CommandSupport.h"
 
 #include "versioninfo/binary/CompiledVersion.h"
-#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/LossCheck.h"
 #include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/support/SafeSave.h"

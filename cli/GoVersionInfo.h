@@ -16,8 +16,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/binary/ImportScript.h"
 #include "versioninfo/binary/VersionInfoBlock.h"
-#include "versioninfo/script/ImportScript.h"
 #include "versioninfo/support/Status.h"
 
 #include <string>

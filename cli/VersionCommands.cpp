@@ -10,7 +10,7 @@
 #include "versioninfo/binary/CompareCompiled.h"
 #include "versioninfo/binary/CompiledRecord.h"
 #include "versioninfo/binary/CompiledVersion.h"
-#include "versioninfo/script/ImportScript.h"
+#include "versioninfo/binary/ImportScript.h"
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/script/VersionBump.h"

@@ -1,6 +1,6 @@
 //===- ImportScript.cpp - A compiled version resource as a script ----------===//
 
-#include "versioninfo/script/ImportScript.h"
+#include "versioninfo/binary/ImportScript.h"
 
 #include "versioninfo/binary/CompareCompiled.h"
 #include "versioninfo/document/Tables.h"

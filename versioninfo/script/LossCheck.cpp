@@ -10,7 +10,7 @@
 // each of those lines once.
 //
 //===----------------------------------------------------------------------===//
-#include "versioninfo/document/LossCheck.h"
+#include "versioninfo/script/LossCheck.h"
 
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
