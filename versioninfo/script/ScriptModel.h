@@ -12,7 +12,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "versioninfo/binary/VersionInfoBlock.h"
+#include "versioninfo/document/VersionInfo.h"
 #include "versioninfo/script/ScriptLexer.h"
 #include "versioninfo/support/Status.h"
 
