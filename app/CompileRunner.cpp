@@ -90,11 +90,10 @@ public:
                 return Status::Fail(line.message());
             start.WindowsCommandLine = *line;
         }
-        qint64 processId = 0;
-        const QString failure = platform::StartDetached(start, &processId);
-        if (!failure.isEmpty())
-            return Status::Fail(failure.toLocal8Bit().toStdString());
-        LastProcessId = processId;
+        const Expected<qint64> started = platform::StartDetached(start);
+        if (!started)
+            return started.status();
+        LastProcessId = *started;
         return Status::Ok();
     }
 

@@ -215,10 +215,9 @@ bool TFormMain::ConfirmReplacingFile(const std::string& written) {
 
 Status TFormMain::SaveHeld(const EditedScript& edited) {
     const std::string path = FileSystemPath(CurrentFile);
-    std::string error;
-    const platform::EditLock lock = platform::LockForEdit(path, error);
-    if (!error.empty())
-        return Status::Fail("Can't wait for the other edit of " + path + ": " + error);
+    const Expected<platform::EditLock> lock = platform::LockForEdit(path);
+    if (!lock)
+        return Status::Io("Can't wait for the other edit of " + path + ": " + lock.message());
     // A change another program made since the read would be lost.
     if (Source && platform::SameFile(path, FileSystemPath(Source->Path)))
         if (const LoadedFile now = LoadFile(path); now && *now != Source->Bytes)

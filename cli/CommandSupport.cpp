@@ -49,13 +49,12 @@ std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scrip
 }
 
 std::optional<platform::EditLock> LockTarget(const std::string& target, CliStreams& io) {
-    std::string error;
-    platform::EditLock lock = platform::LockForEdit(target, error);
-    if (!error.empty()) {
-        io.Err << "Can't wait for the other edit of " << target << ": " << error << '\n';
+    Expected<platform::EditLock> lock = platform::LockForEdit(target);
+    if (!lock) {
+        io.Err << "Can't wait for the other edit of " << target << ": " << lock.message() << '\n';
         return std::nullopt;
     }
-    return lock;
+    return std::move(*lock);
 }
 
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,

@@ -40,7 +40,7 @@ std::optional<LoadedScript> ParseForEdit(const std::string& path, const std::str
     }
     Expected<VersionScript> model = ParseVersionScript(script.Text, preprocess);
     if (!model) {
-        noVersionInfo = model.message() == "Can't find VERSIONINFO";
+        noVersionInfo = model.kind() == ErrorKind::NotFound;
         if (!noVersionInfo)
             io.Err << path << ": " << model.message() << "; nothing written\n";
         return std::nullopt;

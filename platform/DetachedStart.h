@@ -1,6 +1,8 @@
 //===- DetachedStart.h - Start a process without waiting for it ---*- C++ -*-===//
 #pragma once
 
+#include "versioninfo/support/Status.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,9 +21,9 @@ struct DetachedCommand {
     bool Minimized = false;
 };
 
-/// Starts `command` detached from the program and sets `processId` to the
-/// started process's id. Empty on success, else the reason it could not be
-/// started.
-QString StartDetached(const DetachedCommand& command, qint64* processId);
+/// Starts `command` detached from the program: the started process's id,
+/// else (Io) the reason it could not be started, in the program's own
+/// encoding as every message is.
+Expected<qint64> StartDetached(const DetachedCommand& command);
 
 } // namespace qm::platform

@@ -6,14 +6,15 @@
 
 namespace qm::platform {
 
-QString StartDetached(const DetachedCommand& command, qint64* processId) {
+Expected<qint64> StartDetached(const DetachedCommand& command) {
+    qint64 processId = 0;
     QProcess process;
     process.setWorkingDirectory(command.WorkingDir);
     process.setProgram(command.Program);
     process.setArguments(command.Arguments);
-    if (!process.startDetached(processId))
-        return process.errorString();
-    return QString();
+    if (!process.startDetached(&processId))
+        return Status::Io(process.errorString().toLocal8Bit().toStdString());
+    return processId;
 }
 
 } // namespace qm::platform

@@ -8,7 +8,8 @@
 
 namespace qm::platform {
 
-QString StartDetached(const DetachedCommand& command, qint64* processId) {
+Expected<qint64> StartDetached(const DetachedCommand& command) {
+    qint64 processId = 0;
     QProcess process;
     process.setWorkingDirectory(command.WorkingDir);
     process.setProgram(command.Program);
@@ -34,9 +35,9 @@ QString StartDetached(const DetachedCommand& command, qint64* processId) {
             args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
             args->startupInfo->wShowWindow = minimized ? SW_MINIMIZE : SW_SHOW;
         });
-    if (!process.startDetached(processId))
-        return process.errorString();
-    return QString();
+    if (!process.startDetached(&processId))
+        return Status::Io(process.errorString().toLocal8Bit().toStdString());
+    return processId;
 }
 
 } // namespace qm::platform

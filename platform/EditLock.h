@@ -11,6 +11,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/support/Status.h"
+
 #include <cstdint>
 #include <string>
 
@@ -29,7 +31,7 @@ public:
     void Release();
 
 private:
-    friend EditLock LockForEdit(const std::string& path, std::string& error);
+    friend Expected<EditLock> LockForEdit(const std::string& path);
     static constexpr std::intptr_t None = -1;
     std::intptr_t Handle = None;
 };
@@ -38,8 +40,8 @@ private:
 /// system takes them), then holds it until the lock is released or the
 /// process ends. On POSIX a file that does not exist, or that can't be
 /// opened to be read, gets no lock: there is nothing to lose, and the read
-/// that follows names the problem. `error` is set, and no lock held, only when the wait
-/// itself failed.
-EditLock LockForEdit(const std::string& path, std::string& error);
+/// that follows names the problem. Fails (Io), with no lock held, only when
+/// the wait itself failed.
+Expected<EditLock> LockForEdit(const std::string& path);
 
 } // namespace qm::platform

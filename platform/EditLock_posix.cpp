@@ -32,25 +32,24 @@ void EditLock::Release() {
     Handle = None;
 }
 
-EditLock LockForEdit(const std::string& path, std::string& error) {
-    error.clear();
+Expected<EditLock> LockForEdit(const std::string& path) {
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
-            return {};
+            return EditLock();
         struct stat held {};
         if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
             ::close(fd); // a FIFO or device: the read refuses it by kind
-            return {};
+            return EditLock();
         }
         int locked;
         do
             locked = ::flock(fd, LOCK_EX);
         while (locked != 0 && errno == EINTR);
         if (locked != 0) {
-            error = std::strerror(errno);
+            const int error = errno;
             ::close(fd);
-            return {};
+            return Status::Io(std::strerror(error));
         }
         struct stat named {};
         if (::stat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&

@@ -54,8 +54,7 @@ void EditLock::Release() {
     Handle = None;
 }
 
-EditLock LockForEdit(const std::string& path, std::string& error) {
-    error.clear();
+Expected<EditLock> LockForEdit(const std::string& path) {
     // Taken whether or not the file is there: while another run replaces
     // it, its name may be missing for a moment.
     const std::wstring wide = NativePath(path).native();
@@ -64,15 +63,13 @@ EditLock LockForEdit(const std::string& path, std::string& error) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexName(wide, L"Global\\").c_str());
     if (!mutex)
         mutex = CreateMutexW(nullptr, FALSE, MutexName(wide, L"Local\\").c_str());
-    if (!mutex) {
-        error = SystemErrorText(GetLastError());
-        return {};
-    }
+    if (!mutex)
+        return Status::Io(SystemErrorText(GetLastError()));
     const DWORD waited = WaitForSingleObject(mutex, INFINITE);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        error = SystemErrorText(GetLastError());
+        const Status failed = Status::Io(SystemErrorText(GetLastError()));
         CloseHandle(mutex);
-        return {};
+        return failed;
     }
     EditLock lock;
     lock.Handle = reinterpret_cast<std::intptr_t>(mutex);

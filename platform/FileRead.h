@@ -9,6 +9,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/support/Status.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,27 +24,17 @@ enum class ReadSource {
     FileOrStream, ///< also a pipe, FIFO or character device, read to its end
 };
 
-struct FileReadResult {
-    enum Outcome {
-        Read,           ///< Bytes holds the whole file
-        CantOpen,       ///< Reason gives the system's words
-        Folder,         ///< a folder, never read
-        NotRegularFile, ///< a FIFO, device or socket where a regular file was asked for
-        TooLarge,       ///< more than the cap
-        CantRead,       ///< opened, but a read failed; Reason gives the system's words
-    };
-    Outcome Result = CantOpen;
-    std::string Bytes;
-    std::string Reason;
-};
-
-/// Reads the file at `path` whole, up to `maxBytes` bytes; a file holding
-/// more is refused as TooLarge without being read (a regular file) or as soon
-/// as the cap is passed (a stream). The open never blocks: a FIFO is opened
-/// non-blocking and then read normally, so a FIFO without a writer reads as
-/// empty. `path` is bytes as the file system takes them (on Windows in the
-/// ANSI code page, as fopen takes them).
-FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source);
+/// Reads the file at `path` whole, up to `maxBytes` bytes. Fails with the
+/// system's words (Io: it can't be opened or read, or is a folder), as
+/// Refused when it is not a regular file where one was asked for, and as
+/// Limit, without a message, when it holds more than the cap: a regular
+/// file is then not read, a stream stops as soon as the cap is passed.
+/// The open never blocks: a FIFO is opened non-blocking and then read
+/// normally, so a FIFO without a writer reads as empty. `path` is bytes as
+/// the file system takes them (on Windows in the ANSI code page, as fopen
+/// takes them).
+Expected<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
+                                    ReadSource source);
 
 /// A regular file open for reads at given offsets, so that a large
 /// executable is read where its headers point instead of whole.

@@ -29,44 +29,38 @@ private:
     int Fd;
 };
 
-FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
-    FileReadResult result;
-    result.Result = outcome;
-    result.Reason = std::move(reason);
-    return result;
-}
-
 bool IsStream(mode_t mode) {
     return S_ISFIFO(mode) || S_ISCHR(mode);
 }
 
 } // namespace
 
-FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
+Expected<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
+                                    ReadSource source) {
     // O_NONBLOCK: opening a FIFO that has no writer returns at once instead
     // of waiting for one. O_NOCTTY: a terminal never becomes ours.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0)
-        return Failed(FileReadResult::CantOpen, std::strerror(errno));
+        return Status::Io(std::strerror(errno));
     struct stat info;
     if (::fstat(file.get(), &info) != 0)
-        return Failed(FileReadResult::CantOpen, std::strerror(errno));
+        return Status::Io(std::strerror(errno));
     if (S_ISDIR(info.st_mode))
-        return Failed(FileReadResult::Folder, "it is a folder");
+        return Status::Io("it is a folder");
     const bool regular = S_ISREG(info.st_mode);
     if (!regular && (source == ReadSource::RegularFile || !IsStream(info.st_mode)))
-        return Failed(FileReadResult::NotRegularFile, "it is not a regular file");
+        return Status::Refused("it is not a regular file");
     if (regular && static_cast<std::uint64_t>(info.st_size) > maxBytes)
-        return Failed(FileReadResult::TooLarge, std::string());
+        return Status::Limit("");
 
     // From here on a read waits for data, so a stream is read to its end.
     const int flags = ::fcntl(file.get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return Failed(FileReadResult::CantRead, std::strerror(errno));
+        return Status::Io(std::strerror(errno));
 
-    FileReadResult result;
+    std::string bytes;
     if (regular)
-        result.Bytes.reserve(static_cast<std::size_t>(info.st_size));
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
@@ -75,15 +69,14 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return Failed(FileReadResult::CantRead, std::strerror(errno));
+            return Status::Io(std::strerror(errno));
         }
         // A file that grew after the check, or a stream, stops at the cap.
-        if (result.Bytes.size() + static_cast<std::uint64_t>(got) > maxBytes)
-            return Failed(FileReadResult::TooLarge, std::string());
-        result.Bytes.append(buffer, static_cast<std::size_t>(got));
+        if (bytes.size() + static_cast<std::uint64_t>(got) > maxBytes)
+            return Status::Limit("");
+        bytes.append(buffer, static_cast<std::size_t>(got));
     }
-    result.Result = FileReadResult::Read;
-    return result;
+    return bytes;
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::OpenRegular(const std::string& path) {

@@ -28,44 +28,38 @@ private:
     HANDLE Value;
 };
 
-FileReadResult Failed(FileReadResult::Outcome outcome, std::string reason) {
-    FileReadResult result;
-    result.Result = outcome;
-    result.Reason = std::move(reason);
-    return result;
-}
-
 } // namespace
 
-FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, ReadSource source) {
+Expected<std::string> ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
+                                    ReadSource source) {
     const std::wstring wide = NativePath(path).native();
     if (wide.empty())
-        return Failed(FileReadResult::CantOpen, SystemErrorText(ERROR_INVALID_NAME));
+        return Status::Io(SystemErrorText(ERROR_INVALID_NAME));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Failed(FileReadResult::Folder, "it is a folder");
+        return Status::Io("it is a folder");
     // Sharing everything: another program may have the file open, as an
     // editor often has.
     Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
-        return Failed(FileReadResult::CantOpen, SystemErrorText(GetLastError()));
+        return Status::Io(SystemErrorText(GetLastError()));
 
     const DWORD type = GetFileType(file.get());
     const bool regular = type == FILE_TYPE_DISK;
     const bool stream = type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
     if (!regular && (source == ReadSource::RegularFile || !stream))
-        return Failed(FileReadResult::NotRegularFile, "it is not a regular file");
+        return Status::Refused("it is not a regular file");
 
-    FileReadResult result;
+    std::string bytes;
     if (regular) {
         LARGE_INTEGER size;
         if (!GetFileSizeEx(file.get(), &size))
-            return Failed(FileReadResult::CantRead, SystemErrorText(GetLastError()));
+            return Status::Io(SystemErrorText(GetLastError()));
         if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
-            return Failed(FileReadResult::TooLarge, std::string());
-        result.Bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+            return Status::Limit("");
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     }
     char buffer[1 << 16];
     for (;;) {
@@ -75,16 +69,15 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxBytes, Re
             // A pipe whose writer has closed reports its end this way.
             if (error == ERROR_BROKEN_PIPE)
                 break;
-            return Failed(FileReadResult::CantRead, SystemErrorText(error));
+            return Status::Io(SystemErrorText(error));
         }
         if (got == 0)
             break;
-        if (result.Bytes.size() + got > maxBytes)
-            return Failed(FileReadResult::TooLarge, std::string());
-        result.Bytes.append(buffer, got);
+        if (bytes.size() + got > maxBytes)
+            return Status::Limit("");
+        bytes.append(buffer, got);
     }
-    result.Result = FileReadResult::Read;
-    return result;
+    return bytes;
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::OpenRegular(const std::string& path) {

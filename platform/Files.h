@@ -2,11 +2,13 @@
 //
 // The file operations whose form differs between systems. Paths are bytes
 // as the file system takes them: on Windows in the ANSI code page (what
-// QFile::encodeName gives there), elsewhere the bytes of the name. Errors
-// are errno values, so callers word them with std::strerror.
+// QFile::encodeName gives there), elsewhere the bytes of the name. A
+// failure is a Status in the system's words.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
+
+#include "versioninfo/support/Status.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,27 +26,26 @@ std::filesystem::path NativePath(const std::string& bytes);
 std::string PathBytes(const std::filesystem::path& path);
 
 /// Opens the existing file at `path` for reading and writing without
-/// creating or truncating anything. Null with errno set on failure.
-std::FILE* OpenExistingForUpdate(const std::string& path);
+/// creating or truncating anything.
+Expected<std::FILE*> OpenExistingForUpdate(const std::string& path);
 
-/// Creates the file at `path` and opens it for binary writing, failing with
-/// errno EEXIST when any file of that name exists already, atomically: two
-/// programs can't both create it, and an existing file is never reused or
-/// truncated. Null with errno set on failure.
-std::FILE* CreateExclusive(const std::string& path);
+/// Creates the file at `path` and opens it for binary writing, refused
+/// (ErrorKind::Refused) when any file of that name exists already,
+/// atomically: two programs can't both create it, and an existing file is
+/// never reused or truncated.
+Expected<std::FILE*> CreateExclusive(const std::string& path);
 
-/// Empty when the existing file at `path` can be opened for writing (it is
+/// Ok when the existing file at `path` can be opened for writing (it is
 /// neither created nor changed), else the reason. On Windows a file that
 /// another program holds open is waited for about two seconds first.
-std::string CheckWritable(const std::string& path);
+Status CheckWritable(const std::string& path);
 
 /// Renames `from` over `to` in one step, replacing `to` (not named
-/// ReplaceFile, which <windows.h> defines as a macro). Empty on success,
-/// else the reason. On Windows `from` is flushed to the disk first, an
-/// existing `to` keeps its attributes, ACLs and streams (ReplaceFileW), and
-/// while another program holds `to` open (a virus scanner, the search
-/// indexer, a cloud sync) the replace is retried for about two seconds.
-std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+/// ReplaceFile, which <windows.h> defines as a macro); else the reason. On Windows `from` is
+/// flushed to the disk first, an existing `to` keeps its attributes, ACLs and streams
+/// (ReplaceFileW), and while another program holds `to` open (a virus scanner, the search indexer,
+/// a cloud sync) the replace is retried for about two seconds.
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 
 /// True when `a` and `b` both name one existing file, compared as files
 /// rather than names: a hard link, a symbolic link or another spelling of

@@ -21,33 +21,39 @@ std::string PathBytes(const std::filesystem::path& path) {
     return path.native();
 }
 
-std::FILE* OpenExistingForUpdate(const std::string& path) {
-    return std::fopen(path.c_str(), "r+b");
+Expected<std::FILE*> OpenExistingForUpdate(const std::string& path) {
+    if (std::FILE* file = std::fopen(path.c_str(), "r+b"))
+        return file;
+    return Status::Io(std::strerror(errno));
 }
 
-std::FILE* CreateExclusive(const std::string& path) {
+Expected<std::FILE*> CreateExclusive(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return nullptr;
+        return errno == EEXIST ? Status::Refused(std::strerror(errno))
+                               : Status::Io(std::strerror(errno));
     std::FILE* file = ::fdopen(fd, "wb");
-    if (!file)
+    if (!file) {
+        const int error = errno;
         ::close(fd);
+        return Status::Io(std::strerror(error));
+    }
     return file;
 }
 
-std::string RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+Status RenameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (std::rename(from.c_str(), to.c_str()) == 0)
-        return std::string();
-    return std::strerror(errno);
+        return Status::Ok();
+    return Status::Io(std::strerror(errno));
 }
 
-std::string CheckWritable(const std::string& path) {
+Status CheckWritable(const std::string& path) {
     // "r+" opens for writing without creating or truncating anything.
-    std::FILE* probe = OpenExistingForUpdate(path);
+    Expected<std::FILE*> probe = OpenExistingForUpdate(path);
     if (!probe)
-        return std::strerror(errno);
-    std::fclose(probe);
-    return std::string();
+        return probe.status();
+    std::fclose(*probe);
+    return Status::Ok();
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -4,6 +4,7 @@
 #include "platform/Win32Text.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <optional>
@@ -75,22 +76,28 @@ std::string PathBytes(const std::filesystem::path& path) {
     return NarrowToAnsi(wide);
 }
 
-std::FILE* OpenExistingForUpdate(const std::string& path) {
-    return _wfopen(NativePath(path).c_str(), L"r+b");
+Expected<std::FILE*> OpenExistingForUpdate(const std::string& path) {
+    if (std::FILE* file = _wfopen(NativePath(path).c_str(), L"r+b"))
+        return file;
+    return Status::Io(std::strerror(errno));
 }
 
 // _O_EXCL is the C runtime's form of CreateFileW(CREATE_NEW); fopen's "x"
 // mode is not understood by every runtime a build may use (msvcrt.dll
 // ignores it and would truncate a file of that name).
-std::FILE* CreateExclusive(const std::string& path) {
+Expected<std::FILE*> CreateExclusive(const std::string& path) {
     const int fd =
         _wopen(NativePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                _S_IREAD | _S_IWRITE);
     if (fd < 0)
-        return nullptr;
+        return errno == EEXIST ? Status::Refused(std::strerror(errno))
+                               : Status::Io(std::strerror(errno));
     std::FILE* file = _fdopen(fd, "wb");
-    if (!file)
+    if (!file) {
+        const int error = errno;
         _close(fd);
+        return Status::Io(std::strerror(error));
+    }
     return file;
 }
 
@@ -119,7 +126,7 @@ std::string InUse(DWORD error) {
 
 } // namespace
 
-std::string CheckWritable(const std::string& path) {
+Status CheckWritable(const std::string& path) {
     const std::wstring wide = NativePath(path).native();
     DWORD error = 0;
     for (int attempt = 0; attempt < 20; ++attempt) {
@@ -128,7 +135,7 @@ std::string CheckWritable(const std::string& path) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);
-            return std::string();
+            return Status::Ok();
         }
         error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
@@ -136,8 +143,8 @@ std::string CheckWritable(const std::string& path) {
         Sleep(100);
     }
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-        return InUse(error);
-    return SystemErrorText(error);
+        return Status::Io(InUse(error));
+    return Status::Io(SystemErrorText(error));
 }
 
 /// `path` made whole, with backslashes: ReplaceFileW fails ("The directory
@@ -147,7 +154,7 @@ std::wstring FullPath(const std::filesystem::path& path) {
     return FullPathName(path.wstring());
 }
 
-std::string RenameOver(const std::filesystem::path& fromPath, const std::filesystem::path& toPath) {
+Status RenameOver(const std::filesystem::path& fromPath, const std::filesystem::path& toPath) {
     const std::filesystem::path from = FullPath(fromPath);
     const std::filesystem::path to = FullPath(toPath);
     FlushToDisk(from);
@@ -163,7 +170,7 @@ std::string RenameOver(const std::filesystem::path& fromPath, const std::filesys
         if (done) {
             if (replacing)
                 SetFileAttributesW(to.c_str(), attributes);
-            return std::string();
+            return Status::Ok();
         }
         error = GetLastError();
         if (!HeldByAnotherProgram(error))
@@ -171,8 +178,8 @@ std::string RenameOver(const std::filesystem::path& fromPath, const std::filesys
         Sleep(100);
     }
     if (HeldByAnotherProgram(error))
-        return InUse(error);
-    return SystemErrorText(error);
+        return Status::Io(InUse(error));
+    return Status::Io(SystemErrorText(error));
 }
 
 namespace {

@@ -81,13 +81,14 @@ bool CanCreateFileIn(const std::string& folder) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string probe =
             folder + "quillmark-write-test-" + std::to_string(random() % 1000000000u);
-        if (std::FILE* file = platform::CreateExclusive(probe)) {
-            std::fclose(file);
+        Expected<std::FILE*> file = platform::CreateExclusive(probe);
+        if (file) {
+            std::fclose(*file);
             std::error_code error;
             fs::remove(platform::NativePath(probe), error);
             return true;
         }
-        if (errno != EEXIST)
+        if (file.kind() != ErrorKind::Refused) // anything but a name already taken
             return false;
     }
     return false;

@@ -95,7 +95,7 @@ ValueMap AllValues(QSettings& settings) {
 bool ReplaceFile(const QString& from, const QString& to) {
     return platform::RenameOver(QFileInfo(from).filesystemFilePath(),
                                 QFileInfo(to).filesystemFilePath())
-        .empty();
+        .ok();
 }
 
 /// Removes the staging files of a store that did not finish.

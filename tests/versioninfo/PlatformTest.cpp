@@ -22,29 +22,27 @@ namespace fs = std::filesystem;
 
 using PlatformFiles = test::TempFolderTest;
 
-void WriteAndClose(std::FILE* file, const char* text) {
-    ASSERT_NE(file, nullptr);
-    std::fputs(text, file);
-    EXPECT_EQ(std::fclose(file), 0);
+void WriteAndClose(const Expected<std::FILE*>& file, const char* text) {
+    ASSERT_TRUE(file) << file.message();
+    std::fputs(text, *file);
+    EXPECT_EQ(std::fclose(*file), 0);
 }
 
 TEST_F(PlatformFiles, CreateExclusiveNeverOpensAnExistingFile) {
     const std::string path = Dir + "/new.txt";
     WriteAndClose(platform::CreateExclusive(path), "first");
-    errno = 0;
-    EXPECT_EQ(platform::CreateExclusive(path), nullptr);
-    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(platform::CreateExclusive(path).kind(), ErrorKind::Refused);
     EXPECT_EQ(*LoadFile(path), "first");
 }
 
 TEST_F(PlatformFiles, OpenExistingForUpdateNeitherCreatesNorTruncates) {
     const std::string path = Dir + "/file.txt";
-    EXPECT_EQ(platform::OpenExistingForUpdate(path), nullptr);
+    EXPECT_EQ(platform::OpenExistingForUpdate(path).kind(), ErrorKind::Io);
     EXPECT_FALSE(fs::exists(path));
     WriteAndClose(platform::CreateExclusive(path), "kept");
-    std::FILE* file = platform::OpenExistingForUpdate(path);
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
+    Expected<std::FILE*> file = platform::OpenExistingForUpdate(path);
+    ASSERT_TRUE(file);
+    std::fclose(*file);
     EXPECT_EQ(*LoadFile(path), "kept");
 }
 
@@ -53,10 +51,10 @@ TEST_F(PlatformFiles, RenameOverReplacesTheTarget) {
     const std::string to = Dir + "/to.txt";
     WriteAndClose(platform::CreateExclusive(from), "new");
     WriteAndClose(platform::CreateExclusive(to), "old");
-    ASSERT_EQ(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)), "");
+    ASSERT_TRUE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)));
     EXPECT_EQ(*LoadFile(to), "new");
     EXPECT_FALSE(fs::exists(from));
-    EXPECT_NE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)), "");
+    EXPECT_FALSE(platform::RenameOver(platform::NativePath(from), platform::NativePath(to)));
 }
 
 TEST_F(PlatformFiles, ShortPathNamesTheSameFolderOrNothing) {

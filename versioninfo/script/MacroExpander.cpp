@@ -159,8 +159,8 @@ Expected<bool> MacroTable::Define(std::string_view directive, std::uint16_t file
         macro->BodyOffset = *offset + static_cast<std::size_t>(body.data() - given.data());
     Removed.erase(macro->Name);
     if (Current.size() >= MaxMacros && Current.find(macro->Name) == Current.end())
-        return Status::Fail("the script and its headers define more than " +
-                            std::to_string(MaxMacros) + " macros, far more than any script needs");
+        return Status::Limit("the script and its headers define more than " +
+                             std::to_string(MaxMacros) + " macros, far more than any script needs");
     auto& slot = Current[macro->Name];
     if (slot)
         Retired.push_back(std::move(slot));
@@ -290,13 +290,13 @@ Status MacroExpander::Invoke(const MacroDefinition& macro, PpToken name, Queue& 
                    MacroSite{UseOf(use).File, static_cast<std::uint32_t>(UseOf(use).Span.Begin)});
     Expected<std::vector<PpToken>> body = Substitute(macro, arguments, depth);
     if (!body)
-        return Status::Fail(body.message());
+        return body.status();
     if (Status counted = Count(use, body->size(), macro); !counted)
         return counted;
     const std::uint32_t hide = HideWith(name.Hide, MacroId(macro.Name));
     if (HideSets[hide].size() > MaxNesting)
-        return Status::Fail("macros nest more than " + std::to_string(MaxNesting) +
-                            " levels deep in " + UseOf(use).Macro);
+        return Status::Limit("macros nest more than " + std::to_string(MaxNesting) +
+                             " levels deep in " + UseOf(use).Macro);
     for (PpToken& token : *body) {
         token.Hide = HideUnion(token.Hide, hide);
         token.Use = use;
@@ -317,8 +317,8 @@ Status MacroExpander::CollectArguments(const MacroDefinition& macro, const PpTok
     for (;;) {
         Status failure = Status::Ok();
         if (pending.empty() && !Pull(pending, fromSource, failure))
-            return failure ? Status::Fail(macro.Name + " is used without the \")\" that ends "
-                                                       "its arguments")
+            return failure ? Status::Parse(macro.Name + " is used without the \")\" that ends "
+                                                        "its arguments")
                            : failure;
         const PpToken token = pending.front();
         pending.pop_front();
@@ -343,10 +343,10 @@ Status MacroExpander::CollectArguments(const MacroDefinition& macro, const PpTok
     else if (macro.Variadic && arguments.size() + 1 == wanted)
         arguments.emplace_back();
     if (arguments.size() != wanted)
-        return Status::Fail("the macro " + macro.Name + " takes " + std::to_string(wanted) +
-                            " argument" + (wanted == 1 ? "" : "s") + ", not " +
-                            std::to_string(arguments.size()) + " as in its use of " +
-                            std::string(name.Text));
+        return Status::Parse("the macro " + macro.Name + " takes " + std::to_string(wanted) +
+                             " argument" + (wanted == 1 ? "" : "s") + ", not " +
+                             std::to_string(arguments.size()) + " as in its use of " +
+                             std::string(name.Text));
     return Status::Ok();
 }
 
@@ -401,7 +401,7 @@ MacroExpander::Substitute(const MacroDefinition& macro,
         } else {
             Expected<std::vector<PpToken>> expanded = Expanded(arguments[p], depth + 1);
             if (!expanded)
-                return Status::Fail(expanded.message());
+                return expanded.status();
             append(out, *expanded, token.SpaceBefore);
         }
     }
@@ -414,15 +414,15 @@ MacroExpander::Substitute(const MacroDefinition& macro,
 Expected<std::vector<PpToken>> MacroExpander::Expanded(const std::vector<PpToken>& tokens,
                                                        std::size_t depth) {
     if (depth > MaxNesting)
-        return Status::Fail("macro arguments nest more than " + std::to_string(MaxNesting) +
-                            " levels deep");
+        return Status::Limit("macro arguments nest more than " + std::to_string(MaxNesting) +
+                             " levels deep");
     Queue queue(tokens.begin(), tokens.end());
     std::vector<PpToken> out;
     for (;;) {
         PpToken token;
         bool end = false;
         if (Status stepped = Step(queue, false, depth, token, end); !stepped)
-            return Status::Fail(stepped.message());
+            return stepped.status();
         if (end)
             return out;
         out.push_back(token);
@@ -489,13 +489,13 @@ Status MacroExpander::Count(std::uint32_t use, std::size_t tokens, const MacroDe
     Use& counted = Uses[use - FirstUse];
     counted.Produced += tokens;
     if (counted.Produced > MaxTokensPerUse)
-        return Status::Fail("the macro " + counted.Macro + " expands to more than " +
-                            std::to_string(MaxTokensPerUse) +
-                            " tokens, more than any script needs");
+        return Status::Limit("the macro " + counted.Macro + " expands to more than " +
+                             std::to_string(MaxTokensPerUse) +
+                             " tokens, more than any script needs");
     if (TotalProduced > TotalLimit)
-        return Status::Fail("the script's macros expand to more than " +
-                            std::to_string(TotalLimit) + " tokens in all (the last was " +
-                            macro.Name + "), more than the script has bytes");
+        return Status::Limit("the script's macros expand to more than " +
+                             std::to_string(TotalLimit) + " tokens in all (the last was " +
+                             macro.Name + "), more than the script has bytes");
     return Status::Ok();
 }
 

@@ -24,10 +24,10 @@ public:
     Expected<long long> Evaluate() {
         const U value = Conditional();
         if (TooDeep)
-            return Status::Fail("the condition \"" + Text() + "\" nests more than " +
-                                std::to_string(MaxConditionNesting) + " levels deep");
+            return Status::Limit("the condition \"" + Text() + "\" nests more than " +
+                                 std::to_string(MaxConditionNesting) + " levels deep");
         if (Failed || At < Tokens.size())
-            return Status::Fail("can't evaluate the condition \"" + Text() + "\"");
+            return Status::Parse("can't evaluate the condition \"" + Text() + "\"");
         return static_cast<long long>(value);
     }
 

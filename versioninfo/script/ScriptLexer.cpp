@@ -189,7 +189,7 @@ Expected<std::vector<ScriptToken>> ScanExpansion(std::string_view text) {
         }
         ScriptToken token;
         if (!scanner.ReadToken(token))
-            return Status::Fail("a macro gives a string that has no end: " + Quote(text));
+            return Status::Parse("a macro gives a string that has no end: " + Quote(text));
         tokens.push_back(std::move(token));
     }
     return tokens;
@@ -250,9 +250,9 @@ public:
         const bool end = IsEndToken(token);
         if (InVersion) {
             if (++VersionTokens > 8192 + inputBytes / 32)
-                return Status::Fail(Out.Where(token) +
-                                    ": the VERSIONINFO holds more tokens than a version "
-                                    "resource can (it compiles to at most 64 KB)");
+                return Status::Parse(Out.Where(token) +
+                                     ": the VERSIONINFO holds more tokens than a version "
+                                     "resource can (it compiles to at most 64 KB)");
             Out.Tokens.push_back(std::move(token));
             Depth += begin;
             if (end && Depth > 0 && --Depth == 0)
@@ -386,7 +386,7 @@ public:
         if (failure)
             failure = FlushExpansion();
         if (!failure)
-            return Status::Fail(Located(failure));
+            return Status::Parse(Located(failure));
         MarkUndeterminedGroups();
         Out.MacroUses = Macros.UseSites();
         return std::move(Out);
@@ -469,8 +469,8 @@ private:
             } else if (scan.LooksAt("/*")) {
                 const std::size_t start = scan.At;
                 if (!scan.SkipBlockComment()) {
-                    failure =
-                        Status::Fail(Out.Where(Current().File, start) + ": the comment has no end");
+                    failure = Status::Parse(Out.Where(Current().File, start) +
+                                            ": the comment has no end");
                     return false;
                 }
                 space = true;
@@ -495,7 +495,7 @@ private:
                 ScriptToken read;
                 read.File = Current().File;
                 if (!scan.ReadToken(read)) {
-                    failure = Status::Fail(Here() + ": the string has no end on its line");
+                    failure = Status::Parse(Here() + ": the string has no end on its line");
                     return false;
                 }
                 token = PreprocessingToken(read, space);
@@ -507,8 +507,8 @@ private:
     Status CloseFile() {
         OpenFile& file = Current();
         if (!file.Groups.empty())
-            return Status::Fail(Out.Where(file.File, file.Scan.Text.size()) +
-                                ": #endif missing for \"" + file.Groups.back().Line + "\"");
+            return Status::Parse(Out.Where(file.File, file.Scan.Text.size()) +
+                                 ": #endif missing for \"" + file.Groups.back().Line + "\"");
         Open.pop_back();
         return Status::Ok();
     }
@@ -562,7 +562,8 @@ private:
         Pieces.clear();
         Expected<std::vector<ScriptToken>> tokens = ScanExpansion(text);
         if (!tokens)
-            return Status::Fail(Out.Where(use.File, use.Span.Begin) + ": " + tokens.message());
+            return Status::Fail(Out.Where(use.File, use.Span.Begin) + ": " + tokens.message(),
+                                tokens.kind());
         const std::size_t kept = Keep.KeptSoFar();
         for (ScriptToken& token : *tokens) {
             for (const Piece& piece : pieces)
@@ -656,7 +657,7 @@ private:
             if (group.ParentActive) {
                 Expected<bool> condition = Condition(name, argument, group.Tested);
                 if (!condition)
-                    return Status::Fail(where + ": " + condition.message());
+                    return Status::Fail(where + ": " + condition.message(), condition.kind());
                 value = *condition;
             }
             group.Active = group.ParentActive && value;
@@ -666,13 +667,13 @@ private:
         }
         if (name == "elif" || name == "else") {
             if (groups.empty())
-                return Status::Fail(where + ": #" + name + " without #if");
+                return Status::Parse(where + ": #" + name + " without #if");
             ConditionGroup& group = groups.back();
             bool value = name == "else";
             if (name == "elif" && group.ParentActive && !group.Taken) {
                 Expected<bool> condition = Condition("if", argument, group.Tested);
                 if (!condition)
-                    return Status::Fail(where + ": " + condition.message());
+                    return Status::Fail(where + ": " + condition.message(), condition.kind());
                 value = *condition;
             }
             group.Active = group.ParentActive && !group.Taken && value;
@@ -681,7 +682,7 @@ private:
         }
         if (name == "endif") {
             if (groups.empty())
-                return Status::Fail(where + ": #endif without #if");
+                return Status::Parse(where + ": #endif without #if");
             ConditionGroup group = std::move(groups.back());
             groups.pop_back();
             if (group.ParentActive)
@@ -704,7 +705,7 @@ private:
                             lineStart + static_cast<std::size_t>(argument.data() - line.data()))
                       : std::nullopt;
             if (Expected<bool> defined = Macros.Define(argument, Current().File, at); !defined)
-                return Status::Fail(where + ": " + defined.message());
+                return Status::Fail(where + ": " + defined.message(), defined.kind());
         } else if (name == "undef")
             Macros.Undefine(argument.substr(0, argument.find_first_of(" \t")));
         else if (name == "include")
@@ -745,9 +746,9 @@ private:
             const std::size_t at = i + 1 + parenthesised;
             if (at >= tokens.size() || tokens[at].Type != PpToken::Kind::Identifier ||
                 (parenthesised && (at + 1 >= tokens.size() || tokens[at + 1].Text != ")")))
-                return Status::Fail("can't evaluate the condition \"" +
-                                    std::string(argument.substr(0, 80)) +
-                                    (argument.size() > 80 ? "...\"" : "\""));
+                return Status::Parse("can't evaluate the condition \"" +
+                                     std::string(argument.substr(0, 80)) +
+                                     (argument.size() > 80 ? "...\"" : "\""));
             PpToken answer = tokens[i];
             answer.Type = PpToken::Kind::Number;
             answer.Text = Defined(tokens[at].Text, tested) ? "1" : "0";
@@ -757,13 +758,13 @@ private:
         MacroExpander expander(Macros, (1u << 20) + InputBytes);
         Expected<std::vector<PpToken>> expanded = expander.ExpandList(std::move(answered), true);
         if (!expanded)
-            return Status::Fail(expanded.message());
+            return expanded.status();
         for (const PpToken& token : *expanded)
             if (token.Type == PpToken::Kind::Identifier)
                 NoteName(tested, token.Text);
         Expected<long long> value = EvaluateCondition(*expanded);
         if (!value)
-            return Status::Fail(value.message());
+            return value.status();
         return *value != 0;
     }
 
@@ -786,8 +787,8 @@ private:
             include.How = ScriptInclude::Outcome::Known;
         } else if (Options.ReadIncludes) {
             if (Open.size() >= MaxIncludeNesting)
-                return Status::Fail(where + ": includes nest more than " +
-                                    std::to_string(MaxIncludeNesting) + " files deep");
+                return Status::Limit(where + ": includes nest more than " +
+                                     std::to_string(MaxIncludeNesting) + " files deep");
             include.How = OpenInclude(include.Name, angled) ? ScriptInclude::Outcome::Read
                                                             : ScriptInclude::Outcome::Missing;
         }
@@ -885,10 +886,10 @@ const std::vector<std::string_view>& KnownSystemHeaders() {
 
 Expected<ScriptTokens> TokenizeScript(std::string_view text, const PreprocessOptions& options) {
     if (const std::string fault = Utf16ScriptFault(text); !fault.empty())
-        return Status::Fail("Not read: " + fault);
+        return Status::Parse("Not read: " + fault);
     text = UpToNul(text);
     if (text.size() > 0xFFFFFFFFu)
-        return Status::Fail("the script is larger than 4 GB");
+        return Status::Limit("the script is larger than 4 GB");
     return Lexer(text, options).Run();
 }
 

@@ -104,7 +104,7 @@ public:
 
     Status Run() {
         if (!FindHeader())
-            return Status::Fail("Can't find VERSIONINFO");
+            return Status::NotFound("Can't find VERSIONINFO");
         ParseMemoryFlags();
         if (Status fixed = ParseFixedStatements(); !fixed)
             return fixed;
@@ -134,14 +134,14 @@ private:
         Parser& Owner;
     };
     Status TooDeep(const char* what) const {
-        return Status::Fail(Where() + ": " + what + " nest more than " +
-                            std::to_string(MaxNesting) + " levels deep");
+        return Status::Limit(Where() + ": " + what + " nest more than " +
+                             std::to_string(MaxNesting) + " levels deep");
     }
 
     Status Expected(const std::string& what) const {
-        return Status::Fail(Where() + ": expected " + what +
-                            (AtEnd() ? ", found the end of the script"
-                                     : ", found \"" + std::string(Peek().Text) + "\""));
+        return Status::Parse(Where() + ": expected " + what +
+                             (AtEnd() ? ", found the end of the script"
+                                      : ", found \"" + std::string(Peek().Text) + "\""));
     }
 
     // The first VERSIONINFO keyword outside every other resource's block.
@@ -222,7 +222,7 @@ private:
             if (!isFixed)
                 return Status::Ok();
             if (Script.FindFixed(keyword))
-                return Status::Fail(Where() + ": " + keyword + " is given twice");
+                return Status::Parse(Where() + ": " + keyword + " is given twice");
             FixedStatement statement;
             statement.Keyword = keyword;
             statement.Span.Begin = Peek().Span.Begin;
@@ -233,7 +233,7 @@ private:
             for (;;) {
                 ScriptNumber number;
                 if (Status parsed = ParseNumber(number); !parsed)
-                    return Status::Fail(parsed.message() + " in " + keyword);
+                    return Status::Fail(parsed.message() + " in " + keyword, parsed.kind());
                 statement.Numbers.push_back(number);
                 if (statement.Numbers.size() == maxNumbers || AtEnd() || !IsPunct(Peek(), ','))
                     break;
@@ -245,7 +245,7 @@ private:
             if (maxNumbers == 4) {
                 for (const ScriptNumber& number : statement.Numbers) {
                     if (number.Value && *number.Value > 0xFFFF)
-                        return Status::Fail(
+                        return Status::Parse(
                             Script.Tokens.Where(Script.File, number.Span.Begin) + ": " + keyword +
                             " part " + std::to_string(*number.Value) + " does not fit in 16 bits");
                 }
@@ -320,8 +320,8 @@ private:
         if (token.Kind == TokenKind::Number) {
             std::optional<std::uint32_t> parsed = NumberValue(token.Text);
             if (!parsed)
-                return Status::Fail(Where() + ": \"" + std::string(token.Text) +
-                                    "\" is not a number");
+                return Status::Parse(Where() + ": \"" + std::string(token.Text) +
+                                     "\" is not a number");
             value.Value = *parsed;
             number.Long = number.Long || HasLongSuffix(token.Text);
             ++At;
@@ -517,8 +517,8 @@ private:
             } else {
                 ScriptNumber number;
                 if (Status parsed = ParseNumber(number); !parsed)
-                    return Status::Fail(parsed.message() + " in the value of \"" + value.Key +
-                                        "\"");
+                    return Status::Fail(parsed.message() + " in the value of \"" + value.Key + "\"",
+                                        parsed.kind());
                 if (firstItem)
                     value.IsText = false;
                 if (!number.Unknown.empty() && value.Unknown.empty())
@@ -585,7 +585,7 @@ Expected<VersionScript> ParseVersionScript(std::string_view text, const Preproce
                                            std::size_t resource) {
     Expected<ScriptTokens> tokens = TokenizeScript(text, options);
     if (!tokens)
-        return Status::Fail(tokens.message());
+        return tokens.status();
     VersionScript script;
     script.Tokens = std::move(*tokens);
     if (Status parsed = Parser(script, resource).Run(); !parsed)

@@ -64,8 +64,8 @@ Status CheckExistingTarget(const std::string& shown, const fs::path& target) {
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & writeBits) == fs::perms::none)
         return CantCreate(shown, "the file is read-only");
-    if (std::string why = platform::CheckWritable(Shown(target)); !why.empty())
-        return CantCreate(shown, why);
+    if (Status writable = platform::CheckWritable(Shown(target)); !writable)
+        return CantCreate(shown, writable.message());
     return Status::Ok();
 }
 
@@ -95,20 +95,19 @@ std::string TemporaryPrefix(const fs::path& target) {
 
 // Creates a new, unique file beside the target. The create is exclusive,
 // so an existing file of that name is never reused.
-std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& error) {
+Expected<std::FILE*> CreateTemporary(const fs::path& target, fs::path& tempPath) {
     const fs::path folder = FolderOf(target);
     const std::string stem = TemporaryPrefix(target) + std::to_string(platform::CurrentProcessId());
+    Expected<std::FILE*> file = Status::Io(Reason(EEXIST));
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         const std::string name = stem + (attempt ? "-" + std::to_string(attempt) : "") + ".tmp";
         tempPath = folder / platform::NativePath(name);
-        errno = 0;
-        if (std::FILE* file = platform::CreateExclusive(Shown(tempPath)))
+        file = platform::CreateExclusive(Shown(tempPath));
+        if (file.kind() !=
+            ErrorKind::Refused) // made, or failed for another reason than a name taken
             return file;
-        error = errno;
-        if (error != EEXIST)
-            return nullptr;
     }
-    return nullptr;
+    return file;
 }
 
 // The writer's process id in the name of a temporary copy of `prefix`, or
@@ -168,14 +167,18 @@ int WriteAndClose(std::FILE* file, std::string_view bytes) {
 Status WriteInPlace(const std::string& path, const fs::path& target, std::string_view bytes,
                     const fs::path& tempPath) {
     std::error_code ec;
-    std::FILE* file = platform::OpenExistingForUpdate(platform::PathBytes(target));
-    int error = file ? WriteAndClose(file, bytes) : (errno ? errno : EIO);
-    if (!error) {
+    Expected<std::FILE*> file = platform::OpenExistingForUpdate(platform::PathBytes(target));
+    std::string failure = file ? std::string() : file.message();
+    if (file)
+        if (int error = WriteAndClose(*file, bytes))
+            failure = Reason(error);
+    if (failure.empty()) {
         fs::resize_file(target, bytes.size(), ec);
-        error = ec ? (ec.value() ? ec.value() : EIO) : 0;
+        if (ec)
+            failure = Reason(ec.value() ? ec.value() : EIO);
     }
-    if (error)
-        return CantWrite(path, Reason(error) +
+    if (!failure.empty())
+        return CantWrite(path, failure +
                                    "; it has other names (hard links), so it is "
                                    "written in place, and its new content is kept in " +
                                    Shown(tempPath));
@@ -214,10 +217,10 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
     }
 
     fs::path tempPath;
-    int error = 0;
-    std::FILE* file = CreateTemporary(target, tempPath, error);
-    if (!file)
-        return CantCreate(path, Reason(error ? error : EEXIST));
+    Expected<std::FILE*> created = CreateTemporary(target, tempPath);
+    if (!created)
+        return CantCreate(path, created.message());
+    std::FILE* file = *created;
 
     auto discard = [&tempPath] {
         std::error_code ignored;
@@ -240,37 +243,28 @@ Status SaveFileSafely(const std::string& path, std::string_view bytes) {
             RemoveStaleTemporaries(target);
         return written;
     }
-    if (std::string failed = platform::RenameOver(tempPath, target); !failed.empty()) {
+    if (Status renamed = platform::RenameOver(tempPath, target); !renamed) {
         discard();
-        return CantWrite(path, failed);
+        return CantWrite(path, renamed.message());
     }
     RemoveStaleTemporaries(target);
     return Status::Ok();
 }
 
 LoadedFile LoadFile(const std::string& path, FileSource source, std::uint64_t maxBytes) {
-    platform::FileReadResult read = platform::ReadWholeFile(
-        path, maxBytes,
-        source == FileSource::RegularFile ? platform::ReadSource::RegularFile
-                                          : platform::ReadSource::FileOrStream);
+    Expected<std::string> read = platform::ReadWholeFile(path, maxBytes,
+                                                         source == FileSource::RegularFile
+                                                             ? platform::ReadSource::RegularFile
+                                                             : platform::ReadSource::FileOrStream);
+    if (read)
+        return LoadedFile(std::move(*read));
     const std::string cantOpen = "Can't open " + path + ": ";
-    LoadedFile loaded = Status::Fail(cantOpen + read.Reason);
-    switch (read.Result) {
-    case platform::FileReadResult::Read:
-        return LoadedFile(std::move(read.Bytes));
-    case platform::FileReadResult::CantOpen:
-    case platform::FileReadResult::Folder:
-    case platform::FileReadResult::CantRead:
-        break;
-    case platform::FileReadResult::NotRegularFile:
-        loaded.Refused = true;
-        break;
-    case platform::FileReadResult::TooLarge:
-        loaded = Status::Fail(cantOpen + "it is larger than " + std::to_string(maxBytes >> 20) +
-                              (maxBytes == MaxScriptBytes ? " MB, too large for a script" : " MB"));
-        loaded.Refused = true;
-        break;
-    }
+    LoadedFile loaded = Status::Fail(cantOpen + read.message(), read.kind());
+    if (read.kind() == ErrorKind::Limit)
+        loaded =
+            Status::Limit(cantOpen + "it is larger than " + std::to_string(maxBytes >> 20) +
+                          (maxBytes == MaxScriptBytes ? " MB, too large for a script" : " MB"));
+    loaded.Refused = read.kind() == ErrorKind::Refused || read.kind() == ErrorKind::Limit;
     return loaded;
 }
 
