@@ -6,6 +6,7 @@
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
 #include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/support/Numbers.h"
 
 #include <array>
 #include <cctype>
@@ -108,8 +109,7 @@ Expected<std::string> VersionArgument(const std::string& text, const std::string
                             " parts; a version has at most four" + forms);
     for (std::size_t i = 0; i < pieces->size(); ++i) {
         const std::string_view piece = (*pieces)[i];
-        if (piece.empty() || piece.find_first_not_of("0123456789") != std::string_view::npos ||
-            piece.size() > 5 || std::stoul(std::string(piece)) > 0xFFFF)
+        if (!ParseNumber(piece, NumberBase::Decimal, 0xFFFF))
             return Status::Fail(option + " part " + std::to_string(i + 1) + " " +
                                 Quoted(std::string(piece)) + " is not a number of 0 to 65535" +
                                 forms);
@@ -153,27 +153,17 @@ Expected<std::optional<std::string>> OptionalTableName(const ParsedOptions& opti
     return std::optional<std::string>(RowText(table, row));
 }
 
-bool AllDigits(std::string_view text, int base) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (base == 16 ? !std::isxdigit(u) : !std::isdigit(u))
-            return false;
-    }
-    return !text.empty();
-}
-
 /// --language: hexadecimal, with or without 0x, of a language a row of the
 /// table holds.
 Expected<std::optional<int>> OptionalLanguage(const ParsedOptions& options) {
     Expected<std::optional<std::string>> text = OptionalText(options, "language");
     if (!text || !*text)
         return std::optional<int>();
-    std::string_view digits = **text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
-        digits.remove_prefix(2);
-    if (!AllDigits(digits, 16) || digits.size() > 8)
+    const std::optional<std::uint64_t> number =
+        ParseNumber(**text, NumberBase::HexadecimalPrefix, 0xFFFFFFFFu);
+    if (!number)
         return Status::Fail("--language takes a hexadecimal language ID, not " + Quoted(**text));
-    const long long id = std::stoll(std::string(digits), nullptr, 16);
+    const long long id = static_cast<long long>(*number);
     const int row = LanguageRowOf(id);
     if (row == NoRow)
         return Status::Fail("Unknown language " + Quoted(**text) + ": no row of the language " +
@@ -186,9 +176,10 @@ Expected<std::optional<int>> OptionalCodePage(const ParsedOptions& options) {
     Expected<std::optional<std::string>> text = OptionalText(options, "code-page");
     if (!text || !*text)
         return std::optional<int>();
-    if (!AllDigits(**text, 10) || (*text)->size() > 9)
+    const std::optional<std::uint64_t> number = ParseNumber(**text, NumberBase::Decimal, 999999999);
+    if (!number)
         return Status::Fail("--code-page takes a decimal code page, not " + Quoted(**text));
-    const long long codePage = std::stoll(**text);
+    const long long codePage = static_cast<long long>(*number);
     const int row = CodePageRowOf(codePage);
     if (row == NoRow)
         return Status::Fail("Unknown code page " + Quoted(**text) +

@@ -3,6 +3,7 @@
 #include "GoVersionInfo.h"
 
 #include "ByteText.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/Unicode.h"
 
 #include <nlohmann/json.hpp>
@@ -29,14 +30,12 @@ Expected<std::uint32_t> HexMember(const Json& value, const std::string& member, 
     if (value.is_number_unsigned()) {
         number = value.get<std::uint64_t>();
     } else if (value.is_string()) {
-        std::string text = value.get<std::string>();
-        if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0)
-            text.erase(0, 2);
-        if (text.empty() || text.size() > 8 ||
-            text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        const std::optional<std::uint64_t> parsed =
+            ParseNumber(value.get<std::string>(), NumberBase::HexadecimalPrefix, 0xFFFFFFFFu);
+        if (!parsed)
             return Wrong(member, "must be hexadecimal text such as \"04B0\", not \"" +
                                      value.get<std::string>() + "\"");
-        number = std::stoull(text, nullptr, 16);
+        number = *parsed;
     } else {
         return Wrong(member, "must be hexadecimal text");
     }

@@ -5,6 +5,7 @@
 #include "platform/System.h"
 #include "versioninfo/document/Tables.h"
 #include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Unicode.h"
 
@@ -330,14 +331,14 @@ std::optional<CopyChoice> CopiesFor(const ScriptOptions& options, const std::str
     copies.OutPath = outPath;
     if (options.ResourceLanguage.empty())
         return copies;
-    char* end = nullptr;
-    const unsigned long language = std::strtoul(options.ResourceLanguage.c_str(), &end, 16);
-    if (*end != '\0' || language > 0xFFFF) {
+    const std::optional<std::uint64_t> language =
+        ParseNumber(options.ResourceLanguage, NumberBase::HexadecimalPrefix, 0xFFFF);
+    if (!language) {
         io.Err << "--resource-language takes a hexadecimal language ID, not "
                << options.ResourceLanguage << '\n';
         return std::nullopt;
     }
-    copies.Language = static_cast<std::uint16_t>(language);
+    copies.Language = static_cast<std::uint16_t>(*language);
     return copies;
 }
 

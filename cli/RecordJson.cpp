@@ -15,6 +15,7 @@
 #include "versioninfo/script/ScriptEscapes.h"
 #include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/VersionBump.h"
+#include "versioninfo/support/Numbers.h"
 
 #include <nlohmann/json.hpp>
 
@@ -311,14 +312,12 @@ private:
     }
 
     /// Digits alone in `base` (a language may carry 0x); nothing otherwise.
-    static std::optional<long long> NumberText(std::string text, int base) {
-        if (base == 16 && (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0))
-            text.erase(0, 2);
-        if (text.empty() || text.size() > 8 ||
-            text.find_first_not_of(base == 16 ? "0123456789abcdefABCDEF" : "0123456789") !=
-                std::string::npos)
+    static std::optional<long long> NumberText(const std::string& text, int base) {
+        const std::optional<std::uint64_t> number = ParseNumber(
+            text, base == 16 ? NumberBase::HexadecimalPrefix : NumberBase::Decimal, 0xFFFFFFFFu);
+        if (!number)
             return std::nullopt;
-        return std::stoll(text, nullptr, base);
+        return static_cast<long long>(*number);
     }
 
     Status strings() {

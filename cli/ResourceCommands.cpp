@@ -15,6 +15,7 @@
 #include "versioninfo/binary/ResCompiler.h"
 #include "versioninfo/script/ScriptEdit.h"
 #include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Unicode.h"
 
@@ -64,11 +65,11 @@ std::optional<ScriptCodePage> CodePageNamed(const std::string& text) {
 std::optional<std::uint16_t> LanguageNamed(const std::string& text) {
     if (text.empty())
         return 0x0409;
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 16);
-    if (*end != '\0' || value > 0xFFFF)
+    const std::optional<std::uint64_t> value =
+        ParseNumber(text, NumberBase::HexadecimalPrefix, 0xFFFF);
+    if (!value)
         return std::nullopt;
-    return static_cast<std::uint16_t>(value);
+    return static_cast<std::uint16_t>(*value);
 }
 
 /// The RT_VERSION data of a .res file: the copy of `language`, else the first.
@@ -89,12 +90,12 @@ VersionOfRes(std::string_view res, std::optional<std::uint16_t> language) {
     return std::make_pair(std::string(chosen->Data), chosen->Language);
 }
 
-/// The version data --from names: a .res file's, or a script's compiled.
-Expected<std::pair<std::string, std::uint16_t>>
-VersionFrom(const StampArguments& args, std::optional<std::uint16_t> language, CliStreams& io) {
-    const std::optional<std::string> bytes = LoadScriptInput(args.From, io);
-    if (!bytes)
-        return Status::Fail("");
+/// The version data of `bytes`, read from --from: a .res file's, or a
+/// script's (or a versioninfo.json's) compiled.
+Expected<std::pair<std::string, std::uint16_t>> VersionFrom(const StampArguments& args,
+                                                            const std::string* bytes,
+                                                            std::optional<std::uint16_t> language,
+                                                            CliStreams& io) {
     if (LooksLikeResFile(*bytes))
         return VersionOfRes(*bytes, language);
     ResCompileOptions options;
@@ -271,12 +272,15 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
     const bool existing = copies && chosen < copies->size();
     std::uint16_t target = language ? *language : existing ? (*copies)[chosen].Language : 0x0409;
 
-    Expected<std::string> data = Status::Fail("");
+    Expected<std::string> data = Status::Fail("no version data");
     if (!args.From.empty()) {
-        Expected<std::pair<std::string, std::uint16_t>> from = VersionFrom(args, language, io);
+        const std::optional<std::string> bytes = LoadScriptInput(args.From, io);
+        if (!bytes)
+            return ExitFailure; // named by the load
+        Expected<std::pair<std::string, std::uint16_t>> from =
+            VersionFrom(args, &*bytes, language, io);
         if (!from) {
-            if (!from.message().empty())
-                io.Err << args.From << ": " << from.message() << "; nothing written\n";
+            io.Err << args.From << ": " << from.message() << "; nothing written\n";
             return ExitFailure;
         }
         if (!existing && !language)

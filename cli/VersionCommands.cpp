@@ -14,6 +14,7 @@
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/script/VersionBump.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Unicode.h"
 
@@ -103,19 +104,15 @@ std::optional<std::size_t> ChosenCopy(const std::vector<CompiledResource>& copie
                                       const std::string& language, CliStreams& io) {
     if (language.empty())
         return PreferredVersion(copies);
-    unsigned long wanted = 0;
-    try {
-        std::size_t used = 0;
-        wanted = std::stoul(language, &used, 16);
-        if (used != language.size())
-            throw std::invalid_argument(language);
-    } catch (const std::exception&) {
+    const std::optional<std::uint64_t> wanted =
+        ParseNumber(language, NumberBase::HexadecimalPrefix, 0xFFFF);
+    if (!wanted) {
         io.Err << "--resource-language takes a hexadecimal language ID, not \"" << language
                << "\"\n";
         return std::nullopt;
     }
     for (std::size_t i = 0; i < copies.size(); ++i)
-        if (copies[i].Language == wanted)
+        if (copies[i].Language == *wanted)
             return i;
     io.Err << "The file holds no version resource in language " << language << '\n';
     return std::nullopt;

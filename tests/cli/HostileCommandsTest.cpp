@@ -174,6 +174,21 @@ TEST_F(HostileCommandsTest, AnAddedLineTakesItsNeighboursLineEnd) {
     EXPECT_FALSE(saved.contains("added\\0\"\r\n"));
 }
 
+// A table named with eight characters that are no hexadecimal digits can't
+// take a new language: refused, by line, not a crash.
+TEST_F(HostileCommandsTest, ATableNameOfOtherCharactersIsNamedWhenRenamed) {
+    QByteArray odd = Script;
+    const int table = odd.indexOf('"', odd.indexOf("BLOCK", odd.indexOf("\"StringFileInfo\"")));
+    ASSERT_GT(table, 0);
+    odd.replace(table + 1, 8, "GGGGGGGG");
+    write("odd.rc", odd);
+    const RunResult set = rc({"set", "odd.rc", "--language", "407"});
+    EXPECT_EQ(set.ExitCode, 1);
+    EXPECT_TRUE(set.Err.contains("\"GGGGGGGG\" is not eight hexadecimal digits"))
+        << set.Err.toStdString();
+    EXPECT_EQ(readBytes("odd.rc"), odd);
+}
+
 // Windows takes "nul.rc" for its NUL device; the file of that name reads as
 // it does elsewhere, and can be edited.
 TEST_F(HostileCommandsTest, AScriptNamedLikeADeviceReadsAsTheFileItIs) {

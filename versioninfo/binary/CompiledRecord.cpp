@@ -5,6 +5,7 @@
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
 #include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/Text.h"
 
 namespace qm {
@@ -59,8 +60,10 @@ ImportedRecord RecordFromCompiled(const CompiledVersionInfo& info,
         for (char c : name)
             hex = hex && IsAsciiHexDigit(c);
         if (hex) {
-            language = std::stoll(name.substr(0, 4), nullptr, 16);
-            codePage = std::stoll(name.substr(4, 4), nullptr, 16);
+            language = static_cast<long long>(
+                *ParseNumber(std::string_view(name).substr(0, 4), NumberBase::Hexadecimal));
+            codePage = static_cast<long long>(
+                *ParseNumber(std::string_view(name).substr(4, 4), NumberBase::Hexadecimal));
         }
     }
     if (language < 0 && !info.Translations.empty()) {

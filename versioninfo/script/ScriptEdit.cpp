@@ -13,6 +13,7 @@
 #include "versioninfo/document/Tables.h"
 #include "versioninfo/document/VersionCheck.h"
 #include "versioninfo/script/ScriptEscapes.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Text.h"
 #include "versioninfo/support/Unicode.h"
@@ -205,14 +206,10 @@ private:
     }
 
     static std::optional<std::uint32_t> DeviceNumber(const std::string& text) {
-        try {
-            std::size_t used = 0;
-            const unsigned long long value = std::stoull(text, &used, 0);
-            if (used == text.size() && value <= 0xFFFFFFFFull)
-                return static_cast<std::uint32_t>(value);
-        } catch (const std::exception&) {
-        }
-        return std::nullopt;
+        const std::optional<std::uint64_t> value = ParseNumber(text, NumberBase::Auto, 0xFFFFFFFFu);
+        if (!value)
+            return std::nullopt;
+        return static_cast<std::uint32_t>(*value);
     }
 
     std::string CurrentFileTypeName() const {
@@ -465,17 +462,16 @@ private:
         const ScriptStringTable* table = nullptr;
         if (Status s = TargetTable(table); !s)
             return s;
-        if (table->Name.size() != 8 || !table->Condition.empty())
+        const std::string_view oldName = table->Name;
+        const auto oldLanguage = ParseNumber(oldName.substr(0, 4), NumberBase::Hexadecimal);
+        const auto oldCodePage = ParseNumber(oldName.substr(4), NumberBase::Hexadecimal);
+        if (oldName.size() != 8 || !oldLanguage || !oldCodePage || !table->Condition.empty())
             return Status::Fail(Line(table->NameSpan.Begin) + ": the table name \"" + table->Name +
                                 "\" is not eight hexadecimal digits");
-        const unsigned oldLanguage =
-            static_cast<unsigned>(std::stoul(table->Name.substr(0, 4), nullptr, 16));
-        const unsigned oldCodePage =
-            static_cast<unsigned>(std::stoul(table->Name.substr(4, 4), nullptr, 16));
         const unsigned language =
-            Edits.Language ? static_cast<unsigned>(*Edits.Language) : oldLanguage;
+            Edits.Language ? static_cast<unsigned>(*Edits.Language) : unsigned(*oldLanguage);
         const unsigned codePage =
-            Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : oldCodePage;
+            Edits.CodePage ? static_cast<unsigned>(*Edits.CodePage) : unsigned(*oldCodePage);
         const bool lower = HasLowerHex(table->Name);
         const std::string name = HexDigits(language, lower, 4) + HexDigits(codePage, lower, 4);
         std::string_view old = SpanText(table->NameSpan);

@@ -11,6 +11,7 @@
 
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/Status.h"
 #include "versioninfo/support/Unicode.h"
 
@@ -401,8 +402,10 @@ private:
     void TakeTableName(const std::string& name) {
         if (!IsHexName(name))
             return;
-        LanguageNumber = std::stoll(name.substr(0, 4), nullptr, 16);
-        CodePageNumber = std::stoll(name.substr(4, 4), nullptr, 16);
+        LanguageNumber = static_cast<long long>(
+            *ParseNumber(std::string_view(name).substr(0, 4), NumberBase::Hexadecimal));
+        CodePageNumber = static_cast<long long>(
+            *ParseNumber(std::string_view(name).substr(4, 4), NumberBase::Hexadecimal));
         Record.LanguageID = LanguageRowOf(*LanguageNumber);
         Record.CodePage = CodePageRowOf(*CodePageNumber);
     }

@@ -10,6 +10,8 @@
 //===----------------------------------------------------------------------===//
 #include "versioninfo/support/SafeSave.h"
 
+#include "versioninfo/support/Numbers.h"
+
 #include "platform/FileRead.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
@@ -124,7 +126,7 @@ std::optional<std::int64_t> WriterOf(const std::string& name, const std::string&
          (id[digits] != '-' ||
           id.find_first_not_of("0123456789", digits + 1) != std::string::npos)))
         return std::nullopt;
-    return std::stoll(pid);
+    return static_cast<std::int64_t>(*ParseNumber(pid, NumberBase::Decimal));
 }
 
 // Temporary copies of `target` whose writer was killed before it could
