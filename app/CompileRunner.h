@@ -5,8 +5,9 @@
 // batch run is over hands back the Compiler page's text: its log with the
 // time stamps of the script and of the .res file, and what the .res holds.
 //
-// The runner knows nothing of the window. It owns the pending run; the
-// window gives it a job and shows what its signals report. Starting a
+// The runner knows nothing of the Main window: it owns the pending run, the
+// window gives it a job and shows what its signals report. Of controls/ it
+// uses only MessageText (a message as text) and PickStr. Starting a
 // process goes through ProcessStarter, so tests can see, or replace, what
 // would be started.
 //

@@ -1,7 +1,10 @@
-//===- Commands.h - The four commands of quillmark-rc ---------------------===//
+//===- Commands.h - The document commands of quillmark-rc -----------------===//
 //
-// Each command runs on already-parsed arguments and reports through the
-// given streams; the return value is the process's exit code.
+// show, get, write, new and set: the commands that read a script (or a
+// compiled file) as a document and write scripts. Each runs on
+// already-parsed arguments and reports through the given streams; the
+// return value is the process's exit code. VersionCommands.h and
+// ResourceCommands.h hold the others.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

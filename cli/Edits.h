@@ -1,4 +1,4 @@
-//===- Edits.h - The EDITS options of `new` and `set` ---------------------===//
+//===- Edits.h - The EDITS options of `new`, `set` and `stamp` ------------===//
 //
 // Edits are parsed and checked before any file is touched, so an unknown
 // name or key never leaves a half-done job. Only the FILESUBTYPE name waits

@@ -1,7 +1,9 @@
-//===- ResourceCommands.h - compile: a script to a .res file --------*- C++ -*-===//
+//===- ResourceCommands.h - compile and stamp ------------------------*- C++ -*-===//
 //
-// The commands that make compiled files rather than scripts. Each returns
-// the exit code.
+// The commands that make compiled files rather than scripts: compile (a
+// script to a .res file or a COFF object) and stamp (a version resource
+// into an executable, from edits or a whole resource). Each returns the
+// exit code.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

@@ -25,19 +25,20 @@
 namespace qm {
 
 /// One field per setting, named as its stored value, in load/store order.
-/// Before LoadSettings runs, texts are empty, integers 0 and flags off.
+/// Before LoadSettings runs, texts are empty, integers 0 and flags off; the
+/// keys and defaults are declared once, in SettingRows.h.
 struct AppSettings {
-    QString FontName;                   ///< default "FixedSys"
-    std::int32_t FontSize = 0;          ///< default 9
-    bool UseInitialRC = false;          ///< default off
-    QString DefaultFILEOS;              ///< default "VOS_DOS_WINDOWS32"
-    std::int32_t DefaultLanguageID = 0; ///< default 1041 (0x411)
-    std::int32_t DefaultCodePage = 0;   ///< default 1200
-    bool MinimizeWindow = false;        ///< default off
-    bool UseBatchFile = false;          ///< default on
-    QString CompilerPath;               ///< default "C:\Program Files\Borland\Delphi 2.0\Bin"
-    QString CompilerCmdLine32;          ///< default "Brcc32 -v -32"
-    QString CompilerCmdLine16;          ///< default "Brcc32 -v -16"
+    QString FontName;
+    std::int32_t FontSize = 0;
+    bool UseInitialRC = false;
+    QString DefaultFILEOS;
+    std::int32_t DefaultLanguageID = 0;
+    std::int32_t DefaultCodePage = 0;
+    bool MinimizeWindow = false;
+    bool UseBatchFile = false;
+    QString CompilerPath;
+    QString CompilerCmdLine32;
+    QString CompilerCmdLine16;
 
     bool operator==(const AppSettings& other) const;
     bool operator!=(const AppSettings& other) const { return !(*this == other); }
