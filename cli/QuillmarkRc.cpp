@@ -2,7 +2,8 @@
 //
 // One CLI11 subcommand per command, each declaring the files and options it
 // takes: the parser refuses everything else, and the help is generated from
-// these declarations. Arguments stay bytes from end to end, so paths and
+// these declarations. The table Commands lists each command once, with its
+// declaration and its run. Arguments stay bytes from end to end, so paths and
 // values reach the files unchanged.
 //
 //===----------------------------------------------------------------------===//
@@ -116,7 +117,7 @@ void AddForce(CLI::App& command, Arguments& args, const char* what) {
 }
 
 /// Declares every command; returns them in order.
-std::vector<CLI::App*> DeclareCommands(CLI::App& app, Arguments& args) {
+CLI::App* DeclareShow(CLI::App& app, Arguments& args) {
     CLI::App* show = AddCommand(app, "show", "Print each FILE's document as JSON.", R"(
 One FILE gives one JSON object. Several give a JSON array of them in the
 order given, each with the member "file" (the path as given); a file that
@@ -134,7 +135,10 @@ else the first), or HEX, and lists the others.)");
         ->type_name("HEX");
 
     AddScriptOptions(*show, args.Preprocessor);
+    return show;
+}
 
+CLI::App* DeclareWrite(CLI::App& app, Arguments& args) {
     CLI::App* write = AddCommand(
         app, "write", "Write a JSON document to OUT as a script.",
         "The document is show's JSON, or goversioninfo's versioninfo.json (known by its\n"
@@ -143,14 +147,20 @@ else the first), or HEX, and lists the others.)");
     write->add_option("--from", args.From, "The JSON document's file, or - for standard input.")
         ->type_name("JSON")
         ->required();
+    return write;
+}
 
+CLI::App* DeclareNew(CLI::App& app, Arguments& args) {
     CLI::App* created = AddCommand(app, "new", "Write a new document, after the edits, to OUT.",
                                    std::string("\nIts comment and include lines are those of the "
                                                "template Initial.rc (see the README).\n\n") +
                                        MarkerForm);
     AddFile(*created, "OUT", args.File, "The script to write.");
     AddEditOptions(*created);
+    return created;
+}
 
+CLI::App* DeclareSet(CLI::App& app, Arguments& args) {
     CLI::App* set = AddCommand(app, "set", "Change the fields asked for where they stand in FILE.",
                                std::string(R"(
 set FILE [EDITS] [--block NAME] [-o OUT] [--force] writes FILE back (or to
@@ -172,7 +182,10 @@ is refused; --force writes a new document.
              "write a new document over a file with no VERSIONINFO.");
     AddScriptOptions(*set, args.Preprocessor, true);
     AddNoStringsOption(*set, args.Preprocessor);
+    return set;
+}
 
+CLI::App* DeclareCheck(CLI::App& app, Arguments& args) {
     CLI::App* check = AddCommand(app, "check", "Print what a compiler would refuse or wrap.", R"(
 With several FILEs each finding line begins with its file's path; the exit
 status is the worst of them.
@@ -186,7 +199,10 @@ fails the check only with --strict.)");
         ->type_name("");
     check->add_flag("--strict", args.Strict, "A note fails the check too.");
     AddScriptOptions(*check, args.Preprocessor);
+    return check;
+}
 
+CLI::App* DeclareImport(CLI::App& app, Arguments& args) {
     CLI::App* import = AddCommand(
         app, "import", "Write the version resource of a .res file or an executable as a script.",
         "\nEvery string table and Translation pair is included. OUT may not be a .res file or "
@@ -194,7 +210,10 @@ fails the check only with --strict.)");
     AddFile(*import, "FILE", args.File, "A .res file or an executable.");
     AddOutput(*import, args, "The script to write.");
     import->get_option("--output")->required();
+    return import;
+}
 
+CLI::App* DeclareVerify(CLI::App& app, Arguments& args) {
     CLI::App* verify = AddCommand(
         app, "verify", "Compare what a script compiles to with a .res file or executable.", R"(
 Every difference is printed. Fields the script leaves to the preprocessor or
@@ -202,7 +221,10 @@ a header's macros are named on stderr and not compared.)");
     AddFile(*verify, "SCRIPT", args.File, "The script.");
     AddFile(*verify, "COMPILED", args.Second, "Its .res file or executable.");
     AddScriptOptions(*verify, args.Preprocessor);
+    return verify;
+}
 
+CLI::App* DeclareGet(CLI::App& app, Arguments& args) {
     CLI::App* get = AddCommand(
         app, "get", "Print one field of a script, .res file or executable, for shell scripts.", R"(
 FIELD is a member of show's document (fileVersion, productVersion, fileOS,
@@ -215,7 +237,10 @@ the preprocessor.)");
     AddFile(*get, "FIELD", args.Second, "The field or string key.");
     get->add_flag("--parts", args.Parts, "A version's four numbers, separated by spaces.");
     AddScriptOptions(*get, args.Preprocessor);
+    return get;
+}
 
+CLI::App* DeclareBump(CLI::App& app, Arguments& args) {
     CLI::App* bump =
         AddCommand(app, "bump", "Add one to a part of FILEVERSION and PRODUCTVERSION.", R"(
 The parts after it restart at 0. FileVersion and ProductVersion strings that
@@ -227,7 +252,10 @@ versions. Edits in place and refuses as set does.)");
     AddOutput(*bump, args, "Write to OUT instead of FILE.");
     AddForce(*bump, args, "Replace a field written as a macro, an expression or under #if/#else.");
     AddScriptOptions(*bump, args.Preprocessor, true);
+    return bump;
+}
 
+CLI::App* DeclareCompile(CLI::App& app, Arguments& args) {
     CLI::App* compile = AddCommand(
         app, "compile", "Compile a script's VERSIONINFO into a .res file, without llvm-rc.", R"(
 The .res file is byte for byte what llvm-rc makes of the script with the same
@@ -257,7 +285,10 @@ script's name with .res (or .o).)");
                      "default 409), as llvm-rc's /L.")
         ->type_name("HEX");
     AddScriptOptions(*compile, args.Compile.Preprocessor);
+    return compile;
+}
 
+CLI::App* DeclareStamp(CLI::App& app, Arguments& args) {
     CLI::App* stamp = AddCommand(
         app, "stamp", "Write the version resource into an executable (.exe, .dll).", std::string(R"(
 stamp FILE [EDITS] [--block NAME] [-o OUT] changes the version resource FILE
@@ -292,8 +323,7 @@ one that can't be rewritten safely, naming why.
                     "a macro or an expression.");
     AddScriptOptions(*stamp, args.Stamp.Preprocessor);
     AddNoStringsOption(*stamp, args.Stamp.Preprocessor);
-
-    return {show, write, created, set, check, import, verify, get, bump, compile, stamp};
+    return stamp;
 }
 
 int UsageError(const std::string& message, CliStreams& io) {
@@ -374,43 +404,89 @@ int CheckEach(const std::vector<std::string>& files, bool strict, const ScriptOp
     return worst;
 }
 
-int RunCommand(const CLI::App& command, const Arguments& args, CliStreams& io) {
-    const std::string name = command.get_name();
-    const bool force = args.Force;
-    if (name == "show")
-        return args.Files.size() == 1
-                   ? ShowCommand(args.Files.front(), args.ResourceLanguage, args.Preprocessor, io)
-                   : ShowEach(args.Files, args.ResourceLanguage, args.Preprocessor, io);
-    if (name == "write")
-        return WriteCommand(args.File, args.From, io);
-    if (name == "check")
-        return args.Files.size() == 1
-                   ? CheckCommand(args.Files.front(), args.Strict, args.Preprocessor, io)
-                   : CheckEach(args.Files, args.Strict, args.Preprocessor, io);
-    if (name == "import")
-        return ImportCommand(args.File, args.Output, io);
-    if (name == "get")
-        return GetCommand(args.File, args.Second, args.Parts, args.Preprocessor, io);
-    if (name == "verify")
-        return VerifyCommand(args.File, args.Second, args.Preprocessor, io);
-    if (name == "bump")
-        return BumpCommand(args.File, args.Part, args.Output, force, args.Preprocessor, io);
-    if (name == "compile")
-        return CompileCommand(args.Compile, io);
+// The EDITS of `new`, `set` and `stamp`, checked before any file is touched.
+std::optional<ScriptEdits> EditsOf(const CLI::App& command, CliStreams& io) {
     Expected<ScriptEdits> edits = ParseEdits(ParsedOptions(command));
     if (!edits) {
         io.Err << edits.message() << '\n';
-        return ExitUsage;
+        return std::nullopt;
     }
-    if (name == "new")
-        return NewCommand(args.File, *edits, io);
-    edits->Block = name == "stamp" ? args.Stamp.Block : args.Block;
-    edits->Force = name == "stamp" ? args.Stamp.Force : force;
+    return std::move(*edits);
+}
+
+int RunShow(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return args.Files.size() == 1
+               ? ShowCommand(args.Files.front(), args.ResourceLanguage, args.Preprocessor, io)
+               : ShowEach(args.Files, args.ResourceLanguage, args.Preprocessor, io);
+}
+
+int RunWrite(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return WriteCommand(args.File, args.From, io);
+}
+
+int RunNew(const CLI::App& command, const Arguments& args, CliStreams& io) {
+    const std::optional<ScriptEdits> edits = EditsOf(command, io);
+    return edits ? NewCommand(args.File, *edits, io) : ExitUsage;
+}
+
+int RunSet(const CLI::App& command, const Arguments& args, CliStreams& io) {
+    std::optional<ScriptEdits> edits = EditsOf(command, io);
+    if (!edits)
+        return ExitUsage;
+    edits->Block = args.Block;
+    edits->Force = args.Force;
     edits->NoFollow = args.Preprocessor.NoFollow;
-    if (name == "stamp")
-        return StampCommand(args.Stamp, *edits, io);
     return SetCommand(args.File, *edits, args.Output, args.Preprocessor, io);
 }
+
+int RunCheck(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return args.Files.size() == 1
+               ? CheckCommand(args.Files.front(), args.Strict, args.Preprocessor, io)
+               : CheckEach(args.Files, args.Strict, args.Preprocessor, io);
+}
+
+int RunImport(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return ImportCommand(args.File, args.Output, io);
+}
+
+int RunVerify(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return VerifyCommand(args.File, args.Second, args.Preprocessor, io);
+}
+
+int RunGet(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return GetCommand(args.File, args.Second, args.Parts, args.Preprocessor, io);
+}
+
+int RunBump(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return BumpCommand(args.File, args.Part, args.Output, args.Force, args.Preprocessor, io);
+}
+
+int RunCompile(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return CompileCommand(args.Compile, io);
+}
+
+int RunStamp(const CLI::App& command, const Arguments& args, CliStreams& io) {
+    std::optional<ScriptEdits> edits = EditsOf(command, io);
+    if (!edits)
+        return ExitUsage;
+    edits->Block = args.Stamp.Block;
+    edits->Force = args.Stamp.Force;
+    edits->NoFollow = args.Preprocessor.NoFollow;
+    return StampCommand(args.Stamp, *edits, io);
+}
+
+/// Every command: how it is declared and how it runs, in the order of the help.
+struct CommandEntry {
+    CLI::App* (*Declare)(CLI::App& app, Arguments& args);
+    int (*Run)(const CLI::App& command, const Arguments& args, CliStreams& io);
+};
+
+const CommandEntry Commands[] = {
+    {DeclareShow, RunShow},       {DeclareWrite, RunWrite}, {DeclareNew, RunNew},
+    {DeclareSet, RunSet},         {DeclareCheck, RunCheck}, {DeclareImport, RunImport},
+    {DeclareVerify, RunVerify},   {DeclareGet, RunGet},     {DeclareBump, RunBump},
+    {DeclareCompile, RunCompile}, {DeclareStamp, RunStamp},
+};
 
 } // namespace
 
@@ -422,7 +498,9 @@ int RunQuillmarkRc(const std::vector<std::string>& arguments, CliStreams& io) {
     app.set_version_flag("-v,--version", std::string(ProgramName) + ' ' + QM_VERSION);
     app.require_subcommand(1, 1);
     Arguments args;
-    const std::vector<CLI::App*> commands = DeclareCommands(app, args);
+    std::vector<std::pair<CLI::App*, const CommandEntry*>> declared;
+    for (const CommandEntry& entry : Commands)
+        declared.emplace_back(entry.Declare(app, args), &entry);
 
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -437,9 +515,9 @@ int RunQuillmarkRc(const std::vector<std::string>& arguments, CliStreams& io) {
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what(), io);
     }
-    for (const CLI::App* command : commands) {
+    for (const auto& [command, entry] : declared) {
         if (command->parsed())
-            return WithOutputChecked(RunCommand(*command, args, io), io);
+            return WithOutputChecked(entry->Run(*command, args, io), io);
     }
     return UsageError("missing command", io);
 }
