@@ -67,7 +67,7 @@ Exit codes:
      bump: a fixed version is not four numbers or the part is at 65535;
      compile: the built-in compiler can't compile the script as llvm-rc
      would (the reason is named); stamp: the file can't be stamped safely,
-     is signed, or an edit would drop part of its version resource
+     is signed, or the edit would change what it was not asked to
   2  wrong arguments, an unknown name or key, or an input that can't be opened
 )";
 
