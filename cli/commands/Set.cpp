@@ -1,0 +1,49 @@
+//===- Set.cpp - quillmark-rc set: its options, its help and its run -===//
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+
+namespace qm {
+
+namespace {
+
+CLI::App* DeclareSet(CLI::App& app, Arguments& args) {
+    CLI::App* set = AddCommand(app, "set", "Change the fields asked for where they stand in FILE.",
+                               std::string(R"(
+set FILE [EDITS] [--block NAME] [-o OUT] [--force] writes FILE back (or to
+OUT) with every other byte kept. A missing string VALUE is added to its
+table. String edits go to the first table (FileVersion and ProductVersion:
+every table that agreed with the old version), or to table NAME. Refuses,
+naming line and field, a field written as a macro, an expression or under
+#if/#else (--force replaces just that field), and any edit after which a
+compiler would read another field differently. A file with no VERSIONINFO
+is refused; --force writes a new document.
+
+)") + MarkerForm);
+    AddFile(*set, "FILE", args.File, "The script to edit.");
+    AddEditOptions(*set);
+    set->add_option("--block", args.Block, "The string table to edit.")->type_name("NAME");
+    AddOutput(*set, args, "Write to OUT instead of FILE.");
+    AddForce(*set, args,
+             "Replace a field written as a macro, an expression or under #if/#else; "
+             "write a new document over a file with no VERSIONINFO.");
+    AddScriptOptions(*set, args.Preprocessor, true);
+    AddNoStringsOption(*set, args.Preprocessor);
+    return set;
+}
+
+int RunSet(const CLI::App& command, const Arguments& args, CliStreams& io) {
+    std::optional<ScriptEdits> edits = EditsOf(command, io);
+    if (!edits)
+        return ExitUsage;
+    edits->Block = args.Block;
+    edits->Force = args.Force;
+    edits->NoFollow = args.Preprocessor.NoFollow;
+    return SetCommand(args.File, *edits, args.Output, args.Preprocessor, io);
+}
+
+} // namespace
+
+const CommandEntry SetEntry{DeclareSet, RunSet};
+
+} // namespace qm
