@@ -1,4 +1,4 @@
-//===- Bump.cpp - quillmark-rc bump: its options, its help and its run -===//
+//===- Bump.cpp - quillmark-rc bump: its options, help and run ------------===//
 
 #include "cli/CommandLine.h"
 #include "cli/VersionCommands.h"

@@ -1,4 +1,4 @@
-//===- Check.cpp - quillmark-rc check: its options, its help and its run -===//
+//===- Check.cpp - quillmark-rc check: its options, help and run ----------===//
 
 #include "cli/CommandLine.h"
 #include "cli/VersionCommands.h"

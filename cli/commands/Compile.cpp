@@ -1,4 +1,4 @@
-//===- Compile.cpp - quillmark-rc compile: its options, its help and its run -===//
+//===- Compile.cpp - quillmark-rc compile: its options, help and run ------===//
 
 #include "cli/CommandLine.h"
 #include "cli/ResourceCommands.h"

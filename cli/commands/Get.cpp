@@ -1,4 +1,4 @@
-//===- Get.cpp - quillmark-rc get: its options, its help and its run -===//
+//===- Get.cpp - quillmark-rc get: its options, help and run --------------===//
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

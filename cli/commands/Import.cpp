@@ -1,4 +1,4 @@
-//===- Import.cpp - quillmark-rc import: its options, its help and its run -===//
+//===- Import.cpp - quillmark-rc import: its options, help and run --------===//
 
 #include "cli/CommandLine.h"
 #include "cli/VersionCommands.h"

@@ -1,4 +1,4 @@
-//===- New.cpp - quillmark-rc new: its options, its help and its run -===//
+//===- New.cpp - quillmark-rc new: its options, help and run --------------===//
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

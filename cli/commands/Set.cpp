@@ -1,4 +1,4 @@
-//===- Set.cpp - quillmark-rc set: its options, its help and its run -===//
+//===- Set.cpp - quillmark-rc set: its options, help and run --------------===//
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

@@ -1,4 +1,4 @@
-//===- Show.cpp - quillmark-rc show: its options, its help and its run -===//
+//===- Show.cpp - quillmark-rc show: its options, help and run ------------===//
 
 #include "cli/ByteText.h"
 #include "cli/CommandLine.h"

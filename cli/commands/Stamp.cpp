@@ -1,4 +1,4 @@
-//===- Stamp.cpp - quillmark-rc stamp: its options, its help and its run -===//
+//===- Stamp.cpp - quillmark-rc stamp: its options, help and run ----------===//
 
 #include "cli/CommandLine.h"
 #include "cli/ResourceCommands.h"

@@ -1,4 +1,4 @@
-//===- Verify.cpp - quillmark-rc verify: its options, its help and its run -===//
+//===- Verify.cpp - quillmark-rc verify: its options, help and run --------===//
 
 #include "cli/CommandLine.h"
 #include "cli/VersionCommands.h"

@@ -1,4 +1,4 @@
-//===- Write.cpp - quillmark-rc write: its options, its help and its run -===//
+//===- Write.cpp - quillmark-rc write: its options, help and run ----------===//
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
