@@ -221,7 +221,12 @@ Expected<std::string> CarriedVersion(std::string_view original, const std::strin
 
 } // namespace
 
-int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStreams& io) {
+namespace {
+
+/// The exit code of arguments stamp refuses before it opens anything, and
+/// the language copy asked for.
+std::optional<int> RefusedStampArguments(const StampArguments& args, const ScriptEdits& edits,
+                                         std::optional<std::uint16_t>& language, CliStreams& io) {
     if (!args.From.empty() && !edits.Empty()) {
         io.Err << "--from gives the whole resource; give edits or --from, not both\n";
         return ExitUsage;
@@ -231,7 +236,6 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
                << '\n';
         return ExitUsage;
     }
-    std::optional<std::uint16_t> language;
     if (!args.Language.empty()) {
         language = LanguageNamed(args.Language);
         if (!language) {
@@ -240,6 +244,105 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
             return ExitUsage;
         }
     }
+    return std::nullopt;
+}
+
+/// The copy a stamp replaces: the one asked for, else the one Windows
+/// shows; with --from, a language the file lacks is a new copy.
+struct StampTarget {
+    std::size_t Chosen = 0;
+    bool Existing = false; ///< Chosen is one of the file's copies
+    std::uint16_t Language = 0x0409;
+};
+
+std::optional<StampTarget> ChooseCopy(const StampArguments& args,
+                                      const Expected<std::vector<CompiledResource>>& copies,
+                                      std::optional<std::uint16_t> language, CliStreams& io) {
+    StampTarget target;
+    target.Chosen = copies ? PreferredVersion(*copies) : 0;
+    if (copies && language) {
+        const auto asked = std::find_if(copies->begin(), copies->end(), [&](const auto& copy) {
+            return copy.Language == *language;
+        });
+        if (asked == copies->end() && args.From.empty()) {
+            io.Err << args.File << " has no version resource in language " << args.Language << '\n';
+            return std::nullopt;
+        }
+        target.Chosen = static_cast<std::size_t>(asked - copies->begin()); // size(): a new copy
+    }
+    target.Existing = copies && target.Chosen < copies->size();
+    target.Language = language          ? *language
+                      : target.Existing ? (*copies)[target.Chosen].Language
+                                        : std::uint16_t(0x0409);
+    return target;
+}
+
+/// The version data --from gives; a new copy takes its language.
+Expected<std::string> DataFromFile(const StampArguments& args,
+                                   std::optional<std::uint16_t> language, StampTarget& target,
+                                   CliStreams& io) {
+    const std::optional<std::string> bytes = LoadScriptInput(args.From, io);
+    if (!bytes)
+        return Status::Io(""); // named by the load
+    Expected<std::pair<std::string, std::uint16_t>> from = VersionFrom(args, &*bytes, language, io);
+    if (!from) {
+        io.Err << args.From << ": " << from.message() << "; nothing written\n";
+        return from.status();
+    }
+    if (!target.Existing && !language)
+        target.Language = from->second;
+    return std::move(from->first);
+}
+
+/// The version data after the edits: the copy's own (or a new document's)
+/// with the fields asked for changed, the rest of the copy kept as bytes.
+Expected<std::string> DataFromEdits(const StampArguments& args, const ScriptEdits& edits,
+                                    std::string_view pe,
+                                    const Expected<std::vector<CompiledResource>>& copies,
+                                    const StampTarget& target, CliStreams& io) {
+    Expected<std::string> script =
+        BaseScript(target.Existing ? copies : Status::Fail(""), target.Chosen);
+    if (!script)
+        return script;
+    std::vector<std::string> followed;
+    Expected<std::string> data = EditedVersion(*script, edits, target.Language,
+                                               args.Preprocessor.NoStrings ? nullptr : &followed);
+    // What no script carries (binary values, blocks of their own, the
+    // file date) stays: the edit is made on the resource's own tree.
+    if (data && target.Existing)
+        data = CarriedVersion(VersionDataIn(pe, target.Language), *script, *data, target.Language);
+    if (data)
+        for (const std::string& note : followed)
+            io.Err << args.File << ": " << note << '\n';
+    return data;
+}
+
+/// `pe` with `data` as its copy in `language`, saved to the output.
+int WriteStamped(const StampArguments& args, std::string_view pe, const std::string& data,
+                 std::uint16_t language, CliStreams& io) {
+    StampRequest request;
+    request.Language = language;
+    request.VersionData = data;
+    request.Force = args.Force;
+    Expected<std::string> stamped = StampVersionResource(pe, request);
+    if (!stamped) {
+        io.Err << args.File << ": " << stamped.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    if (Status saved = SaveFileSafely(args.Output.empty() ? args.File : args.Output, *stamped);
+        !saved) {
+        io.Err << saved.message() << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+} // namespace
+
+int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStreams& io) {
+    std::optional<std::uint16_t> language;
+    if (std::optional<int> refused = RefusedStampArguments(args, edits, language, io))
+        return *refused;
     const std::optional<platform::EditLock> lock =
         LockTarget(args.Output.empty() ? args.File : args.Output, io);
     if (!lock)
@@ -253,72 +356,23 @@ int StampCommand(const StampArguments& args, const ScriptEdits& edits, CliStream
         io.Err << args.File << " is not an executable (.exe or .dll)\n";
         return ExitUsage;
     }
-    // The copy to replace: the one asked for, else the one Windows shows.
     const Expected<std::vector<CompiledResource>> copies = ReadCompiledVersions(*pe);
-    std::size_t chosen = copies ? PreferredVersion(*copies) : 0;
-    if (copies && language) {
-        const auto asked = std::find_if(copies->begin(), copies->end(), [&](const auto& copy) {
-            return copy.Language == *language;
-        });
-        if (asked == copies->end() && !args.From.empty())
-            chosen = copies->size(); // a new copy of that language
-        else if (asked == copies->end()) {
-            io.Err << args.File << " has no version resource in language " << args.Language << '\n';
-            return ExitUsage;
-        } else {
-            chosen = static_cast<std::size_t>(asked - copies->begin());
-        }
-    }
-    const bool existing = copies && chosen < copies->size();
-    std::uint16_t target = language ? *language : existing ? (*copies)[chosen].Language : 0x0409;
-
-    Expected<std::string> data = Status::Fail("no version data");
+    std::optional<StampTarget> target = ChooseCopy(args, copies, language, io);
+    if (!target)
+        return ExitUsage;
     if (!args.From.empty()) {
-        const std::optional<std::string> bytes = LoadScriptInput(args.From, io);
-        if (!bytes)
-            return ExitFailure; // named by the load
-        Expected<std::pair<std::string, std::uint16_t>> from =
-            VersionFrom(args, &*bytes, language, io);
-        if (!from) {
-            io.Err << args.From << ": " << from.message() << "; nothing written\n";
+        // DataFromFile names its own failures.
+        Expected<std::string> data = DataFromFile(args, language, *target, io);
+        if (!data)
             return ExitFailure;
-        }
-        if (!existing && !language)
-            target = from->second;
-        data = std::move(from->first);
-    } else {
-        Expected<std::string> script = BaseScript(existing ? copies : Status::Fail(""), chosen);
-        std::vector<std::string> followed;
-        data = script ? EditedVersion(*script, edits, target,
-                                      args.Preprocessor.NoStrings ? nullptr : &followed)
-                      : Status::Fail(script.message());
-        // What no script carries (binary values, blocks of their own, the
-        // file date) stays: the edit is made on the resource's own tree.
-        if (data && existing)
-            data = CarriedVersion(VersionDataIn(*pe, target), *script, *data, target);
-        if (data)
-            for (const std::string& note : followed)
-                io.Err << args.File << ": " << note << '\n';
+        return WriteStamped(args, *pe, *data, target->Language, io);
     }
+    Expected<std::string> data = DataFromEdits(args, edits, *pe, copies, *target, io);
     if (!data) {
         io.Err << args.File << ": " << data.message() << "; nothing written\n";
         return ExitFailure;
     }
-    StampRequest request;
-    request.Language = target;
-    request.VersionData = *data;
-    request.Force = args.Force;
-    Expected<std::string> stamped = StampVersionResource(*pe, request);
-    if (!stamped) {
-        io.Err << args.File << ": " << stamped.message() << "; nothing written\n";
-        return ExitFailure;
-    }
-    const std::string out = args.Output.empty() ? args.File : args.Output;
-    if (Status saved = SaveFileSafely(out, *stamped); !saved) {
-        io.Err << saved.message() << '\n';
-        return ExitFailure;
-    }
-    return ExitSuccess;
+    return WriteStamped(args, *pe, *data, target->Language, io);
 }
 
 int CompileCommand(const CompileArguments& args, CliStreams& io) {
