@@ -1,8 +1,8 @@
 //===- AppSettings.cpp - The user's settings: rows, load and store --------===//
 //
-// The eleven rows (settings/SettingRows.h) each get their field here and the
-// conversion of the dialog's entry. Loading, storing and converting all walk
-// the rows in order, so the order that decides what a failed store leaves
+// The eleven rows (settings/SettingRows.h) each get their field here and
+// their entry in the dialog's; the entry converts as its control says. Loading, storing and
+// converting all walk the rows in order, so the order that decides what a failed store leaves
 // written lives in one place.
 //
 //===----------------------------------------------------------------------===//
@@ -12,6 +12,7 @@
 #include "settings/SettingRows.h"
 #include "settings/SettingsStore.h"
 
+#include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
 
 #include <QVariant>
@@ -21,16 +22,51 @@
 namespace qm {
 namespace {
 
-/// How one dialog entry becomes the text that is stored.
-using EntryConversion = Expected<QString> (*)(const OptionEntries&);
-
+/// Where one setting lives in AppSettings (one field of its kind) and in
+/// OptionEntries (a text, a check or a table row, as its control says).
 struct Row {
     SettingId Id;
-    QString AppSettings::*TextField;
-    std::int32_t AppSettings::*IntegerField;
-    bool AppSettings::*FlagField;
-    EntryConversion Convert;
+    QString AppSettings::*TextField = nullptr;
+    std::int32_t AppSettings::*IntegerField = nullptr;
+    bool AppSettings::*FlagField = nullptr;
+    QString OptionEntries::*EntryText = nullptr;
+    bool OptionEntries::*EntryFlag = nullptr;
+    int OptionEntries::*EntryRow = nullptr;
 };
+
+using S = AppSettings;
+using E = OptionEntries;
+
+constexpr Row TextRow(SettingId id, QString S::*field, QString E::*entry) {
+    return {id, field, nullptr, nullptr, entry, nullptr, nullptr};
+}
+constexpr Row NumberRow(SettingId id, std::int32_t S::*field, QString E::*entry) {
+    return {id, nullptr, field, nullptr, entry, nullptr, nullptr};
+}
+constexpr Row ListRow(SettingId id, std::int32_t S::*field, int E::*entry) {
+    return {id, nullptr, field, nullptr, nullptr, nullptr, entry};
+}
+constexpr Row FlagRow(SettingId id, bool S::*field, bool E::*entry) {
+    return {id, nullptr, nullptr, field, nullptr, entry, nullptr};
+}
+
+const std::array<Row, 11> Rows = {{
+    TextRow(SettingId::FontName, &S::FontName, &E::FontName),
+    NumberRow(SettingId::FontSize, &S::FontSize, &E::FontSize),
+    FlagRow(SettingId::UseInitialRC, &S::UseInitialRC, &E::UseInitialRC),
+    TextRow(SettingId::DefaultFILEOS, &S::DefaultFILEOS, &E::DefaultFILEOS),
+    ListRow(SettingId::DefaultLanguageID, &S::DefaultLanguageID, &E::LanguageRow),
+    ListRow(SettingId::DefaultCodePage, &S::DefaultCodePage, &E::CodePageRow),
+    FlagRow(SettingId::MinimizeWindow, &S::MinimizeWindow, &E::MinimizeWindow),
+    FlagRow(SettingId::UseBatchFile, &S::UseBatchFile, &E::UseBatchFile),
+    TextRow(SettingId::CompilerPath, &S::CompilerPath, &E::CompilerPath),
+    TextRow(SettingId::CompilerCmdLine32, &S::CompilerCmdLine32, &E::CompilerCmdLine32),
+    TextRow(SettingId::CompilerCmdLine16, &S::CompilerCmdLine16, &E::CompilerCmdLine16),
+}};
+
+const Row& RowOf(SettingId id) {
+    return Rows[static_cast<std::size_t>(id)];
+}
 
 QString FlagText(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -51,52 +87,46 @@ const std::string* SelectedRow(const TextList& table, int row) {
     return &table[static_cast<std::size_t>(row)];
 }
 
-Expected<QString> ConvertFontSize(const OptionEntries& e) {
-    const auto size = ReadWholeNumber(e.FontSize.toStdString());
-    if (!size)
-        return ConversionError(e.FontSize, "FontSize");
-    return QString::number(*size);
+Expected<QString> ConvertNumber(const QString& text, const char* rowName) {
+    const auto number = ReadWholeNumber(text.toStdString());
+    if (!number)
+        return ConversionError(text, rowName);
+    return QString::number(*number);
 }
 
-Expected<QString> ConvertLanguage(const OptionEntries& e) {
-    const std::string* row = SelectedRow(LanguageTable(), e.LanguageRow);
-    if (!row)
-        return ConversionError(QString(), "DefaultLanguageID", "no language row is selected");
-    return QString::number(LanguageValue(*row));
+Expected<QString> ConvertLanguage(int row, const char* rowName) {
+    const std::string* text = SelectedRow(LanguageTable(), row);
+    if (!text)
+        return ConversionError(QString(), rowName, "no language row is selected");
+    return QString::number(LanguageValue(*text));
 }
 
-Expected<QString> ConvertCodePage(const OptionEntries& e) {
-    const std::string* row = SelectedRow(CodePageTable(), e.CodePageRow);
-    if (!row)
-        return ConversionError(QString(), "DefaultCodePage", "no code page row is selected");
-    return QString::number(CodePageValue(*row));
+Expected<QString> ConvertCodePage(int row, const char* rowName) {
+    const std::string* text = SelectedRow(CodePageTable(), row);
+    if (!text)
+        return ConversionError(QString(), rowName, "no code page row is selected");
+    return QString::number(CodePageValue(*text));
 }
 
-using S = AppSettings;
-
-// clang-format off
-const std::array<Row, 11> Rows = {{
-    {SettingId::FontName, &S::FontName, nullptr, nullptr,
-     [](const OptionEntries& e) -> Expected<QString> { return e.FontName; }},
-    {SettingId::FontSize, nullptr, &S::FontSize, nullptr, ConvertFontSize},
-    {SettingId::UseInitialRC, nullptr, nullptr, &S::UseInitialRC,
-     [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.UseInitialRC); }},
-    {SettingId::DefaultFILEOS, &S::DefaultFILEOS, nullptr, nullptr,
-     [](const OptionEntries& e) -> Expected<QString> { return e.DefaultFILEOS; }},
-    {SettingId::DefaultLanguageID, nullptr, &S::DefaultLanguageID, nullptr, ConvertLanguage},
-    {SettingId::DefaultCodePage, nullptr, &S::DefaultCodePage, nullptr, ConvertCodePage},
-    {SettingId::MinimizeWindow, nullptr, nullptr, &S::MinimizeWindow,
-     [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.MinimizeWindow); }},
-    {SettingId::UseBatchFile, nullptr, nullptr, &S::UseBatchFile,
-     [](const OptionEntries& e) -> Expected<QString> { return FlagText(e.UseBatchFile); }},
-    {SettingId::CompilerPath, &S::CompilerPath, nullptr, nullptr,
-     [](const OptionEntries& e) -> Expected<QString> { return e.CompilerPath; }},
-    {SettingId::CompilerCmdLine32, &S::CompilerCmdLine32, nullptr, nullptr,
-     [](const OptionEntries& e) -> Expected<QString> { return e.CompilerCmdLine32; }},
-    {SettingId::CompilerCmdLine16, &S::CompilerCmdLine16, nullptr, nullptr,
-     [](const OptionEntries& e) -> Expected<QString> { return e.CompilerCmdLine16; }},
-}};
-// clang-format on
+/// The text the row's entry is stored as, read the way its control is.
+Expected<QString> ConvertEntry(const Row& row, const OptionEntries& entries) {
+    const SettingRow& declared = SettingRowOf(row.Id);
+    switch (declared.Control) {
+    case SettingControl::FontList:
+    case SettingControl::FileOSList:
+    case SettingControl::Edit:
+        return entries.*row.EntryText;
+    case SettingControl::NumberBox:
+        return ConvertNumber(entries.*row.EntryText, declared.Name);
+    case SettingControl::Check:
+        return FlagText(entries.*row.EntryFlag);
+    case SettingControl::LanguageList:
+        return ConvertLanguage(entries.*row.EntryRow, declared.Name);
+    case SettingControl::CodePageList:
+        return ConvertCodePage(entries.*row.EntryRow, declared.Name);
+    }
+    return Status::Fail("unknown setting control");
+}
 
 const SettingRow& Declared(const Row& row) {
     return SettingRowOf(row.Id);
@@ -212,7 +242,7 @@ Status StoreSettings(const OptionEntries& entries) {
     SettingTexts converted;
     Status conversion = Status::Ok();
     for (const Row& row : Rows) {
-        Expected<QString> text = row.Convert(entries);
+        Expected<QString> text = ConvertEntry(row, entries);
         if (!text) {
             conversion = Status::Fail(text.message());
             break;
@@ -230,12 +260,58 @@ Status StoreSettings(const OptionEntries& entries) {
 Expected<AppSettings> ConvertEntries(const OptionEntries& entries) {
     AppSettings settings;
     for (const Row& row : Rows) {
-        Expected<QString> text = row.Convert(entries);
+        Expected<QString> text = ConvertEntry(row, entries);
         if (!text)
             return Status::Fail(text.message());
         ApplyStoredText(row, *text, settings);
     }
     return settings;
+}
+
+SettingEntry EntryOf(const OptionEntries& entries, SettingId id) {
+    const Row& row = RowOf(id);
+    SettingEntry entry;
+    if (row.EntryText)
+        entry.Text = entries.*row.EntryText;
+    else if (row.EntryFlag)
+        entry.Checked = entries.*row.EntryFlag;
+    else
+        entry.Row = entries.*row.EntryRow;
+    return entry;
+}
+
+void SetEntry(OptionEntries& entries, SettingId id, const SettingEntry& entry) {
+    const Row& row = RowOf(id);
+    if (row.EntryText)
+        entries.*row.EntryText = entry.Text;
+    else if (row.EntryFlag)
+        entries.*row.EntryFlag = entry.Checked;
+    else
+        entries.*row.EntryRow = entry.Row;
+}
+
+OptionEntries EntriesShowing(const AppSettings& settings) {
+    OptionEntries entries;
+    for (const Row& row : Rows) {
+        switch (SettingRowOf(row.Id).Control) {
+        case SettingControl::NumberBox:
+            entries.*row.EntryText = QString::number(settings.*row.IntegerField);
+            break;
+        case SettingControl::LanguageList:
+            entries.*row.EntryRow = LanguageRowOf(settings.*row.IntegerField);
+            break;
+        case SettingControl::CodePageList:
+            entries.*row.EntryRow = CodePageRowOf(settings.*row.IntegerField);
+            break;
+        case SettingControl::Check:
+            entries.*row.EntryFlag = settings.*row.FlagField;
+            break;
+        default:
+            entries.*row.EntryText = settings.*row.TextField;
+            break;
+        }
+    }
+    return entries;
 }
 
 NewDocumentDefaults NewDocumentDefaultsFrom(const AppSettings& settings) {

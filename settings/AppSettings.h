@@ -15,6 +15,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "settings/SettingRows.h"
 #include "versioninfo/document/VersionRecord.h"
 #include "versioninfo/support/Status.h"
 
@@ -91,6 +92,21 @@ Status StoreSettings(const OptionEntries& entries);
 /// conversion error (the same message StoreSettings gives). Lets the dialog
 /// copy its entries into AppSettings after a complete store.
 Expected<AppSettings> ConvertEntries(const OptionEntries& entries);
+
+/// One setting's entry as its dialog control holds it; the row's control
+/// (SettingRows.h) says which member counts.
+struct SettingEntry {
+    QString Text;         ///< lists of text, number boxes and edits
+    bool Checked = false; ///< check boxes
+    int Row = NoRow;      ///< the language and code page lists
+};
+SettingEntry EntryOf(const OptionEntries& entries, SettingId id);
+void SetEntry(OptionEntries& entries, SettingId id, const SettingEntry& entry);
+
+/// The entries that show `settings` in the dialog. Converting them gives
+/// `settings` back wherever a control can show the value; a language or code
+/// page outside the tables shows no row.
+OptionEntries EntriesShowing(const AppSettings& settings);
 
 /// The three new-document defaults a set of settings asks for. A default that
 /// matches no table row is passed on as it is; NewDocument() then leaves that

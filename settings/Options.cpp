@@ -104,6 +104,15 @@ QString ShownText(const QComboBox* list) {
     return list->currentIndex() < 0 ? QString() : list->currentText();
 }
 
+/// A check box's caption or a control's label, as the setting declares it.
+QString LabelOf(SettingId id) {
+    return QLatin1String(SettingRowOf(id).Label);
+}
+
+int ListRowOrNone(const QComboBox* list) {
+    return list->currentIndex() < 0 ? NoRow : list->currentIndex();
+}
+
 void SetFontFamily(QWidget* widget, const QString& family) {
     QFont font = widget->font();
     font.setFamily(family);
@@ -181,7 +190,7 @@ void TFormOpt::BuildControls() {
     cudFontSize->SetPosition(9);
     cudFontSize->SetBuddy(cedFontSize);
 
-    cckUseIni = new QCheckBox(QStringLiteral("Use Initial.rc"), this);
+    cckUseIni = new QCheckBox(LabelOf(SettingId::UseInitialRC), this);
     place(cckUseIni, "cckUseIni", 352, 67, 97, CheckHeight);
     ccbFileOS = new QComboBox(this);
     box(ccbFileOS, "ccbFileOS", 8, 72, 175, ListHeight);
@@ -193,9 +202,9 @@ void TFormOpt::BuildControls() {
     box(ccbCodePage, "ccbCodePage", 8, 168, 448, ListHeight);
     FillList(ccbCodePage, CodePageTable());
 
-    cckMinWin = new QCheckBox(QStringLiteral("Minimize Window"), this);
+    cckMinWin = new QCheckBox(LabelOf(SettingId::MinimizeWindow), this);
     place(cckMinWin, "cckMinWin", 216, 199, 121, CheckHeight);
-    cckUseBat = new QCheckBox(QStringLiteral("Use Batch-File"), this);
+    cckUseBat = new QCheckBox(LabelOf(SettingId::UseBatchFile), this);
     place(cckUseBat, "cckUseBat", 352, 199, 105, CheckHeight);
     cckUseBat->setChecked(true);
 
@@ -231,16 +240,16 @@ void TFormOpt::BuildLabels() {
         lab->adjustSize();
         return lab;
     };
-    label(QStringLiteral("Font Name  (Fixed-Pitch recommended)"), nullptr, 8, 8);
-    label(QStringLiteral("Font Size"), nullptr, 400, 8);
-    labFileOS = label(QStringLiteral("Default FILEOS"), "labFileOS", 8, 56);
-    labLanguageID = label(QStringLiteral("Default LanguageID"), "labLanguageID", 8, 104);
-    labCodePage = label(QStringLiteral("Default CodePage"), "labCodePage", 8, 152);
+    label(LabelOf(SettingId::FontName), nullptr, 8, 8);
+    label(LabelOf(SettingId::FontSize), nullptr, 400, 8);
+    labFileOS = label(LabelOf(SettingId::DefaultFILEOS), "labFileOS", 8, 56);
+    labLanguageID = label(LabelOf(SettingId::DefaultLanguageID), "labLanguageID", 8, 104);
+    labCodePage = label(LabelOf(SettingId::DefaultCodePage), "labCodePage", 8, 152);
     // A label without a buddy shows "&" as it is: one ampersand.
     label(QStringLiteral("Compiler Path & Command-line"), nullptr, 8, 200);
-    label(QStringLiteral("Path"), nullptr, 8, 219);
-    label(QStringLiteral("32"), nullptr, 20, 239);
-    label(QStringLiteral("16"), nullptr, 248, 239);
+    label(LabelOf(SettingId::CompilerPath), nullptr, 8, 219);
+    label(LabelOf(SettingId::CompilerCmdLine32), nullptr, 20, 239);
+    label(LabelOf(SettingId::CompilerCmdLine16), nullptr, 248, 239);
 }
 
 void TFormOpt::BuildAboutPanel() {
@@ -326,22 +335,68 @@ void TFormOpt::FormShow() {
     ccbFontName->setFocus(Qt::OtherFocusReason);
 }
 
+// --- binding: each declared setting to its control ---------------------------
+
+QWidget* TFormOpt::ControlOf(const SettingRow& row) const {
+    return findChild<QWidget*>(QLatin1String(row.ControlName), Qt::FindDirectChildrenOnly);
+}
+
 void TFormOpt::SettingsToControls() {
-    const AppSettings& s = InForce;
-    ccbFontName->setCurrentIndex(FontRow(s.FontName));
-    cedFontSize->setText(QString::number(s.FontSize));
-    cckUseIni->setChecked(s.UseInitialRC);
-    cckMinWin->setChecked(s.MinimizeWindow);
-    cckUseBat->setChecked(s.UseBatchFile);
-    ccbFileOS->setCurrentIndex(SelectExact(FileOSTable(), s.DefaultFILEOS.toStdString(), NoRow));
-    ccbLanguageID->setCurrentIndex(LanguageRowOf(s.DefaultLanguageID));
-    ccbCodePage->setCurrentIndex(CodePageRowOf(s.DefaultCodePage));
-    cedCompilerPath->setText(s.CompilerPath);
-    cedCompiler32->setText(s.CompilerCmdLine32);
-    cedCompiler16->setText(s.CompilerCmdLine16);
-    // A command longer than its box shows its start, the program's name.
-    for (QLineEdit* command : {cedCompilerPath, cedCompiler32, cedCompiler16})
-        command->setCursorPosition(0);
+    const OptionEntries shown = EntriesShowing(InForce);
+    for (const SettingRow& row : SettingRows)
+        ShowEntry(row, EntryOf(shown, row.Id));
+}
+
+void TFormOpt::ShowEntry(const SettingRow& row, const SettingEntry& entry) {
+    QWidget* control = ControlOf(row);
+    switch (row.Control) {
+    case SettingControl::FontList:
+        static_cast<QComboBox*>(control)->setCurrentIndex(FontRow(entry.Text));
+        break;
+    case SettingControl::FileOSList: {
+        auto* list = static_cast<QComboBox*>(control);
+        list->setCurrentIndex(SelectExact(ToTextList(list), entry.Text.toStdString(), NoRow));
+        break;
+    }
+    case SettingControl::LanguageList:
+    case SettingControl::CodePageList:
+        static_cast<QComboBox*>(control)->setCurrentIndex(entry.Row);
+        break;
+    case SettingControl::Check:
+        static_cast<QCheckBox*>(control)->setChecked(entry.Checked);
+        break;
+    case SettingControl::NumberBox:
+    case SettingControl::Edit: {
+        auto* box = static_cast<QLineEdit*>(control);
+        box->setText(entry.Text);
+        // A command longer than its box shows its start, the program's name.
+        box->setCursorPosition(0);
+        break;
+    }
+    }
+}
+
+SettingEntry TFormOpt::ShownEntry(const SettingRow& row) const {
+    const QWidget* control = ControlOf(row);
+    SettingEntry entry;
+    switch (row.Control) {
+    case SettingControl::FontList:
+    case SettingControl::FileOSList:
+        entry.Text = ShownText(static_cast<const QComboBox*>(control));
+        break;
+    case SettingControl::LanguageList:
+    case SettingControl::CodePageList:
+        entry.Row = ListRowOrNone(static_cast<const QComboBox*>(control));
+        break;
+    case SettingControl::Check:
+        entry.Checked = static_cast<const QCheckBox*>(control)->isChecked();
+        break;
+    case SettingControl::NumberBox:
+    case SettingControl::Edit:
+        entry.Text = static_cast<const QLineEdit*>(control)->text();
+        break;
+    }
+    return entry;
 }
 
 int TFormOpt::FontRow(const QString& family) const {
@@ -360,19 +415,10 @@ int TFormOpt::FontRow(const QString& family) const {
 }
 
 OptionEntries TFormOpt::Entries() const {
-    OptionEntries e;
-    e.FontName = ShownText(ccbFontName);
-    e.FontSize = cedFontSize->text();
-    e.UseInitialRC = cckUseIni->isChecked();
-    e.DefaultFILEOS = ShownText(ccbFileOS);
-    e.LanguageRow = ccbLanguageID->currentIndex() < 0 ? NoRow : ccbLanguageID->currentIndex();
-    e.CodePageRow = ccbCodePage->currentIndex() < 0 ? NoRow : ccbCodePage->currentIndex();
-    e.MinimizeWindow = cckMinWin->isChecked();
-    e.UseBatchFile = cckUseBat->isChecked();
-    e.CompilerPath = cedCompilerPath->text();
-    e.CompilerCmdLine32 = cedCompiler32->text();
-    e.CompilerCmdLine16 = cedCompiler16->text();
-    return e;
+    OptionEntries entries;
+    for (const SettingRow& row : SettingRows)
+        SetEntry(entries, row.Id, ShownEntry(row));
+    return entries;
 }
 
 void TFormOpt::ControlsToSettings() {

@@ -113,6 +113,10 @@ private:
     void ShowError(const QString& message);
     /// The font list's row for `family`, or its stand-in's; NoRow for none.
     int FontRow(const QString& family) const;
+    /// The binding: the control a setting declares, and its entry in and out.
+    QWidget* ControlOf(const SettingRow& row) const;
+    void ShowEntry(const SettingRow& row, const SettingEntry& entry);
+    SettingEntry ShownEntry(const SettingRow& row) const;
 
     AppSettings InForce;
 };

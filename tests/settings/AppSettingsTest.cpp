@@ -215,6 +215,18 @@ TEST(AppSettingsConversion, EveryTableRowComesBackAsItself) {
     EXPECT_FALSE(ConvertEntries(e).ok());
 }
 
+TEST(AppSettingsConversion, TheEntriesShowingSettingsConvertBackToThem) {
+    const Expected<AppSettings> sample = ConvertEntries(SampleEntries());
+    ASSERT_TRUE(sample.ok());
+    const Expected<AppSettings> shown = ConvertEntries(EntriesShowing(*sample));
+    ASSERT_TRUE(shown.ok()) << shown.message();
+    EXPECT_EQ(*shown, *sample);
+
+    AppSettings unlisted = *sample;
+    unlisted.DefaultCodePage = 437; // no row shows it
+    EXPECT_EQ(EntriesShowing(unlisted).CodePageRow, NoRow);
+}
+
 TEST(AppSettingsConversion, NewDocumentTakesTheThreeDefaults) {
     AppSettings s = BuiltInDefaults();
     VersionRecord doc = NewDocument(NewDocumentDefaultsFrom(s));
