@@ -2,6 +2,8 @@
 
 #include "app/BatchFile.h"
 
+#include "controls/FilePaths.h"
+
 #include "platform/LogLock.h"
 #include "platform/ShortPath.h"
 #include "platform/System.h"
@@ -198,7 +200,7 @@ QString FormatFileStamp(const QDateTime& when, const QLocale& locale) {
 }
 
 QString FileStampText(const std::string& path, const QLocale& locale) {
-    QFileInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
+    QFileInfo info(PathText(path));
     if (!info.exists() || !info.isFile())
         return QString::fromLatin1(NotFoundStamp);
     return FormatFileStamp(info.lastModified(), locale);

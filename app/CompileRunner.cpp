@@ -2,6 +2,8 @@
 
 #include "app/CompileRunner.h"
 
+#include "controls/FilePaths.h"
+
 #include "app/BatchFile.h"
 #include "app/DocumentText.h"
 #include "app/VersionReview.h"
@@ -23,14 +25,6 @@
 namespace qm {
 
 namespace {
-
-std::string Bytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString FromBytes(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 /// The compiler's exit status from the batch run's last log line, which is
 /// then dropped; nothing when the batch file records none (an older one).
@@ -55,7 +49,7 @@ std::optional<int> TakeExitStatus(Lines& logLines) {
 }
 
 QString StampLine(const std::string& path) {
-    return FileStampText(path) + QStringLiteral(" : ") + FromBytes(path);
+    return FileStampText(path) + QStringLiteral(" : ") + PathText(path);
 }
 
 /// cmd.exe runs a batch file from the whole command line, so on Windows the
@@ -71,7 +65,7 @@ Expected<QString> WindowsCommandLine(const CompileCommand& command) {
         return Status::Fail("The command line is " + std::to_string(line->size()) +
                             " characters long; at most " + std::to_string(WinExecLimit) +
                             " can be started.");
-    return FromBytes(*line);
+    return PathText(*line);
 }
 
 class DetachedStarter : public ProcessStarter {
@@ -79,10 +73,10 @@ public:
     Status Start(const CompileCommand& command, bool minimized) override {
         LastProcessId = 0; // a failed start must not answer for an earlier one
         platform::DetachedCommand start;
-        start.Program = FromBytes(command.Program);
+        start.Program = PathText(command.Program);
         for (const std::string& argument : command.Arguments)
-            start.Arguments << FromBytes(argument);
-        start.WorkingDir = FromBytes(command.WorkingDir);
+            start.Arguments << PathText(argument);
+        start.WorkingDir = PathText(command.WorkingDir);
         start.Minimized = minimized;
         if (NativePathStyle() == PathStyle::Windows) {
             Expected<QString> line = WindowsCommandLine(command);
@@ -141,12 +135,12 @@ void CompileRunner::Start(const CompileJob& job, const AppSettings& settings) {
     CompileInputs inputs;
     // The batch script leaves its log in the folder it is given: the
     // program's own, or the user's log folder for an installed copy.
-    inputs.ProgramDir = FolderPart(Bytes(Files.LogPath), NativePathStyle());
-    inputs.BatchPath = Bytes(Files.BatchPath);
-    inputs.CompilerPath = Bytes(settings.CompilerPath);
+    inputs.ProgramDir = FolderPart(PathBytes(Files.LogPath), NativePathStyle());
+    inputs.BatchPath = PathBytes(Files.BatchPath);
+    inputs.CompilerPath = PathBytes(settings.CompilerPath);
     inputs.CommandText =
-        Bytes(PickStr(job.Use32, settings.CompilerCmdLine32, settings.CompilerCmdLine16));
-    inputs.ScriptPath = Bytes(job.ScriptPath);
+        PathBytes(PickStr(job.Use32, settings.CompilerCmdLine32, settings.CompilerCmdLine16));
+    inputs.ScriptPath = PathBytes(job.ScriptPath);
 
     const PathStyle style = NativePathStyle();
     std::string folder = ContainingFolder(inputs.ScriptPath, style);
@@ -159,7 +153,7 @@ void CompileRunner::Start(const CompileJob& job, const AppSettings& settings) {
         std::filesystem::current_path(platform::NativePath(folder), error);
     if (error) {
         emit failed(QStringLiteral("Can't make %1 the current folder: %2")
-                        .arg(FromBytes(folder), MessageText(error.message())));
+                        .arg(PathText(folder), MessageText(error.message())));
         return;
     }
     struct RestoreFolder {
@@ -185,7 +179,7 @@ void CompileRunner::StartCommand(const Expected<CompileCommand>& command, bool b
         FailToStart(QString(), MessageText(command.message()));
         return;
     }
-    const QString text = FromBytes(command->Text);
+    const QString text = PathText(command->Text);
     if (batchMode && !QFileInfo(Files.BatchPath).isFile()) {
         FailToStart(text, QStringLiteral("The batch file %1 is missing.").arg(Files.BatchPath));
         return;
@@ -233,7 +227,7 @@ void CompileRunner::CheckDone() {
         PendingCheck.stop();
         return;
     }
-    std::optional<std::string> log = LoadFinishedLog(Bytes(Files.LogPath));
+    std::optional<std::string> log = LoadFinishedLog(PathBytes(Files.LogPath));
     if (!log) {
         // The script puts its log in place before it runs the compiler, so
         // a run that has ended without one never wrote it.
@@ -260,7 +254,7 @@ QString CompileRunner::PageText(const std::string& logBytes) const {
     for (const std::string& line : logLines)
         lines << DecodeText(line, encoding);
     lines << QString();
-    const std::string script = Bytes(Job.ScriptPath);
+    const std::string script = PathBytes(Job.ScriptPath);
     lines << StampLine(script);
     const std::string res = ReplaceExtension(script, ".res", NativePathStyle());
     lines << StampLine(res);

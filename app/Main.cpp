@@ -63,7 +63,7 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
                      : setup.ProgramDir;
     GivenFiles = setup.Files;
     if (!GivenFiles && !setup.ProgramDir.isEmpty())
-        GivenFiles = AppFilesIn(QFile::encodeName(ProgramDir).toStdString());
+        GivenFiles = AppFilesIn(PathBytes(ProgramDir));
     MarkUnmodified(); // the designed controls: nothing to ask about yet
     FormCreate(setup.Arguments);
 }
@@ -105,12 +105,11 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     StringInfoFocus = StringEdits[0];
     std::string problem;
     const AppFiles files =
-        GivenFiles ? *GivenFiles
-                   : LocateAppFiles(QFile::encodeName(ProgramDir).toStdString(), &problem);
-    QString filesProblem = QFile::decodeName(QByteArray::fromStdString(problem));
-    LogPath = QFile::decodeName(QByteArray::fromStdString(files.LogPath));
-    BatchPath = QFile::decodeName(QByteArray::fromStdString(files.BatchPath));
-    TemplatePath = QFile::decodeName(QByteArray::fromStdString(files.TemplatePath));
+        GivenFiles ? *GivenFiles : LocateAppFiles(PathBytes(ProgramDir), &problem);
+    QString filesProblem = PathText(problem);
+    LogPath = PathText(files.LogPath);
+    BatchPath = PathText(files.BatchPath);
+    TemplatePath = PathText(files.TemplatePath);
     // The batch script writes the log but does not make its folder.
     const QString logFolder = QFileInfo(LogPath).absolutePath();
     if (!QDir().mkpath(logFolder))
@@ -223,7 +222,7 @@ void TFormMain::NewClick() {
         // llvm-rc and windres know no VS_, VOS_ or VFT_ name without
         // winver.h: a new document takes the template's include lines, so
         // that its first compile works.
-        Expected<Lines> lines = TemplateComIncLines(FileSystemPath(TemplatePath));
+        Expected<Lines> lines = TemplateComIncLines(PathBytes(TemplatePath));
         if (lines)
             SetMemoLines(cmmComInc, *lines);
         else
@@ -312,7 +311,7 @@ ScriptReadResult TFormMain::ReadScript() {
     std::string loaded;
     {
         BusyCursor busy;
-        LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
+        LoadedFile bytes = LoadFile(PathBytes(CurrentFile));
         if (!bytes) {
             // A file turned away for its kind or size says why; for any
             // other failure the name is enough.

@@ -9,6 +9,8 @@
 
 #include "app/Main.h"
 
+#include "controls/FilePaths.h"
+
 #include "app/BatchFile.h"
 #include "app/CompileRunner.h"
 #include "app/VersionReview.h"
@@ -78,9 +80,8 @@ void TFormMain::CompileClick() {
 }
 
 void TFormMain::UpdateBatchFile() {
-    Status updated = qm::UpdateBatchFile(
-        QFile::encodeName(BatchPath).toStdString(),
-        QFile::encodeName(TheAppSettings().CompilerPath).toStdString(), ImageLines);
+    Status updated = qm::UpdateBatchFile(PathBytes(BatchPath),
+                                         PathBytes(TheAppSettings().CompilerPath), ImageLines);
     if (!updated)
         ShowErrorBox(MessageText(updated.message()));
 }

@@ -10,6 +10,8 @@
 
 #include "app/Main.h"
 
+#include "controls/FilePaths.h"
+
 #include "controls/Modals.h"
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
@@ -52,7 +54,7 @@ void TFormMain::dropEvent(QDropEvent* event) {
     RunGuarded([this, &file] {
         if (!MaySetDocumentAside())
             return;
-        const std::string path = QFile::encodeName(file).toStdString();
+        const std::string path = PathBytes(file);
         // An executable is read in pages, so its size does not matter.
         if (auto executable = ReadExecutableFile(path)) {
             ImportCompiled(file, PreferredVersionOf(std::move(*executable)));
@@ -79,8 +81,7 @@ void TFormMain::ImportCompiled(const QString& file, const Expected<CompiledResou
     // A compiled resource carries no include lines; the template's are taken
     // where the compiler needs winver.h, as for New.
     if (imported.Record.ComIncLines.empty() && CompilerNeedsWinverInclude(TheAppSettings())) {
-        if (Expected<Lines> lines =
-                TemplateComIncLines(QFile::encodeName(TemplatePath).toStdString()))
+        if (Expected<Lines> lines = TemplateComIncLines(PathBytes(TemplatePath)))
             imported.Record.ComIncLines = *lines;
     }
     ClearDocument();

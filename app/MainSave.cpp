@@ -202,7 +202,7 @@ bool TFormMain::ConfirmLayout(const QString& why, const std::vector<std::string>
 }
 
 bool TFormMain::ConfirmReplacingFile(const std::string& written) {
-    const LoadedFile bytes = LoadFile(FileSystemPath(CurrentFile));
+    const LoadedFile bytes = LoadFile(PathBytes(CurrentFile));
     if (!bytes)
         return true; // no file yet, or one the write itself will report
     const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
@@ -214,12 +214,12 @@ bool TFormMain::ConfirmReplacingFile(const std::string& written) {
 }
 
 Status TFormMain::SaveHeld(const EditedScript& edited) {
-    const std::string path = FileSystemPath(CurrentFile);
+    const std::string path = PathBytes(CurrentFile);
     const Expected<platform::EditLock> lock = platform::LockForEdit(path);
     if (!lock)
         return Status::Io("Can't wait for the other edit of " + path + ": " + lock.message());
     // A change another program made since the read would be lost.
-    if (Source && platform::SameFile(path, FileSystemPath(Source->Path)))
+    if (Source && platform::SameFile(path, PathBytes(Source->Path)))
         if (const LoadedFile now = LoadFile(path); now && *now != Source->Bytes)
             return Status::Fail(path +
                                 " was changed by another program after it was opened, so it "

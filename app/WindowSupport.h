@@ -6,11 +6,11 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "controls/FilePaths.h"
 #include "versioninfo/script/ScriptLexer.h"
 #include "versioninfo/support/PathParts.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QString>
 
 #include <functional>
@@ -18,31 +18,25 @@
 
 namespace qm {
 
-/// A path as the file system takes it: the program's bytes.
-inline std::string FileSystemPath(const QString& path) {
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::string(encoded.constData(), static_cast<size_t>(encoded.size()));
-}
-
 // The window's paths split by the same text rules as the rest of the
-// program; UTF-8 carries the text there and back unchanged.
+// program.
 inline QString PathFolder(const QString& path) {
-    return QString::fromStdString(FolderPart(path.toStdString(), NativePathStyle()));
+    return PathText(FolderPart(PathBytes(path), NativePathStyle()));
 }
 
 inline QString PathName(const QString& path) {
-    return QString::fromStdString(NamePart(path.toStdString(), NativePathStyle()));
+    return PathText(NamePart(PathBytes(path), NativePathStyle()));
 }
 
 inline QString PathWithRcExtension(const QString& path) {
-    return QString::fromStdString(ReplaceExtension(path.toStdString(), ".rc", NativePathStyle()));
+    return PathText(ReplaceExtension(PathBytes(path), ".rc", NativePathStyle()));
 }
 
 /// How the window reads the script at `path`: its own headers are read
 /// from beside it, as a compiler reads them.
 inline PreprocessOptions PreprocessFor(const QString& path) {
     PreprocessOptions options;
-    options.ScriptPath = FileSystemPath(path);
+    options.ScriptPath = PathBytes(path);
     options.ReadIncludes = true;
     return options;
 }

@@ -11,6 +11,7 @@
 #include "settings/SettingNumbers.h"
 
 #include "controls/DlgsPlus.h"
+#include "controls/FilePaths.h"
 #include "controls/Modals.h"
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
@@ -517,8 +518,8 @@ void TFormOpt::FindClick() {
     }
     if (!dlgFindPath->Execute())
         return;
-    const std::string file = QDir::toNativeSeparators(dlgFindPath->FileName()).toStdString();
-    cedCompilerPath->setText(QString::fromStdString(ContainingFolder(file, NativePathStyle())));
+    const std::string file = PathBytes(QDir::toNativeSeparators(dlgFindPath->FileName()));
+    cedCompilerPath->setText(PathText(ContainingFolder(file, NativePathStyle())));
 }
 
 void TFormOpt::OKClick() {
