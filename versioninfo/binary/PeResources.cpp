@@ -179,13 +179,30 @@ Status ReadName(const Tree<View>& tree, std::uint32_t field, ResourceId& id) {
     return Status::Ok();
 }
 
-/// The walk over a file in memory or read in pages. Entries whose type
-/// `wantData` turns down get their offset but no data, so a paged file
-/// never reads them.
+/// Where a file's resource directory lies by its headers: its RVA and
+/// stated size, and the section table to map RVAs with. No ResourceRva for a
+/// file without resources.
+struct ResourceSite {
+    std::uint32_t ResourceRva = 0;
+    std::uint32_t ResourceSize = 0;
+    std::vector<Section> Sections;
+};
+
 template <typename View>
-Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
-                                             bool (*wantData)(const ResourceId& type),
-                                             std::vector<FileSpan>* spans = nullptr) {
+Status ReadSectionTable(const View& view, std::size_t at, std::uint16_t count,
+                        std::vector<Section>& sections) {
+    if (!view.Has(at, static_cast<std::size_t>(count) * SectionHeaderSize))
+        return Status::Fail("The section table at offset " + HexOffset(at) +
+                            " runs past the end of the file");
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t header = at + i * SectionHeaderSize;
+        sections.push_back({*view.U32(header + 12), *view.U32(header + 8), *view.U32(header + 16),
+                            *view.U32(header + 20)});
+    }
+    return Status::Ok();
+}
+
+template <typename View> Expected<ResourceSite> ReadPeHeaders(const View& view) {
     if (view.U16(0) != std::uint16_t('M' | 'Z' << 8))
         return Status::Fail("Not an executable: it does not begin with \"MZ\"");
     const std::optional<std::uint32_t> peOffset = view.U32(0x3C);
@@ -203,44 +220,85 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
         return Status::Fail("The optional header at offset " + HexOffset(optional) +
                             " has an unknown kind");
     const std::size_t directoryCountAt = optional + (*magic == Pe32Magic ? 92 : 108);
-    const std::size_t directories = directoryCountAt + 4;
     const std::optional<std::uint32_t> directoryCount = view.U32(directoryCountAt);
     if (!directoryCount || directoryCountAt + 4 > optional + *optionalSize)
         return Status::Fail("The optional header at offset " + HexOffset(optional) +
                             " is too short for its data directories");
+    ResourceSite site;
     if (*directoryCount <= ResourceDirectoryIndex)
-        return std::vector<ResourceEntry>();
-    const std::size_t resourceAt = directories + ResourceDirectoryIndex * 8;
+        return site;
+    const std::size_t resourceAt = directoryCountAt + 4 + ResourceDirectoryIndex * 8;
     const std::optional<std::uint32_t> resourceRva = view.U32(resourceAt);
     const std::optional<std::uint32_t> resourceSize = view.U32(resourceAt + 4);
     if (!resourceRva || !resourceSize || resourceAt + 8 > optional + *optionalSize)
         return Status::Fail("The resource directory's entry at offset " + HexOffset(resourceAt) +
                             " is cut off");
     if (*resourceRva == 0 || *resourceSize == 0)
-        return std::vector<ResourceEntry>();
+        return site;
+    site.ResourceRva = *resourceRva;
+    site.ResourceSize = *resourceSize;
+    if (Status read =
+            ReadSectionTable(view, optional + *optionalSize, *sectionCount, site.Sections);
+        !read)
+        return read;
+    return site;
+}
 
-    std::vector<Section> sections;
-    const std::size_t sectionTable = optional + *optionalSize;
-    if (!view.Has(sectionTable, static_cast<std::size_t>(*sectionCount) * SectionHeaderSize))
-        return Status::Fail("The section table at offset " + HexOffset(sectionTable) +
-                            " runs past the end of the file");
-    for (std::size_t i = 0; i < *sectionCount; ++i) {
-        const std::size_t at = sectionTable + i * SectionHeaderSize;
-        sections.push_back(
-            {*view.U32(at + 12), *view.U32(at + 8), *view.U32(at + 16), *view.U32(at + 20)});
+/// The resource whose data entry lies at `dataOffset` in the tree.
+template <typename View>
+Expected<ResourceEntry> ReadDataEntry(const Tree<View>& tree, const SectionIndex& index,
+                                      std::uint32_t dataOffset, bool withData) {
+    if (dataOffset > tree.Size || tree.Size - dataOffset < 16)
+        return BadTree("data entry", tree.Base + dataOffset);
+    const std::size_t entryAt = tree.Base + dataOffset;
+    NoteSpan(tree, entryAt, 16);
+    const std::uint32_t dataRva = *tree.Bytes.U32(entryAt);
+    const std::uint32_t dataSize = *tree.Bytes.U32(entryAt + 4);
+    const std::optional<std::size_t> data = index.FileOffset(tree.Bytes, dataRva, dataSize);
+    if (!data)
+        return Status::Fail("The resource data at RVA " + HexOffset(dataRva) + " (" +
+                            std::to_string(dataSize) + " bytes, entry at offset " +
+                            HexOffset(entryAt) + ") lies outside the file's sections");
+    ResourceEntry entry;
+    entry.Offset = *data;
+    entry.EntryOffset = entryAt;
+    entry.DataRva = dataRva;
+    entry.CodePage = *tree.Bytes.U32(entryAt + 8);
+    if (withData)
+        entry.Data = tree.Bytes.Slice(*data, dataSize);
+    return entry;
+}
+
+using DirectoryEntries = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+/// Every resource under one name: the third level, one data entry per
+/// language.
+template <typename View>
+Status ReadLanguages(Tree<View>& tree, const SectionIndex& index, const ResourceId& type,
+                     const ResourceId& name, std::uint32_t offset, bool withData,
+                     std::vector<ResourceEntry>& resources) {
+    DirectoryEntries languages;
+    if (Status read = ReadDirectory(tree, offset, languages); !read)
+        return read;
+    for (const auto& [languageField, dataOffset] : languages) {
+        if (dataOffset & HighBit)
+            continue; // a fourth level is not part of the format
+        Expected<ResourceEntry> entry = ReadDataEntry(tree, index, dataOffset, withData);
+        if (!entry)
+            return entry.status();
+        entry->Type = type;
+        entry->Name = name;
+        entry->Language = static_cast<std::uint16_t>(languageField);
+        resources.push_back(std::move(*entry));
     }
-    // The directory's stated size may exceed what the section holds on
-    // disk; the tree is read within what is really there.
-    const auto start = MapStart(sections, view, *resourceRva);
-    if (!start)
-        return Status::Fail("The resource directory (RVA " + HexOffset(*resourceRva) +
-                            ") lies in no section of the file");
-    Tree<View> tree{view, start->first, std::min<std::size_t>(start->second, *resourceSize)};
-    tree.Spans = spans;
-    const SectionIndex index(sections);
+    return Status::Ok();
+}
 
-    std::vector<ResourceEntry> resources;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> types, names, languages;
+/// The three levels of the tree: type, name, language.
+template <typename View>
+Status WalkTree(Tree<View>& tree, const SectionIndex& index,
+                bool (*wantData)(const ResourceId& type), std::vector<ResourceEntry>& resources) {
+    DirectoryEntries types, names;
     if (Status read = ReadDirectory(tree, 0, types); !read)
         return read;
     for (const auto& [typeField, typeOffset] : types) {
@@ -257,36 +315,39 @@ Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
                 return named;
             if (!(nameOffset & HighBit))
                 continue;
-            if (Status read = ReadDirectory(tree, nameOffset & ~HighBit, languages); !read)
+            if (Status read = ReadLanguages(tree, index, type, name, nameOffset & ~HighBit,
+                                            wantData(type), resources);
+                !read)
                 return read;
-            for (const auto& [languageField, dataOffset] : languages) {
-                if (dataOffset & HighBit)
-                    continue; // a fourth level is not part of the format
-                if (dataOffset > tree.Size || tree.Size - dataOffset < 16)
-                    return BadTree("data entry", tree.Base + dataOffset);
-                const std::size_t entryAt = tree.Base + dataOffset;
-                NoteSpan(tree, entryAt, 16);
-                const std::uint32_t dataRva = *view.U32(entryAt);
-                const std::uint32_t dataSize = *view.U32(entryAt + 4);
-                const std::optional<std::size_t> data = index.FileOffset(view, dataRva, dataSize);
-                if (!data)
-                    return Status::Fail("The resource data at RVA " + HexOffset(dataRva) + " (" +
-                                        std::to_string(dataSize) + " bytes, entry at offset " +
-                                        HexOffset(entryAt) + ") lies outside the file's sections");
-                ResourceEntry entry;
-                entry.Type = type;
-                entry.Name = name;
-                entry.Language = static_cast<std::uint16_t>(languageField);
-                entry.Offset = *data;
-                entry.EntryOffset = entryAt;
-                entry.DataRva = dataRva;
-                entry.CodePage = *view.U32(entryAt + 8);
-                if (wantData(type))
-                    entry.Data = view.Slice(*data, dataSize);
-                resources.push_back(std::move(entry));
-            }
         }
     }
+    return Status::Ok();
+}
+
+/// The walk over a file in memory or read in pages. Entries whose type
+/// `wantData` turns down get their offset but no data, so a paged file
+/// never reads them.
+template <typename View>
+Expected<std::vector<ResourceEntry>> ParsePe(const View& view,
+                                             bool (*wantData)(const ResourceId& type),
+                                             std::vector<FileSpan>* spans = nullptr) {
+    Expected<ResourceSite> site = ReadPeHeaders(view);
+    if (!site)
+        return site.status();
+    if (site->ResourceRva == 0)
+        return std::vector<ResourceEntry>();
+    // The directory's stated size may exceed what the section holds on
+    // disk; the tree is read within what is really there.
+    const auto start = MapStart(site->Sections, view, site->ResourceRva);
+    if (!start)
+        return Status::Fail("The resource directory (RVA " + HexOffset(site->ResourceRva) +
+                            ") lies in no section of the file");
+    Tree<View> tree{view, start->first, std::min<std::size_t>(start->second, site->ResourceSize)};
+    tree.Spans = spans;
+    const SectionIndex index(site->Sections);
+    std::vector<ResourceEntry> resources;
+    if (Status walked = WalkTree(tree, index, wantData, resources); !walked)
+        return walked;
     return resources;
 }
 
