@@ -158,6 +158,37 @@ std::string UnescapedKey(std::string_view key) {
     return text;
 }
 
+/// The escape whose letter stands at `i` (just past its backslash) into
+/// `out`; `i` ends past the escape. True for a one-letter escape, which
+/// (as Qt reads it) may still be chopped as a trailing blank.
+bool ReadEscape(std::string_view text, std::size_t& i, Utf16Builder& out) {
+    const char e = text[i++];
+    // Each pair: the letter after the backslash, then what it stands for.
+    const char* const plain = "a\ab\bf\fn\nr\rt\tv\v\"\"?"
+                              "?''\\\\";
+    for (const char* p = plain; *p; p += 2) {
+        if (e == p[0]) {
+            out.bytes(std::string_view(p + 1, 1));
+            return true;
+        }
+    }
+    if (e == 'x' && i < text.size() && HexValue(text[i]) >= 0) {
+        char16_t unit = 0;
+        while (i < text.size() && HexValue(text[i]) >= 0)
+            unit = static_cast<char16_t>(unit * 16 + HexValue(text[i++]));
+        out.unit(unit);
+    } else if (e >= '0' && e <= '7') {
+        char16_t unit = static_cast<char16_t>(e - '0');
+        while (i < text.size() && text[i] >= '0' && text[i] <= '7')
+            unit = static_cast<char16_t>(unit * 8 + (text[i++] - '0'));
+        out.unit(unit);
+    } else if (e == '\n' || e == '\r') {
+        if (i < text.size() && (text[i] == '\n' || text[i] == '\r') && text[i] != e)
+            ++i;
+    }
+    return false;
+}
+
 /// The value's text, or nothing when an unquoted comma makes it a list.
 bool UnescapeValue(std::string_view text, std::string& value) {
     Utf16Builder out;
@@ -177,34 +208,8 @@ bool UnescapeValue(std::string_view text, std::string& value) {
             ++i;
             if (i >= text.size())
                 break;
-            const char e = text[i++];
-            // Each pair: the letter after the backslash, then what it stands for.
-            const char* const plain = "a\ab\bf\fn\nr\rt\tv\v\"\"?"
-                                      "?''\\\\";
-            bool done = false;
-            for (const char* p = plain; *p && !done; p += 2) {
-                if (e == p[0]) {
-                    out.bytes(std::string_view(p + 1, 1));
-                    done = true;
-                }
-            }
-            if (done)
-                continue;
-            if (e == 'x' && i < text.size() && HexValue(text[i]) >= 0) {
-                char16_t unit = 0;
-                while (i < text.size() && HexValue(text[i]) >= 0)
-                    unit = static_cast<char16_t>(unit * 16 + HexValue(text[i++]));
-                out.unit(unit);
-            } else if (e >= '0' && e <= '7') {
-                char16_t unit = static_cast<char16_t>(e - '0');
-                while (i < text.size() && text[i] >= '0' && text[i] <= '7')
-                    unit = static_cast<char16_t>(unit * 8 + (text[i++] - '0'));
-                out.unit(unit);
-            } else if (e == '\n' || e == '\r') {
-                if (i < text.size() && (text[i] == '\n' || text[i] == '\r') && text[i] != e)
-                    ++i;
-            }
-            chopLimit = out.size();
+            if (!ReadEscape(text, i, out))
+                chopLimit = out.size();
         } else if (c == '"') {
             ++i;
             quoted = true;
