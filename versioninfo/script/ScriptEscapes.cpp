@@ -166,19 +166,71 @@ bool IsOctalDigit(char16_t c) {
     return c >= '0' && c <= '7';
 }
 
-} // namespace
+/// A numeric escape (\x.. or octal) whose first letter `kind` was just read
+/// at in[i - 1]: at most 2 digits narrow, 4 hex or 6 octal wide.
+Status AppendNumericEscape(const std::u16string& in, std::size_t& i, char16_t kind, bool wide,
+                           ScriptCodePage codePage, std::u16string& out) {
+    const bool hex = !IsOctalDigit(kind);
+    unsigned value = hex ? 0 : unsigned(kind - '0');
+    std::size_t digits = hex ? (wide ? 4 : 2) : (wide ? 6 : 2);
+    for (; digits > 0 && i < in.size(); --digits, ++i) {
+        const char16_t d = in[i];
+        if (hex ? !(d < 0x80 && IsHexDigit(char(d))) : !IsOctalDigit(d))
+            break;
+        value = value * (hex ? 16 : 8) + unsigned(hex ? HexDigitValue(char(d)) : d - '0');
+    }
+    if (wide) {
+        out += static_cast<char16_t>(value);
+        return Status::Ok();
+    }
+    Expected<char16_t> unit = NarrowEscape(value, codePage);
+    if (!unit)
+        return Status::Fail(unit.message());
+    out += *unit;
+    return Status::Ok();
+}
 
-Expected<std::u16string> CompileStringToken(std::string_view token, ScriptCodePage codePage) {
-    const bool wide = !token.empty() && (token.front() == 'L' || token.front() == 'l');
-    if (wide)
-        token.remove_prefix(1);
-    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
-        return Status::Fail("not a quoted string");
-    Expected<std::u16string> decoded =
-        DecodeInCodePage(token.substr(1, token.size() - 2), codePage);
-    if (!decoded)
-        return decoded;
-    const std::u16string& in = *decoded;
+/// A letter escape whose letter `kind` was just read at in[i - 1].
+Status AppendLetterEscape(const std::u16string& in, std::size_t& i, char16_t kind, bool wide,
+                          std::u16string& out) {
+    switch (kind) {
+    case 'a':
+    case 'A':
+        out += u'\b'; // as Windows' rc: \a is a backspace
+        break;
+    case 'n':
+        out += u'\n';
+        break;
+    case 'r':
+        out += u'\r';
+        break;
+    case 't':
+    case 'T':
+        out += u'\t';
+        break;
+    case '\\':
+        out += u'\\';
+        break;
+    case '"':
+        if (i == in.size() || in[i] != '"')
+            return Status::Fail("\\\" is not followed by a quote");
+        ++i;
+        out += u'"';
+        break;
+    default:
+        // An unknown escape stays in a narrow string; a wide one drops it.
+        if (!wide) {
+            out += u'\\';
+            out += kind;
+        }
+        break;
+    }
+    return Status::Ok();
+}
+
+/// The string's text, its doubled quotes and escapes resolved.
+Expected<std::u16string> ResolveEscapes(const std::u16string& in, bool wide,
+                                        ScriptCodePage codePage) {
     std::u16string out;
     for (std::size_t i = 0; i < in.size();) {
         const char16_t c = in[i++];
@@ -194,62 +246,34 @@ Expected<std::u16string> CompileStringToken(std::string_view token, ScriptCodePa
         if (i == in.size())
             return Status::Fail("the string ends in a backslash");
         const char16_t kind = in[i++];
-        if (kind == 'x' || kind == 'X' || IsOctalDigit(kind)) {
-            const bool hex = !IsOctalDigit(kind);
-            unsigned value = hex ? 0 : unsigned(kind - '0');
-            std::size_t digits = hex ? (wide ? 4 : 2) : (wide ? 6 : 2);
-            for (; digits > 0 && i < in.size(); --digits, ++i) {
-                const char16_t d = in[i];
-                if (hex ? !(d < 0x80 && IsHexDigit(char(d))) : !IsOctalDigit(d))
-                    break;
-                value = value * (hex ? 16 : 8) + unsigned(hex ? HexDigitValue(char(d)) : d - '0');
-            }
-            if (wide) {
-                out += static_cast<char16_t>(value);
-                continue;
-            }
-            Expected<char16_t> unit = NarrowEscape(value, codePage);
-            if (!unit)
-                return Status::Fail(unit.message());
-            out += *unit;
-            continue;
-        }
-        switch (kind) {
-        case 'a':
-        case 'A':
-            out += u'\b'; // as Windows' rc: \a is a backspace
-            break;
-        case 'n':
-            out += u'\n';
-            break;
-        case 'r':
-            out += u'\r';
-            break;
-        case 't':
-        case 'T':
-            out += u'\t';
-            break;
-        case '\\':
-            out += u'\\';
-            break;
-        case '"':
-            if (i == in.size() || in[i] != '"')
-                return Status::Fail("\\\" is not followed by a quote");
-            ++i;
-            out += u'"';
-            break;
-        default:
-            // An unknown escape stays in a narrow string; a wide one drops it.
-            if (!wide) {
-                out += u'\\';
-                out += kind;
-            }
-            break;
-        }
+        const bool numeric = kind == 'x' || kind == 'X' || IsOctalDigit(kind);
+        Status appended = numeric ? AppendNumericEscape(in, i, kind, wide, codePage, out)
+                                  : AppendLetterEscape(in, i, kind, wide, out);
+        if (!appended)
+            return appended;
     }
-    const std::size_t nul = out.find(u'\0');
+    return out;
+}
+
+} // namespace
+
+Expected<std::u16string> CompileStringToken(std::string_view token, ScriptCodePage codePage) {
+    const bool wide = !token.empty() && (token.front() == 'L' || token.front() == 'l');
+    if (wide)
+        token.remove_prefix(1);
+    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
+        return Status::Fail("not a quoted string");
+    Expected<std::u16string> decoded =
+        DecodeInCodePage(token.substr(1, token.size() - 2), codePage);
+    if (!decoded)
+        return decoded;
+    Expected<std::u16string> out = ResolveEscapes(*decoded, wide, codePage);
+    if (!out)
+        return out;
+    // The compiler ends the text at its first NUL.
+    const std::size_t nul = out->find(u'\0');
     if (nul != std::u16string::npos)
-        out.resize(nul);
+        out->resize(nul);
     return out;
 }
 
