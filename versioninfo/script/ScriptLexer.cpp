@@ -629,87 +629,116 @@ private:
         return line;
     }
 
+    /// A directive line as read: its name, its argument, and where it stood.
+    struct DirectiveLine {
+        std::string Where;         ///< "file(line)" for messages
+        std::string Line;          ///< the text after '#', continuations joined
+        std::size_t LineStart;     ///< where Line began in the source
+        bool Plain;                ///< Line is the source's text unchanged
+        std::string Name;          ///< "if", "define", ...
+        std::string_view Argument; ///< into Line
+        std::string Whole;         ///< "#" and the line, trimmed, for reports
+    };
+
     Status Directive() {
         if (Status flushed = FlushExpansion(); !flushed)
             return flushed;
         Scanner& scan = Current().Scan;
-        const std::string where = Here();
+        DirectiveLine d;
+        d.Where = Here();
         ++scan.At; // '#'
-        const std::size_t lineStart = scan.At;
-        bool plain = true;
-        const std::string line = ReadDirectiveLine(scan, plain);
-        std::string_view rest = TrimLeft(line);
+        d.LineStart = scan.At;
+        d.Plain = true;
+        d.Line = ReadDirectiveLine(scan, d.Plain);
+        std::string_view rest = TrimLeft(d.Line);
         std::size_t nameEnd = 0;
         while (nameEnd < rest.size() && IsIdentifierChar(rest[nameEnd]))
             ++nameEnd;
-        const std::string name(rest.substr(0, nameEnd));
-        const std::string_view argument = Trim(rest.substr(nameEnd));
-        const std::string whole = "#" + std::string(Trim(line));
-        std::vector<ConditionGroup>& groups = Current().Groups;
+        d.Name = std::string(rest.substr(0, nameEnd));
+        d.Argument = Trim(rest.substr(nameEnd));
+        d.Whole = "#" + std::string(Trim(d.Line));
 
-        if (name == "if" || name == "ifdef" || name == "ifndef") {
-            ConditionGroup group;
-            group.ParentActive = Active();
-            group.Line = whole;
-            group.FirstToken = Out.Tokens.size();
-            group.Begin = scan.At;
-            bool value = false;
-            if (group.ParentActive) {
-                Expected<bool> condition = Condition(name, argument, group.Tested);
-                if (!condition)
-                    return Status::Fail(where + ": " + condition.message(), condition.kind());
-                value = *condition;
-            }
-            group.Active = group.ParentActive && value;
-            group.Taken = group.Active;
-            groups.push_back(std::move(group));
-            return Status::Ok();
-        }
-        if (name == "elif" || name == "else") {
-            if (groups.empty())
-                return Status::Parse(where + ": #" + name + " without #if");
-            ConditionGroup& group = groups.back();
-            bool value = name == "else";
-            if (name == "elif" && group.ParentActive && !group.Taken) {
-                Expected<bool> condition = Condition("if", argument, group.Tested);
-                if (!condition)
-                    return Status::Fail(where + ": " + condition.message(), condition.kind());
-                value = *condition;
-            }
-            group.Active = group.ParentActive && !group.Taken && value;
-            group.Taken = group.Taken || group.Active;
-            return Status::Ok();
-        }
-        if (name == "endif") {
-            if (groups.empty())
-                return Status::Parse(where + ": #endif without #if");
-            ConditionGroup group = std::move(groups.back());
-            groups.pop_back();
-            if (group.ParentActive)
-                Closed.push_back({{Current().File, {group.Begin, scan.At}, group.Line, {}},
-                                  group.FirstToken,
-                                  Out.Tokens.size(),
-                                  std::move(group.Tested)});
-            return Status::Ok();
-        }
-        if (name == "define" || name == "undef")
-            NoteName(Settled,
-                     argument.substr(0, std::min(argument.size(), argument.find_first_of(" \t("))));
+        if (d.Name == "if" || d.Name == "ifdef" || d.Name == "ifndef")
+            return OpenGroup(d);
+        if (d.Name == "elif" || d.Name == "else")
+            return NextBranch(d);
+        if (d.Name == "endif")
+            return CloseGroup(d);
+        if (d.Name == "define" || d.Name == "undef")
+            NoteName(Settled, d.Argument.substr(0, std::min(d.Argument.size(),
+                                                            d.Argument.find_first_of(" \t("))));
         if (!Active())
             return Status::Ok();
+        return DefineOrInclude(d);
+    }
+
+    Status OpenGroup(const DirectiveLine& d) {
+        ConditionGroup group;
+        group.ParentActive = Active();
+        group.Line = d.Whole;
+        group.FirstToken = Out.Tokens.size();
+        group.Begin = Current().Scan.At;
+        bool value = false;
+        if (group.ParentActive) {
+            Expected<bool> condition = Condition(d.Name, d.Argument, group.Tested);
+            if (!condition)
+                return Status::Fail(d.Where + ": " + condition.message(), condition.kind());
+            value = *condition;
+        }
+        group.Active = group.ParentActive && value;
+        group.Taken = group.Active;
+        Current().Groups.push_back(std::move(group));
+        return Status::Ok();
+    }
+
+    Status NextBranch(const DirectiveLine& d) {
+        std::vector<ConditionGroup>& groups = Current().Groups;
+        if (groups.empty())
+            return Status::Parse(d.Where + ": #" + d.Name + " without #if");
+        ConditionGroup& group = groups.back();
+        bool value = d.Name == "else";
+        if (d.Name == "elif" && group.ParentActive && !group.Taken) {
+            Expected<bool> condition = Condition("if", d.Argument, group.Tested);
+            if (!condition)
+                return Status::Fail(d.Where + ": " + condition.message(), condition.kind());
+            value = *condition;
+        }
+        group.Active = group.ParentActive && !group.Taken && value;
+        group.Taken = group.Taken || group.Active;
+        return Status::Ok();
+    }
+
+    Status CloseGroup(const DirectiveLine& d) {
+        std::vector<ConditionGroup>& groups = Current().Groups;
+        if (groups.empty())
+            return Status::Parse(d.Where + ": #endif without #if");
+        ConditionGroup group = std::move(groups.back());
+        groups.pop_back();
+        if (group.ParentActive)
+            Closed.push_back({{Current().File, {group.Begin, Current().Scan.At}, group.Line, {}},
+                              group.FirstToken,
+                              Out.Tokens.size(),
+                              std::move(group.Tested)});
+        return Status::Ok();
+    }
+
+    /// The directives of an active line that change the macros or the input.
+    Status DefineOrInclude(const DirectiveLine& d) {
         if (Expander.Idle())
             Macros.ForgetRetired();
-        if (name == "define") {
+        if (d.Name == "define") {
             const std::optional<std::size_t> at =
-                plain ? std::optional<std::size_t>(
-                            lineStart + static_cast<std::size_t>(argument.data() - line.data()))
-                      : std::nullopt;
-            if (Expected<bool> defined = Macros.Define(argument, Current().File, at); !defined)
-                return Status::Fail(where + ": " + defined.message(), defined.kind());
-        } else if (name == "undef")
-            Macros.Undefine(argument.substr(0, argument.find_first_of(" \t")));
-        else if (name == "include")
-            return Include(argument, where);
+                d.Plain
+                    ? std::optional<std::size_t>(
+                          d.LineStart + static_cast<std::size_t>(d.Argument.data() - d.Line.data()))
+                    : std::nullopt;
+            if (Expected<bool> defined = Macros.Define(d.Argument, Current().File, at); !defined)
+                return Status::Fail(d.Where + ": " + defined.message(), defined.kind());
+        } else if (d.Name == "undef") {
+            Macros.Undefine(d.Argument.substr(0, d.Argument.find_first_of(" \t")));
+        } else if (d.Name == "include") {
+            return Include(d.Argument, d.Where);
+        }
         // #pragma, #line, #error and the rest change nothing the version
         // resource can show.
         return Status::Ok();
