@@ -78,36 +78,41 @@ std::optional<std::uint32_t> NumberOfText(std::string_view text) {
     return statement->Numbers.front().Value;
 }
 
-ScriptCompiled CompileScriptModel(const VersionScript& script) {
-    ScriptCompiled out;
+namespace {
+
+/// The numbers of one fixed statement; none when a number can't be known,
+/// which is noted in `undetermined` as is a statement under a condition.
+std::vector<std::uint32_t>
+FixedNumbers(const VersionScript& script, const char* keyword,
+             std::vector<std::pair<std::string, std::string>>& undetermined) {
+    std::vector<std::uint32_t> values;
+    const FixedStatement* statement = script.FindFixed(keyword);
+    if (!statement)
+        return values;
+    if (!statement->Condition.empty())
+        undetermined.emplace_back(keyword, DependsOn(statement->Condition));
+    for (const ScriptNumber& number : statement->Numbers) {
+        if (!number.Value) {
+            undetermined.emplace_back(keyword, NeedsName(number.Unknown, script.Tokens));
+            return {};
+        }
+        values.push_back(*number.Value);
+    }
+    return values;
+}
+
+void CompileFixed(const VersionScript& script, ScriptCompiled& out) {
     FixedFileInfo& fixed = out.Info.Fixed;
     fixed.Signature = FixedInfoSignature;
     fixed.StrucVersion = 0x10000;
-
-    auto numbersOf = [&](const char* keyword) -> std::vector<std::uint32_t> {
-        std::vector<std::uint32_t> values;
-        const FixedStatement* statement = script.FindFixed(keyword);
-        if (!statement)
-            return values;
-        if (!statement->Condition.empty())
-            out.Undetermined.emplace_back(keyword, DependsOn(statement->Condition));
-        for (const ScriptNumber& number : statement->Numbers) {
-            if (!number.Value) {
-                out.Undetermined.emplace_back(keyword, NeedsName(number.Unknown, script.Tokens));
-                return {};
-            }
-            values.push_back(*number.Value);
-        }
-        return values;
-    };
-    auto versionOf = [&](const char* keyword, std::uint32_t& ms, std::uint32_t& ls) {
-        std::vector<std::uint32_t> parts = numbersOf(keyword);
+    const auto versionOf = [&](const char* keyword, std::uint32_t& ms, std::uint32_t& ls) {
+        std::vector<std::uint32_t> parts = FixedNumbers(script, keyword, out.Undetermined);
         parts.resize(4, 0);
         ms = (parts[0] << 16) | (parts[1] & 0xFFFF);
         ls = (parts[2] << 16) | (parts[3] & 0xFFFF);
     };
-    auto singleOf = [&](const char* keyword) -> std::uint32_t {
-        std::vector<std::uint32_t> values = numbersOf(keyword);
+    const auto singleOf = [&](const char* keyword) -> std::uint32_t {
+        std::vector<std::uint32_t> values = FixedNumbers(script, keyword, out.Undetermined);
         return values.empty() ? 0 : values.front();
     };
     versionOf("FILEVERSION", fixed.FileVersionMS, fixed.FileVersionLS);
@@ -117,7 +122,9 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
     fixed.FileOS = singleOf("FILEOS");
     fixed.FileType = singleOf("FILETYPE");
     fixed.FileSubtype = singleOf("FILESUBTYPE");
+}
 
+void CompileTables(const VersionScript& script, ScriptCompiled& out) {
     for (const ScriptStringTable& table : script.Tables) {
         CompiledStringTable compiled;
         compiled.Name = table.Name;
@@ -136,23 +143,34 @@ ScriptCompiled CompileScriptModel(const VersionScript& script) {
         }
         out.Info.Tables.push_back(std::move(compiled));
     }
+}
 
-    if (script.Translation) {
-        // Numbers are words, or double words with an L suffix, laid end to
-        // end; the pairs are read back from that sequence.
-        std::vector<std::uint16_t> words;
-        for (const ScriptNumber& number : script.Translation->Numbers) {
-            const std::uint32_t value = number.Value.value_or(0);
-            words.push_back(static_cast<std::uint16_t>(value));
-            if (number.Long)
-                words.push_back(static_cast<std::uint16_t>(value >> 16));
-        }
-        if (!script.Translation->Resolved)
-            out.Undetermined.emplace_back("Translation",
-                                          NeedsName(script.Translation->Unknown, script.Tokens));
-        for (std::size_t i = 0; i + 1 < words.size(); i += 2)
-            out.Info.Translations.emplace_back(words[i], words[i + 1]);
+void CompileTranslation(const VersionScript& script, ScriptCompiled& out) {
+    if (!script.Translation)
+        return;
+    // Numbers are words, or double words with an L suffix, laid end to
+    // end; the pairs are read back from that sequence.
+    std::vector<std::uint16_t> words;
+    for (const ScriptNumber& number : script.Translation->Numbers) {
+        const std::uint32_t value = number.Value.value_or(0);
+        words.push_back(static_cast<std::uint16_t>(value));
+        if (number.Long)
+            words.push_back(static_cast<std::uint16_t>(value >> 16));
     }
+    if (!script.Translation->Resolved)
+        out.Undetermined.emplace_back("Translation",
+                                      NeedsName(script.Translation->Unknown, script.Tokens));
+    for (std::size_t i = 0; i + 1 < words.size(); i += 2)
+        out.Info.Translations.emplace_back(words[i], words[i + 1]);
+}
+
+} // namespace
+
+ScriptCompiled CompileScriptModel(const VersionScript& script) {
+    ScriptCompiled out;
+    CompileFixed(script, out);
+    CompileTables(script, out);
+    CompileTranslation(script, out);
     return out;
 }
 
