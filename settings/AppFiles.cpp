@@ -153,9 +153,10 @@ Expected<Lines> TemplateComIncLines(const std::string& templatePath) {
         return Status::Fail("New documents take their first lines from the template "
                             "Initial.rc. " +
                             bytes.message());
-    // Only the lines ahead of the resource are taken, so neither the
-    // defaults nor a stop of the reader part-way matter here.
-    return ReadScriptText(*bytes, NewDocumentDefaults{}).Record.ComIncLines;
+    // Only the lines ahead of the resource are taken. A template the reader
+    // refuses gives none, as a refused read leaves a new document's.
+    Expected<Lines> leading = ScriptLeadingLines(*bytes);
+    return leading ? std::move(*leading) : Lines{};
 }
 
 AppFiles LocateAppFiles(const std::string& programDir, std::string* problem) {

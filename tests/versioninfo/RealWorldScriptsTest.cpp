@@ -145,6 +145,14 @@ TEST(RealWorldScripts, TheCorpusHoldsEveryStyle) {
     EXPECT_GE(Corpus().size(), 20u);
 }
 
+TEST(RealWorldScripts, LeadingLinesAloneAreThoseOfTheWholeRead) {
+    for (const CorpusScript& script : Corpus()) {
+        const Expected<Lines> leading = ScriptLeadingLines(script.Text);
+        ASSERT_TRUE(leading) << script.Name;
+        EXPECT_EQ(*leading, ReadScriptText(script.Text, {}).Record.ComIncLines) << script.Name;
+    }
+}
+
 TEST(RealWorldScripts, TheModelAgreesWithTheCompilers) {
     const Workspace work;
     const bool windres = test::HaveProgram("x86_64-w64-mingw32-windres");

@@ -75,6 +75,21 @@ std::string_view Piece(std::string_view name, size_t start, size_t length) {
     return start < name.size() ? name.substr(start, length) : std::string_view();
 }
 
+/// The index of the VERSIONINFO header among `lines`, or lines.size(). The
+/// parsed header line wins over the text search: a #define or a string that
+/// mentions VERSIONINFO earlier is not the header.
+size_t HeaderLineIndex(const Lines& lines, const VersionScript* model) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view trimmed = TrimLeft(lines[i]);
+        const bool header = model ? i + 1 == model->HeaderLine
+                                  : !StartsWithText(trimmed, "//") &&
+                                        trimmed.find("VERSIONINFO") != std::string_view::npos;
+        if (header)
+            return i;
+    }
+    return lines.size();
+}
+
 class Reader {
 public:
     Reader(const Lines& lines, const NewDocumentDefaults& defaults, ReadResult& result,
@@ -108,22 +123,11 @@ public:
 private:
     // Lines before the header go to ComIncLines exactly as they stand (the
     // caller takes them from the image once the read is over).
-    // The parsed header line wins over the text search: a #define or a
-    // string that mentions VERSIONINFO earlier is not the header.
     size_t ReadLeadingLines() {
-        for (size_t i = 0; i < Lines_.size(); ++i) {
-            std::string_view trimmed = TrimLeft(Lines_[i]);
-            const bool header = Model ? i + 1 == Model->HeaderLine
-                                      : !StartsWithText(trimmed, "//") &&
-                                            trimmed.find("VERSIONINFO") != std::string_view::npos;
-            if (header) {
-                CurrentPhase = Phase::HeaderFound;
-                LeadingLines = i;
-                return i;
-            }
-        }
-        LeadingLines = Lines_.size();
-        return Lines_.size();
+        LeadingLines = HeaderLineIndex(Lines_, Model);
+        if (LeadingLines < Lines_.size())
+            CurrentPhase = Phase::HeaderFound;
+        return LeadingLines;
     }
 
     // From the header line to the first BEGIN. The order of the tests
@@ -500,6 +504,28 @@ void NoteCompilerRefusal(const Expected<VersionScript>& model, ReadResult& resul
 }
 
 } // namespace
+
+Expected<Lines> ScriptLeadingLines(std::string_view bytes) {
+    Status lines = CheckScriptLines(bytes);
+    if (const std::string fault = Utf16ScriptFault(bytes); !fault.empty())
+        lines = Status::Fail(fault);
+    if (!lines)
+        return lines;
+    const std::optional<std::string> utf8 = Utf8OfUtf16Script(bytes);
+    if (utf8)
+        bytes = *utf8;
+    try {
+        Lines all = SplitLines(bytes);
+        const Expected<VersionScript> model = ParseVersionScript(bytes);
+        // A VERSIONINFO in an included file leaves all of the script's own
+        // lines before it.
+        if (!model || model->File == 0)
+            all.resize(HeaderLineIndex(all, model ? &*model : nullptr));
+        return all;
+    } catch (const std::exception& error) {
+        return Status::Limit(std::string("Reading the script failed: ") + error.what());
+    }
+}
 
 ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& defaults,
                           bool keepImageLines, const PreprocessOptions& options, ScriptCopy copy) {

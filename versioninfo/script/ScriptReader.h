@@ -63,4 +63,9 @@ ReadResult ReadScriptText(std::string_view bytes, const NewDocumentDefaults& def
                           bool keepImageLines = true, const PreprocessOptions& options = {},
                           ScriptCopy copy = ScriptCopy::First);
 
+/// The lines a read would give as ComIncLines, without reading the rest:
+/// those before the VERSIONINFO header, or all of them without one. Refuses
+/// what ReadScriptText refuses to read.
+Expected<Lines> ScriptLeadingLines(std::string_view bytes);
+
 } // namespace qm
