@@ -7,6 +7,8 @@
 //===----------------------------------------------------------------------===//
 #include "settings/SettingNumbers.h"
 
+#include "versioninfo/support/Numbers.h"
+
 #include <string>
 
 namespace qm {
@@ -16,36 +18,6 @@ bool IsBlankChar(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-int DigitValue(char c, int base) {
-    const auto u = static_cast<unsigned char>(c);
-    int value = 99;
-    if (u >= '0' && u <= '9')
-        value = u - '0';
-    else if (u >= 'a' && u <= 'f')
-        value = u - 'a' + 10;
-    else if (u >= 'A' && u <= 'F')
-        value = u - 'A' + 10;
-    return value < base ? value : -1;
-}
-
-/// Reads one or more digits from `pos` to the end of `text`; fails on any
-/// other character or when the value exceeds `limit`.
-std::optional<std::uint64_t> ReadDigitsToEnd(std::string_view text, std::size_t pos, int base,
-                                             std::uint64_t limit) {
-    if (pos >= text.size())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const int digit = DigitValue(text[pos], base);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-        if (value > limit)
-            return std::nullopt;
-    }
-    return value;
-}
-
 } // namespace
 
 std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
@@ -53,7 +25,7 @@ std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
     while (pos < text.size() && IsBlankChar(text[pos]))
         ++pos;
     if (pos < text.size() && text[pos] == '$') {
-        const auto value = ReadDigitsToEnd(text, pos + 1, 16, 0xFFFFFFFFu);
+        const auto value = ParseNumber(text.substr(pos + 1), NumberBase::Hexadecimal, 0xFFFFFFFFu);
         if (!value)
             return std::nullopt;
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
@@ -64,7 +36,7 @@ std::optional<std::int32_t> ReadWholeNumber(std::string_view text) {
         ++pos;
     }
     const std::uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
-    const auto value = ReadDigitsToEnd(text, pos, 10, limit);
+    const auto value = ParseNumber(text.substr(pos), NumberBase::Decimal, limit);
     if (!value)
         return std::nullopt;
     const std::int64_t signedValue =

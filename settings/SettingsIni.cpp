@@ -2,6 +2,7 @@
 
 #include "settings/SettingsIni.h"
 
+#include "versioninfo/support/Text.h"
 #include "versioninfo/support/Unicode.h"
 
 #include <cstddef>
@@ -11,22 +12,12 @@ namespace qm {
 
 namespace {
 
-bool IsBlank(char c) {
+bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
 bool IsLineSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 /// UTF-16 as UTF-8; a lone surrogate becomes U+FFFD, as in a QString's.
@@ -138,7 +129,7 @@ std::string UnescapedKey(std::string_view key) {
             unsigned value = 0;
             bool valid = from + digits <= key.size();
             for (std::size_t d = 0; valid && d < digits; ++d) {
-                const int v = HexValue(key[from + d]);
+                const int v = HexDigitValue(key[from + d]);
                 valid = v >= 0;
                 value = value * 16 + static_cast<unsigned>(v);
             }
@@ -172,10 +163,10 @@ bool ReadEscape(std::string_view text, std::size_t& i, Utf16Builder& out) {
             return true;
         }
     }
-    if (e == 'x' && i < text.size() && HexValue(text[i]) >= 0) {
+    if (e == 'x' && i < text.size() && HexDigitValue(text[i]) >= 0) {
         char16_t unit = 0;
-        while (i < text.size() && HexValue(text[i]) >= 0)
-            unit = static_cast<char16_t>(unit * 16 + HexValue(text[i++]));
+        while (i < text.size() && HexDigitValue(text[i]) >= 0)
+            unit = static_cast<char16_t>(unit * 16 + HexDigitValue(text[i++]));
         out.unit(unit);
     } else if (e >= '0' && e <= '7') {
         char16_t unit = static_cast<char16_t>(e - '0');
@@ -197,7 +188,7 @@ bool UnescapeValue(std::string_view text, std::string& value) {
     bool quoted = false;
     std::size_t i = 0;
     const auto skipBlanks = [&] {
-        while (i < text.size() && IsBlank(text[i]))
+        while (i < text.size() && IsSpaceOrTab(text[i]))
             ++i;
     };
     skipBlanks();
@@ -355,7 +346,7 @@ void SettingsIni::parseBody(const std::string& section, std::string_view body) {
         if (line.Text.front() == '[' || line.Equals == std::string_view::npos)
             continue;
         std::size_t keyEnd = line.Equals;
-        while (keyEnd > 0 && IsBlank(line.Text[keyEnd - 1]))
+        while (keyEnd > 0 && IsSpaceOrTab(line.Text[keyEnd - 1]))
             --keyEnd;
         const std::string key = section + UnescapedKey(line.Text.substr(0, keyEnd));
         std::string text;

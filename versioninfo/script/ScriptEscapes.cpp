@@ -2,25 +2,14 @@
 
 #include "versioninfo/script/ScriptEscapes.h"
 
+#include "versioninfo/support/Text.h"
 #include "versioninfo/support/Unicode.h"
 
 #include <cstdio>
 
 namespace qm {
 
-namespace {
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string ScriptTextOfCompiled(std::string_view utf8) {
     std::size_t keep = utf8.size();
@@ -93,7 +82,7 @@ std::string UnescapeScriptText(std::string_view text) {
         } else if (e == 'x' || e == 'X') {
             char32_t value = 0;
             std::size_t digits = 0;
-            while (digits < 2 && isAscii(i + 1) && IsHexDigit(text[i + 1])) {
+            while (digits < 2 && isAscii(i + 1) && IsAsciiHexDigit(text[i + 1])) {
                 value = value * 16 + static_cast<char32_t>(HexDigitValue(text[++i]));
                 ++digits;
             }
@@ -175,7 +164,7 @@ Status AppendNumericEscape(const std::u16string& in, std::size_t& i, char16_t ki
     std::size_t digits = hex ? (wide ? 4 : 2) : (wide ? 6 : 2);
     for (; digits > 0 && i < in.size(); --digits, ++i) {
         const char16_t d = in[i];
-        if (hex ? !(d < 0x80 && IsHexDigit(char(d))) : !IsOctalDigit(d))
+        if (hex ? !(d < 0x80 && IsAsciiHexDigit(char(d))) : !IsOctalDigit(d))
             break;
         value = value * (hex ? 16 : 8) + unsigned(hex ? HexDigitValue(char(d)) : d - '0');
     }

@@ -40,35 +40,18 @@ const char* PhaseMessage(Phase phase) {
     return "";
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return c - 'a' + 10;
-}
-
 // A piece of the block name is read as "$" followed by the piece, i.e. as a
 // hexadecimal integer: at least one digit and nothing but digits. The
 // message names the whole text that failed, "$" included.
 Expected<int> ConvertHexPiece(std::string_view piece) {
-    bool valid = !piece.empty();
-    for (char c : piece)
-        valid = valid && IsHexDigit(c);
-    if (!valid)
+    const std::optional<std::uint64_t> value = ParseNumber(piece, NumberBase::Hexadecimal);
+    if (!value)
         return Status::Fail("'$" + std::string(piece) + "' is not a valid integer value");
-    int value = 0;
-    for (char c : piece)
-        value = value * 16 + HexDigitValue(c);
-    return value;
+    return static_cast<int>(*value);
 }
 
 bool IsHexName(std::string_view name) {
-    return name.size() == 8 && std::all_of(name.begin(), name.end(), IsHexDigit);
+    return name.size() == 8 && std::all_of(name.begin(), name.end(), IsAsciiHexDigit);
 }
 
 std::string_view Piece(std::string_view name, size_t start, size_t length) {

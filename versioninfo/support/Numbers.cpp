@@ -1,20 +1,11 @@
 //===- Numbers.cpp - Numbers in text, checked once ------------------------===//
 
 #include "versioninfo/support/Numbers.h"
+#include "versioninfo/support/Text.h"
 
 namespace qm {
 
 namespace {
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
 
 bool HasHexPrefix(std::string_view text) {
     return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -35,7 +26,8 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text, NumberBase base,
         return std::nullopt;
     std::uint64_t value = 0;
     for (char c : text) {
-        const unsigned digit = static_cast<unsigned>(DigitValue(c));
+        const int digitValue = HexDigitValue(c);
+        const unsigned digit = digitValue < 0 ? radix : static_cast<unsigned>(digitValue);
         if (digit >= radix || digit > max || value > (max - digit) / radix)
             return std::nullopt;
         value = value * radix + digit;

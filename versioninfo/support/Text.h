@@ -27,6 +27,16 @@ inline bool IsAsciiDigit(char c) {
 inline bool IsAsciiHexDigit(char c) {
     return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
+/// The value of a hexadecimal (or decimal) digit; -1 for any other byte.
+inline int HexDigitValue(char c) {
+    if (IsAsciiDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 /// A letter, digit or underscore: what C names (and resource names) are made of.
 inline bool IsIdentifierChar(char c) {
     return IsAsciiDigit(c) || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
