@@ -1,4 +1,4 @@
-//===- GetCommand.cpp - One field of a version resource, for shell scripts ===//
+//===- Get.cpp - quillmark-rc get: its options, help and run --------------===//
 //
 // `get FILE FIELD` prints one value and nothing else, so that a build
 // script can write VERSION=$(quillmark-rc get app.exe FileVersion). A field
@@ -6,8 +6,9 @@
 // line that looks like a value.
 //
 //===----------------------------------------------------------------------===//
-#include "CommandSupport.h"
-#include "Commands.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
 
 #include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/script/ScriptModel.h"
@@ -124,5 +125,31 @@ int GetCommand(const std::string& path, const std::string& field, bool parts,
     io.Out << *value << '\n';
     return ExitSuccess;
 }
+
+namespace {
+
+CLI::App* DeclareGet(CLI::App& app, Arguments& args) {
+    CLI::App* get = AddCommand(
+        app, "get", "Print one field of a script, .res file or executable, for shell scripts.", R"(
+FIELD is a member of show's document (fileVersion, productVersion, fileOS,
+fileType, fileSubType, fileFlags, fileFlagsMask; or the keyword, FILEVERSION)
+or a string key of the first table (FileVersion, CompanyName, any other).
+Prints the value as the compiler builds it, and nothing else; exits 1, with
+the reason on stderr, when the resource lacks it or a script leaves it to
+the preprocessor.)");
+    AddFile(*get, "FILE", args.File, "A script, .res file or executable.");
+    AddFile(*get, "FIELD", args.Second, "The field or string key.");
+    get->add_flag("--parts", args.Parts, "A version's four numbers, separated by spaces.");
+    AddScriptOptions(*get, args.Preprocessor);
+    return get;
+}
+
+int RunGet(const CLI::App&, const Arguments& args, CliStreams& io) {
+    return GetCommand(args.File, args.Second, args.Parts, args.Preprocessor, io);
+}
+
+} // namespace
+
+const CommandEntry GetEntry{DeclareGet, RunGet};
 
 } // namespace qm
