@@ -1,9 +1,31 @@
 //===- New.cpp - quillmark-rc new: its options, help and run --------------===//
 
+#include "cli/CliDefaults.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 
 namespace qm {
+
+int NewCommand(const std::string& outPath, const ScriptEdits& edits, CliStreams& io) {
+    VersionRecord record = NewDocument(CliNewDocumentDefaults());
+    Expected<Lines> templateLines = CliTemplateComIncLines();
+    if (!templateLines) {
+        // A script without the template's #include would not compile.
+        io.Err << templateLines.message() << "; nothing written\n";
+        return ExitFailure;
+    }
+    record.ComIncLines = std::move(*templateLines);
+    if (Status applied = ApplyEdits(edits, record); !applied) {
+        io.Err << applied.message() << '\n';
+        return ExitUsage;
+    }
+    std::vector<StringEdit> others;
+    for (const StringEdit& edit : edits.Strings)
+        if (!StringKeyNamed(edit.Key))
+            others.push_back(edit);
+    return WriteDocument(record, outPath, io, others);
+}
 
 namespace {
 

@@ -1,9 +1,63 @@
 //===- Set.cpp - quillmark-rc set: its options, help and run --------------===//
 
+#include "cli/CliDefaults.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/InPlace.h"
+#include "versioninfo/script/ScriptReader.h"
 
 namespace qm {
+
+int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
+               const ScriptOptions& options, CliStreams& io) {
+    // Held from the read to the write, so parallel edits queue up.
+    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
+    if (!lock)
+        return ExitFailure;
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
+        return ExitUsage;
+    const std::string* bytes = &input->Bytes;
+    if (input->Compiled()) {
+        // Read as a script it would hold nothing, and the write would
+        // replace the executable or .res with that empty script.
+        io.Err << path << " is a compiled file; set works on scripts (import it first)\n";
+        return ExitUsage;
+    }
+    // Names that depend on the record (a subtype of the file type) are
+    // checked before anything is touched.
+    const PreprocessOptions preprocess = PreprocessFor(options, path);
+    VersionRecord probe =
+        ReadScriptText(*bytes, CliNewDocumentDefaults(), false, preprocess).Record;
+    if (Status applied = ApplyEdits(edits, probe); !applied) {
+        io.Err << applied.message() << '\n';
+        return ExitUsage;
+    }
+    const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
+    if (!copies)
+        return ExitUsage;
+    if (std::optional<int> done =
+            SetInPlace(path, *bytes, edits, *copies, preprocess, !options.NoStrings, io))
+        return *done;
+    // No VERSIONINFO a compiler would read: only a whole new document can
+    // be written, and only when asked to.
+    ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults(), true, preprocess);
+    if (read.ConversionError) {
+        // The record holds only part of the script; writing it would lose the rest.
+        io.Err << *read.ConversionError << '\n';
+        return ExitFailure;
+    }
+    for (const std::string& report : read.Reports)
+        io.Err << report << '\n';
+    if (!edits.Force && RefuseLosses(path, *bytes, read, io))
+        return ExitFailure;
+    if (Status applied = ApplyEdits(edits, read.Record); !applied) {
+        io.Err << applied.message() << '\n';
+        return ExitUsage;
+    }
+    return WriteDocument(read.Record, outPath.empty() ? path : outPath, io);
+}
 
 namespace {
 

@@ -1,10 +1,74 @@
 //===- Show.cpp - quillmark-rc show: its options, help and run ------------===//
 
 #include "cli/ByteText.h"
+#include "cli/CliDefaults.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/RecordJson.h"
+#include "cli/VersionCommands.h"
+#include "versioninfo/script/ScriptModel.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/Unicode.h"
 
 namespace qm {
+
+int ShowCommand(const std::string& path, const std::string& language, const ScriptOptions& options,
+                CliStreams& io) {
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
+        return ExitUsage;
+    if (input->Compiled())
+        return ShowCompiledCommand(input->Versions(), language, io);
+    const std::string* bytes = &input->Bytes;
+    if (!language.empty()) {
+        io.Err << "--resource-language is for compiled files; " << path << " is a script\n";
+        return ExitUsage;
+    }
+    // What a compiler makes of the script, where it parses, as one member
+    // more; the document is written around it rather than copied into a
+    // bigger string (a script may be tens of megabytes).
+    std::string compiled;
+    std::optional<FixedFileInfo> fixed;
+    std::optional<CompiledStringTable> firstTable;
+    {
+        const std::optional<std::string> utf8 = Utf8OfUtf16Script(*bytes);
+        Expected<VersionScript> model =
+            ParseCopyWindowsShows(utf8 ? *utf8 : *bytes, PreprocessFor(options, path));
+        if (model) {
+            const ScriptCompiled built = CompileScriptModel(*model);
+            compiled = ",\n  \"compiled\": " + ScriptCompiledMember(built);
+            if (!built.IsUndetermined("FILEVERSION") && !built.IsUndetermined("PRODUCTVERSION"))
+                fixed = built.Info.Fixed;
+            if (!built.Info.Tables.empty())
+                firstTable = built.Info.Tables.front();
+        }
+    }
+    ReadResult result = ReadScriptText(*bytes, CliNewDocumentDefaults(), false,
+                                       PreprocessFor(options, path), ScriptCopy::WindowsShows);
+    // A script whose lines read whole but that a compiler refuses says so.
+    if (result.CompilerRefusal)
+        result.Reports.push_back("A resource compiler would refuse the script: " +
+                                 *result.CompilerRefusal);
+    const std::string json =
+        ShowJson(result, fixed ? &*fixed : nullptr, firstTable ? &*firstTable : nullptr);
+    const std::size_t end = json.size() >= 3 ? json.size() - 3 : 0; // before "\n}\n"
+    io.Out.write(json.data(), static_cast<std::streamsize>(end));
+    io.Out << compiled;
+    io.Out.write(json.data() + end, static_cast<std::streamsize>(json.size() - end));
+    io.Out.flush();
+    if (!io.Out) {
+        // A full disk or a closed pipe: the caller must not take a cut-short
+        // document for the whole one.
+        io.Err << "Can't write the document of " << path << " to standard output\n";
+        return ExitFailure;
+    }
+    if (result.ConversionError) {
+        io.Err << *result.ConversionError << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
 
 namespace {
 
