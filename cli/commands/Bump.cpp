@@ -1,9 +1,64 @@
 //===- Bump.cpp - quillmark-rc bump: its options, help and run ------------===//
 
+#include "cli/CliDefaults.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
+#include "cli/InPlace.h"
 #include "cli/VersionCommands.h"
+#include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/script/VersionBump.h"
 
 namespace qm {
+
+int BumpCommand(const std::string& path, const std::string& part, const std::string& outPath,
+                bool force, const ScriptOptions& options, CliStreams& io) {
+    const std::optional<VersionPart> which = VersionPartNamed(part.empty() ? "build" : part);
+    if (!which) {
+        io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
+        return ExitUsage;
+    }
+    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
+    if (!lock)
+        return ExitFailure;
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
+        return ExitUsage;
+    const std::string* bytes = &input->Bytes;
+    if (input->Compiled()) {
+        io.Err << path << " is a compiled file; bump works on the script\n";
+        return ExitUsage;
+    }
+    const PreprocessOptions preprocess = PreprocessFor(options, path);
+    const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
+    if (!copies)
+        return ExitUsage;
+    if (std::optional<int> done =
+            BumpInPlace(path, *bytes, *which, force, options.NoFollow, *copies, preprocess, io))
+        return *done;
+    const ReadResult read = ReadScriptText(*bytes, CliNewDocumentDefaults(), true, preprocess);
+    if (read.ConversionError) {
+        io.Err << path << ": " << *read.ConversionError << '\n';
+        return ExitFailure;
+    }
+    for (const std::string& report : read.Reports)
+        io.Err << path << ": " << report << '\n';
+    // Bump rewrites the whole script, so it guards what the read left out
+    // exactly as set does.
+    if (!force && RefuseLosses(path, *bytes, read, io))
+        return ExitFailure;
+    Expected<BumpResult> bumped = BumpVersion(read.Record, *which);
+    if (!bumped) {
+        io.Err << bumped.message() << '\n';
+        return ExitFailure;
+    }
+    for (const std::string& note : bumped->Notes)
+        io.Err << note << '\n';
+    const int written = WriteDocument(bumped->Record, outPath.empty() ? path : outPath, io);
+    if (written == ExitSuccess)
+        io.Out << "FILEVERSION " << bumped->Record.HFileVersion << "\nPRODUCTVERSION "
+               << bumped->Record.HProductVersion << '\n';
+    return written;
+}
 
 namespace {
 

@@ -1,9 +1,70 @@
 //===- Check.cpp - quillmark-rc check: its options, help and run ----------===//
 
+#include "cli/CliDefaults.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandSupport.h"
 #include "cli/VersionCommands.h"
+#include "versioninfo/binary/CompiledRecord.h"
+#include "versioninfo/document/VersionCheck.h"
+#include "versioninfo/script/ScriptReader.h"
 
 namespace qm {
+
+namespace {
+
+/// The document a file holds: read as a script, or from its compiled
+/// version resource. Reports and notes go to standard error.
+std::optional<VersionRecord> DocumentOf(const std::string& path, const CommandInput& input,
+                                        const ScriptOptions& options, CliStreams& io,
+                                        std::optional<std::string>* refusal = nullptr) {
+    const std::string& bytes = input.Bytes;
+    if (input.Compiled()) {
+        Expected<CompiledResource> compiled = PreferredVersionOf(input.Versions());
+        if (!compiled) {
+            io.Err << path << ": " << compiled.message() << '\n';
+            return std::nullopt;
+        }
+        return RecordFromCompiled(compiled->Info, CliNewDocumentDefaults()).Record;
+    }
+    ReadResult read = ReadScriptText(bytes, CliNewDocumentDefaults(), false,
+                                     PreprocessFor(options, path), ScriptCopy::WindowsShows);
+    if (read.ConversionError) {
+        io.Err << path << ": " << *read.ConversionError << '\n';
+        return std::nullopt;
+    }
+    for (const std::string& report : read.Reports)
+        io.Err << path << ": " << report << '\n';
+    if (refusal)
+        *refusal = read.CompilerRefusal;
+    return std::move(read.Record);
+}
+
+} // namespace
+
+int CheckCommand(const std::string& path, bool strict, const ScriptOptions& options,
+                 CliStreams& io) {
+    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    if (!input)
+        return ExitUsage;
+    std::optional<std::string> refusal;
+    const std::optional<VersionRecord> record = DocumentOf(path, *input, options, io, &refusal);
+    if (!record)
+        return ExitFailure;
+    bool failed = false;
+    const Findings findings = CheckDocument(*record);
+    // What a compiler refuses outright, unless the findings name it already.
+    if (refusal && std::all_of(findings.begin(), findings.end(),
+                               [](const Finding& finding) { return finding.Note; })) {
+        io.Out << "script: a resource compiler would refuse it: " << *refusal << '\n';
+        failed = true;
+    }
+    for (const Finding& finding : findings) {
+        io.Out << finding.Field << ": " << (finding.Note ? "note: " : "") << finding.Message
+               << '\n';
+        failed = failed || strict || !finding.Note;
+    }
+    return failed ? ExitFailure : ExitSuccess;
+}
 
 namespace {
 

@@ -7,11 +7,123 @@
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
 #include "cli/VersionCommands.h"
+#include "versioninfo/binary/CompiledRecord.h"
+#include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/ScriptReader.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/Unicode.h"
 
 namespace qm {
+
+namespace {
+
+std::string LanguageList(const std::vector<std::uint16_t>& languages) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        out += (i ? ", " : "") + std::to_string(languages[i]);
+    return out + "]";
+}
+
+// The raw resource: the numbers, every string table and the Translation
+// pairs. `head` holds the members that say where it came from.
+std::string CompiledMember(const std::string& head, const CompiledVersionInfo& info,
+                           const std::string& tail) {
+    std::string out = "{\n    " + head;
+    out += ",\n    \"fileFlagsMask\": " + std::to_string(info.Fixed.FileFlagsMask);
+    out += ",\n    \"fileFlags\": " + std::to_string(info.Fixed.FileFlags);
+    out += ",\n    \"fileOS\": " + std::to_string(info.Fixed.FileOS);
+    out += ",\n    \"fileType\": " + std::to_string(info.Fixed.FileType);
+    out += ",\n    \"fileSubType\": " + std::to_string(info.Fixed.FileSubtype);
+    out += ",\n    \"stringTables\": [";
+    for (std::size_t t = 0; t < info.Tables.size(); ++t) {
+        const CompiledStringTable& table = info.Tables[t];
+        out += t ? ",\n      {" : "\n      {";
+        out += "\n        \"name\": " + JsonStringLiteral(table.Name) + ",";
+        out += "\n        \"strings\": {";
+        for (std::size_t s = 0; s < table.Strings.size(); ++s) {
+            const CompiledString& string = table.Strings[s];
+            out += s ? ",\n          " : "\n          ";
+            out += JsonStringLiteral(string.Key) + ": " +
+                   (string.IsText ? JsonStringLiteral(string.Value) : std::string("null"));
+        }
+        out += table.Strings.empty() ? "}" : "\n        }";
+        out += "\n      }";
+    }
+    out += info.Tables.empty() ? "]" : "\n    ]";
+    out += ",\n    \"translations\": [";
+    for (std::size_t i = 0; i < info.Translations.size(); ++i)
+        out += (i ? ", [" : "[") + std::to_string(info.Translations[i].first) + ", " +
+               std::to_string(info.Translations[i].second) + "]";
+    out += "]" + tail + "\n  }";
+    return out;
+}
+
+// Which language copy of a compiled file's version resource to show.
+std::optional<std::size_t> ChosenCopy(const std::vector<CompiledResource>& copies,
+                                      const std::string& language, CliStreams& io) {
+    if (language.empty())
+        return PreferredVersion(copies);
+    const std::optional<std::uint64_t> wanted =
+        ParseNumber(language, NumberBase::HexadecimalPrefix, 0xFFFF);
+    if (!wanted) {
+        io.Err << "--resource-language takes a hexadecimal language ID, not \"" << language
+               << "\"\n";
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        if (copies[i].Language == *wanted)
+            return i;
+    io.Err << "The file holds no version resource in language " << language << '\n';
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string ScriptCompiledMember(const ScriptCompiled& compiled) {
+    std::string undetermined = ",\n    \"undetermined\": {";
+    for (std::size_t i = 0; i < compiled.Undetermined.size(); ++i)
+        undetermined += std::string(i ? "," : "") + "\n      " +
+                        JsonStringLiteral(compiled.Undetermined[i].first) + ": " +
+                        JsonStringLiteral(compiled.Undetermined[i].second);
+    undetermined += compiled.Undetermined.empty() ? "}" : "\n    }";
+    return CompiledMember("\"format\": \"rc\"", compiled.Info, undetermined);
+}
+
+int ShowCompiledCommand(const Expected<std::vector<CompiledResource>>& copies,
+                        const std::string& language, CliStreams& io) {
+    if (!copies) {
+        io.Err << copies.message() << '\n';
+        return ExitFailure;
+    }
+    const std::optional<std::size_t> chosen = ChosenCopy(*copies, language, io);
+    if (!chosen)
+        return ExitUsage;
+    const CompiledResource* compiled = &(*copies)[*chosen];
+    std::vector<std::uint16_t> others;
+    for (const CompiledResource& copy : *copies)
+        if (&copy != compiled)
+            others.push_back(copy.Language);
+    ImportedRecord imported = RecordFromCompiled(compiled->Info, CliNewDocumentDefaults());
+    ReadResult result;
+    result.Record = std::move(imported.Record);
+    result.Reports = std::move(imported.Notes);
+    // The script's document, then one member more before the closing brace.
+    std::string json =
+        ShowJson(result, &compiled->Info.Fixed,
+                 compiled->Info.Tables.empty() ? nullptr : &compiled->Info.Tables.front());
+    const std::string end = "\n}\n";
+    if (json.size() >= end.size() && json.compare(json.size() - end.size(), end.size(), end) == 0)
+        json.resize(json.size() - end.size());
+    const std::string head = std::string("\"format\": ") +
+                             (compiled->Format == CompiledFormat::Pe ? "\"pe\"" : "\"res\"") +
+                             ",\n    \"resourceLanguage\": " + std::to_string(compiled->Language) +
+                             ",\n    \"otherLanguages\": " + LanguageList(others);
+    json += ",\n  \"compiled\": " + CompiledMember(head, compiled->Info, "") + end;
+    io.Out << json;
+    io.Out.flush();
+    return ExitSuccess;
+}
 
 int ShowCommand(const std::string& path, const std::string& language, const ScriptOptions& options,
                 CliStreams& io) {
