@@ -6,6 +6,7 @@
 #include "versioninfo/script/LossCheck.h"
 #include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/ScriptWriter.h"
+#include "versioninfo/support/Numbers.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Text.h"
 
@@ -105,6 +106,26 @@ int WriteDocument(const VersionRecord& record, const std::string& path, CliStrea
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+std::optional<ScriptCodePage> CodePageNamed(const std::string& text) {
+    if (text.empty() || text == "0")
+        return ScriptCodePage::AsciiOnly;
+    if (text == "1252")
+        return ScriptCodePage::Windows1252;
+    if (text == "65001")
+        return ScriptCodePage::Utf8;
+    return std::nullopt;
+}
+
+std::optional<std::uint16_t> LanguageNamed(const std::string& text) {
+    if (text.empty())
+        return 0x0409;
+    const std::optional<std::uint64_t> value =
+        ParseNumber(text, NumberBase::HexadecimalPrefix, 0xFFFF);
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
 }
 
 } // namespace qm

@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "platform/EditLock.h"
 #include "versioninfo/binary/CompiledVersion.h"
+#include "versioninfo/binary/ResCompiler.h"
 #include "versioninfo/document/VersionRecord.h"
 #include "versioninfo/script/ScriptEdit.h"
 #include "versioninfo/script/ScriptReader.h"
@@ -65,5 +66,12 @@ bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadRes
 /// the order given (values in the --string form).
 int WriteDocument(const VersionRecord& record, const std::string& path, CliStreams& io,
                   const std::vector<StringEdit>& otherStrings = {});
+
+/// The code page a -c option names ("" or "0", "1252", "65001"); nothing
+/// for any other.
+std::optional<ScriptCodePage> CodePageNamed(const std::string& text);
+/// The language a -l option names in hexadecimal ("" for 409); nothing for
+/// a text that is not one.
+std::optional<std::uint16_t> LanguageNamed(const std::string& text);
 
 } // namespace qm

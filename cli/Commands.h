@@ -4,7 +4,8 @@
 // compiled file) as a document and write scripts. Each runs on
 // already-parsed arguments and reports through the given streams; the
 // return value is the process's exit code. VersionCommands.h and
-// ResourceCommands.h hold the others.
+// ResourceCommands.h declare the others; each is defined in its own file
+// in cli/commands/, beside its options and help.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

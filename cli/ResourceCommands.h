@@ -3,7 +3,7 @@
 // The commands that make compiled files rather than scripts: compile (a
 // script to a .res file or a COFF object) and stamp (a version resource
 // into an executable, from edits or a whole resource). Each returns the
-// exit code.
+// exit code, and is defined in its file in cli/commands/.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

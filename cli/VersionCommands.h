@@ -2,7 +2,8 @@
 //
 // The commands that look at versions rather than edit fields: the check
 // before compiling, reading back a compiled .res or executable, comparing
-// it with its script, and the CI bump. Each returns the exit code.
+// it with its script, and the CI bump. Each returns the exit code, and is
+// defined in its file in cli/commands/.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
