@@ -162,7 +162,7 @@ run_hardening_tests() {
 # minutes).
 run_windows_checks() {
     local mingw=${QM_MINGW_BUILD_DIR:-$ROOT/build-mingw}
-    cmake -S "$ROOT" -B "$mingw" -G Ninja -DQM_WITH_QT=OFF \
+    cmake -S "$ROOT" -B "$mingw" -G Ninja -DQM_WITH_QT=OFF -DQM_HOST_BUILD_DIR="$BUILD" \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
     cmake --build "$mingw" -j"$JOBS"
     with_wineserver "$mingw/wine" ctest --test-dir "$mingw" --output-on-failure -j"$JOBS"

@@ -17,8 +17,11 @@
 # project may make it everywhere.
 include_guard(GLOBAL)
 
+# Three levels up is the installed folder: quillmark-rc lies in its bin/
+# (Linux, and the build folder), or at its top (the Windows zip).
 find_program(QUILLMARK_RC_EXECUTABLE NAMES quillmark-rc
-             HINTS "${CMAKE_CURRENT_LIST_DIR}/../../../bin" NO_CMAKE_FIND_ROOT_PATH)
+             HINTS "${CMAKE_CURRENT_LIST_DIR}/../../../bin" "${CMAKE_CURRENT_LIST_DIR}/../../.."
+             NO_CMAKE_FIND_ROOT_PATH)
 if(NOT QUILLMARK_RC_EXECUTABLE)
     set(Quillmark_FOUND FALSE)
     set(Quillmark_NOT_FOUND_MESSAGE "quillmark-rc was found neither beside the package nor on PATH")
