@@ -58,6 +58,24 @@ std::optional<platform::EditLock> LockTarget(const std::string& target, CliStrea
     return std::move(*lock);
 }
 
+std::optional<ScriptToEdit> OpenScriptToEdit(const std::string& path, const std::string& outPath,
+                                             const char* refusal, CliStreams& io, int& exit) {
+    std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
+    if (!lock) {
+        exit = ExitFailure;
+        return std::nullopt;
+    }
+    std::optional<CommandInput> input = LoadCommandInput(path, true, io);
+    exit = ExitUsage;
+    if (!input)
+        return std::nullopt;
+    if (input->Compiled()) {
+        io.Err << path << " is a compiled file; " << refusal << '\n';
+        return std::nullopt;
+    }
+    return ScriptToEdit{std::move(*lock), std::move(*input)};
+}
+
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,
                   CliStreams& io) {
     const std::vector<std::string> losses = WhatWritingBackLoses(bytes, read);

@@ -55,6 +55,20 @@ std::optional<CommandInput> LoadCommandInput(const std::string& path, bool scrip
 /// reason on stderr, when the wait for another run failed.
 std::optional<platform::EditLock> LockTarget(const std::string& target, CliStreams& io);
 
+/// The script an editing command changes, held (LockTarget) from the read
+/// to the write so that parallel edits queue up.
+struct ScriptToEdit {
+    platform::EditLock Lock;
+    CommandInput Input;
+};
+/// Locks the target (`outPath`, or `path` when empty) and loads `path`.
+/// Nothing, after saying why, when either fails (`exit` then holds the exit
+/// code) or `path` is a compiled file: read as a script it would hold
+/// nothing, and the write would replace it with that empty script.
+/// `refusal` ends the message for a compiled file ("set works on ...").
+std::optional<ScriptToEdit> OpenScriptToEdit(const std::string& path, const std::string& outPath,
+                                             const char* refusal, CliStreams& io, int& exit);
+
 /// True, after naming on stderr what would be lost, when writing `read`'s
 /// record in place of the script `bytes` would drop part of it.
 bool RefuseLosses(const std::string& path, std::string_view bytes, const ReadResult& read,

@@ -17,17 +17,12 @@ int BumpCommand(const std::string& path, const std::string& part, const std::str
         io.Err << "--part takes major, minor, patch or build, not \"" << part << "\"\n";
         return ExitUsage;
     }
-    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
-    if (!lock)
-        return ExitFailure;
-    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
-    if (!input)
-        return ExitUsage;
-    const std::string* bytes = &input->Bytes;
-    if (input->Compiled()) {
-        io.Err << path << " is a compiled file; bump works on the script\n";
-        return ExitUsage;
-    }
+    int exit = ExitSuccess;
+    const std::optional<ScriptToEdit> script =
+        OpenScriptToEdit(path, outPath, "bump works on the script", io, exit);
+    if (!script)
+        return exit;
+    const std::string* bytes = &script->Input.Bytes;
     const PreprocessOptions preprocess = PreprocessFor(options, path);
     const std::optional<CopyChoice> copies = CopiesFor(options, outPath, io);
     if (!copies)

@@ -11,20 +11,12 @@ namespace qm {
 
 int SetCommand(const std::string& path, const ScriptEdits& edits, const std::string& outPath,
                const ScriptOptions& options, CliStreams& io) {
-    // Held from the read to the write, so parallel edits queue up.
-    const std::optional<platform::EditLock> lock = LockTarget(outPath.empty() ? path : outPath, io);
-    if (!lock)
-        return ExitFailure;
-    const std::optional<CommandInput> input = LoadCommandInput(path, true, io);
-    if (!input)
-        return ExitUsage;
-    const std::string* bytes = &input->Bytes;
-    if (input->Compiled()) {
-        // Read as a script it would hold nothing, and the write would
-        // replace the executable or .res with that empty script.
-        io.Err << path << " is a compiled file; set works on scripts (import it first)\n";
-        return ExitUsage;
-    }
+    int exit = ExitSuccess;
+    const std::optional<ScriptToEdit> script =
+        OpenScriptToEdit(path, outPath, "set works on scripts (import it first)", io, exit);
+    if (!script)
+        return exit;
+    const std::string* bytes = &script->Input.Bytes;
     // Names that depend on the record (a subtype of the file type) are
     // checked before anything is touched.
     const PreprocessOptions preprocess = PreprocessFor(options, path);
