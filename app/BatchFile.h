@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "app/CompileCommand.h"
+#include "desk/CompileCommand.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/support/Status.h"
 #include "versioninfo/support/Text.h"

@@ -14,7 +14,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "app/CompileCommand.h"
+#include "desk/CompileCommand.h"
 #include "versioninfo/document/VersionRecord.h"
 #include "versioninfo/support/Status.h"
 

@@ -8,7 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "app/BatchFile.h"
-#include "app/CompileCommand.h"
+#include "desk/CompileCommand.h"
 #include "settings/AppFiles.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-//===- test_compilecommand.cpp - Forming the compiler's command line ------===//
+//===- CompileCommandTest.cpp - Forming the compiler's command line ------===//
 
-#include "app/CompileCommand.h"
+#include "desk/CompileCommand.h"
 
 #include <gtest/gtest.h>
 

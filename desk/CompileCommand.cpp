@@ -1,6 +1,6 @@
 //===- CompileCommand.cpp - The compiler's command line, formed as data ---===//
 
-#include "app/CompileCommand.h"
+#include "desk/CompileCommand.h"
 
 #include "versioninfo/support/Text.h"
 
