@@ -43,7 +43,7 @@ namespace qm {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Quillmark");
+const QString AppTitleText = QString::fromLatin1(AppTitle.data(), AppTitle.size());
 
 QString TableText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -134,20 +134,18 @@ void TFormMain::ReadCommandLine(const QStringList& arguments) {
         return;
     const QString first = QFileInfo(arguments.first()).absoluteFilePath();
     if (arguments.size() == 1 && QFileInfo(first).isFile()) {
-        TargetDir = PathFolder(first);
-        TargetName = PathName(first);
+        SetTarget(PathFolder(first), PathName(first));
         ReadNamedFile(first);
         return;
     }
     const QString nameSource =
         arguments.size() > 1 && !arguments.at(1).isEmpty() ? arguments.at(1) : first;
-    TargetDir = PathFolder(first);
-    TargetName = PathWithRcExtension(PathName(nameSource));
-    const QString entry = TargetDir + TargetName;
+    SetTarget(PathFolder(first), PathWithRcExtension(PathName(nameSource)));
+    const QString entry = TargetFolder() + TargetFileName();
     if (QFileInfo::exists(entry))
         ReadNamedFile(entry);
     else
-        SetFileName(CurrentFile);
+        SetFileName(CurrentFile());
 }
 
 void TFormMain::setVisible(bool visible) {
@@ -185,14 +183,26 @@ void TFormMain::ApplyPageFont() {
     noteMain->setFont(font);
 }
 
+QString TFormMain::CurrentFile() const {
+    return PathText(Doc.File());
+}
+
+QString TFormMain::TargetFolder() const {
+    return PathText(Doc.TargetFolder());
+}
+
+QString TFormMain::TargetFileName() const {
+    return PathText(Doc.TargetName());
+}
+
+void TFormMain::SetTarget(const QString& folder, const QString& name) {
+    Doc.SetTarget(PathBytes(folder), PathBytes(name));
+}
+
 void TFormMain::SetFileName(const QString& name) {
-    CurrentFile = name;
-    QString caption = AppTitle + QStringLiteral(" - ") + CurrentFile;
-    const bool named = CurrentFile != NewDocumentName;
-    if (!named && !TargetDir.isEmpty())
-        caption += QStringLiteral(" (") + TargetDir + TargetName + QLatin1Char(')');
-    DocumentCaption = caption;
+    Doc.SetFile(PathBytes(name));
     UpdateCaption();
+    const bool named = Doc.Named();
     cbtnCompile->setEnabled(named);
     cbtnCompile32->setEnabled(named);
     cbtnCompile->repaint();
@@ -217,7 +227,7 @@ void TFormMain::NewClick() {
         // Compile would then write the new document over it.
         const OnExit unname([this] { SetFileName(NewDocumentName); });
         SetFileName(TemplatePath);
-        stopped = ReadScript().Stop;
+        stopped = ReadScript(TemplatePath).Stop;
     } else if (CompilerNeedsWinverInclude(TheAppSettings()) && QFileInfo(TemplatePath).isFile()) {
         // llvm-rc and windres know no VS_, VOS_ or VFT_ name without
         // winver.h: a new document takes the template's include lines, so
@@ -232,8 +242,7 @@ void TFormMain::NewClick() {
     // or text.
     Source.reset();
     cmmImage->clear();
-    TargetDir.clear();
-    TargetName.clear();
+    Doc.SetTarget({}, {});
     SetFileName(NewDocumentName);
     MarkUnmodified();
     if (!stopped)
@@ -255,25 +264,20 @@ void TFormMain::OpenClick() {
     // Read-only: the file becomes the template of a new document that
     // proposes the file itself as its target. A file that can't be loaded
     // leaves the window as it was, its name and target included.
-    const QString previousFile = CurrentFile;
-    const QString previousDir = TargetDir;
-    const QString previousName = TargetName;
+    const std::string previousFile = Doc.File();
+    const std::string previousFolder = Doc.TargetFolder();
+    const std::string previousName = Doc.TargetName();
     ScriptReadResult read;
     {
         const OnExit settle([&] {
-            if (read.Opened) {
-                CurrentFile = NewDocumentName;
+            if (read.Opened)
                 return;
-            }
-            TargetDir = previousDir;
-            TargetName = previousName;
-            SetFileName(previousFile);
+            Doc.SetTarget(previousFolder, previousName);
+            SetFileName(PathText(previousFile));
         });
-        TargetDir = PathFolder(chosen);
-        TargetName = PathName(chosen);
+        SetTarget(PathFolder(chosen), PathName(chosen));
         SetFileName(NewDocumentName);
-        CurrentFile = chosen;
-        read = ReadScript();
+        read = ReadScript(chosen);
     }
     if (!read.Stop)
         ShowErrorBox(MessageText(read.Stop.message()));
@@ -284,7 +288,7 @@ void TFormMain::OpenClick() {
 // values over the file that failed to load. That holds for an exception
 // (say, memory running out) as much as for a reported failure.
 void TFormMain::ReadNamedFile(const QString& path) {
-    const QString previous = CurrentFile;
+    const QString previous = CurrentFile();
     ScriptReadResult read;
     {
         const OnExit restore([this, &read, &previous] {
@@ -292,7 +296,7 @@ void TFormMain::ReadNamedFile(const QString& path) {
                 SetFileName(previous);
         });
         SetFileName(path);
-        read = ReadScript();
+        read = ReadScript(path);
     }
     if (!read.Stop)
         ShowErrorBox(MessageText(read.Stop.message()));
@@ -302,7 +306,7 @@ void TFormMain::ExitClick() {
     close();
 }
 
-ScriptReadResult TFormMain::ReadScript() {
+ScriptReadResult TFormMain::ReadScript(const QString& path) {
     ScriptReadResult result;
     // The file is loaded and read whole before anything in the window
     // changes, so a failure on the way leaves the document as it was.
@@ -311,20 +315,20 @@ ScriptReadResult TFormMain::ReadScript() {
     std::string loaded;
     {
         BusyCursor busy;
-        LoadedFile bytes = LoadFile(PathBytes(CurrentFile));
+        LoadedFile bytes = LoadFile(PathBytes(path));
         if (!bytes) {
             // A file turned away for its kind or size says why; for any
             // other failure the name is enough.
-            const QString text = bytes.Refused ? MessageText(bytes.message())
-                                               : QStringLiteral("Can't open ") + CurrentFile;
+            const QString text =
+                bytes.Refused ? MessageText(bytes.message()) : QStringLiteral("Can't open ") + path;
             Modals::ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
             return result;
         }
         read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                              PreprocessFor(CurrentFile));
+                              PreprocessFor(path));
         if (read.Refused) {
             Modals::ShowMessage(this, QStringLiteral("Open"),
-                                QStringLiteral("Can't open ") + CurrentFile + ": " +
+                                QStringLiteral("Can't open ") + path + ": " +
                                     MessageText(read.ConversionError->substr(10)),
                                 MessageIcon::Information);
             return result;
@@ -343,8 +347,7 @@ ScriptReadResult TFormMain::ReadScript() {
     ImageLines = std::move(read.ImageLines);
     ApplyRecord(read.Record);
     MarkUnmodified();
-    Source =
-        DocumentSource{CurrentFile, std::move(loaded), SavedDocument, Encoding, std::move(losses)};
+    Source = DocumentSource{path, std::move(loaded), Doc.Saved(), Encoding, std::move(losses)};
     if (read.ConversionError) {
         result.Stop = Status::Fail(*read.ConversionError);
         return result;
@@ -446,7 +449,7 @@ bool TFormMain::FitEncodingToDocument() {
     }
     ShowErrorBox(QStringLiteral("%1 was not saved: the system's ANSI code page can't hold the "
                                 "characters %2. Replace them and save again.")
-                     .arg(CurrentFile, unencodable));
+                     .arg(CurrentFile(), unencodable));
     return false;
 }
 
@@ -533,7 +536,7 @@ QWidget* TFormMain::FocusedControlOnPage(int page, QWidget* fallback) const {
 }
 
 void TFormMain::ShowErrorBox(const QString& message) {
-    Modals::ShowMessage(this, AppTitle, message, MessageIcon::Critical);
+    Modals::ShowMessage(this, AppTitleText, message, MessageIcon::Critical);
 }
 
 void TFormMain::RunGuarded(const std::function<void()>& handler) {

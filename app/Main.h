@@ -15,6 +15,7 @@
 #pragma once
 
 #include "app/DocumentText.h"
+#include "desk/DocumentState.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/document/Tables.h"
@@ -56,8 +57,9 @@ class TFormOpt;
 class TOpenDlgPlus;
 class TSaveDlgPlus;
 
-/// The text of CurrentFile for a document without a file.
-inline const QString NewDocumentName = QStringLiteral("<New>");
+/// The file name of a document without a file, as the window shows it.
+inline const QString NewDocumentName =
+    QString::fromLatin1(NewDocumentFile.data(), NewDocumentFile.size());
 
 /// What the window is created with. The defaults are those of a real run.
 struct FormMainSetup {
@@ -118,11 +120,11 @@ public:
     /// The encoding the document's bytes are shown in.
     TextEncoding DocumentEncoding() const { return Encoding; }
     /// The document's file; NewDocumentName for a document without one.
-    const QString& FileName() const { return CurrentFile; }
+    QString FileName() const { return CurrentFile(); }
     /// Where Save As proposes a new document: folder (with its separator)
     /// and file name.
-    const QString& TargetFolder() const { return TargetDir; }
-    const QString& TargetFileName() const { return TargetName; }
+    QString TargetFolder() const;
+    QString TargetFileName() const;
     /// The script text last read or written, as File Image lists it.
     const Lines& FileImage() const { return ImageLines; }
     /// The program's files: the batch script Save & Compile runs, its log,
@@ -174,10 +176,10 @@ private:
     /// The new-document values in every control; empties File Image and
     /// Compiler. Leaves CurrentFile, the target and ImageLines alone.
     void ClearDocument();
-    /// Reads the file named by CurrentFile into the controls, ImageLines and
-    /// File Image, showing the reader's reports. Changes neither CurrentFile
-    /// nor the caption.
-    ScriptReadResult ReadScript();
+    /// Reads the file at `path` into the controls, ImageLines and File
+    /// Image, showing the reader's reports. Changes neither the document's
+    /// file nor the caption.
+    ScriptReadResult ReadScript(const QString& path);
     /// Writes the controls to CurrentFile and lists the script on File Image:
     /// in place over the script the document was read from where
     /// Quillmark's layout would lose part of it, else in that layout. A
@@ -273,9 +275,10 @@ private:
     QStringList MemoLines(QPlainTextEdit* memo) const;
 
     // Window state.
-    QString CurrentFile = NewDocumentName;
-    QString TargetDir;  ///< suggested folder of a new document, with its separator
-    QString TargetName; ///< suggested file name of a new document
+    DocumentState Doc; ///< the file, the proposed target, the form as last saved
+    /// The document's file as the window shows it.
+    QString CurrentFile() const;
+    void SetTarget(const QString& folder, const QString& name);
     QString ProgramDir; ///< with its trailing separator
     QString LogPath;
     QString BatchPath;
@@ -321,12 +324,10 @@ private:
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window
     std::shared_ptr<ProcessStarter> Starter; ///< the runner's, until it is made
-    VersionRecord SavedDocument;             ///< the form as last loaded, started or saved
     std::optional<DocumentSource> Source;    ///< the file the document was read from
     /// FILEOS, FILETYPE and FILESUBTYPE values that no row names, kept as
     /// the script wrote them while no row is picked.
     std::string KeptFileOS, KeptFileType, KeptFileSubType;
-    QString DocumentCaption; ///< the caption without the changes mark
     int ShownTab = 0;
     bool FirstShowDone = false;
 };

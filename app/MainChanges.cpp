@@ -9,12 +9,12 @@
 
 #include "app/Main.h"
 
+#include "controls/FilePaths.h"
 #include "controls/Modals.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -34,17 +34,16 @@ void TFormMain::ConnectChangeSignals() {
 }
 
 void TFormMain::MarkUnmodified() {
-    SavedDocument = DocumentRecord();
+    Doc.MarkSaved(DocumentRecord());
     UpdateCaption();
 }
 
 bool TFormMain::DocumentModified() {
-    return DocumentRecord() != SavedDocument;
+    return Doc.Modified(DocumentRecord());
 }
 
 void TFormMain::UpdateCaption() {
-    const QString caption =
-        DocumentCaption + (DocumentModified() ? QStringLiteral(" *") : QString());
+    const QString caption = PathText(Doc.Caption(DocumentModified()));
     if (windowTitle() != caption)
         setWindowTitle(caption);
 }
@@ -52,9 +51,7 @@ void TFormMain::UpdateCaption() {
 bool TFormMain::MaySetDocumentAside() {
     if (!DocumentModified())
         return true;
-    const QString name = CurrentFile == NewDocumentName && !TargetName.isEmpty()
-                             ? TargetName
-                             : QFileInfo(CurrentFile).fileName();
+    const QString name = PathText(Doc.NameToAskAbout(NativePathStyle()));
     switch (Modals::AskToSaveChanges(this, QStringLiteral("Quillmark"),
                                      QStringLiteral("Save changes to %1?").arg(name))) {
     case SaveChoice::Save:

@@ -70,13 +70,13 @@ void TFormMain::CompileClick() {
     }
     // The button is disabled then; a call from code must not save a file
     // literally named "<New>".
-    if (CurrentFile == NewDocumentName)
+    if (!Doc.Named())
         return;
     if (!CheckVersions(true) || !WriteScript())
         return;
     cmmResult->clear();
     tabMain->setCurrentIndex(CompilerPage);
-    Runner->Start({CurrentFile, DocumentRecord(), cbtnCompile32->Down()}, TheAppSettings());
+    Runner->Start({CurrentFile(), DocumentRecord(), cbtnCompile32->Down()}, TheAppSettings());
 }
 
 void TFormMain::UpdateBatchFile() {

@@ -90,8 +90,8 @@ void TFormMain::ImportCompiled(const QString& file, const Expected<CompiledResou
     ApplyRecord(imported.Record);
     ImageLines.clear();
     const QFileInfo info(file);
-    TargetDir = info.absolutePath() + QLatin1Char('/');
-    TargetName = info.completeBaseName() + QStringLiteral(".rc");
+    SetTarget(info.absolutePath() + QLatin1Char('/'),
+              info.completeBaseName() + QStringLiteral(".rc"));
     SetFileName(NewDocumentName);
     for (const std::string& note : imported.Notes)
         Modals::ShowMessage(this, QStringLiteral("Import"), MessageText(note),

@@ -52,12 +52,12 @@ void TFormMain::SaveAsClick() {
 bool TFormMain::SaveAs() {
     if (!CheckVersions(false))
         return false;
-    const QString folder = PathFolder(CurrentFile);
-    SaveDialog()->SetInitialDir(folder.isEmpty() ? TargetDir : folder);
-    if (CurrentFile != NewDocumentName)
-        SaveDialog()->SetFileName(CurrentFile);
-    else if (!TargetName.isEmpty())
-        SaveDialog()->SetFileName(TargetName);
+    const QString folder = PathFolder(CurrentFile());
+    SaveDialog()->SetInitialDir(folder.isEmpty() ? TargetFolder() : folder);
+    if (Doc.Named())
+        SaveDialog()->SetFileName(CurrentFile());
+    else if (!Doc.TargetName().empty())
+        SaveDialog()->SetFileName(TargetFileName());
     else
         SaveDialog()->SetFileName(QStringLiteral("*.rc"));
     if (!SaveDialog()->Execute())
@@ -67,7 +67,7 @@ bool TFormMain::SaveAs() {
 }
 
 bool TFormMain::SaveDocument() {
-    if (CurrentFile == NewDocumentName)
+    if (!Doc.Named())
         return SaveAs();
     return CheckVersions(false) && WriteScript();
 }
@@ -109,10 +109,10 @@ bool TFormMain::WriteScript() {
         return false;
     }
     // The file just written is the one the next save changes.
-    Source = SourceOf(CurrentFile, *bytes, record,
+    Source = SourceOf(CurrentFile(), *bytes, record,
                       ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                                     PreprocessFor(CurrentFile)));
-    SavedDocument = record;
+                                     PreprocessFor(CurrentFile())));
+    Doc.MarkSaved(record);
     UpdateCaption();
     ShowFileImage();
     return true;
@@ -182,9 +182,9 @@ bool TFormMain::ConfirmLayout(const QString& why, const std::vector<std::string>
         text << why << QString();
     if (losses.empty())
         text << QStringLiteral("Saving in Quillmark's layout rewrites the whole of ") +
-                    CurrentFile + QStringLiteral(" in the form's order and spelling.");
+                    CurrentFile() + QStringLiteral(" in the form's order and spelling.");
     else
-        text << QStringLiteral("Saving writes only what the form shows. ") + CurrentFile +
+        text << QStringLiteral("Saving writes only what the form shows. ") + CurrentFile() +
                     QStringLiteral(" holds more, which would be lost:")
              << QString();
     for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
@@ -202,11 +202,11 @@ bool TFormMain::ConfirmLayout(const QString& why, const std::vector<std::string>
 }
 
 bool TFormMain::ConfirmReplacingFile(const std::string& written) {
-    const LoadedFile bytes = LoadFile(PathBytes(CurrentFile));
+    const LoadedFile bytes = LoadFile(Doc.File());
     if (!bytes)
         return true; // no file yet, or one the write itself will report
     const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                                           PreprocessFor(CurrentFile));
+                                           PreprocessFor(CurrentFile()));
     std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
     if (read.Utf16)
         losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
@@ -214,7 +214,7 @@ bool TFormMain::ConfirmReplacingFile(const std::string& written) {
 }
 
 Status TFormMain::SaveHeld(const EditedScript& edited) {
-    const std::string path = PathBytes(CurrentFile);
+    const std::string path = Doc.File();
     const Expected<platform::EditLock> lock = platform::LockForEdit(path);
     if (!lock)
         return Status::Io("Can't wait for the other edit of " + path + ": " + lock.message());
