@@ -339,15 +339,15 @@ ScriptReadResult TFormMain::ReadScript(const QString& path) {
     }
     result.Opened = true;
 
-    std::vector<std::string> losses = WhatWritingBackLoses(loaded, read);
-    if (read.Utf16)
-        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
+    std::vector<std::string> losses = LossesOfLayout(loaded, read);
     ClearDocument();
     Encoding = encoding;
     ImageLines = std::move(read.ImageLines);
     ApplyRecord(read.Record);
     MarkUnmodified();
-    Source = DocumentSource{path, std::move(loaded), Doc.Saved(), Encoding, std::move(losses)};
+    Source = DocumentSource{
+        ScriptSource{PathBytes(path), std::move(loaded), Doc.Saved(), std::move(losses), false},
+        Encoding};
     if (read.ConversionError) {
         result.Stop = Status::Fail(*read.ConversionError);
         return result;

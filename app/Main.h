@@ -16,6 +16,7 @@
 
 #include "app/DocumentText.h"
 #include "desk/DocumentState.h"
+#include "desk/ScriptSource.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/document/Tables.h"
@@ -76,17 +77,11 @@ struct FormMainSetup {
 };
 
 /// The file a document was read from, as it was read or last written, so
-/// that a save can change it where its fields stand.
+/// that a save can change it where its fields stand, and the encoding its
+/// bytes were shown in.
 struct DocumentSource {
-    QString Path;
-    std::string Bytes;
-    VersionRecord Record; ///< the form as it showed the file
+    ScriptSource Script;
     TextEncoding Encoding;
-    /// What a save in Quillmark's layout would drop of it.
-    std::vector<std::string> Losses;
-    /// True when the file is exactly what the window writes of its record:
-    /// the window's own script, which a save writes in that layout again.
-    bool OwnLayout = false;
 };
 
 /// What ReadScript did.
@@ -188,21 +183,12 @@ private:
     /// The bytes WriteScript writes for `record`, after any question; nothing
     /// when the user stopped or an error was shown.
     std::optional<EditedScript> BytesToSave(const VersionRecord& record);
-    /// The script the document was read from, with the form's changes made
-    /// where they stand; nothing, with the reason in `why`, when that can't
-    /// be done exactly.
-    std::optional<EditedScript> EditedSource(const VersionRecord& record, QString& why);
-    /// The source of `bytes`, read as `record` from the file `path`.
-    DocumentSource SourceOf(const QString& path, std::string bytes, const VersionRecord& record,
-                            const ReadResult& read) const;
-    /// Asks whether to write Quillmark's layout though it loses `losses`,
-    /// after `why` the edit in place was refused; says too when the layout
-    /// `written` would not compile. No is the default.
-    bool ConfirmLayout(const QString& why, const std::vector<std::string>& losses,
-                       const std::string& written);
-    /// Writes `bytes` to CurrentFile while holding it against other edits;
-    /// refuses when it is the file read and another program changed it since.
-    Status SaveHeld(const EditedScript& edited);
+    /// Why the script the document was read from can't take the form's
+    /// changes in its own encoding; empty when it can.
+    std::string EncodingRefusal() const;
+    /// Asks whether to write Quillmark's layout as `plan` proposes. No is
+    /// the default.
+    bool ConfirmLayout(const SavePlan& plan);
     /// The version check before a save ("Check"): a save asks about what a
     /// compiler refuses, Save & Compile also about version strings at odds
     /// (`compiling`). The comma form of a dotted version goes into the form
@@ -219,10 +205,6 @@ private:
     /// Before the document is set aside (New, Open, a drop, closing): with
     /// changes, asks "Save changes to X?". False to stay as it is.
     bool MaySetDocumentAside();
-    /// True when the file about to be replaced, which the document was not
-    /// read from, holds nothing the form can't show, or the user agreed to
-    /// lose it; `written` is what replaces it.
-    bool ConfirmReplacingFile(const std::string& written);
     /// Lists ImageLines, numbered, on File Image; a line longer than 4096
     /// bytes is shown cut, with the number of bytes left out.
     void ShowFileImage();

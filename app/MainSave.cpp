@@ -17,12 +17,9 @@
 #include "app/WindowSupport.h"
 #include "controls/DlgsPlus.h"
 #include "controls/Modals.h"
-#include "platform/EditLock.h"
 #include "platform/Files.h"
 #include "settings/AppSettings.h"
-#include "versioninfo/script/LossCheck.h"
 #include "versioninfo/script/ScriptEdit.h"
-#include "versioninfo/script/ScriptModel.h"
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/support/PathParts.h"
@@ -95,139 +92,61 @@ bool TFormMain::WriteScript() {
     const std::optional<EditedScript> edited = BytesToSave(record);
     if (!edited)
         return false;
-    const std::string* bytes = &edited->Text;
+    const std::string& bytes = edited->Text;
     // The File Image shows what was meant to be written, also after a
     // failed save.
-    ImageLines = ListingOf(*bytes);
+    ImageLines = ListingOf(bytes);
+    const std::string path = Doc.File();
     Status written = Status::Ok();
     {
         BusyCursor busy;
-        written = SaveHeld(*edited);
+        written = SaveOverSource(path, Source ? &Source->Script : nullptr, *edited);
     }
     if (!written) {
         ShowErrorBox(MessageText(written.message()));
         return false;
     }
     // The file just written is the one the next save changes.
-    Source = SourceOf(CurrentFile(), *bytes, record,
-                      ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                                     PreprocessFor(CurrentFile())));
+    const ReadResult read = ReadScriptText(bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
+                                           PreprocessForScript(path));
+    Source = DocumentSource{SourceOfScript(path, bytes, record, read), Encoding};
     Doc.MarkSaved(record);
     UpdateCaption();
     ShowFileImage();
     return true;
 }
 
-DocumentSource TFormMain::SourceOf(const QString& path, std::string bytes,
-                                   const VersionRecord& record, const ReadResult& read) const {
-    DocumentSource source{path, std::move(bytes), record, Encoding, {}, false};
-    source.Losses = WhatWritingBackLoses(source.Bytes, read);
-    if (read.Utf16)
-        source.Losses.insert(source.Losses.begin(),
-                             "its UTF-16 encoding: the script is saved as UTF-8");
-    const Expected<Lines> layout = FormScript(record);
-    source.OwnLayout = !read.Utf16 && layout && JoinCrLf(*layout) == source.Bytes;
-    return source;
+std::string TFormMain::EncodingRefusal() const {
+    if (!Source || Source->Script.OwnLayout || Encoding == Source->Encoding)
+        return {};
+    return QStringLiteral("%1 can't be saved in place: it is written in Latin-1, which can't "
+                          "hold the characters %2.")
+        .arg(PathText(Source->Script.Path),
+             UnencodableCharacters(DocumentTexts(), Source->Encoding))
+        .toLocal8Bit()
+        .toStdString();
 }
 
 std::optional<EditedScript> TFormMain::BytesToSave(const VersionRecord& record) {
-    Expected<Lines> lines = FormScript(record);
-    const std::string layout = lines ? JoinCrLf(*lines) : std::string();
-    if (Source && !Source->OwnLayout) {
-        QString why;
-        if (std::optional<EditedScript> edited = EditedSource(record, why))
-            return edited;
-        if (!lines) {
-            ShowErrorBox(why + QStringLiteral("\n") + MessageText(lines.message()));
-            return std::nullopt;
-        }
-        if (!ConfirmLayout(why, Source->Losses, layout))
-            return std::nullopt;
-        return EditedScript{layout, {}, {}};
-    }
-    if (!lines) {
-        ShowErrorBox(MessageText(lines.message()));
+    SavePlan plan = PlanSave(Doc.File(), Source ? &Source->Script : nullptr, record,
+                             NewDocumentDefaultsFrom(TheAppSettings()), EncodingRefusal());
+    if (!plan.Error) {
+        ShowErrorBox(MessageText(plan.Error.message()));
         return std::nullopt;
     }
-    if (!Source && !ConfirmReplacingFile(layout))
+    if (plan.Ready)
+        return std::move(plan.Ready);
+    if (!ConfirmLayout(plan))
         return std::nullopt;
-    return EditedScript{layout, {}, {}};
+    return EditedScript{plan.Layout, {}, {}};
 }
 
-std::optional<EditedScript> TFormMain::EditedSource(const VersionRecord& record, QString& why) {
-    const QString name = Source->Path;
-    if (Encoding != Source->Encoding) {
-        why = QStringLiteral("%1 can't be saved in place: it is written in Latin-1, which can't "
-                             "hold the characters %2.")
-                  .arg(name, UnencodableCharacters(DocumentTexts(), Source->Encoding));
-        return std::nullopt;
-    }
-    ScriptEdits edits = EditsBetween(Source->Record, record);
-    edits.ForceOption.clear();
-    Expected<EditedScript> edited =
-        EditScriptBytes(Source->Bytes, edits, PreprocessFor(Source->Path));
-    if (!edited) {
-        why = QStringLiteral("%1 can't be saved in place: %2")
-                  .arg(name, MessageText(edited.message()));
-        return std::nullopt;
-    }
-    return *edited;
-}
-
-bool TFormMain::ConfirmLayout(const QString& why, const std::vector<std::string>& losses,
-                              const std::string& written) {
-    constexpr std::size_t Shown = 12;
-    QStringList text;
-    if (!why.isEmpty())
-        text << why << QString();
-    if (losses.empty())
-        text << QStringLiteral("Saving in Quillmark's layout rewrites the whole of ") +
-                    CurrentFile() + QStringLiteral(" in the form's order and spelling.");
-    else
-        text << QStringLiteral("Saving writes only what the form shows. ") + CurrentFile() +
-                    QStringLiteral(" holds more, which would be lost:")
-             << QString();
-    for (std::size_t i = 0; i < losses.size() && i < Shown; ++i)
-        text << QStringLiteral("  ") + DecodeBytes(losses[i]);
-    if (losses.size() > Shown)
-        text << QStringLiteral("  ... and %1 more").arg(losses.size() - Shown);
-    // The layout keeps the comment and include lines, which may open an #if
-    // whose #endif stood after the block.
-    if (Expected<VersionScript> model = ParseVersionScript(written); !model)
-        text << QString()
-             << QStringLiteral("The saved script would not compile: ") +
-                    MessageText(model.message());
-    text << QString() << QStringLiteral("Replace it all the same?");
-    return Modals::AskToGoOn(this, QStringLiteral("Save"), text.join('\n'));
-}
-
-bool TFormMain::ConfirmReplacingFile(const std::string& written) {
-    const LoadedFile bytes = LoadFile(Doc.File());
-    if (!bytes)
-        return true; // no file yet, or one the write itself will report
-    const ReadResult read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                                           PreprocessFor(CurrentFile()));
-    std::vector<std::string> losses = WhatWritingBackLoses(*bytes, read);
-    if (read.Utf16)
-        losses.insert(losses.begin(), "its UTF-16 encoding: the script is saved as UTF-8");
-    return losses.empty() || ConfirmLayout(QString(), losses, written);
-}
-
-Status TFormMain::SaveHeld(const EditedScript& edited) {
-    const std::string path = Doc.File();
-    const Expected<platform::EditLock> lock = platform::LockForEdit(path);
-    if (!lock)
-        return Status::Io("Can't wait for the other edit of " + path + ": " + lock.message());
-    // A change another program made since the read would be lost.
-    if (Source && platform::SameFile(path, PathBytes(Source->Path)))
-        if (const LoadedFile now = LoadFile(path); now && *now != Source->Bytes)
-            return Status::Fail(path +
-                                " was changed by another program after it was opened, so it "
-                                "was not saved: saving would lose that change. Open it again, "
-                                "or save the form under another name.");
-    // Headers the edit reaches (where a version is #defined) are written
-    // with it, or none of them.
-    return SaveEditedScript(path, edited);
+bool TFormMain::ConfirmLayout(const SavePlan& plan) {
+    const auto shown = [this](const std::string& bytes) {
+        return DecodeBytes(bytes).toLocal8Bit().toStdString();
+    };
+    return Modals::AskToGoOn(this, QStringLiteral("Save"),
+                             MessageText(LayoutQuestion(plan, Doc.File(), shown)));
 }
 
 } // namespace qm
