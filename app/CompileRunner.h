@@ -1,20 +1,15 @@
 //===- CompileRunner.h - Save & Compile and the pick-up of its log -*- C++ -*-===//
 //
-// The compile behind the window's Save & Compile: starts the compiler
-// (through the batch file, or directly) without waiting for it, and once a
-// batch run is over hands back the Compiler page's text: its log with the
-// time stamps of the script and of the .res file, and what the .res holds.
-//
-// The runner knows nothing of the Main window: it owns the pending run, the
-// window gives it a job and shows what its signals report. Of controls/ it
-// uses only MessageText (a message as text) and PickStr. Starting a
-// process goes through ProcessStarter, so tests can see, or replace, what
-// would be started.
+// The Qt side of desk's CompileRun: a timer that checks a pending batch run,
+// signals for the window, and the Compiler page's text in the locale's date
+// forms. The runner knows nothing of the Main window: the window gives it a
+// job and shows what its signals report. Starting a process goes through
+// ProcessStarter, so tests can see, or replace, what would be started.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "desk/CompileCommand.h"
+#include "desk/CompileRun.h"
 #include "versioninfo/document/VersionRecord.h"
 #include "versioninfo/support/Status.h"
 
@@ -29,20 +24,6 @@ namespace qm {
 
 struct AppSettings;
 
-/// Starts a process and does not wait for it.
-class ProcessStarter {
-public:
-    virtual ~ProcessStarter() = default;
-    /// Starts `command` in its working folder, detached from the program.
-    /// `minimized` asks for the compiler's window to start minimised, where
-    /// the platform has such a thing. The error names the command.
-    virtual Status Start(const CompileCommand& command, bool minimized) = 0;
-    /// Whether the process last started has ended; nothing when that can't
-    /// be told. A batch run that ended without leaving its log is reported
-    /// instead of being waited for.
-    virtual std::optional<bool> LastStartEnded() { return std::nullopt; }
-};
-
 /// The real starter: an argument vector, never a shell command line; on
 /// Windows a command line quoted by FormWindowsCommandLine.
 std::shared_ptr<ProcessStarter> MakeDetachedStarter();
@@ -54,12 +35,6 @@ struct CompileJob {
     bool Use32 = true;      ///< the "32" toggle: which of the two command lines
 };
 
-/// The batch file and the log its runs leave.
-struct CompileFiles {
-    QString LogPath;
-    QString BatchPath;
-};
-
 class CompileRunner : public QObject {
     Q_OBJECT
 
@@ -68,12 +43,12 @@ public:
     /// wakes the event loop when the compiler finishes.
     static constexpr int PendingCheckMs = 100;
 
-    CompileRunner(CompileFiles files, std::shared_ptr<ProcessStarter> starter,
-                  QObject* parent = nullptr);
+    CompileRunner(const QString& logPath, const QString& batchPath,
+                  std::shared_ptr<ProcessStarter> starter, QObject* parent = nullptr);
 
     /// True from the start of a batch run until its log is shown or it is
     /// found to have ended without one.
-    bool Pending() const { return PendingRun; }
+    bool Pending() const { return Run.Pending(); }
     /// Why no compile may start now (a batch run still pending), or "".
     QString Busy() const;
 
@@ -91,7 +66,7 @@ public:
     /// A run that ended without writing its log gives `failed`.
     void CheckDone();
 
-    ProcessStarter& Starter() { return *StarterImpl; }
+    ProcessStarter& Starter() { return Run.Starter(); }
 
 signals:
     void started();
@@ -100,17 +75,10 @@ signals:
     void failed(const QString& message);
 
 private:
-    void StartCommand(const Expected<CompileCommand>& command, bool batchMode, bool minimized);
-    void FailToStart(const QString& commandText, const QString& reason);
-    bool RemoveOldLog();
-    void EndPending();
-    QString PageText(const std::string& logBytes) const;
+    QString PageText(const FinishedRun& run) const;
 
-    CompileFiles Files;
-    std::shared_ptr<ProcessStarter> StarterImpl;
+    CompileRun Run;
     QTimer PendingCheck;
-    bool PendingRun = false;
-    CompileJob Job;
 };
 
 } // namespace qm

@@ -2,7 +2,7 @@
 
 #include "app/Main.h"
 
-#include "app/BatchFile.h"
+#include "app/FileStamp.h"
 #include "app/CompileRunner.h"
 #include "app/VersionReview.h"
 #include "app/WindowSupport.h"

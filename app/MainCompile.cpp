@@ -11,7 +11,7 @@
 
 #include "controls/FilePaths.h"
 
-#include "app/BatchFile.h"
+#include "app/FileStamp.h"
 #include "app/CompileRunner.h"
 #include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
@@ -35,7 +35,7 @@ constexpr int CompilerPage = 3;
 } // namespace
 
 void TFormMain::CreateRunner() {
-    Runner = new CompileRunner({LogPath, BatchPath}, Starter, this);
+    Runner = new CompileRunner(LogPath, BatchPath, Starter, this);
     connect(Runner, &CompileRunner::finished, this, [this](const QString& pageText) {
         cmmResult->setPlainText(pageText);
         // The verdict comes last: the page opens on it.

@@ -5,8 +5,6 @@
 #include "app/DocumentText.h"
 #include "controls/Modals.h"
 #include "platform/Files.h"
-#include "versioninfo/binary/CompareCompiled.h"
-#include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/document/Tables.h"
 #include "versioninfo/document/VersionCheck.h"
 #include "versioninfo/support/SafeSave.h"
@@ -73,47 +71,6 @@ std::optional<VersionRecord> ConfirmVersionFindings(QWidget* parent, const Versi
     if (!Modals::AskToGoOn(parent, QStringLiteral("Check"), text.join('\n')))
         return std::nullopt;
     return written;
-}
-
-QStringList CompiledResourceReport(const VersionRecord& form, const std::string& scriptPath,
-                                   const std::string& resPath) {
-    namespace fs = std::filesystem;
-    // Paths are the program's bytes, which only the platform layer may turn
-    // into the system's own form.
-    const fs::path res = platform::NativePath(resPath);
-    std::error_code error;
-    if (!fs::is_regular_file(res, error))
-        return {};
-    const auto resTime = fs::last_write_time(res, error);
-    const auto scriptTime =
-        error ? resTime : fs::last_write_time(platform::NativePath(scriptPath), error);
-    QStringList lines{QString()};
-    if (!error && resTime < scriptTime) {
-        lines << QStringLiteral("The .res file is older than the script: this run did not "
-                                "write it.");
-        return lines;
-    }
-    Expected<std::string> bytes = LoadFile(resPath);
-    Expected<CompiledResource> compiled =
-        bytes ? ReadCompiledVersion(*bytes)
-              : Expected<CompiledResource>(Status::Fail(bytes.message()));
-    if (!compiled) {
-        lines << QStringLiteral("The .res file can't be read: %1")
-                     .arg(MessageText(compiled.message()));
-        return lines;
-    }
-    const Findings differences = CompareWithCompiled(form, compiled->Info);
-    if (differences.empty()) {
-        lines << QStringLiteral("The .res file holds exactly what the form holds.");
-        return lines;
-    }
-    lines << QStringLiteral("The .res file differs from the form:");
-    // The comparison speaks in compiled text, which is Unicode: UTF-8 here.
-    for (const Finding& difference : differences)
-        lines << QStringLiteral("  %1: %2")
-                     .arg(QString::fromStdString(difference.Field),
-                          QString::fromUtf8(difference.Message));
-    return lines;
 }
 
 } // namespace qm

@@ -1,6 +1,6 @@
 //===- test_compilebatchfile.cpp - Batch file line, log test, time stamps -===//
 
-#include "app/BatchFile.h"
+#include "app/FileStamp.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "app/BatchFile.h"
+#include "app/FileStamp.h"
 #include "desk/CompileCommand.h"
 #include "settings/AppFiles.h"
 

@@ -7,7 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "MainControls.h"
-#include "app/BatchFile.h"
+#include "app/FileStamp.h"
 #include "app/CompileRunner.h"
 #include "app/Main.h"
 #include "controls/ButtonPL.h"

@@ -1,16 +1,11 @@
 //===- BatchFile.cpp - The batch file's first line, its log, time stamps --===//
 
-#include "app/BatchFile.h"
-
-#include "controls/FilePaths.h"
+#include "desk/BatchFile.h"
 
 #include "platform/LogLock.h"
 #include "platform/ShortPath.h"
 #include "platform/System.h"
 #include "versioninfo/support/SafeSave.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -188,22 +183,6 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
 
 std::optional<std::string> LoadFinishedLog(const std::string& logPath) {
     return platform::ReadReleasedLog(logPath);
-}
-
-QString FormatFileStamp(const QDateTime& when, const QLocale& locale) {
-    QTime time = when.time();
-    QTime stepped(time.hour(), time.minute(), time.second() & ~1);
-    QString text = locale.toString(when.date(), QLocale::ShortFormat);
-    if (stepped != QTime(0, 0))
-        text += ' ' + locale.toString(stepped, QLocale::LongFormat);
-    return text;
-}
-
-QString FileStampText(const std::string& path, const QLocale& locale) {
-    QFileInfo info(PathText(path));
-    if (!info.exists() || !info.isFile())
-        return QString::fromLatin1(NotFoundStamp);
-    return FormatFileStamp(info.lastModified(), locale);
 }
 
 } // namespace qm

@@ -1,9 +1,8 @@
-//===- BatchFile.h - The batch file's first line, its log, time stamps -*- C++ -*-===//
+//===- BatchFile.h - The batch file's first line and its log -------*- C++ -*-===//
 //
 // The file side of a batch-mode compile: the first line of the shipped batch
-// file (the only line the program owns), the test that the run's log is
-// complete, and the time stamps shown under the log. Window-free; paths are
-// bytes as the file system takes them.
+// file (the only line the program owns) and the test that the run's log is
+// complete. Window-free; paths are bytes as the file system takes them.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -12,9 +11,6 @@
 #include "settings/AppFiles.h"
 #include "versioninfo/support/Status.h"
 #include "versioninfo/support/Text.h"
-
-#include <QDateTime>
-#include <QLocale>
 
 #include <optional>
 #include <string>
@@ -49,17 +45,5 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
 /// an exclusive lock on the log (on Windows: keeps it open without sharing)
 /// from before the log appears under its name until the run ends.
 std::optional<std::string> LoadFinishedLog(const std::string& logPath);
-
-/// The text shown for a file that isn't there (a folder counts as none).
-inline constexpr const char* NotFoundStamp = "<<< Not Found >>>";
-
-/// `when` in file-date steps (seconds rounded down to even, no fraction) as
-/// the locale's short date, a blank and its long time; the blank and the
-/// time are left out at exactly midnight.
-QString FormatFileStamp(const QDateTime& when, const QLocale& locale);
-
-/// The local modification time of the file at `path` as FormatFileStamp
-/// gives it, or NotFoundStamp when there is no such file.
-QString FileStampText(const std::string& path, const QLocale& locale = QLocale());
 
 } // namespace qm
