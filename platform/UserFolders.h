@@ -6,6 +6,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "versioninfo/support/Status.h"
+
 #include <optional>
 #include <string>
 
@@ -35,5 +37,11 @@ struct RegistryValue {
 };
 std::optional<RegistryValue> ReadUserRegistryValue(const std::string& subKey,
                                                    const std::string& name);
+
+/// Stores `utf8` as the text (REG_SZ) value `name` of the current user's
+/// key HKEY_CURRENT_USER\`subKey`, creating the key. The error names the
+/// key and value; systems without a registry always refuse.
+Status WriteUserRegistryText(const std::string& subKey, const std::string& name,
+                             const std::string& utf8);
 
 } // namespace qm::platform

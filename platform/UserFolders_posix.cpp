@@ -53,4 +53,10 @@ std::optional<RegistryValue> ReadUserRegistryValue(const std::string&, const std
     return std::nullopt;
 }
 
+Status WriteUserRegistryText(const std::string& subKey, const std::string& name,
+                             const std::string&) {
+    return Status::Fail("Can't store " + name + " in HKEY_CURRENT_USER\\" + subKey +
+                        ": this system has no registry.");
+}
+
 } // namespace qm::platform

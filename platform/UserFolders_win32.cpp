@@ -87,4 +87,27 @@ std::optional<RegistryValue> ReadUserRegistryValue(const std::string& subKey,
     return value;
 }
 
+Status WriteUserRegistryText(const std::string& subKey, const std::string& name,
+                             const std::string& utf8) {
+    const auto fail = [&](LONG status) {
+        return Status::Io("Can't store " + name + " in HKEY_CURRENT_USER\\" + subKey + ": " +
+                          SystemErrorText(static_cast<unsigned long>(status)));
+    };
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(subKey).c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS)
+        return fail(status);
+    std::wstring text(static_cast<std::size_t>(MultiByteToWideChar(
+                          CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
+                        static_cast<int>(text.size()));
+    status = RegSetValueExW(key, Wide(name).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? Status::Ok() : fail(status);
+}
+
 } // namespace qm::platform

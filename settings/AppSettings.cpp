@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
+#include "settings/SettingEntries.h"
 #include "settings/SettingNumbers.h"
 #include "settings/SettingRows.h"
 #include "settings/SettingsStore.h"
@@ -68,64 +69,19 @@ const Row& RowOf(SettingId id) {
     return Rows[static_cast<std::size_t>(id)];
 }
 
-QString FlagText(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-Status ConversionError(const QString& text, const char* rowName, const char* why = nullptr) {
-    QString message =
-        QStringLiteral("'%1' is not a valid integer value (%2").arg(text, QLatin1String(rowName));
-    if (why)
-        message += QStringLiteral(": ") + QLatin1String(why);
-    return Status::Fail((message + QLatin1Char(')')).toLocal8Bit().toStdString());
-}
-
-/// The row's display string, or nothing when `row` is outside the table.
-const std::string* SelectedRow(const TextList& table, int row) {
-    if (row < 0 || row >= static_cast<int>(table.size()))
-        return nullptr;
-    return &table[static_cast<std::size_t>(row)];
-}
-
-Expected<QString> ConvertNumber(const QString& text, const char* rowName) {
-    const auto number = ReadWholeNumber(text.toStdString());
-    if (!number)
-        return ConversionError(text, rowName);
-    return QString::number(*number);
-}
-
-Expected<QString> ConvertLanguage(int row, const char* rowName) {
-    const std::string* text = SelectedRow(LanguageTable(), row);
-    if (!text)
-        return ConversionError(QString(), rowName, "no language row is selected");
-    return QString::number(LanguageValue(*text));
-}
-
-Expected<QString> ConvertCodePage(int row, const char* rowName) {
-    const std::string* text = SelectedRow(CodePageTable(), row);
-    if (!text)
-        return ConversionError(QString(), rowName, "no code page row is selected");
-    return QString::number(CodePageValue(*text));
-}
-
 /// The text the row's entry is stored as, read the way its control is.
 Expected<QString> ConvertEntry(const Row& row, const OptionEntries& entries) {
-    const SettingRow& declared = SettingRowOf(row.Id);
-    switch (declared.Control) {
-    case SettingControl::FontList:
-    case SettingControl::FileOSList:
-    case SettingControl::Edit:
-        return entries.*row.EntryText;
-    case SettingControl::NumberBox:
-        return ConvertNumber(entries.*row.EntryText, declared.Name);
-    case SettingControl::Check:
-        return FlagText(entries.*row.EntryFlag);
-    case SettingControl::LanguageList:
-        return ConvertLanguage(entries.*row.EntryRow, declared.Name);
-    case SettingControl::CodePageList:
-        return ConvertCodePage(entries.*row.EntryRow, declared.Name);
-    }
-    return Status::Fail("unknown setting control");
+    EntryValue entry;
+    if (row.EntryText)
+        entry.Text = (entries.*row.EntryText).toStdString();
+    if (row.EntryFlag)
+        entry.Checked = entries.*row.EntryFlag;
+    if (row.EntryRow)
+        entry.Row = entries.*row.EntryRow;
+    Expected<std::string> stored = StoredTextOfEntry(SettingRowOf(row.Id), entry);
+    if (!stored)
+        return Status::Fail(stored.message());
+    return QString::fromStdString(*stored);
 }
 
 const SettingRow& Declared(const Row& row) {
