@@ -16,9 +16,6 @@
 
 namespace qm {
 
-/// The text shown for a file that isn't there (a folder counts as none).
-inline constexpr const char* NotFoundStamp = "<<< Not Found >>>";
-
 /// `when` in file-date steps (seconds rounded down to even, no fraction) as
 /// the locale's short date, a blank and its long time; the blank and the
 /// time are left out at exactly midnight.

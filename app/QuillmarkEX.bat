@@ -26,9 +26,13 @@ set QMCMD=%QMCMD% %1
 goto collect
 :run
 set QMSTATUS=0
-(
-%QMCMD%
-call set QMSTATUS=%%ERRORLEVEL%%
-call echo [quillmark exit status %%QMSTATUS%%]
-) > "%QMLOG%" 2>&1
+rem One redirection for the whole run: the log is held open until the
+rem compiler has ended and its status is written after its output.
+call :compile > "%QMLOG%" 2>&1
 endlocal & exit /b %QMSTATUS%
+
+:compile
+%QMCMD%
+set QMSTATUS=%ERRORLEVEL%
+echo [quillmark exit status %QMSTATUS%]
+goto :eof

@@ -46,4 +46,7 @@ Status UpdateBatchFile(const std::string& batchPath, const std::string& compiler
 /// from before the log appears under its name until the run ends.
 std::optional<std::string> LoadFinishedLog(const std::string& logPath);
 
+/// The time stamp shown for a file that isn't there (a folder counts as none).
+inline constexpr const char* NotFoundStamp = "<<< Not Found >>>";
+
 } // namespace qm

@@ -2,10 +2,14 @@
 
 #include "settings/SettingEntries.h"
 
+#include "platform/Files.h"
 #include "platform/UserFolders.h"
 #include "settings/SettingNumbers.h"
 #include "versioninfo/document/Lookups.h"
 #include "versioninfo/document/Tables.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace qm {
 
@@ -110,13 +114,30 @@ EntryValue EntryOfText(const SettingRow& row, const SettingValues& texts) {
     return entry;
 }
 
-Status StoreSettingTextsInRegistry(const SettingValues& texts) {
-    for (const SettingRow& row : SettingRows)
-        if (Status stored =
-                platform::WriteUserRegistryText(RegistrySubKey, row.Name, texts.Text(row.Id));
-            !stored)
-            return stored;
-    return Status::Ok();
+void UseBuiltInCompilerWhenNoneStored(
+    SettingValues& values, const std::array<std::optional<std::string>, SettingRows.size()>& stored,
+    const std::string& programDir) {
+    const auto index = [](SettingId id) { return static_cast<std::size_t>(id); };
+    if (stored[index(SettingId::CompilerPath)] || stored[index(SettingId::CompilerCmdLine32)])
+        return;
+    std::error_code error;
+    const auto isFile = [&](const std::string& path) {
+        return std::filesystem::is_regular_file(platform::NativePath(path), error);
+    };
+    const std::string& folder = values.Text(SettingId::CompilerPath);
+    if (isFile(folder + "\\Brcc32.exe") || !isFile(programDir + "quillmark-rc.exe"))
+        return;
+    std::string programFolder = programDir;
+    if (programFolder.size() > 1 && programFolder.back() == '\\' &&
+        programFolder[programFolder.size() - 2] != ':')
+        programFolder.pop_back();
+    values.Texts[index(SettingId::CompilerPath)] = programFolder;
+    // "--" ends the options, so that no script name is taken for one.
+    values.Texts[index(SettingId::CompilerCmdLine32)] = "quillmark-rc compile --";
+}
+
+Status StoreSettingInRegistry(const SettingRow& row, const std::string& text) {
+    return platform::WriteUserRegistryText(RegistrySubKey, row.Name, text);
 }
 
 } // namespace qm

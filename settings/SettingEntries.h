@@ -55,8 +55,16 @@ SettingValuesFrom(const std::array<std::optional<std::string>, SettingRows.size(
 /// decimal code page); NoRow when none does.
 EntryValue EntryOfText(const SettingRow& row, const SettingValues& texts);
 
-/// Stores every row of `texts` in the registry key quillmark-rc reads, in
-/// row order; the first failure ends it, naming the value.
-Status StoreSettingTextsInRegistry(const SettingValues& texts);
+/// On a machine without the default compiler (Brcc32.exe in the default
+/// folder) and with nothing stored for the compiler folder or the 32-bit
+/// command, Save & Compile uses quillmark-rc's own compiler beside the
+/// program in `programDir` (ending in a separator), when it is there.
+void UseBuiltInCompilerWhenNoneStored(
+    SettingValues& values, const std::array<std::optional<std::string>, SettingRows.size()>& stored,
+    const std::string& programDir);
+
+/// Stores `text` (UTF-8) as `row`'s value in the registry key quillmark-rc
+/// reads. The error names the key and the value.
+Status StoreSettingInRegistry(const SettingRow& row, const std::string& text);
 
 } // namespace qm
