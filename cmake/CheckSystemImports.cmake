@@ -1,7 +1,8 @@
 # cmake -DOBJDUMP=... -DPROGRAM=... -P CheckSystemImports.cmake
 # Fails unless every DLL the Windows program imports ships with Windows, so
 # the one .exe runs on a bare CI runner.
-set(allowed ADVAPI32.dll KERNEL32.dll msvcrt.dll ole32.dll SHELL32.dll USER32.dll)
+set(allowed ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL
+            SHELL32.DLL USER32.DLL)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "objdump could not read ${PROGRAM}")
@@ -13,7 +14,8 @@ endif()
 foreach(import IN LISTS imports)
     string(REPLACE "DLL Name: " "" dll "${import}")
     string(STRIP "${dll}" dll)
-    list(FIND allowed ${dll} found)
+    string(TOUPPER "${dll}" upper) # DLL names are matched without case, as Windows does
+    list(FIND allowed ${upper} found)
     if(found EQUAL -1)
         message(FATAL_ERROR "${PROGRAM} imports ${dll}, which Windows does not ship")
     endif()

@@ -18,7 +18,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listed
 if(failed)
     message(FATAL_ERROR "${zip} can't be listed")
 endif()
-foreach(file quillmark-rc.exe Initial.rc QuillmarkEX.bat LICENSE.txt README.md
+foreach(file quillmark.exe quillmark-rc.exe Initial.rc QuillmarkEX.bat LICENSE.txt README.md
              lib/cmake/Quillmark/QuillmarkConfig.cmake)
     string(FIND "${listed}" "${NAME}/${file}\n" at)
     if(at EQUAL -1)
