@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/DocumentText.h"
+#include "desk/VersionQuestion.h"
 #include "versioninfo/document/VersionRecord.h"
 
 #include <QStringList>
@@ -19,12 +20,6 @@ class QWidget;
 #include <string>
 
 namespace qm {
-
-/// Which findings stop a save to ask.
-enum class VersionFindings {
-    Refused,       ///< what a resource compiler refuses or changes
-    RefusedOrOdds, ///< those, and version strings at odds with the fixed versions
-};
 
 /// The record to write: `record` itself when it has no findings of
 /// `asked`, or when the user, shown them in a box captioned "Check" over

@@ -2,6 +2,7 @@
 
 #include "desk/DocumentCommands.h"
 
+#include "desk/VersionQuestion.h"
 #include "platform/Files.h"
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
@@ -74,6 +75,7 @@ void DocumentCommands::ShowImage() {
 
 void DocumentCommands::ClearDocument() {
     Source.reset();
+    View.SetTextsUtf8(false);
     View.ShowRecord(NewDocument(Settings.Defaults));
     View.ShowListing({});
     View.ClearCompilerPage();
@@ -101,6 +103,7 @@ DocumentCommands::ReadOutcome DocumentCommands::ReadScript(const std::string& pa
     std::vector<std::string> losses = LossesOfLayout(*bytes, read);
     ClearDocument();
     Image = std::move(read.ImageLines);
+    View.SetTextsUtf8(read.Utf16);
     View.ShowRecord(read.Record);
     MarkUnmodified();
     Source = ScriptSource{path, std::move(*bytes), Doc.Saved(), std::move(losses), false};
@@ -203,11 +206,30 @@ void DocumentCommands::Open() {
         ShowError(read.Stop.message());
 }
 
+bool DocumentCommands::CheckVersions(bool compiling) {
+    const VersionRecord form = View.FormRecord();
+    const auto shown = [](const std::string& bytes) { return bytes; };
+    const VersionReview review =
+        ReviewVersions(form, compiling ? VersionFindings::RefusedOrOdds : VersionFindings::Refused,
+                       compiling ? "Save and compile anyway?" : "Save anyway?", shown);
+    if (!review.Ask)
+        return true;
+    if (!View.AskToGoOn("Check", review.Question))
+        return false;
+    if (review.Written != form)
+        View.ShowRecord(review.Written);
+    return true;
+}
+
 bool DocumentCommands::Save() {
-    return Doc.Named() ? WriteScript() : SaveAs();
+    if (!Doc.Named())
+        return SaveAs();
+    return CheckVersions(false) && WriteScript();
 }
 
 bool DocumentCommands::SaveAs() {
+    if (!CheckVersions(false))
+        return false;
     const std::string folder = FolderPart(Doc.Named() ? Doc.File() : std::string(), Style);
     std::string name = "*.rc";
     if (Doc.Named())

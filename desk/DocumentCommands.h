@@ -55,6 +55,9 @@ public:
     /// The save dialog, starting in `folder` (may be empty) with `name`.
     virtual std::optional<std::string> ChooseFileToSave(const std::string& folder,
                                                         const std::string& name) = 0;
+    /// The record's texts are UTF-8 (a UTF-16 script's), or else the
+    /// script's own bytes; told before each ShowRecord.
+    virtual void SetTextsUtf8(bool utf8) = 0;
 };
 
 /// The settings the commands use.
@@ -95,6 +98,11 @@ public:
     /// Writes the form to the document's file; false, with the error
     /// shown, when it fails or the user stopped.
     bool WriteScript();
+    /// The version check before a save: a save asks about what a compiler
+    /// refuses, Save & Compile (`compiling`) also about version strings at
+    /// odds. The comma form of a dotted version goes into the form when the
+    /// user goes on. False when the user stops.
+    bool CheckVersions(bool compiling);
 
 private:
     struct ReadOutcome {

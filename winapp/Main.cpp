@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <exception>
+
 namespace qm::win {
 
 namespace {
@@ -261,8 +263,18 @@ LRESULT CALLBACK TFormMain::Proc(HWND window, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     TFormMain* form = FormOf(window);
-    return form ? form->Handle(message, wParam, lParam)
-                : DefWindowProcA(window, message, wParam, lParam);
+    if (!form)
+        return DefWindowProcA(window, message, wParam, lParam);
+    // An error no command handles is shown, and the window carries on: it
+    // must never unwind through the system's code.
+    try {
+        return form->Handle(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        form->ShowBox("Quillmark", error.what(), BoxKind::Error);
+    } catch (...) {
+        form->ShowBox("Quillmark", "An unknown error occurred.", BoxKind::Error);
+    }
+    return 0;
 }
 
 LRESULT CALLBACK TFormMain::ForwardingProc(HWND window, UINT message, WPARAM wParam,

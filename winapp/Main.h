@@ -64,6 +64,7 @@ public:
     std::optional<OpenChoice> ChooseFileToOpen() override;
     std::optional<std::string> ChooseFileToSave(const std::string& folder,
                                                 const std::string& name) override;
+    void SetTextsUtf8(bool utf8) override;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -107,6 +108,9 @@ private:
     TOpenDlgPlus dlgOpen;
     TSaveDlgPlus dlgSave;
     bool Filling = false; ///< controls set from code: no caption update per change
+    /// The document's texts are UTF-8 (a UTF-16 script's), shown through the
+    /// wide calls; else the script's ANSI bytes, through the A calls.
+    bool TextsUtf8 = false;
     int ShownTab = 0;
     HWND FixedInfoFocus = nullptr;
     HWND StringInfoFocus = nullptr;

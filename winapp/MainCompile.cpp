@@ -116,7 +116,7 @@ void TFormMain::CompileClick() {
     }
     // The button is disabled then; a click sent by another program must
     // not save a file literally named "<New>".
-    if (!Commands->Document().Named() || !Commands->WriteScript())
+    if (!Commands->Document().Named() || !Commands->CheckVersions(true) || !Commands->WriteScript())
         return;
     ClearCompilerPage();
     SelectTab(CompilerPage);

@@ -39,9 +39,9 @@ void TFormMain::LoadSettings() {
 
 VersionRecord TFormMain::FormRecord() {
     VersionRecord record;
-    record.ComIncLines = MemoLines(cmmComInc);
-    record.HFileVersion = WindowText(cedHFileVersion);
-    record.HProductVersion = WindowText(cedHProductVersion);
+    record.ComIncLines = MemoLines(cmmComInc, TextsUtf8);
+    record.HFileVersion = WindowText(cedHFileVersion, TextsUtf8);
+    record.HProductVersion = WindowText(cedHProductVersion, TextsUtf8);
     record.FFDebug = IsChecked(cckFFDebug);
     record.FFPreRelease = IsChecked(cckFFPreRelease);
     record.FFPatched = IsChecked(cckFFPatched);
@@ -50,19 +50,19 @@ VersionRecord TFormMain::FormRecord() {
     record.FileType = ChosenName(FileTypeTable(), ccbFileType, KeptFileType);
     record.FileSubType = ListRow(ccbFileSubType) == NoRow && !IsEditable(ccbFileSubType)
                              ? KeptFileSubType
-                             : WindowText(ccbFileSubType);
+                             : WindowText(ccbFileSubType, TextsUtf8);
     record.LanguageID = ListRow(ccbLanguageID);
     record.CodePage = ListRow(ccbCodePage);
     for (int k = 0; k < StringKeyCount; ++k)
-        record.StringValues[k] = WindowText(StringEdits[k]);
+        record.StringValues[k] = WindowText(StringEdits[k], TextsUtf8);
     return record;
 }
 
 void TFormMain::ShowRecord(const VersionRecord& record) {
     Filling = true;
-    SetMemoLines(cmmComInc, record.ComIncLines);
-    SetWindowTextBytes(cedHFileVersion, record.HFileVersion);
-    SetWindowTextBytes(cedHProductVersion, record.HProductVersion);
+    SetMemoLines(cmmComInc, record.ComIncLines, TextsUtf8);
+    SetWindowTextBytes(cedHFileVersion, record.HFileVersion, TextsUtf8);
+    SetWindowTextBytes(cedHProductVersion, record.HProductVersion, TextsUtf8);
     SetChecked(cckFFDebug, record.FFDebug);
     SetChecked(cckFFPreRelease, record.FFPreRelease);
     SetChecked(cckFFPatched, record.FFPatched);
@@ -76,13 +76,13 @@ void TFormMain::ShowRecord(const VersionRecord& record) {
     const int subTypeRow = SelectExact(SubTypeLists(record.FileType), record.FileSubType, NoRow);
     KeptFileSubType = subTypeRow == NoRow ? record.FileSubType : std::string();
     if (subTypeRow == NoRow && IsEditable(ccbFileSubType))
-        SetWindowTextBytes(ccbFileSubType, record.FileSubType);
+        SetWindowTextBytes(ccbFileSubType, record.FileSubType, TextsUtf8);
     else
         SelectListRow(ccbFileSubType, subTypeRow);
     SelectListRow(ccbLanguageID, record.LanguageID);
     SelectListRow(ccbCodePage, record.CodePage);
     for (int k = 0; k < StringKeyCount; ++k)
-        SetWindowTextBytes(StringEdits[k], record.StringValues[k]);
+        SetWindowTextBytes(StringEdits[k], record.StringValues[k], TextsUtf8);
     Filling = false;
 }
 
@@ -114,7 +114,11 @@ void TFormMain::FillSubTypeList(const std::string& fileType) {
 }
 
 void TFormMain::ShowListing(const Lines& listing) {
-    SetMemoLines(cmmImage, listing);
+    SetMemoLines(cmmImage, listing, TextsUtf8);
+}
+
+void TFormMain::SetTextsUtf8(bool utf8) {
+    TextsUtf8 = utf8;
 }
 
 void TFormMain::ClearCompilerPage() {

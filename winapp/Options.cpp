@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <exception>
+
 #include <algorithm>
 
 #ifndef QM_VERSION_TEXT
@@ -318,8 +320,16 @@ LRESULT CALLBACK TFormOpt::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
     }
     TFormOpt* dialog = DialogOf(window);
-    return dialog ? dialog->Handle(message, wParam, lParam)
-                  : DefWindowProcA(window, message, wParam, lParam);
+    if (!dialog)
+        return DefWindowProcA(window, message, wParam, lParam);
+    // An error no handler catches is shown; it must never unwind through
+    // the system's code.
+    try {
+        return dialog->Handle(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ShowBox(window, "Options", error.what(), MB_OK | MB_ICONERROR);
+    }
+    return 0;
 }
 
 LRESULT TFormOpt::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,7 +8,21 @@
 
 namespace qm::win {
 
-std::string WindowText(HWND window) {
+namespace {
+
+std::wstring Widen(const std::string& bytes, UINT codePage);
+std::string Narrow(const std::wstring& wide, UINT codePage);
+
+} // namespace
+
+std::string WindowText(HWND window, bool utf8) {
+    if (utf8) {
+        const int length = GetWindowTextLengthW(window);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const int copied = GetWindowTextW(window, text.data(), length + 1);
+        text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+        return Narrow(text, CP_UTF8);
+    }
     const int length = GetWindowTextLengthA(window);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
     const int copied = GetWindowTextA(window, text.data(), length + 1);
@@ -16,13 +30,17 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-void SetWindowTextBytes(HWND window, const std::string& text) {
-    if (WindowText(window) != text)
+void SetWindowTextBytes(HWND window, const std::string& text, bool utf8) {
+    if (WindowText(window, utf8) == text)
+        return;
+    if (utf8)
+        SetWindowTextW(window, Widen(text, CP_UTF8).c_str());
+    else
         SetWindowTextA(window, text.c_str());
 }
 
-Lines MemoLines(HWND memo) {
-    const std::string text = WindowText(memo);
+Lines MemoLines(HWND memo, bool utf8) {
+    const std::string text = WindowText(memo, utf8);
     Lines lines;
     if (text.empty())
         return lines;
@@ -38,14 +56,14 @@ Lines MemoLines(HWND memo) {
     return lines;
 }
 
-void SetMemoLines(HWND memo, const Lines& lines) {
+void SetMemoLines(HWND memo, const Lines& lines, bool utf8) {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i)
             text += "\r\n";
         text += lines[i];
     }
-    SetWindowTextBytes(memo, text);
+    SetWindowTextBytes(memo, text, utf8);
 }
 
 HFONT MakeFont(const char* face, int height, bool bold) {

@@ -16,12 +16,14 @@
 
 namespace qm::win {
 
-std::string WindowText(HWND window);
-void SetWindowTextBytes(HWND window, const std::string& text);
+/// A control's text as the program's bytes, or with `utf8` as UTF-8 (the
+/// texts of a UTF-16 script, which the ANSI code page may not hold).
+std::string WindowText(HWND window, bool utf8 = false);
+void SetWindowTextBytes(HWND window, const std::string& text, bool utf8 = false);
 
 /// A multi-line edit's lines (split at CR LF), and the edit filled with lines.
-Lines MemoLines(HWND memo);
-void SetMemoLines(HWND memo, const Lines& lines);
+Lines MemoLines(HWND memo, bool utf8 = false);
+void SetMemoLines(HWND memo, const Lines& lines, bool utf8 = false);
 
 /// A font by face, pixel height (negative: character height) and weight.
 HFONT MakeFont(const char* face, int height, bool bold);

@@ -151,6 +151,14 @@ std::string WindowDriver::Text(HWND window) {
     return text;
 }
 
+std::wstring WindowDriver::WideText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
 std::string WindowDriver::BoxText(HWND box) {
     // A message box's text is its static control 0xFFFF.
     HWND text = GetDlgItem(box, 0xFFFF);

@@ -37,6 +37,7 @@ public:
     HWND OptionsControl(const char* name) const;
 
     static std::string Text(HWND window);
+    static std::wstring WideText(HWND window);
     /// The program's visible windows, their captions and box texts, for a
     /// failure's message.
     std::string VisibleWindows() const;

@@ -251,6 +251,37 @@ TEST_F(WindowTest, AnOpenedRealScriptSavesWithOnlyTheEditedValueChanged) {
     EXPECT_EQ(ReadFile(original), RealScript);
 }
 
+TEST_F(WindowTest, AUtf16ScriptKeepsItsEncodingAndWhatTheCodePageLacks) {
+    // As Visual Studio saves a script: UTF-16LE with a byte-order mark, here
+    // with an Omega, which the ANSI code page (1252) has no byte for.
+    auto utf16 = [](const std::wstring& text) {
+        std::string bytes("\xFF\xFE");
+        for (wchar_t c : text) {
+            bytes += static_cast<char>(c & 0xFF);
+            bytes += static_cast<char>(c >> 8);
+        }
+        return bytes;
+    };
+    const std::wstring text = L"1 VERSIONINFO\r\nFILEVERSION 1,0,0,1\r\nBEGIN\r\n"
+                              L" BLOCK \"StringFileInfo\"\r\n BEGIN\r\n  BLOCK \"040904b0\"\r\n"
+                              L"  BEGIN\r\n   VALUE \"CompanyName\", \"\u03A9 Tools\"\r\n"
+                              L"   VALUE \"ProductName\", \"Viewer\"\r\n  END\r\n END\r\nEND\r\n";
+    const std::string script = Folder + "unicode.rc";
+    WriteFile(script, utf16(text));
+    ASSERT_TRUE(StartWindow("\"" + script + "\""));
+    ASSERT_TRUE(WaitFor([&] { return Caption() == "Quillmark - " + script; })) << Caption();
+    EXPECT_EQ(WindowDriver::WideText(App.Control("cedCompanyName")), L"\u03A9 Tools");
+    WindowDriver::SetText(App.Control("cedProductName"), "Chart viewer");
+    PostMessageA(App.Main(), WM_CLOSE, 0, 0);
+    HWND box = App.WaitForWindow("Quillmark");
+    ASSERT_TRUE(box);
+    WindowDriver::Answer(box, IDYES);
+    ASSERT_TRUE(App.WaitForExit());
+    std::wstring expected = text;
+    expected.replace(expected.find(L"Viewer"), 6, L"Chart viewer");
+    EXPECT_EQ(ReadFile(script), utf16(expected));
+}
+
 TEST_F(WindowTest, SaveAndCompileShowsTheCompilersVerdict) {
     const std::string script = Folder + "tool.rc";
     ASSERT_TRUE(StartWindow());
