@@ -13,8 +13,6 @@
 #include "platform/System.h"
 #include "settings/AppSettings.h"
 
-
-
 namespace qm {
 
 namespace {

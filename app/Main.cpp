@@ -1,23 +1,18 @@
-//===- Main.cpp - The main window's state and document commands -----------===//
+//===- Main.cpp - The main window's start-up, its controls and pages ------===//
 
 #include "app/Main.h"
 
-#include "app/FileStamp.h"
 #include "app/CompileRunner.h"
-#include "app/VersionReview.h"
-#include "app/WindowSupport.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
+#include "controls/FilePaths.h"
 #include "controls/Modals.h"
 #include "settings/AppSettings.h"
 #include "settings/CompilerProbe.h"
 #include "settings/Options.h"
 #include "versioninfo/document/Lookups.h"
-#include "versioninfo/script/LossCheck.h"
-#include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/support/PathParts.h"
-#include "versioninfo/support/SafeSave.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -64,7 +59,6 @@ TFormMain::TFormMain(FormMainSetup setup, QWidget* parent) : QWidget(parent) {
     GivenFiles = setup.Files;
     if (!GivenFiles && !setup.ProgramDir.isEmpty())
         GivenFiles = AppFilesIn(PathBytes(ProgramDir));
-    MarkUnmodified(); // the designed controls: nothing to ask about yet
     FormCreate(setup.Arguments);
 }
 
@@ -96,7 +90,6 @@ void TFormMain::ConnectHandlers() {
 // Every step runs even when an earlier one failed: the window must come up
 // with its paths, its remembered focus, its idle hook and a new document.
 void TFormMain::FormCreate(const QStringList& arguments) {
-    ImageLines.clear();
     const Status loaded = LoadSettings();
     if (!loaded)
         ShowErrorBox(MessageText(loaded.message()));
@@ -120,32 +113,16 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     CreateRunner();
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFormMain::IdleCheck);
-    RunGuarded([this] { NewClick(); });
-    RunGuarded([this, &arguments] { ReadCommandLine(arguments); });
-}
-
-// The first argument gives the folder (and, alone, the name) of the script;
-// a second one gives its name. The name takes the extension ".rc", unless
-// the first argument alone names an existing file (App.RC, as Windows
-// projects often spell it). The folder is made absolute at once: a relative
-// one must go on naming the same folder, whatever the current one becomes.
-void TFormMain::ReadCommandLine(const QStringList& arguments) {
-    if (arguments.isEmpty() || arguments.first().isEmpty())
-        return;
-    const QString first = QFileInfo(arguments.first()).absoluteFilePath();
-    if (arguments.size() == 1 && QFileInfo(first).isFile()) {
-        SetTarget(PathFolder(first), PathName(first));
-        ReadNamedFile(first);
-        return;
-    }
-    const QString nameSource =
-        arguments.size() > 1 && !arguments.at(1).isEmpty() ? arguments.at(1) : first;
-    SetTarget(PathFolder(first), PathWithRcExtension(PathName(nameSource)));
-    const QString entry = TargetFolder() + TargetFileName();
-    if (QFileInfo::exists(entry))
-        ReadNamedFile(entry);
-    else
-        SetFileName(CurrentFile());
+    Commands =
+        std::make_unique<DocumentCommands>(*this, PathBytes(TemplatePath), NativePathStyle());
+    Commands->SetSettings(CommandSettings());
+    RunGuarded([this] { Commands->StartNew(); });
+    // The first argument gives the folder (and, alone, the name) of the
+    // script; a second one gives its name.
+    std::vector<std::string> argumentBytes;
+    for (const QString& argument : arguments)
+        argumentBytes.push_back(PathBytes(argument));
+    RunGuarded([this, &argumentBytes] { Commands->ReadCommandLine(argumentBytes); });
 }
 
 void TFormMain::setVisible(bool visible) {
@@ -184,199 +161,51 @@ void TFormMain::ApplyPageFont() {
 }
 
 QString TFormMain::CurrentFile() const {
-    return PathText(Doc.File());
+    return PathText(Commands->Document().File());
 }
 
 QString TFormMain::TargetFolder() const {
-    return PathText(Doc.TargetFolder());
+    return PathText(Commands->Document().TargetFolder());
 }
 
 QString TFormMain::TargetFileName() const {
-    return PathText(Doc.TargetName());
-}
-
-void TFormMain::SetTarget(const QString& folder, const QString& name) {
-    Doc.SetTarget(PathBytes(folder), PathBytes(name));
+    return PathText(Commands->Document().TargetName());
 }
 
 void TFormMain::SetFileName(const QString& name) {
-    Doc.SetFile(PathBytes(name));
-    UpdateCaption();
-    const bool named = Doc.Named();
-    cbtnCompile->setEnabled(named);
-    cbtnCompile32->setEnabled(named);
-    cbtnCompile->repaint();
-    cbtnCompile32->repaint();
+    Commands->SetFileName(PathBytes(name));
 }
 
-void TFormMain::ClearDocument() {
-    Source.reset();
-    ApplyRecord(NewDocument(NewDocumentDefaultsFrom(TheAppSettings())));
-    Encoding = EncodingForNewDocument();
-    cmmImage->clear();
-    cmmResult->clear();
+DocumentSettings TFormMain::CommandSettings() const {
+    const AppSettings& settings = TheAppSettings();
+    return {NewDocumentDefaultsFrom(settings), settings.UseInitialRC,
+            CompilerNeedsWinverInclude(settings)};
 }
 
 void TFormMain::NewClick() {
-    if (!MaySetDocumentAside())
-        return;
-    ClearDocument();
-    Status stopped = Status::Ok();
-    if (TheAppSettings().UseInitialRC && QFileInfo(TemplatePath).isFile()) {
-        // Never left naming the template, even when the read throws: Save &
-        // Compile would then write the new document over it.
-        const OnExit unname([this] { SetFileName(NewDocumentName); });
-        SetFileName(TemplatePath);
-        stopped = ReadScript(TemplatePath).Stop;
-    } else if (CompilerNeedsWinverInclude(TheAppSettings()) && QFileInfo(TemplatePath).isFile()) {
-        // llvm-rc and windres know no VS_, VOS_ or VFT_ name without
-        // winver.h: a new document takes the template's include lines, so
-        // that its first compile works.
-        Expected<Lines> lines = TemplateComIncLines(PathBytes(TemplatePath));
-        if (lines)
-            SetMemoLines(cmmComInc, *lines);
-        else
-            stopped = Status::Fail(lines.message());
-    }
-    // The template only lends its values: never its listing, target, name
-    // or text.
-    Source.reset();
-    cmmImage->clear();
-    Doc.SetTarget({}, {});
-    SetFileName(NewDocumentName);
-    MarkUnmodified();
-    if (!stopped)
-        ShowErrorBox(MessageText(stopped.message()));
+    Commands->New();
 }
 
 void TFormMain::OpenClick() {
-    if (!MaySetDocumentAside())
-        return;
-    OpenDialog()->SetFileName(QStringLiteral("*.rc"));
-    OpenDialog()->SetReadOnlyChecked(false);
-    if (!OpenDialog()->Execute())
-        return;
-    const QString chosen = OpenDialog()->FileName();
-    if (!OpenDialog()->ReadOnlyChecked()) {
-        ReadNamedFile(chosen);
-        return;
-    }
-    // Read-only: the file becomes the template of a new document that
-    // proposes the file itself as its target. A file that can't be loaded
-    // leaves the window as it was, its name and target included.
-    const std::string previousFile = Doc.File();
-    const std::string previousFolder = Doc.TargetFolder();
-    const std::string previousName = Doc.TargetName();
-    ScriptReadResult read;
-    {
-        const OnExit settle([&] {
-            if (read.Opened)
-                return;
-            Doc.SetTarget(previousFolder, previousName);
-            SetFileName(PathText(previousFile));
-        });
-        SetTarget(PathFolder(chosen), PathName(chosen));
-        SetFileName(NewDocumentName);
-        read = ReadScript(chosen);
-    }
-    if (!read.Stop)
-        ShowErrorBox(MessageText(read.Stop.message()));
-}
-
-// A file that cannot be loaded leaves the window exactly as it was, name
-// included: otherwise Save & Compile would write the previous document's
-// values over the file that failed to load. That holds for an exception
-// (say, memory running out) as much as for a reported failure.
-void TFormMain::ReadNamedFile(const QString& path) {
-    const QString previous = CurrentFile();
-    ScriptReadResult read;
-    {
-        const OnExit restore([this, &read, &previous] {
-            if (!read.Opened)
-                SetFileName(previous);
-        });
-        SetFileName(path);
-        read = ReadScript(path);
-    }
-    if (!read.Stop)
-        ShowErrorBox(MessageText(read.Stop.message()));
+    Commands->Open();
 }
 
 void TFormMain::ExitClick() {
     close();
 }
 
-ScriptReadResult TFormMain::ReadScript(const QString& path) {
-    ScriptReadResult result;
-    // The file is loaded and read whole before anything in the window
-    // changes, so a failure on the way leaves the document as it was.
-    ReadResult read;
-    TextEncoding encoding = Encoding;
-    std::string loaded;
-    {
-        BusyCursor busy;
-        LoadedFile bytes = LoadFile(PathBytes(path));
-        if (!bytes) {
-            // A file turned away for its kind or size says why; for any
-            // other failure the name is enough.
-            const QString text =
-                bytes.Refused ? MessageText(bytes.message()) : QStringLiteral("Can't open ") + path;
-            Modals::ShowMessage(this, QStringLiteral("Open"), text, MessageIcon::Information);
-            return result;
-        }
-        read = ReadScriptText(*bytes, NewDocumentDefaultsFrom(TheAppSettings()), true,
-                              PreprocessFor(path));
-        if (read.Refused) {
-            Modals::ShowMessage(this, QStringLiteral("Open"),
-                                QStringLiteral("Can't open ") + path + ": " +
-                                    MessageText(read.ConversionError->substr(10)),
-                                MessageIcon::Information);
-            return result;
-        }
-        // A UTF-16 script is read as its UTF-8 text.
-        encoding = read.Utf16 ? TextEncoding::Utf8 : EncodingForFile(*bytes);
-        loaded = std::move(*bytes);
-    }
-    result.Opened = true;
-
-    std::vector<std::string> losses = LossesOfLayout(loaded, read);
-    ClearDocument();
-    Encoding = encoding;
-    ImageLines = std::move(read.ImageLines);
-    ApplyRecord(read.Record);
-    MarkUnmodified();
-    Source = DocumentSource{
-        ScriptSource{PathBytes(path), std::move(loaded), Doc.Saved(), std::move(losses), false},
-        Encoding};
-    if (read.ConversionError) {
-        result.Stop = Status::Fail(*read.ConversionError);
-        return result;
-    }
-    for (const std::string& report : read.Reports)
-        Modals::ShowMessage(this, QStringLiteral("Parsing"), MessageText(report),
-                            MessageIcon::Information);
-    ShowFileImage();
-    return result;
-}
-
-void TFormMain::ShowFileImage() {
-    // The page is a listing to read, not to edit: a line of megabytes would
-    // only cost seconds of layout and a great deal of memory, so it is cut.
-    constexpr std::size_t ShownLineBytes = 4096;
-    QStringList listing;
-    for (const std::string& line : NumberedListing(ImageLines)) {
-        if (line.size() <= ShownLineBytes) {
-            listing.append(DecodeBytes(line));
-            continue;
-        }
-        listing.append(
-            DecodeBytes(std::string_view(line).substr(0, ShownLineBytes)) +
-            QStringLiteral(" ... (%1 more bytes not shown)").arg(line.size() - ShownLineBytes));
-    }
+void TFormMain::ShowListing(const Lines& listing) {
+    QStringList lines;
+    for (const std::string& line : listing)
+        lines.append(DecodeBytes(line));
     // One update for the whole listing, not one per line.
     cmmImage->setUpdatesEnabled(false);
-    cmmImage->setPlainText(listing.join(QLatin1Char('\n')));
+    cmmImage->setPlainText(lines.join(QLatin1Char('\n')));
     cmmImage->setUpdatesEnabled(true);
+}
+
+void TFormMain::ClearCompilerPage() {
+    cmmResult->clear();
 }
 
 // A memo holds its lines each followed by a line break, as the file does;

@@ -15,8 +15,7 @@
 #pragma once
 
 #include "app/DocumentText.h"
-#include "desk/DocumentState.h"
-#include "desk/ScriptSource.h"
+#include "desk/DocumentCommands.h"
 #include "settings/AppFiles.h"
 #include "versioninfo/binary/CompiledVersion.h"
 #include "versioninfo/document/Tables.h"
@@ -76,25 +75,9 @@ struct FormMainSetup {
     std::shared_ptr<ProcessStarter> Starter;
 };
 
-/// The file a document was read from, as it was read or last written, so
-/// that a save can change it where its fields stand, and the encoding its
-/// bytes were shown in.
-struct DocumentSource {
-    ScriptSource Script;
-    TextEncoding Encoding;
-};
-
-/// What ReadScript did.
-struct ScriptReadResult {
-    /// False when the file could not be loaded; the box "Open" was shown and
-    /// nothing in the window changed.
-    bool Opened = false;
-    /// The conversion error that stopped the read part-way. The window holds
-    /// what was read up to there; the caller shows the error.
-    Status Stop = Status::Ok();
-};
-
-class TFormMain : public QWidget {
+/// The Qt window: the view of desk's document commands, which run New,
+/// Open, the command line's file, Save and Save As over it.
+class TFormMain : public QWidget, public DocumentView {
     Q_OBJECT
 
 public:
@@ -121,7 +104,7 @@ public:
     QString TargetFolder() const;
     QString TargetFileName() const;
     /// The script text last read or written, as File Image lists it.
-    const Lines& FileImage() const { return ImageLines; }
+    const Lines& FileImage() const { return Commands->ImageLines(); }
     /// The program's files: the batch script Save & Compile runs, its log,
     /// and the template of new documents.
     const QString& BatchFile() const { return BatchPath; }
@@ -136,6 +119,24 @@ public:
     void UpdateBatchFile();
     /// Runs `handler`; an exception escaping it is shown in the error box.
     void RunGuarded(const std::function<void()>& handler);
+
+    // DocumentView
+    VersionRecord FormRecord() override { return DocumentRecord(); }
+    void ShowRecord(const VersionRecord& record) override { ApplyRecord(record); }
+    void ShowListing(const Lines& listing) override;
+    void ClearCompilerPage() override;
+    void ShowCaption(const std::string& caption, bool named) override;
+    void ShowBox(const std::string& caption, const std::string& text, BoxKind kind) override;
+    bool AskToGoOn(const std::string& caption, const std::string& text) override;
+    SaveChoice AskToSaveChanges(const std::string& text) override;
+    std::optional<OpenChoice> ChooseFileToOpen() override;
+    std::optional<std::string> ChooseFileToSave(const std::string& folder,
+                                                const std::string& name) override;
+    void TakeTextOrigin(TextOrigin origin, const std::string* bytes) override;
+    bool PrepareToWrite(std::string& refusedInPlace) override;
+    void ScriptWritten() override { SourceEncoding = Encoding; }
+    void ShowBusy(bool busy) override;
+    std::string Shown(const std::string& bytes) override;
 
 public slots:
     void NewClick();
@@ -168,46 +169,8 @@ private:
     TOpenDlgPlus* OpenDialog();
     TSaveDlgPlus* SaveDialog();
 
-    /// The new-document values in every control; empties File Image and
-    /// Compiler. Leaves CurrentFile, the target and ImageLines alone.
-    void ClearDocument();
-    /// Reads the file at `path` into the controls, ImageLines and File
-    /// Image, showing the reader's reports. Changes neither the document's
-    /// file nor the caption.
-    ScriptReadResult ReadScript(const QString& path);
-    /// Writes the controls to CurrentFile and lists the script on File Image:
-    /// in place over the script the document was read from where
-    /// Quillmark's layout would lose part of it, else in that layout. A
-    /// failure is shown in the error box and gives false.
-    bool WriteScript();
-    /// The bytes WriteScript writes for `record`, after any question; nothing
-    /// when the user stopped or an error was shown.
-    std::optional<EditedScript> BytesToSave(const VersionRecord& record);
-    /// Why the script the document was read from can't take the form's
-    /// changes in its own encoding; empty when it can.
-    std::string EncodingRefusal() const;
-    /// Asks whether to write Quillmark's layout as `plan` proposes. No is
-    /// the default.
-    bool ConfirmLayout(const SavePlan& plan);
-    /// The version check before a save ("Check"): a save asks about what a
-    /// compiler refuses, Save & Compile also about version strings at odds
-    /// (`compiling`). The comma form of a dotted version goes into the form
-    /// when the user goes on. False when the user stops.
-    bool CheckVersions(bool compiling);
-    /// Saves the document: in place when it has a file, else through Save
-    /// As. False when it was not saved (cancelled, or an error shown).
-    bool SaveDocument();
-    /// Save As; false when cancelled or the write failed.
-    bool SaveAs();
-    /// True while the form differs from what was last loaded, started or
-    /// saved; the caption then ends in " *".
-    bool DocumentModified();
-    /// Before the document is set aside (New, Open, a drop, closing): with
-    /// changes, asks "Save changes to X?". False to stay as it is.
-    bool MaySetDocumentAside();
-    /// Lists ImageLines, numbered, on File Image; a line longer than 4096
-    /// bytes is shown cut, with the number of bytes left out.
-    void ShowFileImage();
+    /// The document commands' settings, from the settings in force.
+    DocumentSettings CommandSettings() const;
 
     /// Puts `record` into the controls, the subtype list rebuilt for its type.
     void ApplyRecord(const VersionRecord& record);
@@ -219,8 +182,6 @@ private:
 
     void FormCreate(const QStringList& arguments);
     void FormShow();
-    void ReadCommandLine(const QStringList& arguments);
-    void ReadNamedFile(const QString& path);
     /// A new document from the version resource of a .res file or an
     /// executable; a file without one is reported and changes nothing.
     void ImportCompiled(const QString& file, const Expected<CompiledResource>& compiled);
@@ -233,9 +194,6 @@ private:
     void ConnectHandlers();
     void BuildShortcuts();
     void ConnectChangeSignals();
-    /// The form as it stands becomes the document's unchanged state.
-    void MarkUnmodified();
-    void UpdateCaption();
     void CentreOnScreen();
     void CreateRunner();
     void ShowCompileBox(const QString& message);
@@ -257,15 +215,15 @@ private:
     QStringList MemoLines(QPlainTextEdit* memo) const;
 
     // Window state.
-    DocumentState Doc; ///< the file, the proposed target, the form as last saved
+    /// New, Open, Save and the rest; the document's file, target, source
+    /// and listing are theirs. Made once the program's files are known.
+    std::unique_ptr<DocumentCommands> Commands;
     /// The document's file as the window shows it.
     QString CurrentFile() const;
-    void SetTarget(const QString& folder, const QString& name);
     QString ProgramDir; ///< with its trailing separator
     QString LogPath;
     QString BatchPath;
     QString TemplatePath;
-    Lines ImageLines; ///< the script text last read or written
     QPointer<QWidget> FixedInfoFocus;
     QPointer<QWidget> StringInfoFocus;
 
@@ -306,7 +264,9 @@ private:
     TextEncoding Encoding = EncodingForNewDocument();
     CompileRunner* Runner = nullptr;         ///< Save & Compile; a child of the window
     std::shared_ptr<ProcessStarter> Starter; ///< the runner's, until it is made
-    std::optional<DocumentSource> Source;    ///< the file the document was read from
+    /// The encoding of the script the document was read from or last saved
+    /// to; a save in place keeps its bytes only in it.
+    TextEncoding SourceEncoding = EncodingForNewDocument();
     /// FILEOS, FILETYPE and FILESUBTYPE values that no row names, kept as
     /// the script wrote them while no row is picked.
     std::string KeptFileOS, KeptFileType, KeptFileSubType;

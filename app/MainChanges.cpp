@@ -21,7 +21,10 @@
 namespace qm {
 
 void TFormMain::ConnectChangeSignals() {
-    const auto changed = [this] { UpdateCaption(); };
+    const auto changed = [this] {
+        if (Commands)
+            Commands->FormChanged();
+    };
     connect(cmmComInc, &QPlainTextEdit::textChanged, this, changed);
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         if (edit->parentWidget() && !edit->parentWidget()->inherits("QFileDialog"))
@@ -33,40 +36,9 @@ void TFormMain::ConnectChangeSignals() {
         connect(list, &QComboBox::currentIndexChanged, this, changed);
 }
 
-void TFormMain::MarkUnmodified() {
-    Doc.MarkSaved(DocumentRecord());
-    UpdateCaption();
-}
-
-bool TFormMain::DocumentModified() {
-    return Doc.Modified(DocumentRecord());
-}
-
-void TFormMain::UpdateCaption() {
-    const QString caption = PathText(Doc.Caption(DocumentModified()));
-    if (windowTitle() != caption)
-        setWindowTitle(caption);
-}
-
-bool TFormMain::MaySetDocumentAside() {
-    if (!DocumentModified())
-        return true;
-    const QString name = PathText(Doc.NameToAskAbout(NativePathStyle()));
-    switch (Modals::AskToSaveChanges(this, QStringLiteral("Quillmark"),
-                                     QStringLiteral("Save changes to %1?").arg(name))) {
-    case SaveChoice::Save:
-        return SaveDocument();
-    case SaveChoice::Discard:
-        return true;
-    case SaveChoice::Cancel:
-        return false;
-    }
-    return false;
-}
-
 void TFormMain::closeEvent(QCloseEvent* event) {
     bool close = false;
-    RunGuarded([&] { close = MaySetDocumentAside(); });
+    RunGuarded([&] { close = Commands->MaySetAside(); });
     if (close)
         event->accept();
     else

@@ -11,8 +11,8 @@
 
 #include "controls/FilePaths.h"
 
-#include "app/FileStamp.h"
 #include "app/CompileRunner.h"
+#include "app/FileStamp.h"
 #include "app/VersionReview.h"
 #include "controls/ButtonPL.h"
 #include "controls/DlgsPlus.h"
@@ -70,9 +70,9 @@ void TFormMain::CompileClick() {
     }
     // The button is disabled then; a call from code must not save a file
     // literally named "<New>".
-    if (!Doc.Named())
+    if (!Commands->Document().Named())
         return;
-    if (!CheckVersions(true) || !WriteScript())
+    if (!Commands->CheckVersions(true) || !Commands->WriteScript())
         return;
     cmmResult->clear();
     tabMain->setCurrentIndex(CompilerPage);
@@ -80,8 +80,9 @@ void TFormMain::CompileClick() {
 }
 
 void TFormMain::UpdateBatchFile() {
+    Lines batchLines;
     Status updated = qm::UpdateBatchFile(PathBytes(BatchPath),
-                                         PathBytes(TheAppSettings().CompilerPath), ImageLines);
+                                         PathBytes(TheAppSettings().CompilerPath), batchLines);
     if (!updated)
         ShowErrorBox(MessageText(updated.message()));
 }
@@ -98,6 +99,7 @@ void TFormMain::OptionsClick() {
     if (ShowModalPlaced(FormOpt, this, 4) != QDialog::Accepted)
         return;
     TheAppSettings() = FormOpt->Settings();
+    Commands->SetSettings(CommandSettings());
     // After OK, even when the store failed: the settings in force are then
     // the old ones, and applying them again changes nothing.
     ApplyPageFont();

@@ -52,7 +52,7 @@ void TFormMain::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     RunGuarded([this, &file] {
-        if (!MaySetDocumentAside())
+        if (!Commands->MaySetAside())
             return;
         const std::string path = PathBytes(file);
         // An executable is read in pages, so its size does not matter.
@@ -64,7 +64,7 @@ void TFormMain::dropEvent(QDropEvent* event) {
         if (bytes && LooksCompiled(*bytes))
             ImportCompiled(file, ReadCompiledVersion(*bytes));
         else
-            ReadNamedFile(file);
+            Commands->ReadNamedFile(path);
     });
 }
 
@@ -84,15 +84,9 @@ void TFormMain::ImportCompiled(const QString& file, const Expected<CompiledResou
         if (Expected<Lines> lines = TemplateComIncLines(PathBytes(TemplatePath)))
             imported.Record.ComIncLines = *lines;
     }
-    ClearDocument();
-    // Compiled strings are Unicode, imported as UTF-8.
-    Encoding = TextEncoding::Utf8;
-    ApplyRecord(imported.Record);
-    ImageLines.clear();
     const QFileInfo info(file);
-    SetTarget(info.absolutePath() + QLatin1Char('/'),
-              info.completeBaseName() + QStringLiteral(".rc"));
-    SetFileName(NewDocumentName);
+    Commands->Import(imported.Record, PathBytes(info.absolutePath() + QLatin1Char('/')),
+                     PathBytes(info.completeBaseName() + QStringLiteral(".rc")));
     for (const std::string& note : imported.Notes)
         Modals::ShowMessage(this, QStringLiteral("Import"), MessageText(note),
                             MessageIcon::Information);

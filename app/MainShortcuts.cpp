@@ -47,7 +47,7 @@ void TFormMain::PreviousPage() {
 }
 
 void TFormMain::SaveClick() {
-    SaveDocument();
+    Commands->Save();
 }
 
 void TFormMain::AboutClick() {

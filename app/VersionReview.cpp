@@ -5,7 +5,6 @@
 #include "app/DocumentText.h"
 #include "controls/Modals.h"
 
-
 namespace qm {
 
 std::optional<VersionRecord> ConfirmVersionFindings(QWidget* parent, const VersionRecord& record,

@@ -9,6 +9,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "desk/SaveChoice.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -21,8 +23,6 @@ namespace qm {
 
 enum class MessageIcon { Information, Warning, Critical };
 
-/// The answer to "Save changes?".
-enum class SaveChoice { Save, Discard, Cancel };
 
 /// A file dialog's settings as they stood when it was run.
 struct FileDialogRun {

@@ -4,12 +4,14 @@
 
 #include "desk/VersionQuestion.h"
 #include "platform/Files.h"
+#include "settings/AppFiles.h"
 #include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/script/ScriptWriter.h"
 #include "versioninfo/support/SafeSave.h"
 #include "versioninfo/support/Unicode.h"
 
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace qm {
@@ -25,6 +27,19 @@ bool Exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(platform::NativePath(path), error);
 }
+
+/// Runs its action when it goes out of scope, however the scope is left: a
+/// read that throws must still leave the document named as it should be.
+class OnExit {
+public:
+    explicit OnExit(std::function<void()> action) : Action(std::move(action)) {}
+    ~OnExit() { Action(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::function<void()> Action;
+};
 
 /// The lines File Image lists for a script's bytes (UTF-16 as its text).
 Lines ListingOf(const std::string& bytes) {
@@ -74,8 +89,8 @@ void DocumentCommands::ShowImage() {
 }
 
 void DocumentCommands::ClearDocument() {
-    Source.reset();
-    View.SetTextsUtf8(false);
+    Source_.reset();
+    View.TakeTextOrigin(TextOrigin::NewDocument, nullptr);
     View.ShowRecord(NewDocument(Settings.Defaults));
     View.ShowListing({});
     View.ClearCompilerPage();
@@ -85,6 +100,8 @@ DocumentCommands::ReadOutcome DocumentCommands::ReadScript(const std::string& pa
     ReadOutcome outcome;
     // The file is loaded and read whole before anything in the window
     // changes, so a failure on the way leaves the document as it was.
+    View.ShowBusy(true);
+    const OnExit idle([this] { View.ShowBusy(false); });
     LoadedFile bytes = LoadFile(path);
     if (!bytes) {
         // A file turned away for its kind or size says why; for any other
@@ -103,10 +120,10 @@ DocumentCommands::ReadOutcome DocumentCommands::ReadScript(const std::string& pa
     std::vector<std::string> losses = LossesOfLayout(*bytes, read);
     ClearDocument();
     Image = std::move(read.ImageLines);
-    View.SetTextsUtf8(read.Utf16);
+    View.TakeTextOrigin(read.Utf16 ? TextOrigin::Utf16Script : TextOrigin::Script, &*bytes);
     View.ShowRecord(read.Record);
     MarkUnmodified();
-    Source = ScriptSource{path, std::move(*bytes), Doc.Saved(), std::move(losses), false};
+    Source_ = ScriptSource{path, std::move(*bytes), Doc.Saved(), std::move(losses), false};
     if (read.ConversionError) {
         outcome.Stop = Status::Fail(*read.ConversionError);
         return outcome;
@@ -126,14 +143,26 @@ void DocumentCommands::StartNew() {
     ClearDocument();
     Status stopped = Status::Ok();
     if (Settings.UseInitialRC && IsFile(TemplatePath)) {
-        // Named after the template only while it is read: Save & Compile
-        // would otherwise write the new document over it.
+        // Named after the template only while it is read, even when the
+        // read throws: Save & Compile would write the new document over it.
+        const OnExit unname([this] { SetFileName(std::string(NewDocumentFile)); });
         SetFileName(TemplatePath);
         stopped = ReadScript(TemplatePath).Stop;
+    } else if (Settings.TemplateIncludeLines && IsFile(TemplatePath)) {
+        // The compiler needs winver.h: a new document takes the template's
+        // include lines, so that its first compile works.
+        Expected<Lines> lines = TemplateComIncLines(TemplatePath);
+        if (lines) {
+            VersionRecord record = View.FormRecord();
+            record.ComIncLines = std::move(*lines);
+            View.ShowRecord(record);
+        } else {
+            stopped = Status::Fail(lines.message());
+        }
     }
     // The template only lends its values: never its listing, target, name
     // or text.
-    Source.reset();
+    Source_.reset();
     View.ShowListing({});
     Doc.SetTarget({}, {});
     SetFileName(std::string(NewDocumentFile));
@@ -147,10 +176,15 @@ void DocumentCommands::StartNew() {
 // values over the file that failed to load.
 void DocumentCommands::ReadNamedFile(const std::string& path) {
     const std::string previous = Doc.File();
-    SetFileName(path);
-    const ReadOutcome read = ReadScript(path);
-    if (!read.Opened)
-        SetFileName(previous);
+    ReadOutcome read;
+    {
+        const OnExit restore([&] {
+            if (!read.Opened)
+                SetFileName(previous);
+        });
+        SetFileName(path);
+        read = ReadScript(path);
+    }
     if (!read.Stop)
         ShowError(read.Stop.message());
 }
@@ -158,8 +192,10 @@ void DocumentCommands::ReadNamedFile(const std::string& path) {
 void DocumentCommands::ReadCommandLine(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments.front().empty())
         return;
-    const std::string first =
-        platform::PathBytes(std::filesystem::absolute(platform::NativePath(arguments.front())));
+    // Made whole at once: a relative path must mean the same file after
+    // the compiler has run in the script's folder.
+    const std::string first = platform::PathBytes(
+        std::filesystem::absolute(platform::NativePath(arguments.front())).lexically_normal());
     if (arguments.size() == 1 && IsFile(first)) {
         Doc.SetTarget(FolderPart(first, Style), NamePart(first, Style));
         ReadNamedFile(first);
@@ -192,13 +228,17 @@ void DocumentCommands::Open() {
     const std::string previousFile = Doc.File();
     const std::string previousFolder = Doc.TargetFolder();
     const std::string previousName = Doc.TargetName();
-    Doc.SetTarget(FolderPart(chosen->Path, Style), NamePart(chosen->Path, Style));
-    SetFileName(std::string(NewDocumentFile));
-    const ReadOutcome read = ReadScript(chosen->Path);
-    if (!read.Opened) {
-        Doc.SetTarget(previousFolder, previousName);
-        SetFileName(previousFile);
-        return;
+    ReadOutcome read;
+    {
+        const OnExit settle([&] {
+            if (read.Opened)
+                return;
+            Doc.SetTarget(previousFolder, previousName);
+            SetFileName(previousFile);
+        });
+        Doc.SetTarget(FolderPart(chosen->Path, Style), NamePart(chosen->Path, Style));
+        SetFileName(std::string(NewDocumentFile));
+        read = ReadScript(chosen->Path);
     }
     // The file is written only when the user saves to it with Save As; its
     // bytes stay the source, so that such a save changes it where it stands.
@@ -208,7 +248,7 @@ void DocumentCommands::Open() {
 
 bool DocumentCommands::CheckVersions(bool compiling) {
     const VersionRecord form = View.FormRecord();
-    const auto shown = [](const std::string& bytes) { return bytes; };
+    const auto shown = [this](const std::string& bytes) { return View.Shown(bytes); };
     const VersionReview review =
         ReviewVersions(form, compiling ? VersionFindings::RefusedOrOdds : VersionFindings::Refused,
                        compiling ? "Save and compile anyway?" : "Save anyway?", shown);
@@ -244,41 +284,63 @@ bool DocumentCommands::SaveAs() {
     return WriteScript();
 }
 
-std::optional<EditedScript> DocumentCommands::BytesToSave(const VersionRecord& record) {
-    SavePlan plan = PlanSave(Doc.File(), Source ? &*Source : nullptr, record, Settings.Defaults);
+std::optional<EditedScript> DocumentCommands::BytesToSave(const VersionRecord& record,
+                                                          const std::string& refusedInPlace) {
+    SavePlan plan = PlanSave(Doc.File(), Source_ ? &*Source_ : nullptr, record, Settings.Defaults,
+                             refusedInPlace);
     if (!plan.Error) {
         ShowError(plan.Error.message());
         return std::nullopt;
     }
     if (plan.Ready)
         return std::move(plan.Ready);
-    const auto shown = [](const std::string& bytes) { return bytes; };
+    const auto shown = [this](const std::string& bytes) { return View.Shown(bytes); };
     if (!View.AskToGoOn("Save", LayoutQuestion(plan, Doc.File(), shown)))
         return std::nullopt;
     return EditedScript{plan.Layout, {}, {}};
 }
 
 bool DocumentCommands::WriteScript() {
+    std::string refusedInPlace;
+    if (!View.PrepareToWrite(refusedInPlace))
+        return false;
     const VersionRecord record = View.FormRecord();
-    const std::optional<EditedScript> edited = BytesToSave(record);
+    const std::optional<EditedScript> edited = BytesToSave(record, refusedInPlace);
     if (!edited)
         return false;
     // The File Image shows what was meant to be written, also after a
     // failed save.
     Image = ListingOf(edited->Text);
     const std::string path = Doc.File();
-    if (Status written = SaveOverSource(path, Source ? &*Source : nullptr, *edited); !written) {
+    Status written = Status::Ok();
+    {
+        View.ShowBusy(true);
+        const OnExit idle([this] { View.ShowBusy(false); });
+        written = SaveOverSource(path, Source_ ? &*Source_ : nullptr, *edited);
+    }
+    if (!written) {
         ShowError(written.message());
         return false;
     }
     // The file just written is the one the next save changes.
     const ReadResult read =
         ReadScriptText(edited->Text, Settings.Defaults, true, PreprocessForScript(path));
-    Source = SourceOfScript(path, edited->Text, record, read);
+    Source_ = SourceOfScript(path, edited->Text, record, read);
+    View.ScriptWritten();
     Doc.MarkSaved(record);
     FormChanged();
     ShowImage();
     return true;
+}
+
+void DocumentCommands::Import(const VersionRecord& record, const std::string& folder,
+                              const std::string& name) {
+    ClearDocument();
+    View.TakeTextOrigin(TextOrigin::Compiled, nullptr);
+    View.ShowRecord(record);
+    Image.clear();
+    Doc.SetTarget(folder, name);
+    SetFileName(std::string(NewDocumentFile));
 }
 
 bool DocumentCommands::MaySetAside() {

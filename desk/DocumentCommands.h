@@ -12,6 +12,7 @@
 #pragma once
 
 #include "desk/DocumentState.h"
+#include "desk/SaveChoice.h"
 #include "desk/ScriptSource.h"
 #include "versioninfo/document/VersionRecord.h"
 #include "versioninfo/support/PathParts.h"
@@ -25,7 +26,15 @@
 namespace qm {
 
 enum class BoxKind { Information, Error };
-enum class SaveChoice { Save, Discard, Cancel };
+
+/// Where the document's texts come from, which decides how a window shows
+/// their bytes.
+enum class TextOrigin {
+    NewDocument, ///< nothing read yet
+    Script,      ///< a script's own bytes
+    Utf16Script, ///< a UTF-16 script, whose texts the record holds as UTF-8
+    Compiled,    ///< a compiled resource's strings, as UTF-8
+};
 
 /// A file the user chose in the open dialog.
 struct OpenChoice {
@@ -55,15 +64,33 @@ public:
     /// The save dialog, starting in `folder` (may be empty) with `name`.
     virtual std::optional<std::string> ChooseFileToSave(const std::string& folder,
                                                         const std::string& name) = 0;
-    /// The record's texts are UTF-8 (a UTF-16 script's), or else the
-    /// script's own bytes; told before each ShowRecord.
-    virtual void SetTextsUtf8(bool utf8) = 0;
+    /// Where the texts of the records shown from now on come from; `bytes`
+    /// are the script's, for Script. Told before the record is shown.
+    virtual void TakeTextOrigin(TextOrigin origin, const std::string* bytes) = 0;
+    /// Before a write: false, with the reason shown, stops it. A window
+    /// whose texts no longer fit the source's encoding says why the edit in
+    /// place can't keep its bytes (`refusedInPlace`).
+    virtual bool PrepareToWrite(std::string& refusedInPlace) {
+        (void)refusedInPlace;
+        return true;
+    }
+    /// After a write, the file written is the document's source.
+    virtual void ScriptWritten() {}
+    /// While a file is read or written.
+    virtual void ShowBusy(bool busy) { (void)busy; }
+    /// The document's bytes as a question quotes them, in the program's
+    /// text (a script's value, a line the layout would lose).
+    virtual std::string Shown(const std::string& bytes) { return bytes; }
 };
 
 /// The settings the commands use.
 struct DocumentSettings {
     NewDocumentDefaults Defaults;
     bool UseInitialRC = false;
+    /// Without UseInitialRC, a new document still takes the template's
+    /// comment and include lines: the compiler knows no VS_, VOS_ or VFT_
+    /// name without winver.h.
+    bool TemplateIncludeLines = false;
 };
 
 class DocumentCommands {
@@ -91,8 +118,20 @@ public:
     bool MaySetAside();
     /// The caption again, after any edit in the controls.
     void FormChanged();
+    /// A new document holding `record`, imported from a compiled resource,
+    /// which proposes `folder` and `name` as its target. It counts as
+    /// unsaved.
+    void Import(const VersionRecord& record, const std::string& folder, const std::string& name);
 
     const DocumentState& Document() const { return Doc; }
+    /// The script the document was read from or last saved to, if any.
+    const std::optional<ScriptSource>& Source() const { return Source_; }
+    /// Names the document's file; the caption and Save & Compile follow.
+    void SetFileName(const std::string& name);
+    /// Reads the script at `path` as the document's file, without the
+    /// question (a drop asks it first). A file that can't be read leaves
+    /// the document as it was, its name included.
+    void ReadNamedFile(const std::string& path);
     /// The script text last read or written.
     const Lines& ImageLines() const { return Image; }
     /// Writes the form to the document's file; false, with the error
@@ -110,12 +149,11 @@ private:
         Status Stop = Status::Ok();
     };
     ReadOutcome ReadScript(const std::string& path);
-    void ReadNamedFile(const std::string& path);
     void ClearDocument();
-    void SetFileName(const std::string& name);
     void MarkUnmodified();
     void ShowImage();
-    std::optional<EditedScript> BytesToSave(const VersionRecord& record);
+    std::optional<EditedScript> BytesToSave(const VersionRecord& record,
+                                            const std::string& refusedInPlace);
     void ShowError(const std::string& message);
 
     DocumentView& View;
@@ -124,7 +162,7 @@ private:
     DocumentSettings Settings;
     DocumentState Doc;
     Lines Image;
-    std::optional<ScriptSource> Source;
+    std::optional<ScriptSource> Source_;
 };
 
 /// The numbered listing File Image shows of `lines`; a line longer than

@@ -64,7 +64,7 @@ public:
     std::optional<OpenChoice> ChooseFileToOpen() override;
     std::optional<std::string> ChooseFileToSave(const std::string& folder,
                                                 const std::string& name) override;
-    void SetTextsUtf8(bool utf8) override;
+    void TakeTextOrigin(TextOrigin origin, const std::string* bytes) override;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -117,8 +117,10 @@ void TFormMain::ShowListing(const Lines& listing) {
     SetMemoLines(cmmImage, listing, TextsUtf8);
 }
 
-void TFormMain::SetTextsUtf8(bool utf8) {
-    TextsUtf8 = utf8;
+void TFormMain::TakeTextOrigin(TextOrigin origin, const std::string*) {
+    // The controls take the script's ANSI bytes as they are; UTF-8 texts
+    // go through the wide calls.
+    TextsUtf8 = origin == TextOrigin::Utf16Script || origin == TextOrigin::Compiled;
 }
 
 void TFormMain::ClearCompilerPage() {

@@ -48,7 +48,7 @@ public:
     std::optional<std::string> ChooseFileToSave(const std::string&, const std::string&) override {
         return ToSave;
     }
-    void SetTextsUtf8(bool) override {}
+    void TakeTextOrigin(TextOrigin, const std::string*) override {}
 };
 
 const std::string HandWritten = "#include <winver.h>\n"
