@@ -80,10 +80,10 @@ POINT PlacedPosition(const RECT& reference, SIZE size, int code, int shiftX, int
         {Left, Middle},       {Centre, Top}, {Right, Middle}, {Centre, Bottom}, {Centre, Middle},
         {Centre, UpperThird}, {Left, Top},   {Right, Top},    {Left, Bottom},   {Right, Bottom},
     };
-    const int* code2 = Codes[code < 0 || code > 9 ? 4 : code];
-    const LONG across = code2[0] == Left ? 0 : code2[0] == Centre ? (W - size.cx) / 2 : W - size.cx;
+    const int* share = Codes[code < 0 || code > 9 ? 4 : code];
+    const LONG across = share[0] == Left ? 0 : share[0] == Centre ? (W - size.cx) / 2 : W - size.cx;
     LONG down = 0;
-    switch (code2[1]) {
+    switch (share[1]) {
     case Middle:
         down = (H - size.cy) / 2;
         break;

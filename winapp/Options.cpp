@@ -133,6 +133,10 @@ void TFormOpt::BuildControls() {
     edit(IdOptCompiler32, 40, 236, 189);
     label("16", -1, 240, 240, 26);
     edit(IdOptCompiler16, 268, 236, 189);
+    BuildButtonsAndAbout();
+}
+
+void TFormOpt::BuildButtonsAndAbout() {
     AddControl(Window, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IdOptOK, 296, 286, 75, 25,
                LabelFont);
     AddControl(Window, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IdOptCancel, 380, 286, 75,
@@ -145,8 +149,9 @@ void TFormOpt::BuildControls() {
     SendMessageA(
         icon, STM_SETICON,
         reinterpret_cast<WPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))), 0);
-    label("Quillmark", -1, 52, 284, 200);
-    label("Version " QM_VERSION_TEXT, -1, 52, 300, 200);
+    AddControl(Window, "STATIC", "Quillmark", SS_LEFT, -1, 52, 284, 200, 14, LabelFont);
+    AddControl(Window, "STATIC", "Version " QM_VERSION_TEXT, SS_LEFT, -1, 52, 300, 200, 14,
+               LabelFont);
 }
 
 HWND TFormOpt::ControlOf(const SettingRow& row) const {

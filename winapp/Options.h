@@ -37,6 +37,7 @@ private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void BuildControls();
+    void BuildButtonsAndAbout();
     HWND Control(int id) const { return GetDlgItem(Window, id); }
     HWND ControlOf(const SettingRow& row) const;
 

@@ -168,6 +168,32 @@ LRESULT CALLBACK TSpeedBtnPlus::Proc(HWND window, UINT message, WPARAM wParam, L
     return button->Handle(message, wParam, lParam);
 }
 
+// Pressed while the mouse is held on the button; released over it, a click.
+void TSpeedBtnPlus::Mouse(UINT message, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+        Dragging = true;
+        MouseInside = true;
+        SetCapture(Window);
+        InvalidateRect(Window, nullptr, TRUE);
+    } else if (message == WM_MOUSEMOVE && Dragging) {
+        RECT rect;
+        GetClientRect(Window, &rect);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const bool inside = PtInRect(&rect, at) != FALSE;
+        if (inside != MouseInside) {
+            MouseInside = inside;
+            InvalidateRect(Window, nullptr, TRUE);
+        }
+    } else if (message == WM_LBUTTONUP) {
+        const bool clicked = Dragging && MouseInside;
+        Dragging = false;
+        ReleaseCapture();
+        InvalidateRect(Window, nullptr, TRUE);
+        if (clicked)
+            Click();
+    }
+}
+
 LRESULT TSpeedBtnPlus::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
@@ -186,32 +212,10 @@ LRESULT TSpeedBtnPlus::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        Dragging = true;
-        MouseInside = true;
-        SetCapture(Window);
-        InvalidateRect(Window, nullptr, TRUE);
-        return 0;
     case WM_MOUSEMOVE:
-        if (Dragging) {
-            RECT rect;
-            GetClientRect(Window, &rect);
-            const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            const bool inside = PtInRect(&rect, at) != FALSE;
-            if (inside != MouseInside) {
-                MouseInside = inside;
-                InvalidateRect(Window, nullptr, TRUE);
-            }
-        }
+    case WM_LBUTTONUP:
+        Mouse(message, lParam);
         return 0;
-    case WM_LBUTTONUP: {
-        const bool clicked = Dragging && MouseInside;
-        Dragging = false;
-        ReleaseCapture();
-        InvalidateRect(Window, nullptr, TRUE);
-        if (clicked)
-            Click();
-        return 0;
-    }
     case WM_CAPTURECHANGED:
         if (Dragging) {
             Dragging = false;

@@ -44,6 +44,7 @@ private:
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Mouse(UINT message, LPARAM lParam);
     void Paint(HDC dc);
     void PaintFace(HDC dc, RECT rect, DrawState state);
     void Click();
