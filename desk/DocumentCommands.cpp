@@ -96,34 +96,43 @@ void DocumentCommands::ClearDocument() {
     View.ClearCompilerPage();
 }
 
+bool DocumentCommands::LoadScript(const std::string& path, std::string& bytes, ReadResult& read) {
+    View.ShowBusy(true);
+    const OnExit idle([this] { View.ShowBusy(false); });
+    LoadedFile loaded = LoadFile(path);
+    if (!loaded) {
+        // A file turned away for its kind or size says why; for any other
+        // failure the name is enough.
+        View.ShowBox("Open", loaded.Refused ? loaded.message() : "Can't open " + path,
+                     BoxKind::Information);
+        return false;
+    }
+    read = ReadScriptText(*loaded, Settings.Defaults, true, PreprocessForScript(path));
+    if (read.Refused) {
+        View.ShowBox("Open", "Can't open " + path + ": " + read.ConversionError->substr(10),
+                     BoxKind::Information);
+        return false;
+    }
+    bytes = std::move(*loaded);
+    return true;
+}
+
 DocumentCommands::ReadOutcome DocumentCommands::ReadScript(const std::string& path) {
     ReadOutcome outcome;
     // The file is loaded and read whole before anything in the window
     // changes, so a failure on the way leaves the document as it was.
-    View.ShowBusy(true);
-    const OnExit idle([this] { View.ShowBusy(false); });
-    LoadedFile bytes = LoadFile(path);
-    if (!bytes) {
-        // A file turned away for its kind or size says why; for any other
-        // failure the name is enough.
-        View.ShowBox("Open", bytes.Refused ? bytes.message() : "Can't open " + path,
-                     BoxKind::Information);
+    std::string bytes;
+    ReadResult read;
+    if (!LoadScript(path, bytes, read))
         return outcome;
-    }
-    ReadResult read = ReadScriptText(*bytes, Settings.Defaults, true, PreprocessForScript(path));
-    if (read.Refused) {
-        View.ShowBox("Open", "Can't open " + path + ": " + read.ConversionError->substr(10),
-                     BoxKind::Information);
-        return outcome;
-    }
     outcome.Opened = true;
-    std::vector<std::string> losses = LossesOfLayout(*bytes, read);
+    std::vector<std::string> losses = LossesOfLayout(bytes, read);
     ClearDocument();
     Image = std::move(read.ImageLines);
-    View.TakeTextOrigin(read.Utf16 ? TextOrigin::Utf16Script : TextOrigin::Script, &*bytes);
+    View.TakeTextOrigin(read.Utf16 ? TextOrigin::Utf16Script : TextOrigin::Script, &bytes);
     View.ShowRecord(read.Record);
     MarkUnmodified();
-    Source_ = ScriptSource{path, std::move(*bytes), Doc.Saved(), std::move(losses), false};
+    Source_ = ScriptSource{path, std::move(bytes), Doc.Saved(), std::move(losses), false};
     if (read.ConversionError) {
         outcome.Stop = Status::Fail(*read.ConversionError);
         return outcome;

@@ -15,6 +15,7 @@
 #include "desk/SaveChoice.h"
 #include "desk/ScriptSource.h"
 #include "versioninfo/document/VersionRecord.h"
+#include "versioninfo/script/ScriptReader.h"
 #include "versioninfo/support/PathParts.h"
 #include "versioninfo/support/Status.h"
 #include "versioninfo/support/Text.h"
@@ -148,6 +149,9 @@ private:
         bool Opened = false;
         Status Stop = Status::Ok();
     };
+    /// Loads and reads the script at `path`, busy; a file that can't be
+    /// loaded or is refused is reported, and false leaves all as it was.
+    bool LoadScript(const std::string& path, std::string& bytes, ReadResult& read);
     ReadOutcome ReadScript(const std::string& path);
     void ClearDocument();
     void MarkUnmodified();
