@@ -163,13 +163,22 @@ int TFormOpt::ShowModal(HWND owner, const SettingValues& settings) {
     // FormShow: the settings, the preview and the enabled states, then the
     // focus in the font list.
     SettingsToControls();
-    PlaceForm(Window, IsWindowVisible(owner) ? owner : nullptr, 4);
+    // Over the window's bounds, also before the window is first shown: the
+    // first start's dialog comes up alone over where the window was designed.
+    PlaceForm(Window, owner, 4);
     Result = 0;
     EnableWindow(owner, FALSE);
     ShowWindow(Window, SW_SHOW);
     SetFocus(Control(IdOptFontName));
     MSG message;
-    while (!Result && GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (!Result) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: the main loop must see the quit too.
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
         if (IsDialogMessageA(Window, &message))
             continue;
         TranslateMessage(&message);

@@ -166,6 +166,15 @@ TEST_F(WindowTest, AFirstStartShowsTheOptionsAloneThenANewDocument) {
     HWND options = App.WaitForWindow("Options");
     ASSERT_TRUE(options) << App.VisibleWindows();
     EXPECT_FALSE(IsWindowVisible(App.Main()));
+    // Over the window's designed bounds, where it stands before it is shown.
+    RECT form;
+    RECT own;
+    GetWindowRect(App.Main(), &form);
+    GetWindowRect(options, &own);
+    EXPECT_EQ(form.left, 244);
+    EXPECT_EQ(form.top, 103);
+    EXPECT_EQ(own.left, form.left + ((form.right - form.left) - (own.right - own.left)) / 2);
+    EXPECT_EQ(own.top, form.top + ((form.bottom - form.top) - (own.bottom - own.top)) / 2);
     WindowDriver::Click(App.OptionsControl("cbtnCancel"));
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(App.Main()) != FALSE; }));
     EXPECT_EQ(Caption(), "Quillmark - <New>");
