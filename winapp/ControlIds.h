@@ -150,12 +150,4 @@ template <std::size_t N> int ControlIdOf(const NamedControl (&table)[N], const c
     return 0;
 }
 
-/// The name of the control with `id` in `table`; nullptr when there is none.
-template <std::size_t N> const char* ControlNameOf(const NamedControl (&table)[N], int id) {
-    for (const NamedControl& control : table)
-        if (control.Id == id)
-            return control.Name;
-    return nullptr;
-}
-
 } // namespace qm::win

@@ -268,7 +268,7 @@ LRESULT CALLBACK TFormMain::Proc(HWND window, UINT message, WPARAM wParam, LPARA
     // An error no command handles is shown, and the window carries on: it
     // must never unwind through the system's code.
     try {
-        return form->Handle(message, wParam, lParam);
+        return form->OnMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
         form->ShowBox("Quillmark", error.what(), BoxKind::Error);
     } catch (...) {
@@ -301,7 +301,7 @@ LRESULT CALLBACK TFormMain::ForwardingProc(HWND window, UINT message, WPARAM wPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT TFormMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TFormMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         Command(LOWORD(wParam), HIWORD(wParam));

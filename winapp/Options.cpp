@@ -339,14 +339,14 @@ LRESULT CALLBACK TFormOpt::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     // An error no handler catches is shown; it must never unwind through
     // the system's code.
     try {
-        return dialog->Handle(message, wParam, lParam);
+        return dialog->OnMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
         ShowBox(window, "Options", error.what(), MB_OK | MB_ICONERROR);
     }
     return 0;
 }
 
-LRESULT TFormOpt::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TFormOpt::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         // The close box cancels without the Cancel button's handler.
         Close(IDCANCEL);

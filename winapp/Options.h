@@ -35,7 +35,7 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void BuildControls();
     void BuildButtonsAndAbout();
     HWND Control(int id) const { return GetDlgItem(Window, id); }

@@ -165,7 +165,7 @@ LRESULT CALLBACK TSpeedBtnPlus::Proc(HWND window, UINT message, WPARAM wParam, L
         delete button;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    return button->Handle(message, wParam, lParam);
+    return button->OnMessage(message, wParam, lParam);
 }
 
 // Pressed while the mouse is held on the button; released over it, a click.
@@ -194,7 +194,7 @@ void TSpeedBtnPlus::Mouse(UINT message, LPARAM lParam) {
     }
 }
 
-LRESULT TSpeedBtnPlus::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSpeedBtnPlus::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;

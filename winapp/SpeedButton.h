@@ -43,7 +43,7 @@ private:
     enum class DrawState { Up, Disabled, Pressed, Latched };
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Mouse(UINT message, LPARAM lParam);
     void Paint(HDC dc);
     void PaintFace(HDC dc, RECT rect, DrawState state);

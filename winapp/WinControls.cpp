@@ -10,8 +10,23 @@ namespace qm::win {
 
 namespace {
 
-std::wstring Widen(const std::string& bytes, UINT codePage);
-std::string Narrow(const std::wstring& wide, UINT codePage);
+std::wstring Widen(const std::string& bytes, UINT codePage) {
+    const int size =
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                        size);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT codePage) {
+    const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
+                        nullptr, nullptr);
+    return bytes;
+}
 
 } // namespace
 
@@ -126,28 +141,6 @@ void SetChecked(HWND box, bool checked) {
 int ShowBox(HWND owner, const std::string& caption, const std::string& text, UINT flags) {
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
-
-namespace {
-
-std::wstring Widen(const std::string& bytes, UINT codePage) {
-    const int size =
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                        size);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage) {
-    const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
-}
-
-} // namespace
 
 std::string AnsiOfUtf8(const std::string& utf8) {
     return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
